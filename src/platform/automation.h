@@ -1,0 +1,71 @@
+// Late-bound automation: the one way the tests reach a data-access
+// component. Objects are created from a class identity or a class name, and
+// every member is looked up by name when it is used.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <variant>
+
+#include "platform/error.h"
+
+namespace sondalink::platform::automation {
+
+// A counted reference to a component object; empty when it holds none.
+// Copies share the object; it is released when the last copy goes.
+class Object {
+ public:
+  struct Impl;  // defined by the back end
+  Object() = default;
+  explicit Object(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  explicit operator bool() const { return impl_ != nullptr; }
+  void reset() { impl_.reset(); }
+  Impl* impl() const { return impl_.get(); }
+
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+
+struct Null {};
+struct Currency { int64_t scaled; };  // value times 10,000
+struct Date { double serial; };       // days since 30 December 1899
+struct Decimal {
+  uint8_t scale;
+  bool negative;
+  uint32_t hi32;
+  uint64_t lo64;
+};
+
+// What a member gives back or takes, with the width of its integers kept:
+// components tell a 16-bit from a 32-bit argument.
+using Value = std::variant<std::monostate,  // empty
+                           Null, bool, uint8_t, int16_t, int32_t, int64_t, float, double,
+                           Currency, Decimal, Date, std::string, Object>;
+
+// COM for the user-interface thread: once before the window exists, and
+// once more after the last object has been released.
+ErrorRecord Initialize();
+void Uninitialize();
+
+// Creates an object from its class identity, "{xxxxxxxx-xxxx-...}", in
+// process or as a local server. `sourceName` names it in error records that
+// the component leaves without a source.
+Outcome<Object> CreateFromClassId(const std::string& classId, const std::string& sourceName);
+// Creates an object from its class name, looked up in the registry.
+Outcome<Object> CreateFromName(const std::string& className);
+
+Outcome<Value> Get(const Object& object, const std::string& member);
+ErrorRecord Put(const Object& object, const std::string& member, const Value& value);
+Outcome<Value> Call(const Object& object, const std::string& method,
+                    std::span<const Value> arguments = {});
+// A collection's item through its default member, by position or by name.
+Outcome<Value> Item(const Object& collection, const Value& key);
+
+// Null and empty give an empty text, a Boolean "True" or "False", anything
+// else the system's conversion under the user's locale; a value that cannot
+// become text is a failure.
+Outcome<std::string> ToText(const Value& value);
+
+}  // namespace sondalink::platform::automation

@@ -1,0 +1,31 @@
+// Registry access in the manner of the ANSI Win32 calls. Handles are signed
+// 32-bit values; the predefined roots keep their platform values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sondalink::platform::registry {
+
+using Handle = int32_t;
+inline constexpr Handle kClassesRoot = static_cast<Handle>(0x80000000);
+inline constexpr Handle kCurrentUser = static_cast<Handle>(0x80000001);
+inline constexpr Handle kLocalMachine = static_cast<Handle>(0x80000002);
+inline constexpr Handle kUsers = static_cast<Handle>(0x80000003);
+
+inline constexpr uint32_t kTypeString = 1;        // REG_SZ
+inline constexpr uint32_t kTypeExpandString = 2;  // REG_EXPAND_SZ
+
+// RegOpenKeyA: 0 on success with `key` written.
+long OpenKey(Handle parent, const std::string& subKey, Handle& key);
+
+// RegQueryValueExA. With `data` null it probes: `type` and `size` (bytes,
+// terminating NUL included) are written back. Otherwise `data` holds `size`
+// bytes and receives the value in the ANSI code page.
+long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* data,
+                uint32_t& size);
+
+// RegCloseKey: 0 on success.
+long CloseKey(Handle key);
+
+}  // namespace sondalink::platform::registry

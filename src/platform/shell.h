@@ -1,0 +1,31 @@
+// The Windows shell: the per-user data folder, opening a folder, starting a
+// program.
+#pragma once
+
+#include <string>
+
+#include "platform/error.h"
+
+namespace sondalink::platform::shell {
+
+// SHGetFolderPathA(0, folder, 0, 0, buffer of 260): its return value (0 when
+// the path was written) and the buffer, converted back from the ANSI code
+// page. A failure to reach the function at all is an error record.
+struct FolderPath {
+  long result = 0;
+  std::string buffer;
+};
+Outcome<FolderPath> GetFolderPath(int folder);
+
+// ShellExecuteA(0, operation, file, parameters, directory, show). The
+// shell's result is not examined; an error record only when the function
+// cannot be reached.
+ErrorRecord ShellExecute(const std::string& operation, const std::string& file,
+                         const std::string& parameters, const std::string& directory,
+                         int show);
+
+// Starts a program from a command line with the given window style and
+// returns at once, without waiting for it.
+ErrorRecord StartProgram(const std::string& commandLine, int show);
+
+}  // namespace sondalink::platform::shell

@@ -1,0 +1,20 @@
+// Version resources of files, as version.dll reads them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sondalink::platform::version {
+
+// GetFileVersionInfoSizeA: the size of the version information, 0 when the
+// file has none or cannot be read.
+uint32_t GetFileVersionInfoSizeA(const std::string& path);
+
+// GetFileVersionInfoA(path, 0, size, buffer): non-zero when filled.
+int GetFileVersionInfoA(const std::string& path, uint32_t size, void* buffer);
+
+// VerQueryValueA(buffer, "\\", &pointer, &length): non-zero with `fixed`
+// pointing at the 52-byte VS_FIXEDFILEINFO inside the buffer.
+int VerQueryRootBlock(const void* buffer, const void*& fixed);
+
+}  // namespace sondalink::platform::version
