@@ -90,6 +90,7 @@ std::string GetText(int control);
 void SetText(int control, const std::string& text);
 // Appends at the end of the text without rebuilding it.
 void AppendText(int control, const std::string& text);
+// Length in the units that SetSelection counts in.
 size_t TextLength(int control);
 void SetSelection(int control, size_t start, size_t length);
 void SetFocus(int control);
