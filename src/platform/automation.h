@@ -23,19 +23,30 @@ class Object {
   explicit operator bool() const { return impl_ != nullptr; }
   void reset() { impl_.reset(); }
   Impl* impl() const { return impl_.get(); }
+  // The same object, not merely an equal one.
+  friend bool operator==(const Object& a, const Object& b) { return a.impl_ == b.impl_; }
 
  private:
   std::shared_ptr<Impl> impl_;
 };
 
-struct Null {};
-struct Currency { int64_t scaled; };  // value times 10,000
-struct Date { double serial; };       // days since 30 December 1899
-struct Decimal {
+struct Null {
+  bool operator==(const Null&) const = default;
+};
+struct Currency {
+  int64_t scaled;  // value times 10,000
+  bool operator==(const Currency&) const = default;
+};
+struct Date {
+  double serial;  // days since 30 December 1899, time of day as the fraction
+  bool operator==(const Date&) const = default;
+};
+struct Decimal {  // (hi32 * 2^64 + lo64) / 10^scale, scale 0 to 28
   uint8_t scale;
   bool negative;
   uint32_t hi32;
   uint64_t lo64;
+  bool operator==(const Decimal&) const = default;
 };
 
 // What a member gives back or takes, with the width of its integers kept:
