@@ -16,6 +16,8 @@ inline constexpr Handle kUsers = static_cast<Handle>(0x80000003);
 inline constexpr uint32_t kTypeString = 1;        // REG_SZ
 inline constexpr uint32_t kTypeExpandString = 2;  // REG_EXPAND_SZ
 
+// Key and value names, like the data, are in the ANSI code page.
+
 // RegOpenKeyA: 0 on success with `key` written.
 long OpenKey(Handle parent, const std::string& subKey, Handle& key);
 

@@ -14,7 +14,8 @@ uint32_t GetFileVersionInfoSizeA(const std::string& path);
 int GetFileVersionInfoA(const std::string& path, uint32_t size, void* buffer);
 
 // VerQueryValueA(buffer, "\\", &pointer, &length): non-zero with `fixed`
-// pointing at the 52-byte VS_FIXEDFILEINFO inside the buffer.
-int VerQueryRootBlock(const void* buffer, const void*& fixed);
+// pointing at the VS_FIXEDFILEINFO inside the buffer and `length` its size in
+// bytes (52; less when the resource carries no fixed information).
+int VerQueryRootBlock(const void* buffer, const void*& fixed, uint32_t& length);
 
 }  // namespace sondalink::platform::version

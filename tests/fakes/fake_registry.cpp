@@ -1,0 +1,129 @@
+// In-memory registry behind platform/registry.h.
+#include "fakes/fake_registry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace sondalink::fakes {
+
+namespace {
+constexpr long kFileNotFound = 2;     // ERROR_FILE_NOT_FOUND
+constexpr long kInvalidHandle = 6;    // ERROR_INVALID_HANDLE
+constexpr long kMoreData = 234;       // ERROR_MORE_DATA
+constexpr FakeRegistry::Handle kFirstHandle = 0x100;
+constexpr FakeRegistry::Handle kHandleStep = 4;
+
+FakeRegistry g_registry;
+}  // namespace
+
+FakeRegistry& Registry() { return g_registry; }
+void ResetRegistry() { g_registry = FakeRegistry{}; }
+
+std::string FakeRegistry::Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+std::string FakeRegistry::Join(Handle root, const std::string& path) {
+  std::string full = "root" + std::to_string(root & 0xF);
+  if (!path.empty()) full += "\\" + path;
+  return Lower(full);
+}
+
+std::optional<std::string> FakeRegistry::PathOf(Handle h) const {
+  using namespace platform::registry;
+  if (h == kClassesRoot || h == kCurrentUser || h == kLocalMachine || h == kUsers) {
+    return Join(h, "");
+  }
+  auto it = open_.find(h);
+  if (it == open_.end()) return std::nullopt;
+  return it->second;
+}
+
+void FakeRegistry::AddKey(Handle root, const std::string& path) {
+  std::string full = Join(root, path);
+  for (size_t pos = full.find('\\'); pos != std::string::npos; pos = full.find('\\', pos + 1)) {
+    keys_[full.substr(0, pos)];
+  }
+  keys_[full];
+}
+
+void FakeRegistry::SetValue(Handle root, const std::string& path, const std::string& name,
+                            uint32_t type, const std::string& bytes) {
+  AddKey(root, path);
+  keys_[Join(root, path)].values[Lower(name)] = Value{type, bytes};
+}
+
+void FakeRegistry::SetString(Handle root, const std::string& path, const std::string& name,
+                             const std::string& text) {
+  SetValue(root, path, name, platform::registry::kTypeString, text + std::string(1, '\0'));
+}
+
+long FakeRegistry::OpenKey(Handle parent, const std::string& subKey, Handle& key) {
+  std::optional<std::string> base = PathOf(parent);
+  if (!base) return kInvalidHandle;
+  if (subKey.empty()) {  // RegOpenKeyA hands back the parent itself
+    key = parent;
+    return 0;
+  }
+  std::string full = *base + "\\" + Lower(subKey);
+  if (!keys_.count(full)) return kFileNotFound;
+  // The lowest value not in use, as a handle table reuses its free slots.
+  Handle h = kFirstHandle;
+  while (open_.count(h)) h += kHandleStep;
+  open_[h] = full;
+  key = h;
+  ++opens;
+  return 0;
+}
+
+long FakeRegistry::QueryValue(Handle key, const std::string& valueName, uint32_t& type,
+                              char* data, uint32_t& size) {
+  std::optional<std::string> path = PathOf(key);
+  if (!path) return kInvalidHandle;
+  auto k = keys_.find(*path);
+  if (k == keys_.end()) return kFileNotFound;
+  auto v = k->second.values.find(Lower(valueName));
+  if (v == k->second.values.end()) return kFileNotFound;
+  const auto needed = static_cast<uint32_t>(v->second.bytes.size());
+  type = v->second.type;
+  if (data == nullptr) {
+    size = probeOverride_.value_or(needed);
+    probeOverride_.reset();
+    return 0;
+  }
+  readSizes.push_back(size);
+  if (size < needed) {
+    size = needed;
+    return kMoreData;
+  }
+  std::memcpy(data, v->second.bytes.data(), needed);
+  size = needed;
+  return 0;
+}
+
+long FakeRegistry::CloseKey(Handle key) {
+  if (failClose_ && *failClose_ == key) return kInvalidHandle;
+  if (!open_.erase(key)) return kInvalidHandle;
+  ++closes;
+  return 0;
+}
+
+}  // namespace sondalink::fakes
+
+namespace sondalink::platform::registry {
+
+long OpenKey(Handle parent, const std::string& subKey, Handle& key) {
+  return fakes::Registry().OpenKey(parent, subKey, key);
+}
+
+long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* data,
+                uint32_t& size) {
+  return fakes::Registry().QueryValue(key, valueName, type, data, size);
+}
+
+long CloseKey(Handle key) { return fakes::Registry().CloseKey(key); }
+
+}  // namespace sondalink::platform::registry

@@ -1,0 +1,38 @@
+// Version facts per path for the native tests, laid out in the buffer the
+// way version.dll lays out a VS_VERSIONINFO block.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/version.h"
+
+namespace sondalink::fakes {
+
+struct FakeVersionFile {
+  // The file version's two 32-bit halves; nullopt: a resource without fixed
+  // file information.
+  std::optional<uint32_t> ms = 0x00060003;
+  std::optional<uint32_t> ls = 0x000C0159;
+  // What GetFileVersionInfoSizeA answers; 0 means the default block size.
+  uint32_t sizeAnswer = 0;
+  bool readFails = false;     // GetFileVersionInfoA returns 0
+  bool queryFails = false;    // VerQueryValueA returns 0
+  bool readThrows = false;    // the read runs out of memory
+};
+
+struct FakeVersion {
+  std::map<std::string, FakeVersionFile> files;  // by exact path (ANSI)
+  std::string lastPath;
+  uint32_t lastReadSize = 0;
+};
+
+FakeVersion& Version();
+void ResetVersion();
+
+// The size of the block the fake writes.
+inline constexpr uint32_t kFakeVersionBlockSize = 92;
+
+}  // namespace sondalink::fakes

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "environment/registro.h"
+#include "fakes/fake_registry.h"
+
+namespace sondalink {
+namespace {
+
+using fakes::Registry;
+namespace registry = platform::registry;
+constexpr registry::Handle HKCR = registry::kClassesRoot;
+
+class RegistroTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fakes::ResetRegistry();
+    mudtChiaviAperte.clear();
+  }
+  void TearDown() override { mudtChiaviAperte.clear(); }
+
+  // A class whose CLSID key holds {id}.
+  void Classe(const std::string& nome, const std::string& id) {
+    Registry().SetString(HKCR, nome + "\\CLSID", "", id);
+  }
+};
+
+TEST_F(RegistroTest, InprocServerIsFoundThroughTheClsid) {
+  Classe("Prova.Classe", "{ID-1}");
+  Registry().SetString(HKCR, "CLSID\\{ID-1}\\InprocServer32", "", "C:\\Windows\\prova.dll");
+  Registry().SetString(HKCR, "CLSID\\{ID-1}\\LocalServer32", "", "C:\\prova.exe");
+  std::string chiave;
+  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), "C:\\Windows\\prova.dll");
+  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\{ID-1}\\InprocServer32");
+  EXPECT_EQ(Registry().OpenHandles(), 0u);  // every key closed again
+}
+
+TEST_F(RegistroTest, AClassWithoutClsidKeyLeavesTheKeyTextAlone) {
+  Registry().AddKey(HKCR, "Prova.Classe");
+  std::string chiave = "prima";
+  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), "");
+  EXPECT_EQ(chiave, "prima");
+  EXPECT_EQ(CercaComponenteCOM("Assente", chiave), "");
+  EXPECT_EQ(chiave, "prima");
+}
+
+TEST_F(RegistroTest, AnInprocKeyWithoutStringValueEndsTheSearch) {
+  Classe("Prova.Classe", "{ID-1}");
+  Registry().SetValue(HKCR, "CLSID\\{ID-1}\\InprocServer32", "", 4, std::string(4, '\1'));
+  Registry().SetString(HKCR, "CLSID\\{ID-1}\\LocalServer32", "", "C:\\prova.exe");
+  std::string chiave;
+  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), "");
+  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\{ID-1}\\InprocServer32");
+  EXPECT_EQ(Registry().opens, 2);  // LocalServer32 was not opened
+  EXPECT_EQ(Registry().OpenHandles(), 0u);
+}
+
+TEST_F(RegistroTest, LocalServerCommandLineComesBackWhole) {
+  Classe("Prova.Classe", "{ID-2}");
+  Registry().SetString(HKCR, "CLSID\\{ID-2}\\LocalServer32", "",
+                       "\"C:\\Program Files\\Prova\\prova.exe\" /automation");
+  std::string chiave;
+  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave),
+            "\"C:\\Program Files\\Prova\\prova.exe\" /automation");
+  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\{ID-2}\\LocalServer32");
+  EXPECT_EQ(Registry().OpenHandles(), 0u);
+}
+
+TEST_F(RegistroTest, AClsidWithoutDefaultValueStillTriesBothServerKeys) {
+  Registry().AddKey(HKCR, "Prova.Classe\\CLSID");
+  std::string chiave;
+  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), "");
+  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\\\LocalServer32");
+
+  Registry().SetValue(HKCR, "Prova.Classe\\CLSID", "", 3, "{ID-3}");  // binary: not a CLSID
+  chiave.clear();
+  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), "");
+  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\\\LocalServer32");
+}
+
+TEST_F(RegistroTest, ValuesComeBackAsStored) {
+  const struct {
+    uint32_t tipo;
+    std::string dati;
+    std::string atteso;
+  } casi[] = {
+      {2, std::string("%SystemRoot%\\System32\\prova.dll\0", 32), "%SystemRoot%\\System32\\prova.dll"},
+      {1, std::string("C:\\prova.dll\0resto\0", 19), "C:\\prova.dll"},
+      {1, std::string("\0", 1), ""},
+      {1, "senza terminatore", "senza terminatore"},
+      {1, std::string("C:\\Societ\xE0\\prova.dll\0", 21), "C:\\Società\\prova.dll"},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.atteso);
+    Classe("Prova.Classe", "{ID-4}");
+    Registry().SetValue(HKCR, "CLSID\\{ID-4}\\InprocServer32", "", c.tipo, c.dati);
+    std::string chiave;
+    EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), c.atteso);
+  }
+}
+
+TEST_F(RegistroTest, OnlyStringTypesAreRead) {
+  Registry().SetString(HKCR, "K", "testo", "valore");
+  Registry().SetValue(HKCR, "K", "espandibile", 2, std::string("%TEMP%\0", 7));
+  Registry().SetValue(HKCR, "K", "binario", 3, std::string("ab\0", 3));
+  Registry().SetValue(HKCR, "K", "numero", 4, std::string(4, '\0'));
+  Registry().SetValue(HKCR, "K", "multi", 7, std::string("a\0b\0\0", 5));
+  Registry().SetString(HKCR, "K", "", "");
+  registry::Handle h = 0;
+  ASSERT_TRUE(ApriChiave(HKCR, "K", h));
+
+  std::string valore = "intatto";
+  for (const char* nome : {"binario", "numero", "multi", "assente"}) {
+    EXPECT_FALSE(LeggiValoreStringa(h, nome, valore)) << nome;
+    EXPECT_EQ(valore, "intatto");
+  }
+  EXPECT_TRUE(LeggiValoreStringa(h, "testo", valore));
+  EXPECT_EQ(valore, "valore");
+  EXPECT_TRUE(LeggiValoreStringa(h, "espandibile", valore));
+  EXPECT_EQ(valore, "%TEMP%");
+  EXPECT_TRUE(LeggiValoreStringa(h, "", valore));  // an empty text is a value
+  EXPECT_EQ(valore, "");
+  EXPECT_TRUE(ChiudiChiave(h));
+}
+
+TEST_F(RegistroTest, TheReadUsesExactlyTheProbedSize) {
+  Registry().SetString(HKCR, "K", "", "abc");
+  registry::Handle h = 0;
+  ASSERT_TRUE(ApriChiave(HKCR, "K", h));
+  std::string valore;
+  EXPECT_TRUE(LeggiValoreStringa(h, "", valore));
+  EXPECT_EQ(Registry().readSizes, std::vector<uint32_t>{4});
+
+  // The value grew after the probe: the read does not fit, nothing is read.
+  Registry().ProbeAnswersOnce(2);
+  valore = "intatto";
+  EXPECT_FALSE(LeggiValoreStringa(h, "", valore));
+  EXPECT_EQ(valore, "intatto");
+}
+
+TEST_F(RegistroTest, OpenKeysAreNamedByTheirPath) {
+  EXPECT_EQ(CercaChiaveAperta(0x100), -1);
+  registry::Handle a = 0, b = 0;
+  Registry().AddKey(HKCR, "CLSID\\{X}\\InprocServer32");
+  ASSERT_TRUE(ApriChiave(HKCR, "CLSID\\{X}", a));
+  ASSERT_TRUE(ApriChiave(a, "InprocServer32", b));
+  EXPECT_EQ(NomeChiave(a), "HKEY_CLASSES_ROOT\\CLSID\\{X}");
+  EXPECT_EQ(NomeChiave(b), "HKEY_CLASSES_ROOT\\CLSID\\{X}\\InprocServer32");
+  EXPECT_EQ(CercaChiaveAperta(a), 0);
+  EXPECT_EQ(CercaChiaveAperta(b), 1);
+  EXPECT_FALSE(ApriChiave(a, "Assente", b));
+  EXPECT_EQ(mudtChiaviAperte.size(), 2u);
+}
+
+TEST_F(RegistroTest, AReusedHandleValueOverwritesItsPath) {
+  Registry().AddKey(HKCR, "Uno");
+  Registry().AddKey(HKCR, "Due");
+  registry::Handle h1 = 0, h2 = 0;
+  ASSERT_TRUE(ApriChiave(HKCR, "Uno", h1));
+  ASSERT_TRUE(ChiudiChiave(h1));
+  EXPECT_EQ(NomeChiave(h1), "HKEY_CLASSES_ROOT\\Uno");  // closing keeps the entry
+  ASSERT_TRUE(ApriChiave(HKCR, "Due", h2));
+  ASSERT_EQ(h1, h2);
+  ASSERT_EQ(mudtChiaviAperte.size(), 1u);
+  EXPECT_EQ(mudtChiaviAperte[0].strPercorso, "HKEY_CLASSES_ROOT\\Due");
+}
+
+TEST_F(RegistroTest, TheTableGrowsByOneAndFindsTheFirstMatch) {
+  RegistraChiaveAperta(10, "a");
+  RegistraChiaveAperta(20, "b");
+  RegistraChiaveAperta(30, "c");
+  RegistraChiaveAperta(20, "B");
+  ASSERT_EQ(mudtChiaviAperte.size(), 3u);
+  EXPECT_EQ(CercaChiaveAperta(20), 1);
+  EXPECT_EQ(NomeChiave(20), "B");
+  EXPECT_EQ(CercaChiaveAperta(40), -1);
+  EXPECT_EQ(NomeChiave(40), "");
+}
+
+TEST_F(RegistroTest, AKeyBelowAnUnknownHandleHasAPathStartingWithABackslash) {
+  Registry().AddKey(HKCR, "A\\B");
+  registry::Handle a = 0, b = 0;
+  ASSERT_TRUE(ApriChiave(HKCR, "A", a));
+  mudtChiaviAperte.clear();
+  ASSERT_TRUE(ApriChiave(a, "B", b));
+  EXPECT_EQ(NomeChiave(b), "\\B");
+}
+
+TEST_F(RegistroTest, RootsHaveFixedNames) {
+  EXPECT_EQ(NomeRadice(registry::kClassesRoot), "HKEY_CLASSES_ROOT");
+  EXPECT_EQ(NomeRadice(registry::kCurrentUser), "HKEY_CURRENT_USER");
+  EXPECT_EQ(NomeRadice(registry::kLocalMachine), "HKEY_LOCAL_MACHINE");
+  EXPECT_EQ(NomeRadice(registry::kUsers), "HKEY_USERS");
+  EXPECT_EQ(NomeRadice(static_cast<registry::Handle>(0x80000004)), "");
+  EXPECT_EQ(NomeRadice(0), "");
+  RegistraChiaveAperta(registry::kUsers, "altro");
+  EXPECT_EQ(NomeChiave(registry::kUsers), "HKEY_USERS");  // the root name wins
+}
+
+TEST_F(RegistroTest, ClosingReportsWhetherWindowsClosedTheHandle) {
+  Registry().AddKey(HKCR, "K");
+  registry::Handle h = 0;
+  ASSERT_TRUE(ApriChiave(HKCR, "K", h));
+  Registry().FailCloseOf(h);
+  EXPECT_FALSE(ChiudiChiave(h));
+  EXPECT_EQ(CercaChiaveAperta(h), 0);
+}
+
+TEST(TroncaAlNulTest, CutsAtTheFirstNul) {
+  EXPECT_EQ(TroncaAlNul("abc"), "abc");
+  EXPECT_EQ(TroncaAlNul(std::string("ab\0c\0", 5)), "ab");
+  EXPECT_EQ(TroncaAlNul(std::string("\0abc", 4)), "");
+  EXPECT_EQ(TroncaAlNul(""), "");
+}
+
+}  // namespace
+}  // namespace sondalink

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "environment/sistema.h"
+#include "fakes/fake_sysinfo.h"
+
+namespace sondalink {
+namespace {
+
+using fakes::Sysinfo;
+using fakes::VersionRecord;
+
+struct Facts {
+  int32_t codice = -1;
+  std::string nome, servicePack, versione, build, errore;
+  bool ok = false;
+};
+
+Facts Leggi() {
+  Facts f;
+  f.ok = LeggiSistemaOperativo(f.codice, f.nome, f.servicePack, f.versione, f.build, f.errore);
+  return f;
+}
+
+class SistemaTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fakes::ResetSysinfo(); }
+};
+
+struct Riga {
+  uint32_t piattaforma, major, minor, build;
+  const char* nome;
+  int32_t codice;
+  const char* versione;
+  const char* testoBuild;
+};
+
+TEST_F(SistemaTest, NamesEveryRowOfTheTable) {
+  const Riga righe[] = {
+      {0, 3, 10, 0, "Win 32s", 32, "3.10", ""},
+      {0, 3, 10, 1234, "Win 32s", 32, "3.10", ""},
+      {1, 4, 0, 67109814, "Windows 95", 95, "4.0", "950"},
+      {1, 4, 10, 67766446, "Windows 98", 98, "4.10", "2222"},
+      {1, 4, 90, 73010104, "Windows ME", 99, "4.90", "3000"},
+      // The major version is not looked at on the 95 family.
+      {1, 7, 10, 67766446, "Windows 98", 98, "7.10", "2222"},
+      // The low word read as a signed 16-bit number.
+      {1, 4, 10, 0x0400F000, "Windows 98", 98, "4.10", "-4096"},
+      // An unknown minor keeps the whole number, high word included.
+      {1, 4, 20, 67766446, "Sconosciuto", 0, "4.20", "67766446"},
+      {2, 3, 51, 1057, "Windows NT 3.51", 351, "3.51", "1057"},
+      {2, 3, 10, 528, "Windows NT 3.51", 351, "3.10", "528"},
+      {2, 4, 0, 1381, "Windows NT 4.0", 40, "4.0", "1381"},
+      {2, 4, 7, 1381, "Windows NT 4.0", 40, "4.7", "1381"},
+      {2, 5, 0, 2195, "Windows 2000", 2000, "5.0", "2195"},
+      {2, 5, 1, 2600, "Windows XP", 50, "5.1", "2600"},
+      {2, 5, 2, 3790, "Windows Server 2003", 2003, "5.2", "3790"},
+      {2, 5, 3, 4001, "Sconosciuto: 5.3.4001", 0, "5.3", "4001"},
+      {2, 6, 0, 6002, "Windows Vista (o Windows Server 2008)", 60, "6.0", "6002"},
+      {2, 6, 1, 7601, "Windows 7 (o Windows Server 2008 R2)", 61, "6.1", "7601"},
+      {2, 6, 2, 9200, "Sconosciuto: 6.2.9200", 0, "6.2", "9200"},
+      {2, 10, 0, 18362, "Sconosciuto: 10.0.18362", 0, "10.0", "18362"},
+      {2, 10, 0, 0x80000001u, "Sconosciuto: 10.0.-2147483647", 0, "10.0", "-2147483647"},
+      {2, 1, 0, 5, "Sconosciuto: 1.0.5", 0, "1.0", "5"},
+      {3, 10, 0, 100, "Piattaforma S.O. sconosciuta", 0, "10.0", "100"},
+      {0xFFFFFFFFu, 4, 0, 100, "Piattaforma S.O. sconosciuta", 0, "4.0", "100"},
+  };
+  for (const Riga& r : righe) {
+    SCOPED_TRACE(std::to_string(r.piattaforma) + " " + std::to_string(r.major) + "." +
+                 std::to_string(r.minor) + "." + std::to_string(r.build));
+    Sysinfo().version = VersionRecord(r.piattaforma, r.major, r.minor, r.build);
+    Facts f = Leggi();
+    EXPECT_TRUE(f.ok);
+    EXPECT_EQ(f.nome, r.nome);
+    EXPECT_EQ(f.codice, r.codice);
+    EXPECT_EQ(f.versione, r.versione);
+    EXPECT_EQ(f.build, r.testoBuild);
+    EXPECT_EQ(f.errore, "");
+  }
+  EXPECT_FALSE(Sysinfo().versionSizeWrong);
+}
+
+TEST_F(SistemaTest, ServicePackIsCutAtItsNulAndTrimmed) {
+  const struct {
+    std::string csd;
+    std::string atteso;
+  } casi[] = {
+      {"", ""},
+      {" A ", "A"},
+      {" ", ""},
+      {"Service Pack 3", "Service Pack 3"},
+      {"  Service  Pack 6a  ", "Service  Pack 6a"},
+      {std::string("SP1\0residuo", 11), "SP1"},
+      {std::string(128, 'x'), std::string(128, 'x')},  // no NUL at all
+      {"Aggiornamento \xE0", "Aggiornamento à"},         // ANSI code page
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.atteso);
+    Sysinfo().version = VersionRecord(2, 5, 1, 2600, c.csd);
+    Facts f = Leggi();
+    EXPECT_TRUE(f.ok);
+    EXPECT_EQ(f.servicePack, c.atteso);
+  }
+  // Filled on Win32s too, although its build text is empty.
+  Sysinfo().version = VersionRecord(0, 3, 10, 0, "Win32s 1.3");
+  EXPECT_EQ(Leggi().servicePack, "Win32s 1.3");
+}
+
+TEST_F(SistemaTest, AFailedCallIsReportedWithItsText) {
+  Sysinfo().versionSucceeds = false;
+  Facts f;
+  f.versione = "vecchia";
+  f.build = "vecchio";
+  f.ok = LeggiSistemaOperativo(f.codice, f.nome, f.servicePack, f.versione, f.build, f.errore);
+  EXPECT_FALSE(f.ok);
+  EXPECT_EQ(f.errore, "Funzione GetVersionEX() fallita.");
+  EXPECT_EQ(f.codice, 0);
+  EXPECT_EQ(f.nome, "Sconosciuto");
+  EXPECT_EQ(f.versione, "");
+  EXPECT_EQ(f.build, "");
+}
+
+TEST_F(SistemaTest, ARunTimeErrorIsTrappedIntoTheErrorText) {
+  Sysinfo().throwOnNextCall = true;
+  Facts f = Leggi();
+  EXPECT_FALSE(f.ok);
+  EXPECT_EQ(f.errore, "-2147024882: Out of memory (linea 0)");
+  EXPECT_EQ(f.nome, "Sconosciuto");
+}
+
+TEST_F(SistemaTest, ComputerNameFitsFifteenCharacters) {
+  const struct {
+    std::optional<std::string> nome;
+    std::string atteso;
+  } casi[] = {
+      {"WORKSTATION", "WORKSTATION"},
+      {"ABCDEFGHIJKLMNO", "ABCDEFGHIJKLMNO"},  // 15
+      {"ABCDEFGHIJKLMNOP", ""},                // 16: does not fit with its NUL
+      {std::nullopt, ""},
+      {" PC ", "PC"},
+      {"", ""},
+  };
+  for (const auto& c : casi) {
+    Sysinfo().computerName = c.nome;
+    EXPECT_EQ(LeggiNomeComputer(), c.atteso);
+  }
+  EXPECT_EQ(Sysinfo().computerNameSizeSeen, 16u);
+  Sysinfo().throwOnNextCall = true;
+  EXPECT_EQ(LeggiNomeComputer(), "");
+}
+
+TEST_F(SistemaTest, AccountNamesOfAnyValidLengthComeBackWhole) {
+  const struct {
+    std::optional<std::string> nome;
+    std::string atteso;
+  } casi[] = {
+      {"utente", "utente"},
+      {std::string(29, 'a'), std::string(29, 'a')},
+      // 30 or more characters used to be lost in a 30-byte buffer.
+      {std::string(30, 'b'), std::string(30, 'b')},
+      {std::string(256, 'c'), std::string(256, 'c')},  // UNLEN
+      {std::string(257, 'd'), ""},
+      {"  mario rossi ", "mario rossi"},
+      {"Niccol\xF2", "Niccolò"},
+      {std::nullopt, ""},
+  };
+  for (const auto& c : casi) {
+    Sysinfo().userName = c.nome;
+    EXPECT_EQ(LeggiNomeAccount(), c.atteso);
+  }
+  EXPECT_EQ(Sysinfo().userNameSizeSeen, 257u);
+  Sysinfo().throwOnNextCall = true;
+  EXPECT_EQ(LeggiNomeAccount(), "");
+}
+
+TEST_F(SistemaTest, AdministratorOnNtIsWhetherTheServiceManagerOpens) {
+  Sysinfo().version = VersionRecord(2, 6, 1, 7601);
+  EXPECT_TRUE(AccountAmministratore());
+  EXPECT_EQ(Sysinfo().scmAccessSeen, 0xE0000000u);
+  EXPECT_EQ(Sysinfo().scmOpened, 1);
+  EXPECT_EQ(Sysinfo().scmClosed, 1);
+
+  Sysinfo().scmOpens = false;
+  EXPECT_FALSE(AccountAmministratore());
+  EXPECT_EQ(Sysinfo().scmClosed, 1);
+}
+
+TEST_F(SistemaTest, AdministratorOutsideNtIsAssumedWithoutAsking) {
+  Sysinfo().scmOpens = false;
+  for (uint32_t piattaforma : {0u, 1u, 3u}) {
+    Sysinfo().version = VersionRecord(piattaforma, 4, 10, 1);
+    EXPECT_TRUE(AccountAmministratore()) << piattaforma;
+  }
+  // A failed call leaves the record at platform 0.
+  Sysinfo().versionSucceeds = false;
+  EXPECT_TRUE(AccountAmministratore());
+  EXPECT_EQ(Sysinfo().scmAccessSeen, 0u);
+
+  Sysinfo().throwOnNextCall = true;
+  EXPECT_FALSE(AccountAmministratore());
+}
+
+TEST_F(SistemaTest, SixtyFourBitOnlyWhenWow64SaysSo) {
+  using W = fakes::FakeSysinfo::Wow64;
+  const std::pair<W, bool> casi[] = {
+      {W::kYes, true}, {W::kNo, false}, {W::kMissing, false}, {W::kFails, false}};
+  for (auto [wow64, atteso] : casi) {
+    Sysinfo().wow64 = wow64;
+    EXPECT_EQ(SistemaA64Bit(), atteso);
+  }
+  Sysinfo().throwOnNextCall = true;
+  EXPECT_FALSE(SistemaA64Bit());
+}
+
+}  // namespace
+}  // namespace sondalink

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "environment/versione_file.h"
+#include "fakes/fake_version.h"
+
+namespace sondalink {
+namespace {
+
+using fakes::Version;
+using Parti = std::array<int16_t, 4>;
+
+struct Lettura {
+  bool ok;
+  Parti parti;
+  std::string errore;
+};
+
+Lettura Leggi(const std::string& percorso) {
+  Lettura l{false, {7, 7, 7, 7}, "intatto"};
+  l.ok = LeggiVersioneFile(percorso, l.parti[0], l.parti[1], l.parti[2], l.parti[3], l.errore);
+  return l;
+}
+
+class VersioneTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fakes::ResetVersion(); }
+};
+
+TEST_F(VersioneTest, HalvesAreReadAsSigned16BitNumbers) {
+  const struct {
+    uint32_t ms, ls;
+    Parti atteso;
+  } casi[] = {
+      {0x00060003, 0x000C0159, {6, 3, 12, 345}},
+      {0x00010002, 0x8000FFFF, {1, 2, -32768, -1}},
+      {0xFFFF7FFF, 0x00000000, {-1, 32767, 0, 0}},
+  };
+  for (const auto& c : casi) {
+    Version().files["C:\\prova.dll"] = {c.ms, c.ls};
+    Lettura l = Leggi("C:\\prova.dll");
+    EXPECT_TRUE(l.ok);
+    EXPECT_EQ(l.parti, c.atteso);
+    EXPECT_EQ(l.errore, "intatto");
+  }
+}
+
+TEST_F(VersioneTest, NoVersionReadsAsMinusOneAndSucceeds) {
+  fakes::FakeVersionFile senzaFissa;
+  senzaFissa.ms.reset();
+  fakes::FakeVersionFile letturaFallita;
+  letturaFallita.readFails = true;
+  fakes::FakeVersionFile queryFallita;
+  queryFallita.queryFails = true;
+  fakes::FakeVersionFile dimensioneNegativa;
+  dimensioneNegativa.sizeAnswer = 0x80000000;  // below 1 when read as signed
+  Version().files = {{"senza-fissa", senzaFissa},
+                     {"lettura-fallita", letturaFallita},
+                     {"query-fallita", queryFallita},
+                     {"dimensione-negativa", dimensioneNegativa},
+                     {"C:\\prova.dll", {}}};
+  for (const char* percorso : {"assente", "senza-fissa", "lettura-fallita", "query-fallita",
+                               "dimensione-negativa", "\"C:\\prova.dll\""}) {
+    SCOPED_TRACE(percorso);
+    Lettura l = Leggi(percorso);
+    EXPECT_TRUE(l.ok);
+    EXPECT_EQ(l.parti, (Parti{-1, -1, -1, -1}));
+    EXPECT_EQ(l.errore, "intatto");
+  }
+  // The quoted path went to Windows unchanged.
+  EXPECT_EQ(Version().lastPath, "\"C:\\prova.dll\"");
+}
+
+TEST_F(VersioneTest, WindowsIsToldTheReportedSizeInTheAnsiCodePage) {
+  fakes::FakeVersionFile f;
+  f.sizeAnswer = 300;
+  Version().files["C:\\Societ\xE0\\prova.dll"] = f;
+  Lettura l = Leggi("C:\\Società\\prova.dll");
+  EXPECT_EQ(l.parti, (Parti{6, 3, 12, 345}));
+  EXPECT_EQ(Version().lastReadSize, 300u);
+}
+
+TEST_F(VersioneTest, ARunTimeErrorIsHandedBackAsText) {
+  fakes::FakeVersionFile f;
+  f.readThrows = true;
+  Version().files["C:\\prova.dll"] = f;
+  Lettura l = Leggi("C:\\prova.dll");
+  EXPECT_FALSE(l.ok);
+  EXPECT_EQ(l.errore, "routine 'LeggiVersioneFile', errore -2147024882: Out of memory (linea 0)");
+  EXPECT_EQ(l.parti, (Parti{-1, -1, -1, -1}));
+}
+
+}  // namespace
+}  // namespace sondalink
