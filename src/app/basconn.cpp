@@ -1,13 +1,71 @@
-// Start-up, the data folder and the path helpers.
+// The data folder and the path helpers.
 #include "app/basconn.h"
+
+#include "platform/files.h"
+#include "platform/shell.h"
 
 namespace sondalink {
 
 std::string gstrCartellaLog;
 
+namespace {
+
+// CSIDL_LOCAL_APPDATA with CSIDL_FLAG_CREATE.
+constexpr int kLocalAppDataCreate = 0x801C;
+
+std::string TrappedError(const ErrorRecord& e) {
+  return std::to_string(e.number) + ": " + e.description + " (linea 0)";
+}
+
+}  // namespace
+
+bool LeggiCartellaLog(std::string& strErrore) {
+  Outcome<platform::shell::FolderPath> folder =
+      platform::shell::GetFolderPath(kLocalAppDataCreate);
+  if (!folder.ok()) {
+    strErrore = TrappedError(folder.error);
+    return false;
+  }
+  if (folder.value.result != 0) {
+    strErrore = folder.value.result == 1 ? "The folder does not exist"
+                                         : "An invalid folder ID was specified";
+    return false;
+  }
+  std::string path = folder.value.buffer;
+  AggiungiBarraFinale(path);
+  // Outer level first: a folder cannot be created inside a missing one.
+  for (const char* level : {"Ardenza\\", "Sondalink\\"}) {
+    path += level;
+    if (!EsisteCartella(path)) {
+      if (ErrorRecord e = platform::files::CreateFolder(path); e.failed()) {
+        strErrore = TrappedError(e);
+        return false;
+      }
+    }
+  }
+  AggiungiBarraFinale(path);
+  gstrCartellaLog = path;
+  return true;
+}
+
+bool EsisteCartella(std::string path) {
+  AggiungiBarraFinale(path);
+  return !platform::files::FindFirstEntry(path + "*.*").empty();
+}
+
 void AggiungiBarraFinale(std::string& path) {
   while (!path.empty() && path.back() == ' ') path.pop_back();
   if (path.empty() || (path.back() != '/' && path.back() != '\\')) path += '\\';
+}
+
+bool EsisteFile(std::string path) {
+  // A failure to unquote is held: the untrimmed path is tried, and the answer
+  // is No whatever the open does.
+  Outcome<std::string> bare = TogliVirgolette(path);
+  if (bare.ok()) path = bare.value;
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  ErrorRecord open = platform::files::ProbeOpenForReading(path);
+  return bare.ok() && !open.failed();
 }
 
 Outcome<std::string> TogliVirgolette(std::string text) {

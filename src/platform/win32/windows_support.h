@@ -14,6 +14,9 @@
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
+// The seam has its own DeleteFile; Windows code here calls the A/W functions
+// by their full names.
+#undef DeleteFile
 
 #include <string>
 #include <utility>

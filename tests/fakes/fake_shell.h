@@ -1,0 +1,38 @@
+// A shell whose folder answer the test chooses and which records, instead of
+// running, every ShellExecute and every program started.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/shell.h"
+
+namespace sondalink::fake::shell {
+
+struct ShellCall {
+  std::string operation, file, parameters, directory;
+  int show;
+};
+
+struct StartCall {
+  std::string commandLine;
+  int show;
+};
+
+struct State {
+  // What GetFolderPath answers: by default result 0 and an empty buffer.
+  Outcome<platform::shell::FolderPath> folder = platform::shell::FolderPath{};
+  std::vector<int> folderRequests;  // the folder argument of every call
+  std::vector<ShellCall> shellCalls;
+  std::vector<StartCall> started;
+  ErrorRecord shellError;  // returned by ShellExecute when set
+  ErrorRecord startError;  // returned by StartProgram when set
+};
+
+State& Get();
+void Reset();
+
+// Shortcut: GetFolderPath succeeds with this path.
+void SetFolder(const std::string& path);
+
+}  // namespace sondalink::fake::shell

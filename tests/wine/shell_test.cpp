@@ -1,0 +1,83 @@
+// Starting a program through the real shell layer.
+#include <gtest/gtest.h>
+
+#include "platform/shell.h"
+#include "platform/win32/windows_support.h"
+#include "wine/temp_folder.h"
+
+namespace sondalink {
+namespace {
+
+using testing::TempFolder;
+
+// Polls `done` every 20 ms for at most `timeoutMs`.
+template <class F>
+bool WaitFor(F done, DWORD timeoutMs = 20000) {
+  DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > timeoutMs) return false;
+    ::Sleep(20);
+  }
+  return true;
+}
+
+struct FoundWindow {
+  std::wstring part;
+  HWND hwnd = nullptr;
+  DWORD process = 0;
+};
+
+BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM lp) {
+  auto* f = reinterpret_cast<FoundWindow*>(lp);
+  wchar_t title[512] = {};
+  ::GetWindowTextW(hwnd, title, 512);
+  if (::IsWindowVisible(hwnd) && std::wstring(title).find(f->part) != std::wstring::npos) {
+    f->hwnd = hwnd;
+    ::GetWindowThreadProcessId(hwnd, &f->process);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The first visible top-level window whose title contains `part`.
+FoundWindow FindByTitle(const std::wstring& part) {
+  FoundWindow found{part};
+  ::EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+TEST(ShellWin32, StartProgramReturnsWhileTheProgramRuns) {
+  TempFolder tmp;
+  tmp.MakeFile("Sondalink prova.log", "riga\r\n");
+  const std::string command = "notepad.exe \"" + tmp / "Sondalink prova.log" + "\"";
+  DWORD before = ::GetTickCount();
+  ASSERT_FALSE(platform::shell::StartProgram(command, SW_SHOWNORMAL).failed());
+  EXPECT_LT(::GetTickCount() - before, 10000u);
+
+  // Notepad comes up with the file while this test goes on.
+  FoundWindow notepad{};
+  ASSERT_TRUE(WaitFor([&] { return (notepad = FindByTitle(L"Sondalink prova")).hwnd != nullptr; }));
+  win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, notepad.process));
+  ASSERT_TRUE(process);
+  EXPECT_EQ(::WaitForSingleObject(process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  ::PostMessageW(notepad.hwnd, WM_CLOSE, 0, 0);
+  EXPECT_EQ(::WaitForSingleObject(process.get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
+TEST(ShellWin32, StartProgramReportsAMissingProgram) {
+  ErrorRecord e = platform::shell::StartProgram("non-esiste-sondalink.exe", SW_SHOWNORMAL);
+  EXPECT_EQ(e.number, static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
+  EXPECT_EQ(e.source, "CreateProcessA");
+}
+
+TEST(ShellWin32, LocalAppDataFolderIsAnAbsolutePath) {
+  Outcome<platform::shell::FolderPath> folder = platform::shell::GetFolderPath(0x801C);
+  ASSERT_TRUE(folder.ok());
+  EXPECT_EQ(folder.value.result, 0);
+  ASSERT_GE(folder.value.buffer.size(), 3u);
+  EXPECT_EQ(folder.value.buffer.substr(1, 2), ":\\");
+  EXPECT_EQ(folder.value.buffer.find('\0'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sondalink

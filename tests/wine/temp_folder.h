@@ -1,0 +1,92 @@
+// A fresh folder under the Windows temporary folder, removed with its
+// contents at the end of the test.
+#pragma once
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/text.h"
+#include "platform/win32/windows_support.h"
+
+namespace sondalink::testing {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    char base[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, base);
+    for (unsigned n = ::GetTickCount();; ++n) {
+      path_ = std::string(base) + "sondalink-" + std::to_string(::GetCurrentProcessId()) + "-" +
+              std::to_string(n);
+      if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
+      if (::GetLastError() != ERROR_ALREADY_EXISTS) {
+        ADD_FAILURE() << "cannot create " << path_;
+        break;
+      }
+    }
+  }
+  ~TempFolder() { RemoveTree(path_); }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+  // Names are UTF-8, as everywhere in the program.
+  void MakeFile(const std::string& name, const std::string& bytes = "x", DWORD attributes = 0) const {
+    std::string p = platform::ToAnsi(*this / name);
+    HANDLE h = ::CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << p;
+    DWORD written = 0;
+    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(h);
+    if (attributes) ::SetFileAttributesA(p.c_str(), attributes);
+  }
+  void MakeFolder(const std::string& name, DWORD attributes = 0) const {
+    std::string p = platform::ToAnsi(*this / name);
+    ASSERT_TRUE(::CreateDirectoryA(p.c_str(), nullptr)) << p;
+    if (attributes) ::SetFileAttributesA(p.c_str(), attributes);
+  }
+  static std::string ReadFile(const std::string& utf8Path) {
+    HANDLE h = ::CreateFileA(platform::ToAnsi(utf8Path).c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD n = 0;
+    while (::ReadFile(h, chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
+    ::CloseHandle(h);
+    return bytes;
+  }
+  static bool IsFolder(const std::string& utf8Path) {
+    DWORD a = ::GetFileAttributesA(platform::ToAnsi(utf8Path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+ private:
+  static void RemoveTree(const std::string& ansi) {
+    WIN32_FIND_DATAA data{};
+    HANDLE find = ::FindFirstFileA((ansi + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string child = ansi + "\\" + name;
+        ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(child);
+        } else {
+          ::DeleteFileA(child.c_str());
+        }
+      } while (::FindNextFileA(find, &data));
+      ::FindClose(find);
+    }
+    ::RemoveDirectoryA(ansi.c_str());
+  }
+
+  std::string path_;  // ASCII: the temporary folder of the prefix
+};
+
+}  // namespace sondalink::testing
