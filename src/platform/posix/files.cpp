@@ -35,9 +35,11 @@ ErrorRecord ErrorFromErrno(int err, const char* source) {
     case EACCES:
     case EPERM:
     case EISDIR: win32 = 5; break;    // ERROR_ACCESS_DENIED
+    case EBADF: win32 = 6; break;     // ERROR_INVALID_HANDLE
     case EBUSY: win32 = 32; break;    // ERROR_SHARING_VIOLATION
     case ENOSPC: win32 = 112; break;  // ERROR_DISK_FULL
     case EEXIST: win32 = 183; break;  // ERROR_ALREADY_EXISTS
+    case EFBIG: win32 = 223; break;   // ERROR_FILE_TOO_LARGE
     case ENAMETOOLONG: win32 = 206; break;
     default: win32 = 31; break;       // ERROR_GEN_FAILURE
   }
