@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "environment/registro.h"
+#include "environment_support.h"
+
+namespace sondalink {
+namespace {
+
+namespace registry = platform::registry;
+
+// Classes registered by the test for the length of one test. Windows merges
+// HKCU\Software\Classes into HKEY_CLASSES_ROOT; Wine 8 does not, so there
+// they go to HKLM\Software\Classes, which backs HKEY_CLASSES_ROOT.
+class RegistroWineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mudtChiaviAperte.clear();
+    radice_ = HKEY_CURRENT_USER;
+    Crea(L"Sondalink.Prova.Visibile");
+    win32::unique_hkey visibile;
+    if (::RegOpenKeyW(HKEY_CLASSES_ROOT, L"Sondalink.Prova.Visibile", visibile.put()) !=
+        ERROR_SUCCESS) {
+      radice_ = HKEY_LOCAL_MACHINE;
+    }
+  }
+  void TearDown() override {
+    for (const std::wstring& k : creati_) {
+      ::RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + k).c_str());
+      ::RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + k).c_str());
+      ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + k).c_str());
+      ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + k).c_str());
+    }
+    mudtChiaviAperte.clear();
+  }
+
+  // Creates the key below the classes; `top` is what to remove afterwards.
+  win32::unique_hkey Crea(const std::wstring& path, const std::wstring& top = L"") {
+    creati_.push_back(top.empty() ? path.substr(0, path.find(L'\\')) : top);
+    win32::unique_hkey key;
+    EXPECT_EQ(::RegCreateKeyExW(radice_, (L"Software\\Classes\\" + path).c_str(), 0, nullptr, 0,
+                                KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+              ERROR_SUCCESS);
+    return key;
+  }
+  void Valore(const std::wstring& path, DWORD tipo, const std::wstring& dati,
+              const std::wstring& top = L"") {
+    win32::unique_hkey key = Crea(path, top);
+    EXPECT_EQ(::RegSetValueExW(key.get(), nullptr, 0, tipo,
+                               reinterpret_cast<const BYTE*>(dati.data()),
+                               static_cast<DWORD>((dati.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+  }
+  // A class whose CLSID is `clsid`, served as `server` says.
+  void Classe(const std::wstring& nome, const std::wstring& clsid) {
+    Valore(nome + L"\\CLSID", REG_SZ, clsid);
+  }
+  void Server(const std::wstring& clsid, const wchar_t* sottoChiave, DWORD tipo,
+              const std::wstring& dati) {
+    Valore(L"CLSID\\" + clsid + L"\\" + sottoChiave, tipo, dati, L"CLSID\\" + clsid);
+  }
+
+  HKEY radice_ = HKEY_CURRENT_USER;
+  std::vector<std::wstring> creati_;
+};
+
+struct Ricerca {
+  std::string risultato;
+  std::string chiave;
+};
+
+Ricerca Cerca(const std::string& classe) {
+  Ricerca r{"", "intatta"};
+  r.risultato = CercaComponenteCOM(classe, r.chiave);
+  return r;
+}
+
+TEST_F(RegistroWineTest, ClassesWithoutAServerGiveAnEmptyResult) {
+  Crea(L"Sondalink.Prova.SenzaClsid");
+  Crea(L"Sondalink.Prova.ClsidVuoto\\CLSID");
+
+  Ricerca r = Cerca("Sondalink.Prova.SenzaClsid");
+  EXPECT_EQ(r.risultato, "");
+  EXPECT_EQ(r.chiave, "intatta");
+
+  r = Cerca("Sondalink.Prova.ClsidVuoto");
+  EXPECT_EQ(r.risultato, "");
+  EXPECT_EQ(r.chiave, "HKEY_CLASSES_ROOT\\CLSID\\\\LocalServer32");
+}
+
+TEST_F(RegistroWineTest, AnInprocKeyWithoutStringValueIsTheAnswer) {
+  const std::wstring clsid = L"{5D1A0003-0000-4000-8000-0000534F4E44}";
+  Classe(L"Sondalink.Prova.InprocNumero", clsid);
+  win32::unique_hkey inproc = Crea(L"CLSID\\" + clsid + L"\\InprocServer32", L"CLSID\\" + clsid);
+  DWORD numero = 1;
+  ASSERT_EQ(::RegSetValueExW(inproc.get(), nullptr, 0, REG_DWORD,
+                             reinterpret_cast<const BYTE*>(&numero), sizeof numero),
+            ERROR_SUCCESS);
+  Server(clsid, L"LocalServer32", REG_SZ, L"C:\\sonda.exe");
+
+  Ricerca r = Cerca("Sondalink.Prova.InprocNumero");
+  EXPECT_EQ(r.risultato, "");
+  EXPECT_EQ(r.chiave, "HKEY_CLASSES_ROOT\\CLSID\\" + win32::Narrow(clsid) + "\\InprocServer32");
+}
+
+TEST_F(RegistroWineTest, ServerValuesComeBackAsStored) {
+  const struct {
+    const wchar_t* classe;
+    const wchar_t* clsid;
+    const wchar_t* sottoChiave;
+    DWORD tipo;
+    std::wstring dati;
+    std::string atteso;
+  } casi[] = {
+      {L"Sondalink.Prova.SoloLocal", L"{5D1A0004-0000-4000-8000-0000534F4E44}", L"LocalServer32",
+       REG_SZ, L"\"C:\\Program Files\\Sonda\\sonda.exe\" /automation",
+       "\"C:\\Program Files\\Sonda\\sonda.exe\" /automation"},
+      {L"Sondalink.Prova.Espandibile", L"{5D1A0005-0000-4000-8000-0000534F4E44}",
+       L"InprocServer32", REG_EXPAND_SZ, L"%SystemRoot%\\System32\\sonda.dll",
+       "%SystemRoot%\\System32\\sonda.dll"},
+      {L"Sondalink.Prova.NulInterno", L"{5D1A0006-0000-4000-8000-0000534F4E44}",
+       L"InprocServer32", REG_SZ, std::wstring(L"C:\\sonda.dll\0resto", 18), "C:\\sonda.dll"},
+      {L"Sondalink.Prova.Vuoto", L"{5D1A0007-0000-4000-8000-0000534F4E44}", L"InprocServer32",
+       REG_SZ, L"", ""},
+      {L"Sondalink.Prova.Accenti", L"{5D1A0008-0000-4000-8000-0000534F4E44}", L"InprocServer32",
+       REG_SZ, L"C:\\Societ\u00E0\\sonda.dll", "C:\\Società\\sonda.dll"},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(win32::Narrow(c.classe));
+    Classe(c.classe, c.clsid);
+    Server(c.clsid, c.sottoChiave, c.tipo, c.dati);
+    Ricerca r = Cerca(win32::Narrow(c.classe));
+    EXPECT_EQ(r.risultato, c.atteso);
+    EXPECT_EQ(r.chiave, "HKEY_CLASSES_ROOT\\CLSID\\" + win32::Narrow(c.clsid) + "\\" +
+                            win32::Narrow(c.sottoChiave));
+  }
+}
+
+TEST_F(RegistroWineTest, AnEmptyStringValueIsReadAsAnEmptyText) {
+  const std::wstring clsid = L"{5D1A0009-0000-4000-8000-0000534F4E44}";
+  Server(clsid, L"InprocServer32", REG_SZ, L"");
+  registry::Handle h = 0;
+  ASSERT_TRUE(ApriChiave(registry::kClassesRoot,
+                         "CLSID\\" + win32::Narrow(clsid) + "\\InprocServer32", h));
+  std::string valore = "intatto";
+  EXPECT_TRUE(LeggiValoreStringa(h, "", valore));
+  EXPECT_EQ(valore, "");
+  EXPECT_FALSE(LeggiValoreStringa(h, "Assente", valore));
+  EXPECT_TRUE(ChiudiChiave(h));
+}
+
+TEST_F(RegistroWineTest, AdoConnectionAsWineRegistersIt) {
+  Ricerca r = Cerca("ADODB.Connection");
+  EXPECT_EQ(r.chiave,
+            "HKEY_CLASSES_ROOT\\CLSID\\{00000514-0000-0010-8000-00AA006D2EA4}\\InprocServer32");
+  if (wine_test::SottoWine()) {
+    EXPECT_EQ(r.risultato, "C:\\Program Files\\Common Files\\System\\ADO\\msado15.dll");
+  } else {
+    EXPECT_NE(r.risultato, "");
+  }
+}
+
+TEST_F(RegistroWineTest, TheOpenKeyTableFollowsRealHandles) {
+  registry::Handle a = 0, b = 0;
+  ASSERT_TRUE(ApriChiave(registry::kClassesRoot, "CLSID", a));
+  ASSERT_TRUE(ApriChiave(a, "{00000514-0000-0010-8000-00AA006D2EA4}", b));
+  EXPECT_EQ(NomeChiave(b), "HKEY_CLASSES_ROOT\\CLSID\\{00000514-0000-0010-8000-00AA006D2EA4}");
+  EXPECT_TRUE(ChiudiChiave(b));
+  EXPECT_TRUE(ChiudiChiave(a));
+
+  // Windows hands a freed handle value out again: one entry per value, the
+  // later path in it.
+  ASSERT_TRUE(ApriChiave(registry::kClassesRoot, "ADODB.Connection", a));
+  EXPECT_EQ(NomeChiave(a), "HKEY_CLASSES_ROOT\\ADODB.Connection");
+  EXPECT_TRUE(ChiudiChiave(a));
+  for (size_t i = 0; i < mudtChiaviAperte.size(); ++i) {
+    for (size_t j = i + 1; j < mudtChiaviAperte.size(); ++j) {
+      EXPECT_NE(mudtChiaviAperte[i].hChiave, mudtChiaviAperte[j].hChiave);
+    }
+  }
+  EXPECT_FALSE(ApriChiave(registry::kClassesRoot, "Sondalink.Prova.Assente", b));
+}
+
+}  // namespace
+}  // namespace sondalink
