@@ -1,0 +1,212 @@
+// The ADO test: a connection through ADO and the OLE DB provider SQLOLEDB,
+// the server's version, its attributes, every step logged.
+#include <string>
+#include <vector>
+
+#include "app/fmconn.h"
+#include "connection/connstring.h"
+#include "connection/frame.h"
+#include "connection/values.h"
+#include "platform/automation.h"
+#include "platform/ui.h"
+
+namespace sondalink {
+
+namespace {
+
+namespace au = platform::automation;
+
+constexpr ProfiloTest kProfiloADO{
+    "SondalinkADO.log",
+    "Inizio test connessione ADO...",
+    "ADODB.Connection",
+    "Test Connessione ADO eseguita con SUCCESSO.",
+    "Connessione ADO fallita.",
+    "Routine fmConn:cmdADO_Click, linea ",
+};
+
+// Created from their class identities, not through a class-name lookup.
+constexpr char kClsidConnection[] = "{00000514-0000-0010-8000-00AA006D2EA4}";
+constexpr char kClsidRecordset[] = "{00000535-0000-0010-8000-00AA006D2EA4}";
+
+constexpr int32_t adOpenStatic = 3;
+constexpr int32_t adLockReadOnly = 1;
+constexpr int32_t adUnspecified = -1;  // adConnectUnspecified, adCmdUnspecified
+
+constexpr char kCreaRecordset[] = "Creazione dell'oggetto ADODB.Recordset...";
+constexpr char kErroreCreaRecordset[] = "Errore nella creazione dell'oggetto ADODB.Recordset: number=";
+constexpr char kRecordsetCreato[] = "Oggetto ADODB.Recordset creato correttamente.";
+constexpr char kApriRecordset[] = "Esecuzione metodo ADODB.Recordset.Open in corso...";
+constexpr char kErroreApriRecordset[] =
+    "Errore durante l'esecuzione del metodo ADODB.Recordset.Open: number=";
+constexpr char kRecordsetAperto[] = "Esecuzione metodo ADODB.Recordset.Open riuscita.";
+constexpr char kChiudiRecordset[] = "Esecuzione metodo ADODB.Recordset.Close in corso...";
+constexpr char kErroreChiudiRecordset[] =
+    "Errore durante l'esecuzione del metodo ADODB.Recordset.Close: number=";
+constexpr char kRecordsetChiuso[] = "Esecuzione metodo ADODB.Recordset.Close riuscita.";
+constexpr char kDistruggiRecordset[] = "Distruzione dell'oggetto ADODB.Recordset...";
+constexpr char kErroreAttributi[] =
+    "Errore durante la rilevazione dei campo 'attribute_name' e 'attribute_value' della "
+    "sp_server_info: number=";
+
+void CreaRecordset(EsecuzioneTest& run, au::Object& rs) {
+  run.GuardedStep(
+      kCreaRecordset,
+      [&] {
+        Outcome<au::Object> creato = au::CreateFromClassId(kClsidRecordset, "ADODB.Recordset");
+        rs = creato.value;
+        return creato.error;
+      },
+      kErroreCreaRecordset, kRecordsetCreato);
+}
+
+void EseguiQuery(EsecuzioneTest& run, au::Object& rs, const std::string& strQuery) {
+  run.LogWrite("Query in corso di esecuzione: " + strQuery);
+  run.GuardedStep(
+      kApriRecordset,
+      [&] {
+        const std::vector<au::Value> argomenti{strQuery, run.MainObject(), adOpenStatic,
+                                               adLockReadOnly, adUnspecified};
+        return au::Call(rs, "Open", argomenti).error;
+      },
+      kErroreApriRecordset, kRecordsetAperto);
+}
+
+void ChiudiRecordset(EsecuzioneTest& run, au::Object& rs) {
+  run.GuardedStep(
+      kChiudiRecordset, [&] { return au::Call(rs, "Close").error; }, kErroreChiudiRecordset,
+      kRecordsetChiuso);
+  run.LogWrite(kDistruggiRecordset);
+  rs.reset();
+}
+
+// Every property of the open connection, one line each; an item that cannot
+// be read gives no line and is not reported.
+void ElencaProprieta(EsecuzioneTest& run) {
+  run.LogWrite("Lettura proprietà ADODB.Connection.Properties in corso...");
+  au::Object proprieta = run.Hold(LeggiOggetto(run.MainObject(), "Properties"));
+  if (!proprieta) return;
+  const int64_t nConta = run.Hold(ComeIntero(au::Get(proprieta, "Count")));
+  for (int64_t i = 0; i < nConta; ++i) {
+    Outcome<au::Object> elemento = ComeOggetto(au::Item(proprieta, static_cast<int32_t>(i)));
+    Outcome<std::string> nome, valore;
+    if (elemento.ok()) nome = LeggiTesto(elemento.value, "Name");
+    if (elemento.ok() && nome.ok()) valore = LeggiTesto(elemento.value, "Value");
+    if (elemento.ok() && nome.ok() && valore.ok()) {
+      run.LogWrite("    " + nome.value + " = " +
+                   MascheraProprieta(nome.value, valore.value, mstrPassword));
+    }
+    run.Err.clear();
+  }
+}
+
+// The rows of sp_server_info; a row that cannot be read gives one WARNING.
+void ElencaAttributi(EsecuzioneTest& run, const au::Object& rs) {
+  run.LogWrite("Lettura attributi istanza SQL SERVER mediante chiamata sp_server_info...");
+  for (;;) {
+    Outcome<bool> fine = ComeBooleano(au::Get(rs, "EOF"));
+    if (fine.ok() && fine.value) break;
+    if (!fine.ok()) {
+      // Without EOF the loop could not end: warn and stop listing.
+      run.Check(fine.error);
+      run.ToleratedCheck(kErroreAttributi);
+      break;
+    }
+    Outcome<au::Object> campi = LeggiOggetto(rs, "Fields");
+    Outcome<std::string> nome, valore;
+    if (campi.ok()) nome = LeggiValoreElemento(campi.value, std::string("attribute_name"));
+    if (campi.ok() && nome.ok()) valore = LeggiValoreElemento(campi.value, std::string("attribute_value"));
+    if (campi.ok() && nome.ok() && valore.ok()) {
+      run.LogWrite("    " + nome.value + " = " + valore.value);
+    } else {
+      run.Check(!campi.ok() ? campi.error : !nome.ok() ? nome.error : valore.error);
+    }
+    run.ToleratedCheck(kErroreAttributi);
+    ErrorRecord avanti = au::Call(rs, "MoveNext").error;
+    if (avanti.failed()) {
+      // A row that cannot be left would be listed for ever: warn and stop.
+      run.Check(avanti);
+      run.ToleratedCheck(kErroreAttributi);
+      break;
+    }
+  }
+}
+
+void TestADO(EsecuzioneTest& run) {
+  run.GuardedStep(
+      "Creazione dell'oggetto 'ADODB.Connection'...",
+      [&] {
+        Outcome<au::Object> creato = au::CreateFromClassId(kClsidConnection, "ADODB.Connection");
+        run.SetMainObject(creato.value);
+        return creato.error;
+      },
+      "Errore nella creazione dell'oggetto 'ADODB.Connection': number=",
+      "Oggetto 'ADODB.Connection' creato correttamente.");
+  const au::Object& conn = run.MainObject();
+
+  if (Outcome<std::string> versione = LeggiTesto(conn, "Version"); versione.ok()) {
+    run.LogWrite("Lettura proprietà ADODB.Version=" + versione.value);
+  } else {
+    run.Check(versione.error);
+  }
+
+  run.LogWrite("Connessione al server/istanza '" + platform::ui::GetText(kEdServer) +
+               "' in corso...");
+  const StringaConnessione stringa =
+      StringaConnessioneADO(mstrServer, mstrLogin, mstrPassword, mbTrusted);
+  run.LogWrite("Stringa di connessione: " + stringa.strVisibile);
+
+  run.GuardedStep(
+      "Esecuzione metodo ADODB.Connection.Open in corso...",
+      [&] {
+        run.HoldErrors();
+        const std::vector<au::Value> argomenti{stringa.strReale, std::string(), std::string(),
+                                               adUnspecified};
+        return au::Call(conn, "Open", argomenti).error;
+      },
+      "Errore durante l'esecuzione del metodo ADODB.Connection.Open: number=",
+      "Esecuzione metodo ADODB.Connection.Open riuscita.");
+
+  ElencaProprieta(run);
+
+  au::Object rs;
+  CreaRecordset(run, rs);
+  EseguiQuery(run, rs, "SELECT @@VERSION");
+  if (Outcome<bool> fine = ComeBooleano(au::Get(rs, "EOF")); fine.ok() && !fine.value) {
+    Outcome<au::Object> campi = LeggiOggetto(rs, "Fields");
+    if (campi.ok()) {
+      Outcome<std::string> versione = LeggiValoreElemento(campi.value, int32_t{0});
+      if (versione.ok()) run.SetVersion(versione.value);
+    }
+  }
+  ChiudiRecordset(run, rs);
+
+  for (const char* riga : {"", "---> CONNESSIONE AVVENUTA CON SUCCESSO <---", "",
+                           "Versione istanza SQL SERVER:"}) {
+    run.LogWrite(riga);
+  }
+  run.LogWrite(run.Version());
+  run.LogWrite("");
+  run.SetOutcome(true);
+
+  CreaRecordset(run, rs);
+  EseguiQuery(run, rs, "sp_server_info");
+  ElencaAttributi(run, rs);
+  ChiudiRecordset(run, rs);
+
+  run.GuardedStep(
+      "Esecuzione metodo ADODB.Connection.Close in corso...",
+      [&] { return au::Call(conn, "Close").error; },
+      "Errore durante l'esecuzione del metodo ADODB.Connection.Close: number=",
+      "Esecuzione metodo ADODB.Connection.Close riuscita.");
+
+  run.TrapErrors();
+  run.LogWrite("Distruzione dell'oggetto ADODB.Connection...");
+  run.ReleaseMainObject();
+}
+
+}  // namespace
+
+void cmdADO_Click() { EseguiTest(kProfiloADO, TestADO); }
+
+}  // namespace sondalink

@@ -1,0 +1,178 @@
+// The test run frame. Only portable code: the window, the log, the shell and
+// the components are reached through their own units.
+#include "connection/frame.h"
+
+#include <exception>
+#include <new>
+
+#include "app/basconn.h"
+#include "app/fmconn.h"
+#include "environment/report.h"
+#include "platform/shell.h"
+#include "platform/ui.h"
+
+namespace sondalink {
+
+namespace {
+
+namespace ui = platform::ui;
+
+// A failed guarded step, or a test that leaves on its own: to the exit
+// sequence, no error trap.
+struct Abbandono {};
+
+// A failure in trapped mode: to the error trap.
+struct ErroreIntercettato {
+  ErrorRecord err;
+};
+
+bool gbTestInEsecuzione = false;
+
+// E_OUTOFMEMORY, for a failed allocation.
+constexpr int32_t kErrMemoria = static_cast<int32_t>(0x8007000E);
+
+ErrorRecord ErroreDaEccezione() {
+  try {
+    throw;
+  } catch (const ErroreIntercettato& e) {
+    return e.err;
+  } catch (const std::bad_alloc&) {
+    return ErrorRecord{kErrMemoria, "Out of memory", ""};
+  } catch (const std::exception& e) {
+    return ErrorRecord{kErrFail, e.what(), ""};
+  } catch (...) {
+    return ErrorRecord{kErrFail, "Unexpected failure", ""};
+  }
+}
+
+std::string RigaComandoNotepad() {
+  return "notepad.exe " + MettiVirgolette(gstrCartellaLog + gstrFileLog);
+}
+
+// Runs one statement of the exit sequence, whose failures are all ignored.
+template <class Azione>
+void Ignorando(Azione&& azione) {
+  try {
+    azione();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+std::string RigaErrorePasso(std::string_view strPrefisso, const ErrorRecord& err) {
+  std::string riga(strPrefisso);
+  riga += std::to_string(err.number);
+  riga += ", description=";
+  riga += err.description;
+  riga += ", source=";
+  riga += err.source;
+  return riga;
+}
+
+void EsecuzioneTest::TrapErrors() {
+  trapped_ = true;
+  Err.clear();
+}
+
+void EsecuzioneTest::HoldErrors() {
+  trapped_ = false;
+  Err.clear();
+}
+
+void EsecuzioneTest::LogWrite(const std::string& strMsg, int16_t nTypeLog) {
+  Err.clear();
+  sondalink::LogWrite(strMsg, nTypeLog);
+}
+
+void EsecuzioneTest::Check(const ErrorRecord& err) {
+  if (!err.failed()) return;
+  if (trapped_) throw ErroreIntercettato{err};
+  Err = err;
+}
+
+void EsecuzioneTest::FinishStep(std::string_view strPrefisso, std::string_view strConferma) {
+  if (Err.failed()) {
+    LogWrite(RigaErrorePasso(strPrefisso, Err), kLogError);
+    Err.clear();
+    Leave();
+  }
+  if (!strConferma.empty()) LogWrite(std::string(strConferma));
+}
+
+void EsecuzioneTest::ToleratedCheck(std::string_view strPrefisso) {
+  if (!Err.failed()) return;
+  LogWrite(RigaErrorePasso(strPrefisso, Err), kLogWarning);
+  Err.clear();
+}
+
+void EsecuzioneTest::Leave() { throw Abbandono{}; }
+
+bool TestInEsecuzione() { return gbTestInEsecuzione; }
+
+void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbiente rapporto) {
+  // LogWrite lets the window handle its queued events long before the
+  // controls are locked: a second click must not start a test inside this one.
+  if (gbTestInEsecuzione) return;
+  struct Guardia {
+    Guardia() { gbTestInEsecuzione = true; }
+    ~Guardia() { gbTestInEsecuzione = false; }
+  } guardia;
+  if (!rapporto) rapporto = ScriviRapportoAmbiente;
+  const std::string titolo(kTitoloMessaggio);
+
+  EsecuzioneTest run(profilo);
+  try {
+    // Start sequence.
+    run.TrapErrors();
+    run.SetOutcome(true);
+    if (!ValidaParametriConnessione()) throw Abbandono{};
+    gstrFileLog = std::string(profilo.strFileLog);
+    ui::SetText(kEdLog, "");
+    if (!LogStart(false)) throw Abbandono{};
+    run.LogWrite(std::string(profilo.strPrimaRiga));
+    run.SetOutcome(false);
+    ui::SetMousePointer(ui::kPointerHourglass);
+    ControlliBlocca();
+    rapporto(std::string(profilo.strClasse));
+    run.HoldErrors();
+
+    // The test's own steps; their last ones trap errors again.
+    corpo(run);
+    if (!run.Trapped()) run.TrapErrors();
+
+    // Success ending.
+    run.LogWrite("Operazione terminata.");
+    LogStop();
+    ui::SetMousePointer(ui::kPointerDefault);
+    ui::MsgBox(std::string(profilo.strSuccesso) + "\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n" +
+                   run.Version(),
+               ui::kInformation, titolo);
+    if (glngNumWarning > 0 || glngNumErrori > 0) {
+      run.Check(platform::shell::StartProgram(RigaComandoNotepad(), 1));
+    }
+    ControlliSblocca();
+  } catch (const Abbandono&) {
+  } catch (...) {
+    // Error trap.
+    ErrorRecord err = ErroreDaEccezione();
+    const std::string testo = std::string(profilo.strRoutine) + "0, errore " +
+                              std::to_string(err.number) + ", descrizione: " + err.description;
+    Ignorando([&] { run.LogWrite(testo, kLogError); });
+    Ignorando([&] { ui::MsgBox(testo, ui::kCritical, titolo); });
+    run.Err.clear();
+  }
+
+  // Exit sequence.
+  Ignorando([] { LogStop(); });
+  Ignorando([] { ui::SetMousePointer(ui::kPointerDefault); });
+  Ignorando([] { ControlliSblocca(); });
+  run.HoldErrors();
+  Ignorando([&] { run.ReleaseMainObject(); });
+  if (!run.OutcomeFlag()) {
+    Ignorando([&] { ui::MsgBox(std::string(profilo.strFallimento), ui::kExclamation, titolo); });
+    Ignorando([] { platform::shell::StartProgram(RigaComandoNotepad(), 1); });
+  }
+}
+
+}  // namespace sondalink
