@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstring>
 
-namespace sondalink::fakes {
+namespace sondalink::fake::registry {
 
 namespace {
 constexpr long kFileNotFound = 2;     // ERROR_FILE_NOT_FOUND
@@ -17,8 +17,8 @@ constexpr FakeRegistry::Handle kHandleStep = 4;
 FakeRegistry g_registry;
 }  // namespace
 
-FakeRegistry& Registry() { return g_registry; }
-void ResetRegistry() { g_registry = FakeRegistry{}; }
+FakeRegistry& Get() { return g_registry; }
+void Reset() { g_registry = FakeRegistry{}; }
 
 std::string FakeRegistry::Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(),
@@ -111,19 +111,19 @@ long FakeRegistry::CloseKey(Handle key) {
   return 0;
 }
 
-}  // namespace sondalink::fakes
+}  // namespace sondalink::fake::registry
 
 namespace sondalink::platform::registry {
 
 long OpenKey(Handle parent, const std::string& subKey, Handle& key) {
-  return fakes::Registry().OpenKey(parent, subKey, key);
+  return fake::registry::Get().OpenKey(parent, subKey, key);
 }
 
 long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* data,
                 uint32_t& size) {
-  return fakes::Registry().QueryValue(key, valueName, type, data, size);
+  return fake::registry::Get().QueryValue(key, valueName, type, data, size);
 }
 
-long CloseKey(Handle key) { return fakes::Registry().CloseKey(key); }
+long CloseKey(Handle key) { return fake::registry::Get().CloseKey(key); }
 
 }  // namespace sondalink::platform::registry

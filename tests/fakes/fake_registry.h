@@ -11,7 +11,7 @@
 
 #include "platform/registry.h"
 
-namespace sondalink::fakes {
+namespace sondalink::fake::registry {
 
 class FakeRegistry {
  public:
@@ -66,7 +66,7 @@ class FakeRegistry {
 };
 
 // The registry the fake seam reads; fresh for every test.
-FakeRegistry& Registry();
-void ResetRegistry();
+FakeRegistry& Get();
+void Reset();
 
-}  // namespace sondalink::fakes
+}  // namespace sondalink::fake::registry

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <new>
 
-namespace sondalink::fakes {
+namespace sondalink::fake::sysinfo {
 
 namespace {
-FakeSysinfo g_state;
+State g_state;
 
 void MaybeThrow() {
   if (g_state.throwOnNextCall) {
@@ -32,8 +32,8 @@ int CopyName(const std::optional<std::string>& name, char* buffer, uint32_t& siz
 }
 }  // namespace
 
-FakeSysinfo& Sysinfo() { return g_state; }
-void ResetSysinfo() { g_state = FakeSysinfo{}; }
+State& Get() { return g_state; }
+void Reset() { g_state = State{}; }
 
 platform::sysinfo::OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
                                                 uint32_t build, const std::string& csd) {
@@ -47,11 +47,12 @@ platform::sysinfo::OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t ma
   return info;
 }
 
-}  // namespace sondalink::fakes
+}  // namespace sondalink::fake::sysinfo
 
 namespace sondalink::platform::sysinfo {
 
-using fakes::g_state;
+using fake::sysinfo::g_state;
+namespace fakes = fake::sysinfo;
 
 int GetVersionExA(OsVersionInfoA& info) {
   fakes::MaybeThrow();
@@ -90,16 +91,16 @@ void CloseServiceHandle(uintptr_t) { ++g_state.scmClosed; }
 ErrorRecord IsWow64Process(int32_t& flag) {
   fakes::MaybeThrow();
   switch (g_state.wow64) {
-    case fakes::FakeSysinfo::Wow64::kMissing:
+    case fakes::State::Wow64::kMissing:
       return ErrorRecord{static_cast<int32_t>(0x8007007F),
                          "The specified procedure could not be found.", "IsWow64Process"};
-    case fakes::FakeSysinfo::Wow64::kFails:
+    case fakes::State::Wow64::kFails:
       return ErrorRecord{static_cast<int32_t>(0x80070006), "The handle is invalid.",
                          "IsWow64Process"};
-    case fakes::FakeSysinfo::Wow64::kNo:
+    case fakes::State::Wow64::kNo:
       flag = 0;
       return {};
-    case fakes::FakeSysinfo::Wow64::kYes:
+    case fakes::State::Wow64::kYes:
       flag = 1;
       return {};
   }

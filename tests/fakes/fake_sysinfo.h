@@ -9,9 +9,9 @@
 
 #include "platform/sysinfo.h"
 
-namespace sondalink::fakes {
+namespace sondalink::fake::sysinfo {
 
-struct FakeSysinfo {
+struct State {
   enum class Wow64 { kMissing, kFails, kNo, kYes };
 
   // GetVersionExA: fails when false; otherwise copies `version` over the
@@ -43,11 +43,11 @@ struct FakeSysinfo {
 };
 
 // The state the fake seam reads; fresh for every test.
-FakeSysinfo& Sysinfo();
-void ResetSysinfo();
+State& Get();
+void Reset();
 
 // A version record with these facts.
 platform::sysinfo::OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
                                                 uint32_t build, const std::string& csd = "");
 
-}  // namespace sondalink::fakes
+}  // namespace sondalink::fake::sysinfo

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <new>
 
-namespace sondalink::fakes {
+namespace sondalink::fake::version {
 
 namespace {
-FakeVersion g_version;
+State g_version;
 
 // VS_VERSIONINFO: wLength, wValueLength, wType, L"VS_VERSION_INFO", padding
 // to 32 bits, then the 52-byte VS_FIXEDFILEINFO at offset 40.
@@ -17,28 +17,30 @@ constexpr uint32_t kSignature = 0xFEEF04BD;
 void Put16(unsigned char* p, uint16_t v) { std::memcpy(p, &v, 2); }
 void Put32(unsigned char* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
-const FakeVersionFile* Find(const std::string& path) {
+const File* Find(const std::string& path) {
   g_version.lastPath = path;
   auto it = g_version.files.find(path);
   return it == g_version.files.end() ? nullptr : &it->second;
 }
 }  // namespace
 
-FakeVersion& Version() { return g_version; }
-void ResetVersion() { g_version = FakeVersion{}; }
+State& Get() { return g_version; }
+void Reset() { g_version = State{}; }
 
-}  // namespace sondalink::fakes
+}  // namespace sondalink::fake::version
 
 namespace sondalink::platform::version {
 
+namespace fakes = fake::version;
+
 uint32_t GetFileVersionInfoSizeA(const std::string& path) {
-  const fakes::FakeVersionFile* f = fakes::Find(path);
+  const fakes::File* f = fakes::Find(path);
   if (!f) return 0;
   return f->sizeAnswer ? f->sizeAnswer : fakes::kFakeVersionBlockSize;
 }
 
 int GetFileVersionInfoA(const std::string& path, uint32_t size, void* buffer) {
-  const fakes::FakeVersionFile* f = fakes::Find(path);
+  const fakes::File* f = fakes::Find(path);
   fakes::g_version.lastReadSize = size;
   if (!f || f->readFails || size < fakes::kFakeVersionBlockSize) return 0;
   if (f->readThrows) throw std::bad_alloc();

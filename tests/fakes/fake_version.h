@@ -9,9 +9,9 @@
 
 #include "platform/version.h"
 
-namespace sondalink::fakes {
+namespace sondalink::fake::version {
 
-struct FakeVersionFile {
+struct File {
   // The file version's two 32-bit halves; nullopt: a resource without fixed
   // file information.
   std::optional<uint32_t> ms = 0x00060003;
@@ -23,16 +23,16 @@ struct FakeVersionFile {
   bool readThrows = false;    // the read runs out of memory
 };
 
-struct FakeVersion {
-  std::map<std::string, FakeVersionFile> files;  // by exact path (ANSI)
+struct State {
+  std::map<std::string, File> files;  // by exact path (ANSI)
   std::string lastPath;
   uint32_t lastReadSize = 0;
 };
 
-FakeVersion& Version();
-void ResetVersion();
+State& Get();
+void Reset();
 
 // The size of the block the fake writes.
 inline constexpr uint32_t kFakeVersionBlockSize = 92;
 
-}  // namespace sondalink::fakes
+}  // namespace sondalink::fake::version

@@ -8,14 +8,14 @@
 namespace sondalink {
 namespace {
 
-using fakes::Registry;
+fake::registry::FakeRegistry& Registry() { return fake::registry::Get(); }
 namespace registry = platform::registry;
 constexpr registry::Handle HKCR = registry::kClassesRoot;
 
 class RegistroTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fakes::ResetRegistry();
+    fake::registry::Reset();
     mudtChiaviAperte.clear();
   }
   void TearDown() override { mudtChiaviAperte.clear(); }

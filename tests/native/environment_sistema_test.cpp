@@ -8,8 +8,8 @@
 namespace sondalink {
 namespace {
 
-using fakes::Sysinfo;
-using fakes::VersionRecord;
+using fake::sysinfo::VersionRecord;
+fake::sysinfo::State& Sysinfo() { return fake::sysinfo::Get(); }
 
 struct Facts {
   int32_t codice = -1;
@@ -25,7 +25,7 @@ Facts Leggi() {
 
 class SistemaTest : public ::testing::Test {
  protected:
-  void SetUp() override { fakes::ResetSysinfo(); }
+  void SetUp() override { fake::sysinfo::Reset(); }
 };
 
 struct Riga {
@@ -202,7 +202,7 @@ TEST_F(SistemaTest, AdministratorOutsideNtIsAssumedWithoutAsking) {
 }
 
 TEST_F(SistemaTest, SixtyFourBitOnlyWhenWow64SaysSo) {
-  using W = fakes::FakeSysinfo::Wow64;
+  using W = fake::sysinfo::State::Wow64;
   const std::pair<W, bool> casi[] = {
       {W::kYes, true}, {W::kNo, false}, {W::kMissing, false}, {W::kFails, false}};
   for (auto [wow64, atteso] : casi) {

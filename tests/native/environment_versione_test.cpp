@@ -9,7 +9,7 @@
 namespace sondalink {
 namespace {
 
-using fakes::Version;
+fake::version::State& Version() { return fake::version::Get(); }
 using Parti = std::array<int16_t, 4>;
 
 struct Lettura {
@@ -26,7 +26,7 @@ Lettura Leggi(const std::string& percorso) {
 
 class VersioneTest : public ::testing::Test {
  protected:
-  void SetUp() override { fakes::ResetVersion(); }
+  void SetUp() override { fake::version::Reset(); }
 };
 
 TEST_F(VersioneTest, HalvesAreReadAsSigned16BitNumbers) {
@@ -48,13 +48,13 @@ TEST_F(VersioneTest, HalvesAreReadAsSigned16BitNumbers) {
 }
 
 TEST_F(VersioneTest, NoVersionReadsAsMinusOneAndSucceeds) {
-  fakes::FakeVersionFile senzaFissa;
+  fake::version::File senzaFissa;
   senzaFissa.ms.reset();
-  fakes::FakeVersionFile letturaFallita;
+  fake::version::File letturaFallita;
   letturaFallita.readFails = true;
-  fakes::FakeVersionFile queryFallita;
+  fake::version::File queryFallita;
   queryFallita.queryFails = true;
-  fakes::FakeVersionFile dimensioneNegativa;
+  fake::version::File dimensioneNegativa;
   dimensioneNegativa.sizeAnswer = 0x80000000;  // below 1 when read as signed
   Version().files = {{"senza-fissa", senzaFissa},
                      {"lettura-fallita", letturaFallita},
@@ -74,7 +74,7 @@ TEST_F(VersioneTest, NoVersionReadsAsMinusOneAndSucceeds) {
 }
 
 TEST_F(VersioneTest, WindowsIsToldTheReportedSizeInTheAnsiCodePage) {
-  fakes::FakeVersionFile f;
+  fake::version::File f;
   f.sizeAnswer = 300;
   Version().files["C:\\Societ\xE0\\prova.dll"] = f;
   Lettura l = Leggi("C:\\Società\\prova.dll");
@@ -83,7 +83,7 @@ TEST_F(VersioneTest, WindowsIsToldTheReportedSizeInTheAnsiCodePage) {
 }
 
 TEST_F(VersioneTest, ARunTimeErrorIsHandedBackAsText) {
-  fakes::FakeVersionFile f;
+  fake::version::File f;
   f.readThrows = true;
   Version().files["C:\\prova.dll"] = f;
   Lettura l = Leggi("C:\\prova.dll");

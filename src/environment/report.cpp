@@ -1,0 +1,55 @@
+// The environment report that opens every test's log: which Windows, which
+// machine and account, and which file the registry names as the COM server
+// of the component under test, with its version.
+#include "environment/report.h"
+
+#include "app/basconn.h"
+#include "environment/registro.h"
+#include "environment/sistema.h"
+#include "environment/versione_file.h"
+#include "testlog/testlog.h"
+
+namespace sondalink {
+
+void ScriviRapportoAmbiente(const std::string& strClasse) {
+  std::string strErrore;
+  if (LeggiSistemaOperativo(gnCodiceSO, gstrNomeSO, gstrServicePackSO, gstrVersioneSO,
+                            gstrBuildSO, strErrore)) {
+    std::string servicePack = gstrServicePackSO.empty() ? "" : " " + gstrServicePackSO;
+    LogWrite("Sistema operativo rivelato: " + gstrNomeSO + servicePack + " (versione: " +
+             gstrVersioneSO + "." + gstrBuildSO + ")");
+  } else {
+    LogWrite("Errore nella rilevazione del sistema operativo: " + strErrore, kLogError);
+  }
+
+  LogWrite(std::string("Architettura: ") + (SistemaA64Bit() ? "64 bit" : "32 bit"));
+  LogWrite("Nome computer: " + LeggiNomeComputer());
+  LogWrite("Nome account Windows: " + LeggiNomeAccount());
+  LogWrite(std::string("Account Windows di tipo amministratore: ") +
+           (AccountAmministratore() ? "Sì" : "No"));
+
+  std::string strChiave;
+  const std::string strFile = CercaComponenteCOM(strClasse, strChiave);
+  LogWrite("Nome del componente COM associato alla classe '" + strClasse + "': " +
+           (strFile.empty() ? "(non rilevato)" : strFile));
+  if (strFile.empty()) return;
+
+  LogWrite("Chiave registry rilevata: " + strChiave);
+  if (!EsisteFile(strFile)) {
+    LogWrite("File " + strFile + " inesistente");
+    return;
+  }
+
+  int16_t nMajor = -1, nMinor = -1, nBuild = -1, nRevision = -1;
+  strErrore.clear();
+  if (LeggiVersioneFile(strFile, nMajor, nMinor, nBuild, nRevision, strErrore)) {
+    LogWrite("File " + strFile + " versione: " + std::to_string(nMajor) + "." +
+             std::to_string(nMinor) + "." + std::to_string(nBuild) + "." +
+             std::to_string(nRevision));
+  } else {
+    LogWrite("Errore nella rilevazione della versione del file " + strFile + ": " + strErrore,
+             kLogError);
+  }
+}
+
+}  // namespace sondalink

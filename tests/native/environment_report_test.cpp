@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/basconn.h"
+#include "app/controls.h"
+#include "environment/registro.h"
+#include "environment/report.h"
+#include "environment/sistema.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_sysinfo.h"
+#include "fakes/fake_ui.h"
+#include "fakes/fake_version.h"
+#include "native/temp_folder.h"
+#include "platform/text.h"
+#include "testlog/testlog.h"
+
+namespace sondalink {
+namespace {
+
+namespace ui = platform::ui;
+using testing::TempFolder;
+
+const ui::ControlSpec kOnlyLogBox[] = {
+    {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 2655, 8295, 4065},
+     ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
+};
+
+constexpr const char* kClasse = "ADODB.Connection";
+constexpr const char* kComponente =
+    "Nome del componente COM associato alla classe 'ADODB.Connection': ";
+
+class RapportoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ui::Reset();
+    fake::clock::Reset();
+    fake::sysinfo::Reset();
+    fake::registry::Reset();
+    fake::version::Reset();
+    mudtChiaviAperte.clear();
+    ui::ShowForm({"prova", 8595, 6870, kOnlyLogBox, 1}, {});
+    gstrCartellaLog = tmp.path() + "\\";
+    gstrFileLog = "SondalinkADO.log";
+    ASSERT_TRUE(LogStart());
+  }
+  void TearDown() override {
+    LogStop();
+    gbLogAperto = false;
+    gstrCartellaLog.clear();
+    gstrFileLog.clear();
+    mudtChiaviAperte.clear();
+    fake::ui::Reset();
+  }
+
+  // The class served by `percorso`, as the registry stores it.
+  static void Registra(const std::string& percorso) {
+    auto& r = fake::registry::Get();
+    r.SetString(platform::registry::kClassesRoot, "ADODB.Connection\\CLSID", "", "{ID}");
+    r.SetString(platform::registry::kClassesRoot, "CLSID\\{ID}\\InprocServer32", "", percorso);
+  }
+
+  // The report's lines as the file has them, "LEVEL: message", without the
+  // stamp and in UTF-8 again.
+  std::vector<std::string> Righe() const {
+    std::string file = TempFolder::ReadFile(tmp / "SondalinkADO.log");
+    std::vector<std::string> righe;
+    size_t inizio = 0;
+    for (size_t fine; (fine = file.find("\r\n", inizio)) != std::string::npos; inizio = fine + 2) {
+      righe.push_back(file.substr(inizio, fine - inizio));
+    }
+    righe.erase(righe.begin(), righe.begin() + 6);  // header
+    for (std::string& r : righe) r = platform::FromAnsi(r.substr(21));  // stamp and ", "
+    return righe;
+  }
+
+  TempFolder tmp;
+};
+
+TEST_F(RapportoTest, SixLinesWhenNoServerIsRegistered) {
+  ScriviRapportoAmbiente(kClasse);
+  EXPECT_EQ(Righe(), (std::vector<std::string>{
+                         "INFO: Sistema operativo rivelato: Windows 7 (o Windows Server 2008 R2) "
+                         "Service Pack 1 (versione: 6.1.7601)",
+                         "INFO: Architettura: 32 bit",
+                         "INFO: Nome computer: WORKSTATION",
+                         "INFO: Nome account Windows: utente",
+                         "INFO: Account Windows di tipo amministratore: Sì",
+                         std::string("INFO: ") + kComponente + "(non rilevato)",
+                     }));
+  EXPECT_EQ(glngNumErrori, 0);
+  EXPECT_EQ(gnCodiceSO, 61);
+  EXPECT_EQ(gstrBuildSO, "7601");
+}
+
+TEST_F(RapportoTest, EightLinesWithTheServerKeyAndVersion) {
+  const std::string dll = tmp / "msado15.dll";
+  tmp.MakeFile("msado15.dll");
+  Registra(dll);
+  fake::version::Get().files[dll] = {0x00060003, 0x000C0159};
+  auto& s = fake::sysinfo::Get();
+  s.version = fake::sysinfo::VersionRecord(2, 6, 1, 123, "");
+  s.wow64 = fake::sysinfo::State::Wow64::kYes;
+  s.scmOpens = false;
+  s.computerName.reset();
+
+  ScriviRapportoAmbiente(kClasse);
+  EXPECT_EQ(Righe(), (std::vector<std::string>{
+                         // No blank where the service pack would go.
+                         "INFO: Sistema operativo rivelato: Windows 7 (o Windows Server 2008 R2) "
+                         "(versione: 6.1.123)",
+                         "INFO: Architettura: 64 bit",
+                         "INFO: Nome computer: ",
+                         "INFO: Nome account Windows: utente",
+                         "INFO: Account Windows di tipo amministratore: No",
+                         std::string("INFO: ") + kComponente + dll,
+                         "INFO: Chiave registry rilevata: HKEY_CLASSES_ROOT\\CLSID\\{ID}\\InprocServer32",
+                         "INFO: File " + dll + " versione: 6.3.12.345",
+                     }));
+  EXPECT_EQ(glngNumErrori, 0);
+}
+
+TEST_F(RapportoTest, VersionLineEndingsFollowTheFacts) {
+  const std::string dll = tmp / "prova.dll";
+  tmp.MakeFile("prova.dll");
+  tmp.MakeFile("senza.dll");
+  fake::version::Get().files[dll] = {0x00010002, 0x8000FFFF};
+  const struct {
+    platform::sysinfo::OsVersionInfoA versione;
+    std::string file;
+    std::string primaRiga;
+    std::string ultimaRiga;
+  } casi[] = {
+      // Win32s has no build text: the version ends in a full stop.
+      {fake::sysinfo::VersionRecord(0, 3, 10, 0, "Win32s 1.3"), dll,
+       "INFO: Sistema operativo rivelato: Win 32s Win32s 1.3 (versione: 3.10.)",
+       "INFO: File " + dll + " versione: 1.2.-32768.-1"},
+      {fake::sysinfo::VersionRecord(1, 4, 10, 67766446, " A "), tmp / "senza.dll",
+       "INFO: Sistema operativo rivelato: Windows 98 A (versione: 4.10.2222)",
+       "INFO: File " + (tmp / "senza.dll") + " versione: -1.-1.-1.-1"},
+      // A path that does not name a file as it stands (a command line).
+      {fake::sysinfo::VersionRecord(2, 5, 1, 2600, "Service Pack 3"), "\"" + dll + "\" /x",
+       "INFO: Sistema operativo rivelato: Windows XP Service Pack 3 (versione: 5.1.2600)",
+       "INFO: File \"" + dll + "\" /x inesistente"},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.primaRiga);
+    ASSERT_TRUE(LogStart());
+    fake::sysinfo::Get().version = c.versione;
+    Registra(c.file);
+    ScriviRapportoAmbiente(kClasse);
+    std::vector<std::string> righe = Righe();
+    ASSERT_EQ(righe.size(), 8u);
+    EXPECT_EQ(righe.front(), c.primaRiga);
+    EXPECT_EQ(righe.back(), c.ultimaRiga);
+    EXPECT_EQ(glngNumErrori, 0);
+    LogStop();
+  }
+}
+
+TEST_F(RapportoTest, FailuresAreErrorLinesAndTheReportGoesOn) {
+  const std::string dll = tmp / "prova.dll";
+  tmp.MakeFile("prova.dll");
+  Registra(dll);
+  fake::version::File rotto;
+  rotto.readThrows = true;
+  fake::version::Get().files[dll] = rotto;
+  fake::sysinfo::Get().versionSucceeds = false;
+
+  ScriviRapportoAmbiente(kClasse);
+  std::vector<std::string> righe = Righe();
+  ASSERT_EQ(righe.size(), 8u);
+  EXPECT_EQ(righe[0],
+            "ERROR: Errore nella rilevazione del sistema operativo: Funzione GetVersionEX() fallita.");
+  EXPECT_EQ(righe[1], "INFO: Architettura: 32 bit");
+  EXPECT_EQ(righe[7], "ERROR: Errore nella rilevazione della versione del file " + dll +
+                          ": routine 'LeggiVersioneFile', errore -2147024882: Out of memory "
+                          "(linea 0)");
+  EXPECT_EQ(glngNumErrori, 2);
+  EXPECT_EQ(glngNumWarning, 0);
+}
+
+TEST_F(RapportoTest, EchoesTheSameMessagesInTheLogBox) {
+  ScriviRapportoAmbiente("SQLDMO.SQLServer");
+  std::string echo = ui::GetText(kEdLog);
+  EXPECT_NE(echo.find("\r\nArchitettura: 32 bit\r\n"), std::string::npos);
+  EXPECT_TRUE(echo.ends_with(
+      "\r\nNome del componente COM associato alla classe 'SQLDMO.SQLServer': (non rilevato)"));
+}
+
+}  // namespace
+}  // namespace sondalink
