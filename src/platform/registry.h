@@ -18,7 +18,8 @@ inline constexpr uint32_t kTypeExpandString = 2;  // REG_EXPAND_SZ
 
 // Key and value names, like the data, are in the ANSI code page.
 
-// RegOpenKeyA: 0 on success with `key` written.
+// RegOpenKeyA: 0 on success with `key` written; on failure `key` holds what
+// the call left in it.
 long OpenKey(Handle parent, const std::string& subKey, Handle& key);
 
 // RegQueryValueExA. With `data` null it probes: `type` and `size` (bytes,

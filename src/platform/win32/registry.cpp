@@ -12,9 +12,11 @@ HKEY ToHkey(Handle h) { return reinterpret_cast<HKEY>(static_cast<intptr_t>(h));
 }  // namespace
 
 long OpenKey(Handle parent, const std::string& subKey, Handle& key) {
-  HKEY opened = nullptr;
+  // Whatever the call leaves in the variable is handed back, as it is to a
+  // caller of RegOpenKeyA; only a success makes it a key.
+  HKEY opened = ToHkey(key);
   LONG rc = ::RegOpenKeyA(ToHkey(parent), subKey.c_str(), &opened);
-  if (rc == ERROR_SUCCESS) key = static_cast<Handle>(reinterpret_cast<intptr_t>(opened));
+  key = static_cast<Handle>(reinterpret_cast<intptr_t>(opened));
   return rc;
 }
 
