@@ -64,6 +64,17 @@ TEST(ShellWin32, StartProgramReturnsWhileTheProgramRuns) {
   EXPECT_EQ(::WaitForSingleObject(process.get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
+TEST(ShellWin32, ShellExecuteOpensAFolderWithBlanksInItsName) {
+  TempFolder tmp;
+  tmp.MakeFolder("Cartella Sondalink");
+  const std::string folder = "\"" + tmp / "Cartella Sondalink" + "\\\"";
+  ASSERT_FALSE(platform::shell::ShellExecute("Open", folder, "", folder, SW_SHOWNORMAL).failed());
+  FoundWindow shell{};
+  ASSERT_TRUE(WaitFor([&] { return (shell = FindByTitle(L"Cartella Sondalink")).hwnd != nullptr; }));
+  ::PostMessageW(shell.hwnd, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return !::IsWindow(shell.hwnd); }));
+}
+
 TEST(ShellWin32, StartProgramReportsAMissingProgram) {
   ErrorRecord e = platform::shell::StartProgram("non-esiste-sondalink.exe", SW_SHOWNORMAL);
   EXPECT_EQ(e.number, static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
