@@ -11,59 +11,21 @@ namespace {
 
 namespace registry = platform::registry;
 
-// Classes registered by the test for the length of one test. Windows merges
-// HKCU\Software\Classes into HKEY_CLASSES_ROOT; Wine 8 does not, so there
-// they go to HKLM\Software\Classes, which backs HKEY_CLASSES_ROOT.
 class RegistroWineTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    mudtChiaviAperte.clear();
-    radice_ = HKEY_CURRENT_USER;
-    Crea(L"Sondalink.Prova.Visibile");
-    win32::unique_hkey visibile;
-    if (::RegOpenKeyW(HKEY_CLASSES_ROOT, L"Sondalink.Prova.Visibile", visibile.put()) !=
-        ERROR_SUCCESS) {
-      radice_ = HKEY_LOCAL_MACHINE;
-    }
-  }
-  void TearDown() override {
-    for (const std::wstring& k : creati_) {
-      ::RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + k).c_str());
-      ::RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + k).c_str());
-      ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + k).c_str());
-      ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + k).c_str());
-    }
-    mudtChiaviAperte.clear();
-  }
+  void SetUp() override { mudtChiaviAperte.clear(); }
+  void TearDown() override { mudtChiaviAperte.clear(); }
 
-  // Creates the key below the classes; `top` is what to remove afterwards.
   win32::unique_hkey Crea(const std::wstring& path, const std::wstring& top = L"") {
-    creati_.push_back(top.empty() ? path.substr(0, path.find(L'\\')) : top);
-    win32::unique_hkey key;
-    EXPECT_EQ(::RegCreateKeyExW(radice_, (L"Software\\Classes\\" + path).c_str(), 0, nullptr, 0,
-                                KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
-              ERROR_SUCCESS);
-    return key;
+    return classi_.Crea(path, top);
   }
-  void Valore(const std::wstring& path, DWORD tipo, const std::wstring& dati,
-              const std::wstring& top = L"") {
-    win32::unique_hkey key = Crea(path, top);
-    EXPECT_EQ(::RegSetValueExW(key.get(), nullptr, 0, tipo,
-                               reinterpret_cast<const BYTE*>(dati.data()),
-                               static_cast<DWORD>((dati.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-  }
-  // A class whose CLSID is `clsid`, served as `server` says.
-  void Classe(const std::wstring& nome, const std::wstring& clsid) {
-    Valore(nome + L"\\CLSID", REG_SZ, clsid);
-  }
+  void Classe(const std::wstring& nome, const std::wstring& clsid) { classi_.Classe(nome, clsid); }
   void Server(const std::wstring& clsid, const wchar_t* sottoChiave, DWORD tipo,
               const std::wstring& dati) {
-    Valore(L"CLSID\\" + clsid + L"\\" + sottoChiave, tipo, dati, L"CLSID\\" + clsid);
+    classi_.Server(clsid, sottoChiave, tipo, dati);
   }
 
-  HKEY radice_ = HKEY_CURRENT_USER;
-  std::vector<std::wstring> creati_;
+  wine_test::ClassiDiProva classi_;
 };
 
 struct Ricerca {

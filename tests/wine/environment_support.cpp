@@ -1,5 +1,7 @@
 #include "environment_support.h"
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 
 namespace sondalink::wine_test {
@@ -73,6 +75,51 @@ std::map<std::string, std::string> Chiavi(const std::string& output) {
 bool SottoWine() {
   HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
   return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+ClassiDiProva::ClassiDiProva() {
+  Crea(L"Sondalink.Prova.Visibile");
+  win32::unique_hkey visibile;
+  if (::RegOpenKeyW(HKEY_CLASSES_ROOT, L"Sondalink.Prova.Visibile", visibile.put()) !=
+      ERROR_SUCCESS) {
+    radice_ = HKEY_LOCAL_MACHINE;
+  }
+}
+
+ClassiDiProva::~ClassiDiProva() {
+  for (const std::wstring& k : creati_) {
+    for (HKEY radice : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      ::RegDeleteTreeW(radice, (L"Software\\Classes\\" + k).c_str());
+      ::RegDeleteKeyW(radice, (L"Software\\Classes\\" + k).c_str());
+    }
+  }
+}
+
+win32::unique_hkey ClassiDiProva::Crea(const std::wstring& path, const std::wstring& top) {
+  creati_.push_back(top.empty() ? path.substr(0, path.find(L'\\')) : top);
+  win32::unique_hkey key;
+  EXPECT_EQ(::RegCreateKeyExW(radice_, (L"Software\\Classes\\" + path).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+  return key;
+}
+
+void ClassiDiProva::Valore(const std::wstring& path, DWORD tipo, const std::wstring& dati,
+                           const std::wstring& top) {
+  win32::unique_hkey key = Crea(path, top);
+  EXPECT_EQ(::RegSetValueExW(key.get(), nullptr, 0, tipo,
+                             reinterpret_cast<const BYTE*>(dati.data()),
+                             static_cast<DWORD>((dati.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+}
+
+void ClassiDiProva::Classe(const std::wstring& nome, const std::wstring& clsid) {
+  Valore(nome + L"\\CLSID", REG_SZ, clsid);
+}
+
+void ClassiDiProva::Server(const std::wstring& clsid, const wchar_t* sottoChiave, DWORD tipo,
+                           const std::wstring& dati) {
+  Valore(L"CLSID\\" + clsid + L"\\" + sottoChiave, tipo, dati, L"CLSID\\" + clsid);
 }
 
 }  // namespace sondalink::wine_test

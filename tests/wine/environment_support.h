@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/win32/windows_support.h"
 
@@ -22,5 +23,32 @@ std::map<std::string, std::string> Chiavi(const std::string& output);
 
 // True when the process runs under Wine.
 bool SottoWine();
+
+// COM classes registered for one test and removed with this object. Windows
+// merges HKCU\Software\Classes into HKEY_CLASSES_ROOT; Wine 8 does not, so
+// there they go to HKLM\Software\Classes, which backs HKEY_CLASSES_ROOT.
+class ClassiDiProva {
+ public:
+  ClassiDiProva();
+  ~ClassiDiProva();
+  ClassiDiProva(const ClassiDiProva&) = delete;
+  ClassiDiProva& operator=(const ClassiDiProva&) = delete;
+
+  // Creates the key below the classes (with its parents); `top` is what to
+  // remove afterwards, by default the first part of the path.
+  win32::unique_hkey Crea(const std::wstring& path, const std::wstring& top = L"");
+  // Sets the key's default value: `dati` and a NUL, as type `tipo`.
+  void Valore(const std::wstring& path, DWORD tipo, const std::wstring& dati,
+              const std::wstring& top = L"");
+  // The class's CLSID key holding `clsid`.
+  void Classe(const std::wstring& nome, const std::wstring& clsid);
+  // The CLSID's server key (InprocServer32 or LocalServer32) holding `dati`.
+  void Server(const std::wstring& clsid, const wchar_t* sottoChiave, DWORD tipo,
+              const std::wstring& dati);
+
+ private:
+  HKEY radice_ = HKEY_CURRENT_USER;
+  std::vector<std::wstring> creati_;
+};
 
 }  // namespace sondalink::wine_test
