@@ -1,0 +1,141 @@
+// ADO Connection and Recordset, as far as a connection test uses them.
+#include "components.h"
+
+namespace sondalink::standin {
+
+namespace {
+
+struct AdoConnection {
+  bool open = false;
+  std::wstring connectionString;
+};
+
+const wchar_t kConnection[] = L"ADODB.Connection";
+const wchar_t kRecordset[] = L"ADODB.Recordset";
+
+Fault AlreadyOpen(const wchar_t* source) {
+  return ControlError(3705, L"Operation is not allowed when the object is open.", source);
+}
+Fault Closed(const wchar_t* source) {
+  return ControlError(3704, L"Operation is not allowed when the object is closed.", source);
+}
+
+}  // namespace
+
+NodeRef NewAdoConnection() {
+  auto state = std::make_shared<AdoConnection>();
+  NodeRef node = Node::Create(L"ado.Connection");
+  node->attach(state).journalRelease();
+  node->property(L"Version", [](const Args& args) -> Val {
+    args.expect(0, 0);
+    return std::wstring(L"2.8");
+  });
+  node->property(L"State", [state](const Args& args) -> Val {
+    args.expect(0, 0);
+    return static_cast<int32_t>(state->open ? 1 : 0);
+  });
+  node->property(
+      L"ConnectionString",
+      [state](const Args& args) -> Val {
+        args.expect(0, 0);
+        return state->connectionString;
+      },
+      [state](const VARIANT& value) {
+        if (state->open) throw AlreadyOpen(kConnection);
+        Args args({&value});
+        state->connectionString = args.text(0);
+      });
+  node->method(L"Open", [state](const Args& args) -> Val {
+    args.expect(0, 4);
+    if (state->open) throw AlreadyOpen(kConnection);
+    std::wstring cs = args.present(0) ? args.text(0) : state->connectionString;
+    if (args.present(1)) args.text(1);
+    if (args.present(2)) args.text(2);
+    if (args.present(3)) args.integer(3);
+    if (_wcsicmp(ConnectionStringPart(cs, L"Provider").c_str(), L"SQLOLEDB") != 0) {
+      throw ControlError(3706, L"Provider cannot be found. It may not be properly installed.", kConnection);
+    }
+    state->connectionString = cs;
+    state->open = true;
+    return Empty{};
+  });
+  node->method(L"Close", [state](const Args& args) -> Val {
+    args.expect(0, 0);
+    if (!state->open) throw Closed(kConnection);
+    state->open = false;
+    return Empty{};
+  });
+  node->property(L"Properties", CollectionMember([state] {
+    std::vector<Attribute> items;
+    if (state->open) {
+      const std::wstring& cs = state->connectionString;
+      std::wstring trusted = ConnectionStringPart(cs, L"Trusted_Connection");
+      items = {
+          {L"Provider Name", std::wstring(L"sqloledb.dll")},
+          {L"Data Source", ConnectionStringPart(cs, L"Server")},
+          {L"Current Catalog", ConnectionStringPart(cs, L"Database")},
+          {L"User ID", ConnectionStringPart(cs, L"UID")},
+          {L"Integrated Security", std::wstring(_wcsicmp(trusted.c_str(), L"Yes") == 0 ? L"SSPI" : L"")},
+          {L"Application Name", ConnectionStringPart(cs, L"APP")},
+          {L"Current Language", ConnectionStringPart(cs, L"LANGUAGE")},
+          {L"Connect Timeout", int32_t{15}},
+          {L"Packet Size", int32_t{4096}},
+      };
+    } else {
+      items = {{L"Connect Timeout", int32_t{15}}};
+    }
+    auto& extra = Current().properties[L"ado"];
+    items.insert(items.end(), extra.begin(), extra.end());
+    return NewPropertyList(L"ado", std::move(items));
+  }));
+  return node;
+}
+
+NodeRef NewAdoRecordset() {
+  auto cursor = std::make_shared<Cursor>();
+  NodeRef node = Node::Create(L"ado.Recordset");
+  node->attach(cursor).journalRelease();
+  node->property(L"State", [cursor](const Args& args) -> Val {
+    args.expect(0, 0);
+    return static_cast<int32_t>(cursor->open ? 1 : 0);
+  });
+  node->method(L"Open", [cursor](const Args& args) -> Val {
+    args.expect(0, 5);
+    if (cursor->open) throw AlreadyOpen(kRecordset);
+    Node* connection = args.node(1);
+    if (!connection || connection->type() != L"ado.Connection" ||
+        !connection->state<AdoConnection>()->open) {
+      throw ControlError(3709,
+                         L"The connection cannot be used to perform this operation. It is either "
+                         L"closed or invalid in this context.",
+                         kRecordset);
+    }
+    std::wstring source = args.present(0) ? args.text(0) : L"";
+    for (size_t i = 2; i < 5; ++i) {
+      if (args.present(i)) args.integer(i);
+    }
+    std::optional<Rows> rows = RunQuery(source);
+    if (!rows) {
+      throw Fault{static_cast<HRESULT>(0x80040E14), L"Could not find stored procedure '" + source + L"'.",
+                  L"Microsoft OLE DB Provider for SQL Server", FaultMode::kExcepInfo};
+    }
+    cursor->rows = std::move(*rows);
+    cursor->position = 0;
+    cursor->open = true;
+    return Empty{};
+  });
+  AddCursorMembers(
+      *node, cursor,
+      CursorTexts{L"ado", false, Closed(kRecordset),
+                  ControlError(3021,
+                               L"Either BOF or EOF is True, or the current record has been deleted. "
+                               L"Requested operation requires a current record.",
+                               kRecordset),
+                  ControlError(3265,
+                               L"Item cannot be found in the collection corresponding to the requested "
+                               L"name or ordinal.",
+                               L"ADODB.Fields")});
+  return node;
+}
+
+}  // namespace sondalink::standin

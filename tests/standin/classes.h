@@ -1,0 +1,28 @@
+// The classes this DLL serves and how each is registered.
+#pragma once
+
+#include <string>
+
+#include "node.h"
+
+namespace sondalink::standin {
+
+struct ClassInfo {
+  CLSID clsid;
+  const wchar_t* clsidText;
+  const wchar_t* progId;  // null: the class is reached by its class identity only
+  const wchar_t* friendlyName;
+  NodeRef (*create)();
+  bool startsRun;  // creating it begins a test run (the scenario is read afresh)
+};
+
+extern const ClassInfo kClasses[];
+extern const size_t kClassCount;
+
+// The SQL-DMO SQLServer class of the stand-in (not the real product's identity).
+inline constexpr wchar_t kDmoServerClsid[] = L"{7D3A51C2-9B84-4E0F-A6D3-5C21E8B94F10}";
+
+HRESULT RegisterServer(const std::wstring& modulePath);
+HRESULT UnregisterServer();
+
+}  // namespace sondalink::standin

@@ -1,0 +1,245 @@
+// DAO 3.5 in ODBCDirect mode: the engine with its workspaces, connections
+// and recordsets. Its own errors are those of an Italian DAO installation,
+// the language of the program's users; 3367 (a second workspace of the same
+// name) reads "Impossibile aggiungere. Un oggetto con lo stesso nome esiste
+// già nell'insieme." with the source "DAO.Workspaces".
+#include "components.h"
+
+namespace sondalink::standin {
+
+namespace {
+
+struct Engine;
+
+struct Workspace {
+  std::wstring name;
+  std::wstring user;
+  int32_t type = 1;
+  bool closed = false;
+  std::weak_ptr<Engine> engine;
+};
+
+struct Engine {
+  std::vector<NodeRef> workspaces;  // what Workspaces holds
+};
+
+struct Connection {
+  std::wstring connect;
+  int16_t queryTimeout = 60;
+  bool open = true;
+};
+
+// The process's one engine while anybody holds it: DAO hands every creator
+// the same DBEngine.
+Node* gEngine = nullptr;
+
+// The engine node's own state; it goes with the node.
+struct EngineNode {
+  std::shared_ptr<Engine> engine = std::make_shared<Engine>();
+  ~EngineNode() { gEngine = nullptr; }
+};
+
+Fault Invalid(const wchar_t* source) {
+  return ControlError(3420, L"Oggetto non valido o non più impostato.", source);
+}
+
+Fault NotFound(const wchar_t* source) {
+  return ControlError(3265, L"Elemento non trovato in questo insieme.", source);
+}
+
+std::vector<Attribute> WithExtra(std::vector<Attribute> items, const wchar_t* owner) {
+  auto& extra = Current().properties[owner];
+  items.insert(items.end(), extra.begin(), extra.end());
+  return items;
+}
+
+NodeRef NewRecordset(Rows rows) {
+  auto cursor = std::make_shared<Cursor>();
+  cursor->rows = std::move(rows);
+  cursor->open = true;
+  NodeRef node = Node::Create(L"dao.Recordset");
+  node->attach(cursor).journalRelease();
+  AddCursorMembers(*node, cursor,
+                   CursorTexts{L"dao", true, Invalid(L"DAO.Recordset"),
+                               ControlError(3021, L"Nessun record corrente.", L"DAO.Recordset"),
+                               NotFound(L"DAO.Fields")});
+  return node;
+}
+
+NodeRef NewConnection(std::wstring connect) {
+  auto state = std::make_shared<Connection>();
+  state->connect = std::move(connect);
+  NodeRef node = Node::Create(L"dao.Connection");
+  node->attach(state).journalRelease();
+  auto requireOpen = [state] {
+    if (!state->open) throw Invalid(L"DAO.Connection");
+  };
+  node->property(L"Connect", [state, requireOpen](const Args& args) -> Val {
+    args.expect(0, 0);
+    requireOpen();
+    return state->connect;
+  });
+  node->property(
+      L"QueryTimeout",
+      [state, requireOpen](const Args& args) -> Val {
+        args.expect(0, 0);
+        requireOpen();
+        return state->queryTimeout;
+      },
+      [state, requireOpen](const VARIANT& value) {
+        requireOpen();
+        VARIANT shortValue;
+        ::VariantInit(&shortValue);
+        if (FAILED(::VariantChangeType(&shortValue, const_cast<VARIANT*>(&value), 0, VT_I2))) {
+          throw ControlError(13, L"Tipo non corrispondente.", L"DAO.Connection");
+        }
+        state->queryTimeout = V_I2(&shortValue);
+      });
+  node->method(L"OpenRecordset", [state, requireOpen](const Args& args) -> Val {
+    args.expect(1, 4);
+    requireOpen();
+    std::wstring name = args.text(0);
+    for (size_t i = 1; i < 4; ++i) {
+      if (args.present(i)) args.integer(i);
+    }
+    std::optional<Rows> rows = RunQuery(name);
+    if (!rows) throw ControlError(3146, L"ODBC--chiamata non riuscita.", L"DAO.Connection");
+    return NewRecordset(std::move(*rows));
+  });
+  node->method(L"Close", [state, requireOpen](const Args& args) -> Val {
+    args.expect(0, 0);
+    requireOpen();
+    state->open = false;
+    return Empty{};
+  });
+  return node;
+}
+
+NodeRef NewWorkspace(std::shared_ptr<Workspace> state) {
+  NodeRef node = Node::Create(L"dao.Workspace", state->name);
+  node->attach(state).journalRelease();
+  auto requireOpen = [state] {
+    if (state->closed) throw Invalid(L"DAO.Workspace");
+  };
+  node->property(L"Name", [state](const Args& args) -> Val {
+    args.expect(0, 0);
+    return state->name;
+  });
+  node->property(L"UserName", [state, requireOpen](const Args& args) -> Val {
+    args.expect(0, 0);
+    requireOpen();
+    return state->user;
+  });
+  node->property(L"Type", [state, requireOpen](const Args& args) -> Val {
+    args.expect(0, 0);
+    requireOpen();
+    return state->type;
+  });
+  node->property(L"Properties", CollectionMember([state, requireOpen] {
+    requireOpen();
+    return NewPropertyList(L"dao", WithExtra({{L"Name", state->name},
+                                              {L"UserName", state->user},
+                                              {L"Type", state->type},
+                                              {L"LoginTimeout", int16_t{20}},
+                                              {L"DefaultCursorDriver", int32_t{-1}}},
+                                             L"dao.workspace"));
+  }));
+  node->method(L"OpenConnection", [requireOpen](const Args& args) -> Val {
+    args.expect(1, 4);
+    requireOpen();
+    args.text(0);
+    if (args.present(1)) args.integer(1);
+    if (args.present(2)) args.boolean(2);
+    std::wstring connect = args.present(3) ? args.text(3) : L"";
+    if (_wcsnicmp(connect.c_str(), L"ODBC;", 5) != 0) {
+      throw ControlError(3001, L"Argomento non valido.", L"DAO.Workspace");
+    }
+    return NewConnection(connect);
+  });
+  node->method(L"Close", [state, requireOpen](const Args& args) -> Val {
+    args.expect(0, 0);
+    requireOpen();
+    state->closed = true;
+    // Closing a workspace takes it out of the engine's collection.
+    if (auto engine = state->engine.lock()) {
+      auto& list = engine->workspaces;
+      for (auto it = list.begin(); it != list.end(); ++it) {
+        if ((*it)->state<Workspace>() == state.get()) {
+          list.erase(it);
+          break;
+        }
+      }
+    }
+    return Empty{};
+  });
+  return node;
+}
+
+}  // namespace
+
+NodeRef NewDaoEngine() {
+  if (gEngine) return NodeRef(gEngine, true);
+  auto own = std::make_shared<EngineNode>();
+  std::shared_ptr<Engine> engine = own->engine;
+  NodeRef node = Node::Create(L"dao.DBEngine");
+  node->attach(own).journalRelease();
+  gEngine = node.get();
+  std::weak_ptr<Engine> weak = engine;
+
+  node->property(L"Version", [](const Args& args) -> Val {
+    args.expect(0, 0);
+    return std::wstring(L"3.5");
+  });
+  Member create{L"CreateWorkspace", {}, {}, [weak](const Args& args) -> Val {
+                  args.expect(3, 4);
+                  auto ws = std::make_shared<Workspace>();
+                  ws->name = args.text(0);
+                  ws->user = args.text(1);
+                  args.text(2);
+                  ws->type = args.present(3) ? args.integer(3) : 2;
+                  if (ws->type != 1) {
+                    throw ControlError(3251, L"Operazione non supportata per questo tipo di oggetto.",
+                                       L"DAO.DBEngine");
+                  }
+                  ws->engine = weak;
+                  return NewWorkspace(ws);
+                }};
+  create.startsRun = true;
+  node->add(std::move(create));
+
+  node->property(L"Workspaces", CollectionMember([engine] {
+    return NewCollection(
+        CollectionTexts{L"dao.Workspaces", true, NotFound(L"DAO.Workspaces")},
+        [engine] { return engine->workspaces; },
+        [engine](Node& collection) {
+          collection.method(L"Append", [engine](const Args& args) -> Val {
+            args.expect(1, 1);
+            Node* added = args.node(0);
+            if (!added || added->type() != L"dao.Workspace" || added->state<Workspace>()->closed) {
+              throw Invalid(L"DAO.Workspaces");
+            }
+            for (const NodeRef& ws : engine->workspaces) {
+              if (_wcsicmp(ws->state<Workspace>()->name.c_str(), added->state<Workspace>()->name.c_str()) == 0) {
+                throw ControlError(3367,
+                                   L"Impossibile aggiungere. Un oggetto con lo stesso nome esiste già "
+                                   L"nell'insieme.",
+                                   L"DAO.Workspaces");
+              }
+            }
+            engine->workspaces.push_back(NodeRef(added, true));
+            return Empty{};
+          });
+        });
+  }));
+  node->property(L"Properties", CollectionMember([] {
+    return NewPropertyList(L"dao", WithExtra({{L"Version", std::wstring(L"3.5")},
+                                              {L"DefaultUser", std::wstring(L"admin")},
+                                              {L"DefaultPassword", std::wstring()},
+                                              {L"LoginTimeout", int16_t{20}},
+                                              {L"DefaultType", int32_t{2}}},
+                                             L"dao.engine"));
+  }));
+  return node;
+}
+
+}  // namespace sondalink::standin

@@ -1,0 +1,372 @@
+#include "node.h"
+
+#include <cwctype>
+
+#include "journal.h"
+#include "scenario.h"
+
+namespace sondalink::standin {
+
+std::atomic<long> gLiveObjects{0};
+std::atomic<long> gServerLocks{0};
+
+namespace {
+
+// Lets a stand-in recognise its own objects among the arguments it gets
+// (a workspace handed to Append, a connection handed to Recordset.Open).
+const IID kIidStandinNode = {0x6f1b2c3d, 0x4e5f, 0x4a6b, {0x8c, 0x7d, 0x9e, 0x0f, 0x1a, 0x2b, 0x3c, 0x4d}};
+
+bool EqualNoCase(const std::wstring& a, const wchar_t* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i] != 0; ++i) {
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  }
+  return i == a.size() && b[i] == 0;
+}
+
+void FreeVariant(VARIANT* v) {
+  ::VariantClear(v);
+  delete v;
+}
+
+BSTR AllocBstr(const std::wstring& text) {
+  return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+}
+
+// Texts of a deferred fault, filled in only when the caller asks.
+thread_local Fault tDeferred;
+
+HRESULT __stdcall FillDeferred(EXCEPINFO* info) {
+  info->bstrDescription = AllocBstr(tDeferred.description);
+  info->bstrSource = AllocBstr(tDeferred.source);
+  info->pfnDeferredFillIn = nullptr;
+  return S_OK;
+}
+
+const wchar_t* VerbOf(WORD flags, const Member& member) {
+  if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) return L"put";
+  if ((flags & DISPATCH_METHOD) && member.call) return L"call";
+  return L"get";
+}
+
+}  // namespace
+
+NodeRef::NodeRef(Node* node, bool addRef) : node_(node) {
+  if (node_ && addRef) node_->AddRef();
+}
+NodeRef::NodeRef(const NodeRef& other) : node_(other.node_) {
+  if (node_) node_->AddRef();
+}
+NodeRef::~NodeRef() {
+  if (node_) node_->Release();
+}
+
+bool Args::present(size_t i) const {
+  if (i >= values_.size()) return false;
+  const VARIANT& v = *values_[i];
+  return !(V_VT(&v) == VT_ERROR && V_ERROR(&v) == DISP_E_PARAMNOTFOUND);
+}
+
+const VARIANT& Args::coerced(size_t i, VARTYPE type) const {
+  if (!present(i)) throw ProtocolError{DISP_E_PARAMNOTFOUND, static_cast<UINT>(values_.size() - 1 - i)};
+  const VARIANT& v = *values_[i];
+  if (V_VT(&v) == type) return v;
+  std::unique_ptr<VARIANT, void (*)(VARIANT*)> temp(new VARIANT, FreeVariant);
+  ::VariantInit(temp.get());
+  if (FAILED(::VariantChangeType(temp.get(), const_cast<VARIANT*>(&v), 0, type))) {
+    throw ProtocolError{DISP_E_TYPEMISMATCH, static_cast<UINT>(values_.size() - 1 - i)};
+  }
+  temps_.push_back(std::move(temp));
+  return *temps_.back();
+}
+
+std::wstring Args::text(size_t i) const {
+  const VARIANT& v = coerced(i, VT_BSTR);
+  return std::wstring(V_BSTR(&v), ::SysStringLen(V_BSTR(&v)));
+}
+
+int32_t Args::integer(size_t i) const { return V_I4(&coerced(i, VT_I4)); }
+
+bool Args::boolean(size_t i) const { return V_BOOL(&coerced(i, VT_BOOL)) != VARIANT_FALSE; }
+
+Node* Args::node(size_t i) const {
+  if (!present(i)) return nullptr;
+  const VARIANT& v = *values_[i];
+  if (V_VT(&v) != VT_DISPATCH && V_VT(&v) != VT_UNKNOWN) return nullptr;
+  return Node::From(V_UNKNOWN(&v));
+}
+
+void Args::expect(size_t min, size_t max) const {
+  if (values_.size() < min || values_.size() > max) throw ProtocolError{DISP_E_BADPARAMCOUNT};
+}
+
+NodeRef Node::Create(std::wstring type, std::wstring label) {
+  return NodeRef(new Node(std::move(type), std::move(label)), false);
+}
+
+Node::Node(std::wstring type, std::wstring label) : type_(std::move(type)), label_(std::move(label)) {
+  ++gLiveObjects;
+}
+
+Node::~Node() {
+  if (journalRelease_) Journal(L"release " + type_);
+  --gLiveObjects;
+}
+
+Node* Node::From(IUnknown* unknown) {
+  if (!unknown) return nullptr;
+  IDispatch* ours = nullptr;
+  if (FAILED(unknown->QueryInterface(kIidStandinNode, reinterpret_cast<void**>(&ours)))) return nullptr;
+  Node* node = static_cast<Node*>(ours);
+  node->Release();  // the caller's argument keeps it alive
+  return node;
+}
+
+Node& Node::add(Member member) {
+  members_.push_back(std::move(member));
+  return *this;
+}
+
+Node& Node::property(std::wstring name, Getter get, Putter put) {
+  return add(Member{std::move(name), std::move(get), std::move(put), {}, false});
+}
+
+Node& Node::method(std::wstring name, Method call) {
+  return add(Member{std::move(name), {}, {}, std::move(call), false});
+}
+
+HRESULT Node::QueryInterface(REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kIidStandinNode) {
+    *object = static_cast<IDispatch*>(this);
+  } else if (riid == IID_ISupportErrorInfo) {
+    *object = static_cast<ISupportErrorInfo*>(this);
+  } else {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG Node::AddRef() { return ++refs_; }
+
+ULONG Node::Release() {
+  ULONG left = --refs_;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT Node::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 0;
+  return S_OK;
+}
+
+HRESULT Node::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+  if (info) *info = nullptr;
+  return DISP_E_BADINDEX;
+}
+
+HRESULT Node::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  if (!names || !ids || count == 0) return E_POINTER;
+  HRESULT hr = S_OK;
+  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  for (size_t m = 0; m < members_.size(); ++m) {
+    if (EqualNoCase(members_[m].name, names[0])) {
+      ids[0] = members_[m].isDefault ? DISPID_VALUE : static_cast<DISPID>(m + 1);
+      break;
+    }
+  }
+  if (ids[0] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+  // No member has named parameters.
+  if (count > 1) hr = DISP_E_UNKNOWNNAME;
+  return hr;
+}
+
+HRESULT Node::InterfaceSupportsErrorInfo(REFIID riid) {
+  return riid == IID_IDispatch ? S_OK : S_FALSE;
+}
+
+HRESULT Node::RaiseFault(const Fault& fault, EXCEPINFO* excepInfo) {
+  if (fault.mode == FaultMode::kErrorInfo || !excepInfo) {
+    ICreateErrorInfo* create = nullptr;
+    if (SUCCEEDED(::CreateErrorInfo(&create))) {
+      create->SetGUID(IID_IDispatch);
+      create->SetDescription(const_cast<LPOLESTR>(fault.description.c_str()));
+      create->SetSource(const_cast<LPOLESTR>(fault.source.c_str()));
+      IErrorInfo* info = nullptr;
+      if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+        ::SetErrorInfo(0, info);
+        info->Release();
+      }
+      create->Release();
+    }
+    return fault.code;
+  }
+  *excepInfo = EXCEPINFO{};
+  excepInfo->scode = fault.code;
+  if (fault.mode == FaultMode::kDeferred) {
+    tDeferred = fault;
+    excepInfo->pfnDeferredFillIn = FillDeferred;
+  } else {
+    excepInfo->bstrDescription = AllocBstr(fault.description);
+    excepInfo->bstrSource = AllocBstr(fault.source);
+  }
+  return DISP_E_EXCEPTION;
+}
+
+HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                     EXCEPINFO* excepInfo, UINT* argError) {
+  const Member* member = nullptr;
+  if (id == DISPID_VALUE) {
+    for (const Member& m : members_) {
+      if (m.isDefault) member = &m;
+    }
+  } else if (id >= 1 && static_cast<size_t>(id) <= members_.size()) {
+    member = &members_[static_cast<size_t>(id) - 1];
+  }
+  if (!member) return DISP_E_MEMBERNOTFOUND;
+  // Keeps this node alive while a member (e.g. Close) drops other references.
+  NodeRef self(this, true);
+
+  DISPPARAMS none{};
+  if (!params) params = &none;
+  const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+  if (isPut) {
+    if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
+        params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+      return DISP_E_PARAMNOTOPTIONAL;
+    }
+    if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+  } else if (params->cNamedArgs != 0) {
+    return DISP_E_NONAMEDARGS;
+  }
+
+  std::vector<const VARIANT*> values;
+  for (UINT i = params->cArgs; i > 0; --i) {
+    const VARIANT* v = &params->rgvarg[i - 1];
+    if (V_VT(v) == (VT_VARIANT | VT_BYREF)) v = V_VARIANTREF(v);
+    values.push_back(v);
+  }
+
+  const wchar_t* verb = VerbOf(flags, *member);
+  std::wstring line = std::wstring(verb) + L" " + type_;
+  if (!label_.empty()) line += L"[" + label_ + L"]";
+  line += L"." + member->name;
+  if (isPut) {
+    line += L" = " + Describe(*values[0]);
+  } else if (!values.empty() || member->call) {
+    line += L"(";
+    for (size_t i = 0; i < values.size(); ++i) line += (i ? L", " : L"") + Describe(*values[i]);
+    line += L")";
+  }
+
+  if (member->startsRun) {
+    if (std::optional<std::wstring> error = BeginRun()) {
+      Journal(L"scenario-error " + EscapeForJournal(*error));
+      return RaiseFault(Fault{E_FAIL, *error, L"Sondalink stand-in", FaultMode::kExcepInfo}, excepInfo);
+    }
+  }
+  Scenario& scenario = Current();
+  const bool quiet = !scenario.journalReads && line.compare(0, 4, L"get ") == 0;
+  auto journal = [&](const std::wstring& outcome) {
+    if (!quiet || !outcome.empty()) Journal(line + outcome);
+  };
+  auto hex = [](HRESULT hr) {
+    wchar_t buffer[16];
+    swprintf(buffer, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+    return std::wstring(buffer);
+  };
+
+  if (int delay = scenario.DelayFor(type_, label_, member->name); delay > 0) ::Sleep(delay);
+  if (std::optional<Fault> fault = scenario.FaultFor(type_, label_, member->name)) {
+    journal(L" -> fault " + hex(fault->code));
+    return RaiseFault(*fault, excepInfo);
+  }
+
+  try {
+    Args args(std::move(values));
+    Val value;
+    if (isPut) {
+      if (!member->put) throw ProtocolError{DISP_E_MEMBERNOTFOUND};
+      member->put(args.raw(0));
+    } else if ((flags & DISPATCH_METHOD) && member->call) {
+      value = member->call(args);
+    } else if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) && member->get) {
+      value = member->get(args);
+    } else {
+      throw ProtocolError{DISP_E_MEMBERNOTFOUND};
+    }
+    journal(L"");
+    if (result) {
+      ::VariantInit(result);
+      ToVariant(value, result);
+    }
+    return S_OK;
+  } catch (const Fault& fault) {
+    journal(L" -> fault " + hex(fault.code));
+    return RaiseFault(fault, excepInfo);
+  } catch (const ProtocolError& error) {
+    journal(L" -> " + hex(error.code));
+    if (argError && (error.code == DISP_E_TYPEMISMATCH || error.code == DISP_E_PARAMNOTFOUND)) {
+      *argError = error.argument;
+    }
+    return error.code;
+  }
+}
+
+std::wstring Widen(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
+                        nullptr, nullptr);
+  return utf8;
+}
+
+void ToVariant(const Val& value, VARIANT* out) {
+  ::VariantInit(out);
+  struct Visitor {
+    VARIANT* out;
+    void operator()(const Empty&) const { V_VT(out) = VT_EMPTY; }
+    void operator()(const Null&) const { V_VT(out) = VT_NULL; }
+    void operator()(bool b) const {
+      V_VT(out) = VT_BOOL;
+      V_BOOL(out) = b ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+    void operator()(int16_t i) const {
+      V_VT(out) = VT_I2;
+      V_I2(out) = i;
+    }
+    void operator()(int32_t i) const {
+      V_VT(out) = VT_I4;
+      V_I4(out) = i;
+    }
+    void operator()(double d) const {
+      V_VT(out) = VT_R8;
+      V_R8(out) = d;
+    }
+    void operator()(const std::wstring& s) const {
+      V_VT(out) = VT_BSTR;
+      V_BSTR(out) = AllocBstr(s);
+    }
+    void operator()(const NodeRef& n) const {
+      V_VT(out) = VT_DISPATCH;
+      V_DISPATCH(out) = n.get();
+      if (n) n->AddRef();
+    }
+  };
+  std::visit(Visitor{out}, value);
+}
+
+}  // namespace sondalink::standin

@@ -1,0 +1,189 @@
+// One late-bound object type for every stand-in class: a table of members
+// (properties, child objects, collections, methods) looked up by name, with
+// failures raised the ways real components raise them. Test code only.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <ole2.h>
+#include <oleauto.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace sondalink::standin {
+
+class Node;
+
+// An owning reference to a node (AddRef on copy, Release on destruction).
+class NodeRef {
+ public:
+  NodeRef() = default;
+  explicit NodeRef(Node* node, bool addRef);
+  NodeRef(const NodeRef& other);
+  NodeRef(NodeRef&& other) noexcept : node_(std::exchange(other.node_, nullptr)) {}
+  NodeRef& operator=(NodeRef other) noexcept {
+    std::swap(node_, other.node_);
+    return *this;
+  }
+  ~NodeRef();
+  Node* get() const { return node_; }
+  Node* operator->() const { return node_; }
+  Node& operator*() const { return *node_; }
+  explicit operator bool() const { return node_ != nullptr; }
+  // Hands the reference over to a caller (an out-parameter).
+  Node* detach() { return std::exchange(node_, nullptr); }
+
+ private:
+  Node* node_ = nullptr;
+};
+
+struct Null {};
+struct Empty {};
+
+// A value as the stand-in hands it out; integer widths are kept because the
+// real components answer with 16-bit or 32-bit integers member by member.
+using Val = std::variant<Empty, Null, bool, int16_t, int32_t, double, std::wstring, NodeRef>;
+
+// How a failure reaches the caller.
+enum class FaultMode {
+  kExcepInfo,  // DISP_E_EXCEPTION with a filled EXCEPINFO
+  kDeferred,   // DISP_E_EXCEPTION, texts only through pfnDeferredFillIn
+  kErrorInfo,  // the code itself as Invoke's result, texts through IErrorInfo
+};
+
+struct Fault {
+  HRESULT code = E_FAIL;
+  std::wstring description;
+  std::wstring source;
+  FaultMode mode = FaultMode::kExcepInfo;
+};
+
+// A failure that is no component error but a protocol one (unknown member,
+// wrong argument count or type): returned as a plain HRESULT.
+struct ProtocolError {
+  HRESULT code;
+  UINT argument = 0;  // for DISP_E_TYPEMISMATCH and DISP_E_PARAMNOTFOUND
+};
+
+// The arguments of one call, in the order the caller wrote them (rgvarg is
+// reversed), by-reference values already followed.
+class Args {
+ public:
+  explicit Args(std::vector<const VARIANT*> values) : values_(std::move(values)) {}
+  size_t size() const { return values_.size(); }
+  // A missing optional argument is absent or VT_ERROR/DISP_E_PARAMNOTFOUND.
+  bool present(size_t i) const;
+  const VARIANT& raw(size_t i) const { return *values_.at(i); }
+  std::wstring text(size_t i) const;
+  int32_t integer(size_t i) const;
+  bool boolean(size_t i) const;
+  // The stand-in node behind an object argument, or null for a foreign one.
+  Node* node(size_t i) const;
+  // Fails with DISP_E_BADPARAMCOUNT unless min <= size() <= max.
+  void expect(size_t min, size_t max) const;
+
+ private:
+  const VARIANT& coerced(size_t i, VARTYPE type) const;
+  std::vector<const VARIANT*> values_;
+  mutable std::vector<std::unique_ptr<VARIANT, void (*)(VARIANT*)>> temps_;
+};
+
+using Getter = std::function<Val(const Args&)>;
+using Putter = std::function<void(const VARIANT&)>;
+using Method = std::function<Val(const Args&)>;
+
+struct Member {
+  std::wstring name;
+  Getter get;    // property read (may take arguments, e.g. Item)
+  Putter put;    // property write
+  Method call;   // method
+  bool isDefault = false;  // answers to DISPID_VALUE
+  bool startsRun = false;  // reads the scenario afresh before it runs
+};
+
+// Journal and failure rules address a member as "<type>.<member>" or, for
+// named items of a collection, "<type>[<label>].<member>".
+class Node final : public IDispatch, public ISupportErrorInfo {
+ public:
+  // A new node with one reference, owned by the returned NodeRef.
+  static NodeRef Create(std::wstring type, std::wstring label = {});
+
+  const std::wstring& type() const { return type_; }
+  const std::wstring& label() const { return label_; }
+  // Adds members; the first member added with isDefault answers DISPID_VALUE.
+  Node& add(Member member);
+  Node& property(std::wstring name, Getter get, Putter put = {});
+  Node& method(std::wstring name, Method call);
+  // Writes "release <type>" to the journal when the last reference goes.
+  Node& journalRelease() {
+    journalRelease_ = true;
+    return *this;
+  }
+  // The object's own state, shared with the closures of its members; other
+  // objects reach it through state() after checking type().
+  template <class T>
+  Node& attach(std::shared_ptr<T> state) {
+    state_ = std::move(state);
+    return *this;
+  }
+  template <class T>
+  T* state() const {
+    return static_cast<T*>(state_.get());
+  }
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  // IDispatch
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* excepInfo,
+                                   UINT* argError) override;
+  // ISupportErrorInfo
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
+
+  // The stand-in node behind an interface pointer, or null for a foreign one.
+  static Node* From(IUnknown* unknown);
+
+ private:
+  Node(std::wstring type, std::wstring label);
+  ~Node();
+  HRESULT RaiseFault(const Fault& fault, EXCEPINFO* excepInfo);
+
+  std::atomic<ULONG> refs_{1};
+  std::wstring type_;
+  std::wstring label_;
+  std::vector<Member> members_;
+  std::shared_ptr<void> state_;
+  bool journalRelease_ = false;
+};
+
+// Live stand-in objects and server locks, for DllCanUnloadNow.
+extern std::atomic<long> gLiveObjects;
+extern std::atomic<long> gServerLocks;
+
+// Component texts are UTF-8 in the sources and UTF-16 on the wire.
+std::wstring Widen(const std::string& utf8);
+std::string Narrow(const std::wstring& wide);
+
+// The variant form of a value; the caller owns the result.
+void ToVariant(const Val& value, VARIANT* out);
+
+}  // namespace sondalink::standin

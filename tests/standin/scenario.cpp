@@ -1,0 +1,387 @@
+// Scenario files of the stand-in data-access components.
+//
+// A UTF-8 text, one "key=value" per line. Blank lines and lines whose first
+// non-blank character is '#' are ignored; keys are case-insensitive; a
+// repeated single key takes the later value, the repeatable keys (info,
+// property.*, fail.*, delay.*) add up. In values \r \n \t \\ \| and \@ stand
+// for CR, LF, tab, a backslash, a literal '|' and a literal leading '@'.
+//
+//   journal=<path>          file the calls are journalled to (default:
+//                           standin-journal.txt beside the DLL); empty: none
+//   journal.reads=yes|no    whether property reads are journalled (default
+//                           yes; "no" keeps a 10000-row listing fast)
+//   version=<value>         field 0 of "SELECT @@VERSION" (ADO and DAO) and
+//                           SQL-DMO's VersionString
+//   version.rows=0|1        rows "SELECT @@VERSION" returns (0: none)
+//   info=<name>|<value>     one "sp_server_info" row (attribute_name,
+//                           attribute_value); the first such line replaces
+//                           the default rows, later ones add rows
+//   info.rows=<n>           n generated rows instead: ATTRIBUTE_1 = valore 1 ...
+//   property.<owner>=<name>|<value>
+//                           one more property after the built-in ones of a
+//                           listing; <owner> is ado, dao.engine or dao.workspace
+//   property.<owner>.extra=<n>
+//                           n more generated properties Proprieta_1 = 1 ...
+//   fail.<target>=<code>|<description>|<source>[|<mode>]
+//   fail.<target>#<n>=...   the member fails (with #n only at its n-th call in
+//                           the run). <code> is a failing HRESULT, 0x... or
+//                           signed decimal (a control-facility code such as
+//                           0x800A0C4A stands for error 3146). <mode>:
+//                           excepinfo (default: DISP_E_EXCEPTION with the texts
+//                           in EXCEPINFO), deferred (texts only through
+//                           pfnDeferredFillIn) or errorinfo (the code as
+//                           Invoke's result, the texts through IErrorInfo)
+//   delay.<target>=<ms>     the member waits that long before every answer
+//
+// <value>: a text as written, or a typed value: @null, @empty, @i2:<n>,
+// @i4:<n>, @r8:<x>, @bool:true|false, or @fail:<code>|<description>|<source>
+// [|<mode>] for a value whose read fails.
+// <target>: <type>.<member> or <type>[<label>].<member>, any case, where the
+// types are ado.Connection, ado.Recordset, ado.Properties, ado.Property,
+// ado.Fields, ado.Field, dao.DBEngine, dao.Workspaces, dao.Workspace,
+// dao.Properties, dao.Property, dao.Connection, dao.Recordset, dao.Fields,
+// dao.Field, dmo.SQLServer, dmo.Application, and the label is the name of a
+// property or field: ado.Property[Current Catalog].Value.
+//
+// A run begins when the program creates an ADO Connection or an SQL-DMO
+// SQLServer, or calls DAO's CreateWorkspace (the engine outlives runs); the
+// scenario is read afresh then, from the file that SONDALINK_STANDIN_SCENARIO
+// names, else from standin-scenario.txt beside the DLL, else the built-in
+// successful run applies. A malformed line fails the creation (or the
+// CreateWorkspace call) that began the run; the lines before it still apply,
+// so the error goes to the journal that the scenario names.
+
+#include "scenario.h"
+
+#include <cwctype>
+#include <fstream>
+#include <sstream>
+
+namespace sondalink::standin {
+
+namespace {
+
+HMODULE ThisModule() {
+  HMODULE module = nullptr;
+  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+std::wstring Trim(const std::wstring& text) {
+  size_t b = text.find_first_not_of(L" \t\r");
+  if (b == std::wstring::npos) return {};
+  size_t e = text.find_last_not_of(L" \t\r");
+  return text.substr(b, e - b + 1);
+}
+
+// Splits at unescaped '|' and unescapes each part.
+std::vector<std::wstring> SplitBars(const std::wstring& text) {
+  std::vector<std::wstring> parts(1);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\\' && i + 1 < text.size()) {
+      parts.back() += text[i];
+      parts.back() += text[++i];
+    } else if (text[i] == L'|') {
+      parts.emplace_back();
+    } else {
+      parts.back() += text[i];
+    }
+  }
+  for (std::wstring& p : parts) p = Unescape(p);
+  return parts;
+}
+
+struct ParseError {
+  std::wstring message;
+};
+
+int32_t ParseInteger(const std::wstring& text) {
+  std::wstring t = Trim(text);
+  if (t.empty()) throw ParseError{L"a number is missing"};
+  wchar_t* end = nullptr;
+  long long n = 0;
+  if (t.size() > 2 && t[0] == L'0' && (t[1] == L'x' || t[1] == L'X')) {
+    n = static_cast<long long>(std::wcstoull(t.c_str() + 2, &end, 16));
+  } else {
+    n = std::wcstoll(t.c_str(), &end, 10);
+  }
+  if (*end != 0) throw ParseError{L"not a number: " + t};
+  if (n < INT32_MIN || n > static_cast<long long>(UINT32_MAX)) throw ParseError{L"number out of range: " + t};
+  return static_cast<int32_t>(static_cast<uint32_t>(n));
+}
+
+Fault ParseFault(const std::vector<std::wstring>& parts, size_t first) {
+  if (parts.size() < first + 3 || parts.size() > first + 4) {
+    throw ParseError{L"a failure is <code>|<description>|<source>[|<mode>]"};
+  }
+  Fault fault;
+  fault.code = ParseInteger(parts[first]);
+  if (fault.code >= 0) throw ParseError{L"a failure code must be a failing HRESULT: " + parts[first]};
+  fault.description = parts[first + 1];
+  fault.source = parts[first + 2];
+  if (parts.size() == first + 4) {
+    std::wstring mode = Lower(Trim(parts[first + 3]));
+    if (mode == L"excepinfo") {
+      fault.mode = FaultMode::kExcepInfo;
+    } else if (mode == L"deferred") {
+      fault.mode = FaultMode::kDeferred;
+    } else if (mode == L"errorinfo") {
+      fault.mode = FaultMode::kErrorInfo;
+    } else {
+      throw ParseError{L"unknown failure mode: " + parts[first + 3]};
+    }
+  }
+  return fault;
+}
+
+// A value as written after "=" or after a name and '|', still escaped.
+Cell ParseCell(const std::wstring& raw) {
+  if (raw.empty() || raw[0] != L'@') return Unescape(raw);
+  std::wstring lower = Lower(raw);
+  auto after = [&](size_t n) { return raw.substr(n); };
+  if (lower == L"@null") return Null{};
+  if (lower == L"@empty") return Empty{};
+  if (lower.rfind(L"@i2:", 0) == 0) {
+    int32_t n = ParseInteger(after(4));
+    if (n < INT16_MIN || n > INT16_MAX) throw ParseError{L"not a 16-bit number: " + raw};
+    return static_cast<int16_t>(n);
+  }
+  if (lower.rfind(L"@i4:", 0) == 0) return ParseInteger(after(4));
+  if (lower.rfind(L"@r8:", 0) == 0) {
+    wchar_t* end = nullptr;
+    std::wstring t = Trim(after(4));
+    double d = std::wcstod(t.c_str(), &end);
+    if (t.empty() || *end != 0) throw ParseError{L"not a number: " + t};
+    return d;
+  }
+  if (lower == L"@bool:true") return true;
+  if (lower == L"@bool:false") return false;
+  if (lower.rfind(L"@fail:", 0) == 0) return ParseFault(SplitBars(after(6)), 0);
+  throw ParseError{L"unknown typed value: " + raw};
+}
+
+bool ParseYesNo(const std::wstring& value) {
+  std::wstring v = Lower(Trim(value));
+  if (v == L"yes" || v == L"1" || v == L"true") return true;
+  if (v == L"no" || v == L"0" || v == L"false") return false;
+  throw ParseError{L"expected yes or no: " + value};
+}
+
+Attribute ParseAttribute(const std::wstring& value) {
+  size_t bar = std::wstring::npos;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == L'\\') {
+      ++i;
+    } else if (value[i] == L'|') {
+      bar = i;
+      break;
+    }
+  }
+  if (bar == std::wstring::npos) throw ParseError{L"expected <name>|<value>"};
+  return Attribute{Unescape(value.substr(0, bar)), ParseCell(value.substr(bar + 1))};
+}
+
+bool Matches(const Rule& rule, const std::wstring& type, const std::wstring& label,
+             const std::wstring& member) {
+  const std::wstring& t = rule.target;
+  if (_wcsicmp(t.c_str(), (type + L"." + member).c_str()) == 0) return true;
+  return !label.empty() && _wcsicmp(t.c_str(), (type + L"[" + label + L"]." + member).c_str()) == 0;
+}
+
+std::unique_ptr<Scenario>& CurrentSlot() {
+  static std::unique_ptr<Scenario> current;
+  return current;
+}
+
+}  // namespace
+
+std::wstring Unescape(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != L'\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    switch (wchar_t c = text[++i]) {
+      case L'r': out += L'\r'; break;
+      case L'n': out += L'\n'; break;
+      case L't': out += L'\t'; break;
+      default: out += c;  // \\ \| \@ and any other escaped character
+    }
+  }
+  return out;
+}
+
+std::optional<Fault> Scenario::FaultFor(const std::wstring& type, const std::wstring& label,
+                                        const std::wstring& member) {
+  std::optional<Fault> found;
+  for (Rule& rule : failures) {
+    if (!Matches(rule, type, label, member)) continue;
+    ++rule.seen;
+    if (!found && (rule.occurrence == 0 || rule.occurrence == rule.seen)) found = rule.fault;
+  }
+  return found;
+}
+
+int Scenario::DelayFor(const std::wstring& type, const std::wstring& label, const std::wstring& member) {
+  int total = 0;
+  for (const Rule& rule : delays) {
+    if (Matches(rule, type, label, member)) total += rule.delayMs;
+  }
+  return total;
+}
+
+Scenario DefaultScenario(const std::wstring& moduleFolder) {
+  Scenario s;
+  s.journalPath = moduleFolder + L"standin-journal.txt";
+  s.version = std::wstring(
+      L"SQL Server stand-in - 8.00.2039 (Intel X86)\r\n"
+      L"\tcomponenti sostitutivi per i test di Sondalink");
+  s.serverInfo = {
+      {L"DBMS_NAME", std::wstring(L"SQL Server stand-in")},
+      {L"DBMS_VER", std::wstring(L"SQL Server stand-in - 8.00.2039")},
+      {L"OWNER_TERM", std::wstring(L"owner")},
+      {L"TABLE_TERM", std::wstring(L"table")},
+      {L"MAX_OWNER_NAME_LENGTH", std::wstring(L"128")},
+  };
+  return s;
+}
+
+std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) {
+  std::wistringstream lines(Widen(text));
+  std::wstring line;
+  int number = 0;
+  bool ownInfo = false;
+  try {
+    while (std::getline(lines, line)) {
+      ++number;
+      if (number == 1 && !line.empty() && line[0] == 0xFEFF) line.erase(0, 1);
+      if (!line.empty() && line.back() == L'\r') line.pop_back();
+      std::wstring trimmed = Trim(line);
+      if (trimmed.empty() || trimmed[0] == L'#') continue;
+      size_t eq = line.find(L'=');
+      if (eq == std::wstring::npos) throw ParseError{L"expected key=value"};
+      std::wstring key = Lower(Trim(line.substr(0, eq)));
+      std::wstring value = line.substr(eq + 1);
+
+      if (key == L"journal") {
+        s.journalPath = Unescape(Trim(value));
+      } else if (key == L"journal.reads") {
+        s.journalReads = ParseYesNo(value);
+      } else if (key == L"version") {
+        s.version = ParseCell(value);
+      } else if (key == L"version.rows") {
+        int32_t n = ParseInteger(value);
+        if (n != 0 && n != 1) throw ParseError{L"version.rows is 0 or 1"};
+        s.versionRows = n;
+      } else if (key == L"info") {
+        if (!ownInfo) s.serverInfo.clear();
+        ownInfo = true;
+        s.serverInfo.push_back(ParseAttribute(value));
+      } else if (key == L"info.rows") {
+        int32_t n = ParseInteger(value);
+        if (n < 0) throw ParseError{L"info.rows cannot be negative"};
+        ownInfo = true;
+        s.serverInfo.clear();
+        for (int32_t i = 1; i <= n; ++i) {
+          s.serverInfo.push_back({L"ATTRIBUTE_" + std::to_wstring(i), L"valore " + std::to_wstring(i)});
+        }
+      } else if (key.rfind(L"property.", 0) == 0) {
+        std::wstring owner = key.substr(9);
+        bool extra = owner.size() > 6 && owner.compare(owner.size() - 6, 6, L".extra") == 0;
+        if (extra) owner.resize(owner.size() - 6);
+        if (owner != L"ado" && owner != L"dao.engine" && owner != L"dao.workspace") {
+          throw ParseError{L"unknown property owner: " + owner};
+        }
+        auto& list = s.properties[owner];
+        if (extra) {
+          int32_t n = ParseInteger(value);
+          if (n < 0) throw ParseError{L"a count cannot be negative"};
+          for (int32_t i = 1; i <= n; ++i) list.push_back({L"Proprieta_" + std::to_wstring(i), i});
+        } else {
+          list.push_back(ParseAttribute(value));
+        }
+      } else if (key.rfind(L"fail.", 0) == 0 || key.rfind(L"delay.", 0) == 0) {
+        const bool fail = key[0] == L'f';
+        Rule rule;
+        rule.target = Trim(line.substr(0, eq)).substr(fail ? 5 : 6);
+        if (size_t hash = rule.target.find(L'#'); hash != std::wstring::npos) {
+          rule.occurrence = ParseInteger(rule.target.substr(hash + 1));
+          if (rule.occurrence < 1) throw ParseError{L"an occurrence counts from 1"};
+          rule.target.resize(hash);
+        }
+        if (rule.target.find(L'.') == std::wstring::npos) throw ParseError{L"a target is <type>.<member>"};
+        if (fail) {
+          rule.fault = ParseFault(SplitBars(value), 0);
+          s.failures.push_back(rule);
+        } else {
+          rule.delayMs = ParseInteger(value);
+          if (rule.delayMs < 0) throw ParseError{L"a delay cannot be negative"};
+          s.delays.push_back(rule);
+        }
+      } else {
+        throw ParseError{L"unknown key: " + key};
+      }
+    }
+  } catch (const ParseError& error) {
+    return L"line " + std::to_wstring(number) + L": " + error.message;
+  }
+  return std::nullopt;
+}
+
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = ::GetModuleFileNameW(ThisModule(), path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring ModuleFolder() {
+  std::wstring path = ModulePath();
+  return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+std::optional<std::wstring> BeginRun() {
+  const std::wstring folder = ModuleFolder();
+  std::wstring file;
+  wchar_t named[MAX_PATH * 2];
+  DWORD n = ::GetEnvironmentVariableW(L"SONDALINK_STANDIN_SCENARIO", named, MAX_PATH * 2);
+  if (n > 0 && n < MAX_PATH * 2) {
+    file = named;
+  } else if (::GetFileAttributesW((folder + L"standin-scenario.txt").c_str()) != INVALID_FILE_ATTRIBUTES) {
+    file = folder + L"standin-scenario.txt";
+  }
+
+  auto& slot = CurrentSlot();
+  slot = std::make_unique<Scenario>(DefaultScenario(folder));
+  if (file.empty()) return std::nullopt;
+
+  std::ifstream in(file.c_str(), std::ios::binary);
+  if (!in) return L"scenario " + file + L": cannot be read";
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  if (std::optional<std::wstring> error = ParseScenario(bytes.str(), *slot)) {
+    return L"scenario " + file + L", " + *error;
+  }
+  return std::nullopt;
+}
+
+Scenario& Current() {
+  auto& slot = CurrentSlot();
+  if (!slot) BeginRun();
+  return *slot;
+}
+
+}  // namespace sondalink::standin

@@ -1,0 +1,76 @@
+// What the stand-in components do in one test run: their data, which members
+// fail and how, which are slow, and where calls are journalled. Read from a
+// text file that the test writes; the format is described in scenario.cpp.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "node.h"
+
+namespace sondalink::standin {
+
+// A value the scenario gives a property, a field or the version: a plain
+// value, or a failure raised when it is read.
+using Cell = std::variant<Empty, Null, bool, int16_t, int32_t, double, std::wstring, Fault>;
+
+struct Attribute {
+  std::wstring name;
+  Cell value;
+};
+
+// A failure or a delay for the members that a target names.
+struct Rule {
+  std::wstring target;  // "<type>.<member>" or "<type>[<label>].<member>", any case
+  int occurrence = 0;   // 0: every call; n: only the n-th matching call of the run
+  Fault fault;          // for failure rules
+  int delayMs = 0;      // for delay rules
+  int seen = 0;         // matching calls so far in this run
+};
+
+struct Scenario {
+  std::wstring journalPath;  // empty: nothing is journalled
+  bool journalReads = true;  // "get" lines; off keeps big listings fast
+  Cell version;
+  int versionRows = 1;
+  std::vector<Attribute> serverInfo;
+  // Property listings by owner: "ado", "dao.engine", "dao.workspace".
+  std::map<std::wstring, std::vector<Attribute>> properties;
+  std::vector<Rule> failures;
+  std::vector<Rule> delays;
+
+  // The failure that applies to this call, counting the call.
+  std::optional<Fault> FaultFor(const std::wstring& type, const std::wstring& label,
+                                const std::wstring& member);
+  int DelayFor(const std::wstring& type, const std::wstring& label, const std::wstring& member);
+};
+
+// The built-in run: every call succeeds, with a two-line version text
+// (CR LF inside) and a few server attributes.
+Scenario DefaultScenario(const std::wstring& moduleFolder);
+
+// Applies a scenario text over `scenario` (normally the defaults); on a
+// malformed line stops there and returns its description ("line <n>: ...").
+std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& scenario);
+
+// Starts a run: reads the scenario afresh (SONDALINK_STANDIN_SCENARIO names
+// the file; else standin-scenario.txt beside the DLL; else the defaults) and
+// resets the per-run call counts. Returns an error text when the file is
+// malformed or unreadable.
+std::optional<std::wstring> BeginRun();
+// The scenario of the current run (starting one when none has begun).
+Scenario& Current();
+
+// The DLL's own path and folder (ending in a backslash).
+std::wstring ModulePath();
+std::wstring ModuleFolder();
+
+// Decodes \r \n \t \\ \| in a scenario value.
+std::wstring Unescape(const std::wstring& text);
+
+}  // namespace sondalink::standin

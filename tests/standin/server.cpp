@@ -1,0 +1,107 @@
+// The COM server: class factories and the four exports of an in-process
+// server.
+#include "classes.h"
+#include "components.h"
+#include "journal.h"
+#include "scenario.h"
+
+namespace sondalink::standin {
+
+const ClassInfo kClasses[] = {
+    {{0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
+     L"{00000514-0000-0010-8000-00AA006D2EA4}", L"ADODB.Connection",
+     L"Sondalink stand-in ADO Connection", NewAdoConnection, true},
+    {{0x00000535, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
+     L"{00000535-0000-0010-8000-00AA006D2EA4}", nullptr, L"Sondalink stand-in ADO Recordset",
+     NewAdoRecordset, false},
+    {{0x00000010, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
+     L"{00000010-0000-0010-8000-00AA006D2EA4}", L"DAO.DBEngine.35",
+     L"Sondalink stand-in DAO DBEngine", NewDaoEngine, false},
+    {{0x7D3A51C2, 0x9B84, 0x4E0F, {0xA6, 0xD3, 0x5C, 0x21, 0xE8, 0xB9, 0x4F, 0x10}}, kDmoServerClsid,
+     L"SQLDMO.SQLServer", L"Sondalink stand-in SQL-DMO SQLServer", NewDmoServer, true},
+};
+const size_t kClassCount = sizeof(kClasses) / sizeof(kClasses[0]);
+
+namespace {
+
+class ClassFactory final : public IClassFactory {
+ public:
+  explicit ClassFactory(const ClassInfo& info) : info_(info) { ++gLiveObjects; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (!object) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+      *object = static_cast<IClassFactory*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    if (info_.startsRun) {
+      if (std::optional<std::wstring> error = BeginRun()) {
+        // A malformed scenario must not pass for a component failure.
+        Journal(L"scenario-error " + EscapeForJournal(*error));
+        return E_FAIL;
+      }
+    }
+    NodeRef node = info_.create();
+    Journal(L"create " + node->type());
+    return node->QueryInterface(riid, object);
+  }
+
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    if (lock) {
+      ++gServerLocks;
+    } else {
+      --gServerLocks;
+    }
+    return S_OK;
+  }
+
+ private:
+  ~ClassFactory() { --gLiveObjects; }
+  std::atomic<ULONG> refs_{1};
+  const ClassInfo& info_;
+};
+
+}  // namespace
+
+}  // namespace sondalink::standin
+
+using namespace sondalink::standin;
+
+extern "C" {
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  for (size_t i = 0; i < kClassCount; ++i) {
+    if (clsid == kClasses[i].clsid) {
+      auto* factory = new ClassFactory(kClasses[i]);
+      HRESULT hr = factory->QueryInterface(riid, object);
+      factory->Release();
+      return hr;
+    }
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+STDAPI DllCanUnloadNow() { return gLiveObjects == 0 && gServerLocks == 0 ? S_OK : S_FALSE; }
+
+STDAPI DllRegisterServer() { return RegisterServer(ModulePath()); }
+
+STDAPI DllUnregisterServer() { return UnregisterServer(); }
+
+}  // extern "C"

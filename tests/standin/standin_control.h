@@ -1,0 +1,152 @@
+// For Windows test programs (UI driver, the stand-in's own tests): register
+// and unregister the stand-in data-access components in the test prefix,
+// choose what they do by writing a scenario, and read back what the program
+// passed to them. Link the CMake target sondalink_standin_control.
+//
+//   standin::RegisterStandin();                       // in SetUpTestSuite
+//   standin::UseScenario(dir + L"\\scenario.txt",     // this run's behaviour
+//       standin::JournalTo(dir + L"\\journal.txt") +
+//       standin::Fail("ado.Connection.Open", 0x800A0C4A, "Login failed", "ADO"));
+//   ... run Sondalink.exe (it inherits SONDALINK_STANDIN_SCENARIO) ...
+//   auto calls = standin::ReadJournal(dir + L"\\journal.txt");
+//   standin::UnregisterStandin();                     // in TearDownTestSuite
+//
+// Scenario keys are described at the top of tests/standin/scenario.cpp.
+// Tests that register the stand-in should carry the CTest property
+// RESOURCE_LOCK sondalink_standin_registration.
+//
+// Journal lines (UTF-8, LF; texts in double quotes with \r \n \t \\ \"):
+//   create <type>                                  the class factory made an object
+//   get <type>[<label>].<member>                   a property read (no arguments)
+//   get <type>.<member>(<arg>, ...)                a read with arguments (Item)
+//   put <type>.<member> = <arg>                    a property write
+//   call <type>.<member>(<arg>, ...)               a method call
+//   ... -> fault 0x800A0C4A                        appended when the call failed
+//   ... -> 0x8002000E                              appended for a protocol error
+//   release <type>                                 the last reference went
+//   scenario-error <text>                          the scenario file is malformed
+// <arg> is the variant type and the value: VT_I2 60, VT_I4 -1,
+// VT_BSTR "text", VT_BSTR|VT_BYREF "text", VT_BOOL True, VT_DISPATCH
+// <ado.Connection>, VT_ERROR 0x80020004 (an omitted optional argument).
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace sondalink::standin {
+
+// The DLL's path as Windows sees it (the build gives a Unix path under Wine,
+// where drive Z: is the Unix root).
+inline std::wstring StandinDllPath() {
+  std::string path = SONDALINK_STANDIN_DLL;
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  int n = ::MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), n);
+  wide.resize(wide.size() - 1);
+  return wide;
+}
+
+// The folder of the DLL, ending in a backslash; the default scenario file
+// (standin-scenario.txt) and journal (standin-journal.txt) live there.
+inline std::wstring StandinFolder() {
+  std::wstring path = StandinDllPath();
+  return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+namespace detail {
+inline HRESULT CallExport(const char* name) {
+  HMODULE dll = ::LoadLibraryW(StandinDllPath().c_str());
+  if (!dll) return HRESULT_FROM_WIN32(::GetLastError());
+  using Export = HRESULT(__stdcall*)();
+  auto fn = reinterpret_cast<Export>(reinterpret_cast<void*>(::GetProcAddress(dll, name)));
+  HRESULT hr = fn ? fn() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+  ::FreeLibrary(dll);
+  return hr;
+}
+}  // namespace detail
+
+// What "regsvr32 sondalink_standin.dll" and "regsvr32 /u ..." do.
+inline HRESULT RegisterStandin() { return detail::CallExport("DllRegisterServer"); }
+inline HRESULT UnregisterStandin() { return detail::CallExport("DllUnregisterServer"); }
+
+// Escapes a text for a scenario value: \r \n \t \\ \| and a leading @.
+inline std::string EscapeScenario(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      case '\\': out += "\\\\"; break;
+      case '|': out += "\\|"; break;
+      default: out += c;
+    }
+  }
+  if (!out.empty() && out[0] == '@') out.insert(0, "\\");
+  return out;
+}
+
+inline std::string Narrow(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0,
+                                nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(), n, nullptr,
+                        nullptr);
+  return out;
+}
+
+// One scenario line each.
+inline std::string JournalTo(const std::wstring& path) { return "journal=" + EscapeScenario(Narrow(path)) + "\n"; }
+inline std::string Fail(const std::string& target, uint32_t code, const std::string& description,
+                        const std::string& source, const std::string& mode = "") {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+  return "fail." + target + "=" + hex + "|" + EscapeScenario(description) + "|" + EscapeScenario(source) +
+         (mode.empty() ? "" : "|" + mode) + "\n";
+}
+inline std::string Delay(const std::string& target, int milliseconds) {
+  return "delay." + target + "=" + std::to_string(milliseconds) + "\n";
+}
+inline std::string Line(const std::string& key, const std::string& value) { return key + "=" + value + "\n"; }
+
+// Writes the scenario file (UTF-8) and points SONDALINK_STANDIN_SCENARIO at
+// it, for this process and the programs it starts from now on.
+inline bool UseScenario(const std::wstring& path, const std::string& text) {
+  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  return out.good() && ::SetEnvironmentVariableW(L"SONDALINK_STANDIN_SCENARIO", path.c_str()) != 0;
+}
+
+// Back to the file beside the DLL, or to the built-in successful run.
+inline void ForgetScenario() { ::SetEnvironmentVariableW(L"SONDALINK_STANDIN_SCENARIO", nullptr); }
+
+// The journal's lines, without line ends; none when it does not exist.
+inline std::vector<std::string> ReadJournal(const std::wstring& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path.c_str(), std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+inline void ClearJournal(const std::wstring& path) { ::DeleteFileW(path.c_str()); }
+
+}  // namespace sondalink::standin
