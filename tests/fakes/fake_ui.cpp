@@ -16,7 +16,8 @@ void Click(int id) {
   Control& c = At(id);
   if (!c.enabled || !Get().open) return;
   if (c.spec.kind == ControlKind::OptionButton) {
-    platform::ui::SetValue(id, true);
+    // As on the real window, clicking the option already selected is no event.
+    if (!c.value) platform::ui::SetValue(id, true);
   } else if (c.spec.kind == ControlKind::CommandButton && Get().handlers.event) {
     Get().handlers.event(id, platform::ui::Event::Click);
   }
