@@ -1,0 +1,495 @@
+// The ADO test over scripted ADO objects: a whole successful run against the
+// log written out by hand, every row of the failure table, both kinds of
+// authentication, and what the log must never show.
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "connection_fixture.h"
+#include "platform/ui.h"
+
+namespace sondalink {
+namespace {
+
+namespace fa = fake::automation;
+namespace ui = platform::ui;
+using fa::FakePtr;
+using fa::Null;
+using fa::Row;
+using fa::Value;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr char kConnectionId[] = "{00000514-0000-0010-8000-00AA006D2EA4}";
+constexpr char kRecordsetId[] = "{00000535-0000-0010-8000-00AA006D2EA4}";
+constexpr char kVersion[] =
+    "Microsoft SQL Server  2000 - 8.00.2039 (Intel X86) \n\tMay  3 2005 23:18:38 ";
+
+const ErrorRecord kGuasto{static_cast<int32_t>(0x80004005), "Guasto di prova",
+                          "Microsoft OLE DB Provider for SQL Server"};
+constexpr char kGuastoTesto[] =
+    "-2147467259, description=Guasto di prova, source=Microsoft OLE DB Provider for SQL "
+    "Server";
+
+FakePtr Proprieta(const std::string& name, Value value) {
+  FakePtr p = fa::NewObject("ADODB.Property");
+  p->Property("Name", name).Property("Value", std::move(value)).DefaultMember("Value");
+  return p;
+}
+
+Row Attributo(int id, const std::string& name, const std::string& value) {
+  return {{"attribute_id", Value{int32_t{id}}},
+          {"attribute_name", Value{name}},
+          {"attribute_value", Value{value}}};
+}
+
+// The log of a whole successful run after the environment report, written
+// out from the ADO test's steps with SQL Server authentication.
+const std::vector<std::string> kRunRiuscito = {
+    "INFO: Creazione dell'oggetto 'ADODB.Connection'...",
+    "INFO: Oggetto 'ADODB.Connection' creato correttamente.",
+    "INFO: Lettura proprietà ADODB.Version=2.8",
+    "INFO: Connessione al server/istanza 'SRV01' in corso...",
+    "INFO: Stringa di connessione: Provider=SQLOLEDB;Server=SRV01;Database=master;UID=sa;"
+    "pwd=********;LANGUAGE=us_english;APP=Velario;",
+    "INFO: Esecuzione metodo ADODB.Connection.Open in corso...",
+    "INFO: Esecuzione metodo ADODB.Connection.Open riuscita.",
+    "INFO: Lettura proprietà ADODB.Connection.Properties in corso...",
+    "INFO:     Current Catalog = master",
+    "INFO:     Password = ********",
+    "INFO:     Connect Timeout = 15",
+    "INFO:     Extended Properties = ",
+    "INFO: Creazione dell'oggetto ADODB.Recordset...",
+    "INFO: Oggetto ADODB.Recordset creato correttamente.",
+    "INFO: Query in corso di esecuzione: SELECT @@VERSION",
+    "INFO: Esecuzione metodo ADODB.Recordset.Open in corso...",
+    "INFO: Esecuzione metodo ADODB.Recordset.Open riuscita.",
+    "INFO: Esecuzione metodo ADODB.Recordset.Close in corso...",
+    "INFO: Esecuzione metodo ADODB.Recordset.Close riuscita.",
+    "INFO: Distruzione dell'oggetto ADODB.Recordset...",
+    "INFO: ",
+    "INFO: ---> CONNESSIONE AVVENUTA CON SUCCESSO <---",
+    "INFO: ",
+    "INFO: Versione istanza SQL SERVER:",
+    std::string("INFO: ") + kVersion,
+    "INFO: ",
+    "INFO: Creazione dell'oggetto ADODB.Recordset...",
+    "INFO: Oggetto ADODB.Recordset creato correttamente.",
+    "INFO: Query in corso di esecuzione: sp_server_info",
+    "INFO: Esecuzione metodo ADODB.Recordset.Open in corso...",
+    "INFO: Esecuzione metodo ADODB.Recordset.Open riuscita.",
+    "INFO: Lettura attributi istanza SQL SERVER mediante chiamata sp_server_info...",
+    "INFO:     DBMS_NAME = Microsoft SQL Server",
+    "INFO:     DBMS_VER = Microsoft SQL Server 2000 - 8.00.2039",
+    "INFO: Esecuzione metodo ADODB.Recordset.Close in corso...",
+    "INFO: Esecuzione metodo ADODB.Recordset.Close riuscita.",
+    "INFO: Distruzione dell'oggetto ADODB.Recordset...",
+    "INFO: Esecuzione metodo ADODB.Connection.Close in corso...",
+    "INFO: Esecuzione metodo ADODB.Connection.Close riuscita.",
+    "INFO: Distruzione dell'oggetto ADODB.Connection...",
+    "INFO: Operazione terminata.",
+};
+
+class AdoRun : public testing::ConnectionTest {
+ protected:
+  void SetUp() override {
+    ConnectionTest::SetUp();
+    properties = fa::NewCollection(
+        "ADODB.Properties",
+        {Proprieta("Current Catalog", std::string("master")),
+         Proprieta("Password", std::string("segreta")), Proprieta("Connect Timeout", int32_t{15}),
+         Proprieta("Extended Properties", Null{})});
+    connection = fa::NewObject("ADODB.Connection");
+    connection->Property("Version", std::string("2.8"))
+        .Method("Open")
+        .Method("Close")
+        .Property("Properties", properties->object());
+    fa::RegisterClass(kConnectionId, "ADODB.Connection", connection);
+    fa::RegisterClass(kRecordsetId, "ADODB.Recordset", [this]() -> Outcome<fa::Object> {
+      size_t n = recordsets.size();
+      if (n < recordsetFailures.size() && recordsetFailures[n].failed()) {
+        recordsets.push_back(nullptr);
+        return recordsetFailures[n];
+      }
+      FakePtr rs = fa::NewRecordset("ADODB.Recordset", n == 0 ? versionRows : infoRows);
+      rs->Method("Open");
+      if (n < recordsetSetup.size() && recordsetSetup[n]) recordsetSetup[n](*rs);
+      recordsets.push_back(rs);
+      return rs->object();
+    });
+  }
+
+  void TearDown() override {
+    recordsets.clear();
+    ConnectionTest::TearDown();
+  }
+
+  void SetProperties(const std::vector<FakePtr>& items) {
+    properties = fa::NewCollection("ADODB.Properties", items);
+    connection->Property("Properties", properties->object());
+  }
+
+  // The lines the ADO test's own steps wrote: after the environment report,
+  // which the report's own tests check.
+  std::vector<std::string> Steps() {
+    std::vector<std::string> body = Body("SondalinkADO.log");
+    EXPECT_FALSE(body.empty());
+    if (body.empty()) return body;
+    EXPECT_EQ(body[0], "INFO: Inizio test connessione ADO...");
+    auto first = std::find(body.begin(), body.end(),
+                           "INFO: Creazione dell'oggetto 'ADODB.Connection'...");
+    EXPECT_NE(first, body.end());
+    // The environment report in between names ADO's connection class.
+    EXPECT_TRUE(std::any_of(body.begin(), first, [](const std::string& line) {
+      return line.rfind("INFO: Nome del componente COM associato alla classe 'ADODB.Connection': ",
+                        0) == 0;
+    }));
+    return {first, body.end()};
+  }
+
+  friend class AdoFailureTable;
+
+ public:
+  FakePtr properties, connection;
+  std::vector<Row> versionRows{{{"", Value{std::string(kVersion)}}}};
+  std::vector<Row> infoRows{
+      Attributo(1, "DBMS_NAME", "Microsoft SQL Server"),
+      Attributo(2, "DBMS_VER", "Microsoft SQL Server 2000 - 8.00.2039"),
+  };
+  std::vector<ErrorRecord> recordsetFailures;                        // by creation
+  std::vector<std::function<void(fa::FakeObject&)>> recordsetSetup;  // by creation
+  std::vector<FakePtr> recordsets;
+};
+
+TEST_F(AdoRun, WholeSuccessfulRunWritesTheExpectedLog) {
+  cmdADO_Click();
+
+  EXPECT_EQ(Steps(), kRunRiuscito);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text,
+            std::string("Test Connessione ADO eseguita con SUCCESSO.\r\n\r\n"
+                        "Versione di SQL Server rilevata:\r\n\r\n") +
+                kVersion);
+  EXPECT_EQ(Boxes()[0].flags, ui::kInformation);
+  if (glngNumWarning == 0 && glngNumErrori == 0) {
+    EXPECT_THAT(Started(), IsEmpty());
+  }
+  EXPECT_TRUE(ui::IsEnabled(kCmdADO));
+  EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
+}
+
+TEST_F(AdoRun, ComponentsGetTheirArgumentsAsADOExpectsThem) {
+  cmdADO_Click();
+
+  std::vector<fa::Invocation> creations;
+  for (const fa::Invocation& i : fa::Journal()) {
+    if (i.access == fa::Access::Create) creations.push_back(i);
+  }
+  ASSERT_EQ(creations.size(), 3u);  // by class identity, never by name
+  EXPECT_EQ(creations[0].member, kConnectionId);
+  EXPECT_EQ(creations[1].member, kRecordsetId);
+  EXPECT_EQ(creations[2].member, kRecordsetId);
+
+  std::vector<fa::Invocation> opens = fa::Journal("Open");
+  ASSERT_EQ(opens.size(), 3u);
+  // The component gets the real password; only the log masks it.
+  EXPECT_THAT(opens[0].arguments,
+              ElementsAre(Value{std::string("Provider=SQLOLEDB;Server=SRV01;Database=master;UID=sa;"
+                                            "pwd=segreta;LANGUAGE=us_english;APP=Velario;")},
+                          Value{std::string()}, Value{std::string()}, Value{int32_t{-1}}));
+  for (size_t i : {1u, 2u}) {
+    ASSERT_EQ(opens[i].arguments.size(), 5u);
+    EXPECT_EQ(opens[i].arguments[0], Value{std::string(i == 1 ? "SELECT @@VERSION" : "sp_server_info")});
+    EXPECT_TRUE(fa::IsObject(opens[i].arguments[1], connection));
+    EXPECT_EQ(opens[i].arguments[2], Value{int32_t{3}});
+    EXPECT_EQ(opens[i].arguments[3], Value{int32_t{1}});
+    EXPECT_EQ(opens[i].arguments[4], Value{int32_t{-1}});
+  }
+}
+
+TEST_F(AdoRun, PasswordNeverReachesTheLogOrTheLogBox) {
+  fake::ui::Type(kEdPassword, "p;\"w");
+  SetProperties({Proprieta("Password", std::string("p;\"w")),
+                 Proprieta("Extended Properties", std::string("PWD=\"p;\"\"w\";")),
+                 Proprieta("Mode", std::string("uses p;\"w inside"))});
+  cmdADO_Click();
+
+  std::vector<std::string> file = FileLines("SondalinkADO.log");
+  EXPECT_EQ(ui::GetText(kEdLog).find("p;\"w"), std::string::npos);
+  for (const std::string& line : file) EXPECT_EQ(line.find("p;\"w"), std::string::npos) << line;
+  std::vector<std::string> steps = Steps();
+  EXPECT_THAT(steps, ::testing::Contains(
+                         "INFO: Stringa di connessione: Provider=SQLOLEDB;Server=SRV01;"
+                         "Database=master;UID=sa;pwd=********;LANGUAGE=us_english;APP=Velario;"));
+  EXPECT_THAT(steps, ::testing::Contains("INFO:     Password = ********"));
+  EXPECT_THAT(steps, ::testing::Contains("INFO:     Extended Properties = PWD=********;"));
+  EXPECT_THAT(steps, ::testing::Contains("INFO:     Mode = uses ******** inside"));
+  ASSERT_FALSE(fa::Journal("Open").empty());
+  EXPECT_EQ(fa::Journal("Open")[0].arguments[0],
+            Value{std::string("Provider=SQLOLEDB;Server=SRV01;Database=master;UID=sa;"
+                              "pwd=\"p;\"\"w\";LANGUAGE=us_english;APP=Velario;")});
+}
+
+TEST_F(AdoRun, AuthenticationDecidesTheConnectionString) {
+  struct Case {
+    const char* name;
+    bool trusted;
+    const char* password;
+    const char* real;
+    const char* shown;
+  } cases[] = {
+      {"windows", true, "segreta",
+       "Provider=SQLOLEDB;Server=SRV01;Database=master;Trusted_Connection=Yes;"
+       "LANGUAGE=us_english;APP=Velario;",
+       "Provider=SQLOLEDB;Server=SRV01;Database=master;Trusted_Connection=Yes;"
+       "LANGUAGE=us_english;APP=Velario;"},
+      {"empty password", false, "",
+       "Provider=SQLOLEDB;Server=SRV01;Database=master;UID=sa;pwd=;"
+       "LANGUAGE=us_english;APP=Velario;",
+       "Provider=SQLOLEDB;Server=SRV01;Database=master;UID=sa;pwd=;"
+       "LANGUAGE=us_english;APP=Velario;"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::ui::Click(c.trusted ? kOptTrusted : kOptSQL);
+    fake::ui::Type(kEdLogin, "sa");
+    fake::ui::Type(kEdPassword, c.password);
+    size_t before = fa::Journal("Open").size();
+    recordsets.clear();
+    cmdADO_Click();
+    std::vector<fa::Invocation> opens = fa::Journal("Open");
+    ASSERT_GT(opens.size(), before);
+    EXPECT_EQ(opens[before].arguments[0], Value{std::string(c.real)});
+    EXPECT_THAT(Steps(), ::testing::Contains(std::string("INFO: Stringa di connessione: ") + c.shown));
+  }
+}
+
+TEST_F(AdoRun, ServerLineQuotesTheServerBoxAsTyped) {
+  fake::ui::Type(kEdServer, " SRV01\\ISTANZA ");
+  cmdADO_Click();
+  EXPECT_THAT(Steps(), ::testing::Contains(
+                           "INFO: Connessione al server/istanza ' SRV01\\ISTANZA ' in corso..."));
+}
+
+TEST_F(AdoRun, PropertyThatCannotBeReadGivesNoLine) {
+  FakePtr broken = fa::NewObject("ADODB.Property");
+  broken->Property("Name", std::string("Rotta")).Failing("Value", kGuasto);
+  FakePtr odd = fa::NewObject("ADODB.Property");
+  odd->Property("Name", std::string("Oggetto")).Property("Value", fa::NewObject("X")->object());
+  SetProperties({Proprieta("Prima", std::string("1")), broken, odd, Proprieta("Ultima", Null{})});
+  cmdADO_Click();
+
+  std::vector<std::string> steps = Steps();
+  auto heading = std::find(steps.begin(), steps.end(),
+                           "INFO: Lettura proprietà ADODB.Connection.Properties in corso...");
+  ASSERT_NE(heading, steps.end());
+  EXPECT_EQ(*(heading + 1), "INFO:     Prima = 1");
+  EXPECT_EQ(*(heading + 2), "INFO:     Ultima = ");
+  EXPECT_EQ(*(heading + 3), "INFO: Creazione dell'oggetto ADODB.Recordset...");
+  EXPECT_EQ(glngNumWarning, 0);  // nothing reported for it
+  EXPECT_EQ(Boxes().back().flags, ui::kInformation);
+}
+
+TEST_F(AdoRun, EmptyVersionResultLeavesAnEmptyLineAndAnEmptyVersion) {
+  versionRows.clear();
+  cmdADO_Click();
+  std::vector<std::string> steps = Steps();
+  auto title = std::find(steps.begin(), steps.end(), "INFO: Versione istanza SQL SERVER:");
+  ASSERT_NE(title, steps.end());
+  EXPECT_EQ(*(title + 1), "INFO: ");
+  EXPECT_EQ(*(title + 2), "INFO: ");
+  EXPECT_EQ(*(title + 3), "INFO: Creazione dell'oggetto ADODB.Recordset...");
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back().text,
+            "Test Connessione ADO eseguita con SUCCESSO.\r\n\r\n"
+            "Versione di SQL Server rilevata:\r\n\r\n");
+}
+
+TEST_F(AdoRun, NullVersionGivesAnEmptyVersionText) {
+  versionRows = {{{"", Value{Null{}}}}};
+  cmdADO_Click();
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back().text,
+            "Test Connessione ADO eseguita con SUCCESSO.\r\n\r\n"
+            "Versione di SQL Server rilevata:\r\n\r\n");
+}
+
+TEST_F(AdoRun, ServerInfoWithoutRowsGoesStraightToTheCloseLines) {
+  infoRows.clear();
+  cmdADO_Click();
+  std::vector<std::string> steps = Steps();
+  auto heading = std::find(
+      steps.begin(), steps.end(),
+      "INFO: Lettura attributi istanza SQL SERVER mediante chiamata sp_server_info...");
+  ASSERT_NE(heading, steps.end());
+  EXPECT_EQ(*(heading + 1), "INFO: Esecuzione metodo ADODB.Recordset.Close in corso...");
+}
+
+TEST_F(AdoRun, RowThatCannotBeReadGivesOneWarningAndTheListingGoesOn) {
+  infoRows = {Attributo(1, "DBMS_NAME", "Microsoft SQL Server"),
+              {{"attribute_id", Value{int32_t{2}}}, {"attribute_name", Value{std::string("X")}}},
+              Attributo(3, "OWNER_TERM", "owner")};
+  cmdADO_Click();
+  std::vector<std::string> steps = Steps();
+  auto heading = std::find(
+      steps.begin(), steps.end(),
+      "INFO: Lettura attributi istanza SQL SERVER mediante chiamata sp_server_info...");
+  ASSERT_NE(heading, steps.end());
+  EXPECT_EQ(*(heading + 1), "INFO:     DBMS_NAME = Microsoft SQL Server");
+  EXPECT_EQ(*(heading + 2),
+            "WARNING: Errore durante la rilevazione dei campo 'attribute_name' e "
+            "'attribute_value' della sp_server_info: number=3265, description=Item not found "
+            "in this collection., source=ADODB.Recordset");
+  EXPECT_EQ(*(heading + 3), "INFO:     OWNER_TERM = owner");
+  EXPECT_EQ(*(heading + 4), "INFO: Esecuzione metodo ADODB.Recordset.Close in corso...");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].flags, ui::kInformation);
+  ASSERT_EQ(Started().size(), 1u);  // the success box, then Notepad for the warning
+}
+
+// A row that cannot be left must not be listed for ever.
+TEST_F(AdoRun, RowThatCannotBeLeftEndsTheListingWithAWarning) {
+  recordsetSetup = {nullptr, [](fa::FakeObject& rs) { rs.Failing("MoveNext", kGuasto); }};
+  cmdADO_Click();
+  std::vector<std::string> steps = Steps();
+  auto heading = std::find(
+      steps.begin(), steps.end(),
+      "INFO: Lettura attributi istanza SQL SERVER mediante chiamata sp_server_info...");
+  ASSERT_NE(heading, steps.end());
+  EXPECT_EQ(*(heading + 1), "INFO:     DBMS_NAME = Microsoft SQL Server");
+  EXPECT_EQ(*(heading + 2),
+            "WARNING: Errore durante la rilevazione dei campo 'attribute_name' e "
+            "'attribute_value' della sp_server_info: number=" +
+                std::string(kGuastoTesto));
+  EXPECT_EQ(*(heading + 3), "INFO: Esecuzione metodo ADODB.Recordset.Close in corso...");
+}
+
+enum class Fine { FailureBox, NoBox, SuccessBox };
+
+struct RigaTabella {
+  const char* name;
+  std::function<void(AdoRun&)> setup;
+  const char* lastLine;  // the last line of the test's steps
+  Fine fine;
+  bool notepad;
+  const char* missing = nullptr;  // the start of a line the run must not write
+};
+
+class AdoFailureTable : public AdoRun, public ::testing::WithParamInterface<RigaTabella> {};
+
+TEST_P(AdoFailureTable, EndsAsTheTableSays) {
+  const RigaTabella& row = GetParam();
+  row.setup(*this);
+  cmdADO_Click();
+
+  std::vector<std::string> steps = Steps();
+  ASSERT_FALSE(steps.empty());
+  std::string last = steps.back();
+  if (row.fine == Fine::SuccessBox) {
+    EXPECT_EQ(last, "INFO: Operazione terminata.");
+    last = steps[steps.size() - 2];
+  }
+  EXPECT_EQ(last, row.lastLine);
+  if (row.missing) {
+    for (const std::string& line : steps) EXPECT_NE(line.rfind(row.missing, 0), 0u) << line;
+  }
+  switch (row.fine) {
+    case Fine::FailureBox:
+      ASSERT_EQ(Boxes().size(), 1u);
+      EXPECT_EQ(Boxes()[0].text, "Connessione ADO fallita.");
+      EXPECT_EQ(Boxes()[0].flags, ui::kExclamation);
+      break;
+    case Fine::NoBox:
+      EXPECT_THAT(Boxes(), IsEmpty());
+      break;
+    case Fine::SuccessBox:
+      ASSERT_EQ(Boxes().size(), 1u);
+      EXPECT_EQ(Boxes()[0].flags, ui::kInformation);
+      break;
+  }
+  if (row.notepad) {
+    ASSERT_EQ(Started().size(), 1u);
+    EXPECT_EQ(Started()[0].commandLine, "notepad.exe " + gstrCartellaLog + "SondalinkADO.log");
+  } else {
+    EXPECT_THAT(Started(), IsEmpty());
+  }
+  EXPECT_TRUE(ui::IsEnabled(kCmdADO));
+  EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
+}
+
+std::string Errore(const char* prefix) { return std::string("ERROR: ") + prefix + kGuastoTesto; }
+
+const std::string kErroreCreaConn =
+    "ERROR: Errore nella creazione dell'oggetto 'ADODB.Connection': number=-2147221164, "
+    "description=Class not registered, source=ADODB.Connection";
+const std::string kErroreApriConn =
+    Errore("Errore durante l'esecuzione del metodo ADODB.Connection.Open: number=");
+const std::string kErroreCreaRs = Errore("Errore nella creazione dell'oggetto ADODB.Recordset: number=");
+const std::string kErroreApriRs =
+    Errore("Errore durante l'esecuzione del metodo ADODB.Recordset.Open: number=");
+const std::string kErroreChiudiRs =
+    Errore("Errore durante l'esecuzione del metodo ADODB.Recordset.Close: number=");
+const std::string kErroreChiudiConn =
+    Errore("Errore durante l'esecuzione del metodo ADODB.Connection.Close: number=");
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AdoFailureTable,
+    ::testing::Values(
+        RigaTabella{"CreateConnection",
+                    [](AdoRun&) {
+                      fa::Reset();  // ADO not registered at all
+                    },
+                    kErroreCreaConn.c_str(), Fine::FailureBox, true},
+        RigaTabella{"ReadVersion",
+                    [](AdoRun& t) { t.connection->Failing("Version", kGuasto); },
+                    "INFO: Distruzione dell'oggetto ADODB.Connection...", Fine::SuccessBox, false,
+                    "INFO: Lettura proprietà ADODB.Version="},
+        RigaTabella{"OpenConnection",
+                    [](AdoRun& t) { t.connection->Failing("Open", kGuasto); },
+                    kErroreApriConn.c_str(), Fine::FailureBox, true},
+        RigaTabella{"CreateFirstRecordset",
+                    [](AdoRun& t) { t.recordsetFailures = {kGuasto}; }, kErroreCreaRs.c_str(),
+                    Fine::FailureBox, true},
+        RigaTabella{"VersionQuery",
+                    [](AdoRun& t) {
+                      t.recordsetSetup = {[](fa::FakeObject& rs) { rs.Failing("Open", kGuasto); }};
+                    },
+                    kErroreApriRs.c_str(), Fine::FailureBox, true},
+        RigaTabella{"CloseFirstRecordset",
+                    [](AdoRun& t) {
+                      t.recordsetSetup = {[](fa::FakeObject& rs) { rs.Failing("Close", kGuasto); }};
+                    },
+                    kErroreChiudiRs.c_str(), Fine::FailureBox, true},
+        RigaTabella{"CreateSecondRecordset",
+                    [](AdoRun& t) { t.recordsetFailures = {ErrorRecord{}, kGuasto}; },
+                    kErroreCreaRs.c_str(), Fine::NoBox, false},
+        RigaTabella{"ServerInfoQuery",
+                    [](AdoRun& t) {
+                      t.recordsetSetup = {nullptr,
+                                          [](fa::FakeObject& rs) { rs.Failing("Open", kGuasto); }};
+                    },
+                    kErroreApriRs.c_str(), Fine::NoBox, false},
+        RigaTabella{"AttributeRow",
+                    [](AdoRun& t) {
+                      t.recordsetSetup = {nullptr,
+                                          [](fa::FakeObject& rs) { rs.Failing("Fields", kGuasto); }};
+                      t.infoRows = {Attributo(1, "DBMS_NAME", "x")};
+                    },
+                    "INFO: Distruzione dell'oggetto ADODB.Connection...", Fine::SuccessBox, true},
+        RigaTabella{"CloseSecondRecordset",
+                    [](AdoRun& t) {
+                      t.recordsetSetup = {nullptr,
+                                          [](fa::FakeObject& rs) { rs.Failing("Close", kGuasto); }};
+                    },
+                    kErroreChiudiRs.c_str(), Fine::NoBox, false},
+        RigaTabella{"CloseConnection",
+                    [](AdoRun& t) { t.connection->Failing("Close", kGuasto); },
+                    kErroreChiudiConn.c_str(), Fine::NoBox, false}),
+    [](const ::testing::TestParamInfo<RigaTabella>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace sondalink

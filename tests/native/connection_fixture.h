@@ -1,0 +1,119 @@
+// What the frame and connection tests share: a shown window over the fakes,
+// a fresh data folder, and the log file read back as "LEVEL: message" lines.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/basconn.h"
+#include "app/fmconn.h"
+#include "fakes/fake_automation.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_ui.h"
+#include "platform/text.h"
+#include "testlog/testlog.h"
+
+namespace sondalink::testing {
+
+class ConnectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ui::Reset();
+    fake::shell::Reset();
+    fake::clock::Reset();
+    fake::automation::Reset();
+    std::string pattern = (std::filesystem::temp_directory_path() / "sondalink-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    gstrCartellaLog = folder_ + "\\";
+    gstrFileLog.clear();
+    ASSERT_FALSE(MostraFinestra().failed());
+    fake::ui::Type(kEdServer, "SRV01");
+    fake::ui::Type(kEdLogin, "sa");
+    fake::ui::Type(kEdPassword, "segreta");
+  }
+
+  void TearDown() override {
+    LogStop();
+    fake::automation::Reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  // A sub-folder of the test's folder as the data folder.
+  void UseDataFolder(const std::string& name) {
+    std::filesystem::create_directories(folder_ + "/" + name);
+    gstrCartellaLog = folder_ + "\\" + name + "\\";
+  }
+
+  static std::string Host(std::string path) {
+    for (char& c : path) {
+      if (c == '\\') c = '/';
+    }
+    return path;
+  }
+
+  // The whole log file, split at CR LF, back from the ANSI code page.
+  static std::vector<std::string> FileLines(const std::string& fileName) {
+    std::ifstream in(Host(gstrCartellaLog + fileName), std::ios::binary);
+    std::string all(std::istreambuf_iterator<char>(in), {});
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      lines.push_back(platform::FromAnsi(all.substr(start, end - start)));
+    }
+    if (start < all.size()) lines.push_back(platform::FromAnsi(all.substr(start)));
+    return lines;
+  }
+
+  // The body of the log, each line as "INFO: msg", "WARNING: msg" or
+  // "ERROR: msg" with its time stamp dropped; header and footer checked and
+  // left out. A line without a level (inside a message that holds line
+  // breaks) is kept as it stands.
+  static std::vector<std::string> Body(const std::string& fileName) {
+    std::vector<std::string> lines = FileLines(fileName);
+    std::vector<std::string> body;
+    if (lines.size() < 9) {
+      ADD_FAILURE() << "log too short: " << lines.size() << " lines";
+      return body;
+    }
+    EXPECT_EQ(lines[0], std::string(91, '-'));
+    EXPECT_EQ(lines[3], "Nome file di log: '" + fileName + "'");
+    EXPECT_EQ(lines[5], std::string(91, '-'));
+    size_t n = lines.size();
+    EXPECT_EQ(lines[n - 3].rfind("Operazione terminata il ", 0), 0u) << lines[n - 3];
+    EXPECT_EQ(lines[n - 2], std::string(68, '-'));
+    EXPECT_EQ(lines[n - 1], " ");
+    for (size_t i = 6; i + 3 < n; ++i) {
+      const std::string& line = lines[i];
+      size_t best = std::string::npos;
+      std::string level;
+      for (const char* marker : {", INFO: ", ", WARNING: ", ", ERROR: "}) {
+        size_t at = line.find(marker);
+        if (at < best) {
+          best = at;
+          level = marker;
+        }
+      }
+      if (best == std::string::npos) {
+        body.push_back(line);
+      } else {
+        body.push_back(level.substr(2) + line.substr(best + level.size()));
+      }
+    }
+    return body;
+  }
+
+  static std::vector<fake::ui::Box>& Boxes() { return fake::ui::Get().boxes; }
+  static std::vector<fake::shell::StartCall>& Started() { return fake::shell::Get().started; }
+
+  std::string folder_;
+};
+
+}  // namespace sondalink::testing
