@@ -7,11 +7,11 @@
 namespace sondalink::standin {
 
 void Journal(const std::wstring& line) {
-  static std::mutex mutex;
+  static auto* mutex = new std::mutex();  // never destroyed, as the scenario
   const std::wstring& path = Current().journalPath;
   if (path.empty()) return;
   std::string bytes = Narrow(line) + "\n";
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<std::mutex> lock(*mutex);
   // Opened per line, shared, so that a test can read or delete the journal
   // while the program still holds the stand-in objects.
   HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA,

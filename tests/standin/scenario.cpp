@@ -194,9 +194,11 @@ bool Matches(const Rule& rule, const std::wstring& type, const std::wstring& lab
   return !label.empty() && _wcsicmp(t.c_str(), (type + L"[" + label + L"]." + member).c_str()) == 0;
 }
 
+// Never destroyed: the program may release a stand-in object (the DAO
+// engine lives as long as the process) after this DLL's statics are gone.
 std::unique_ptr<Scenario>& CurrentSlot() {
-  static std::unique_ptr<Scenario> current;
-  return current;
+  static auto* current = new std::unique_ptr<Scenario>();
+  return *current;
 }
 
 }  // namespace

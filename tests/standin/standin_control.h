@@ -15,6 +15,23 @@
 // Tests that register the stand-in should carry the CTest property
 // RESOURCE_LOCK sondalink_standin_registration.
 //
+// Recipes (scenario lines; the defaults are a successful run whose version
+// text has a CR LF inside, with five sp_server_info rows):
+//   login refused      Fail("ado.Connection.Open" | "dao.Workspace.OpenConnection"
+//                           | "dmo.SQLServer.Connect", 0x800A0C4A, description, source)
+//   failing read       Fail("ado.Connection.Version", ...), Fail("dmo.Application.Name", ...)
+//                      or property.ado=Name|@fail:0x80004005|description|source
+//   Null value         property.ado=Name|@null   (also dao.engine, dao.workspace)
+//   empty version      version.rows=0
+//   failing row        info=NAME|@fail:0x80040E14|description|source
+//   close fails        Fail("ado.Connection.Close" | "dao.Connection.Close"
+//                           | "dmo.SQLServer.Disconnect", ...); the second
+//                      recordset close only: Fail("ado.Recordset.Close#2", ...)
+//   slow, responsive   SlowListing("ado", 40, 100): 40 more properties, each
+//                      Value read taking 100 ms, so the program writes a log
+//                      line (and lets its window run) every 100 ms for 4 s
+//   load               info.rows=10000 with journal.reads=no
+//
 // Journal lines (UTF-8, LF; texts in double quotes with \r \n \t \\ \"):
 //   create <type>                                  the class factory made an object
 //   get <type>[<label>].<member>                   a property read (no arguments)
@@ -125,6 +142,12 @@ inline std::string Delay(const std::string& target, int milliseconds) {
   return "delay." + target + "=" + std::to_string(milliseconds) + "\n";
 }
 inline std::string Line(const std::string& key, const std::string& value) { return key + "=" + value + "\n"; }
+// `owner` is "ado", "dao.engine" or "dao.workspace".
+inline std::string SlowListing(const std::string& owner, int items, int millisecondsEach) {
+  const std::string component = owner.substr(0, 3);
+  return "property." + owner + ".extra=" + std::to_string(items) + "\n" +
+         Delay(component + ".Property.Value", millisecondsEach);
+}
 
 // Writes the scenario file (UTF-8) and points SONDALINK_STANDIN_SCENARIO at
 // it, for this process and the programs it starts from now on.

@@ -76,6 +76,13 @@ class Var {
     V_BSTR(&v.v_) = ::SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
     return v;
   }
+  // A reference to the caller's BSTR, which stays the caller's.
+  static Var Ref(BSTR* s) {
+    Var v;
+    V_VT(&v.v_) = VT_BSTR | VT_BYREF;
+    V_BSTRREF(&v.v_) = s;
+    return v;
+  }
   static Var Obj(IDispatch* d) {
     Var v;
     V_VT(&v.v_) = VT_DISPATCH;
@@ -456,7 +463,12 @@ TEST_F(Standin, DmoRunReportsItsOwnFileAndNeedsAConnectionForTheVersion) {
   ASSERT_TRUE(Put(server.get(), L"LoginTimeout", Var::I2(10)).ok());
   EXPECT_EQ(Get(server.get(), L"LoginTimeout").value.text(), L"10");
   ASSERT_TRUE(Put(server.get(), L"LoginSecure", Var::Bool(false)).ok());
-  ASSERT_TRUE(Call(server.get(), L"Connect", {Var::Str(L"PC01"), Var::Str(L"sa"), Var::Str(L"s3gr;eto")}).ok());
+  // Connect takes its three texts by reference.
+  BSTR texts[] = {::SysAllocString(L"PC01"), ::SysAllocString(L"sa"), ::SysAllocString(L"s3gr;eto")};
+  std::vector<Var> byRef;
+  for (BSTR& t : texts) byRef.push_back(Var::Ref(&t));
+  ASSERT_TRUE(Call(server.get(), L"Connect", byRef).ok());
+  for (BSTR t : texts) ::SysFreeString(t);
   ASSERT_TRUE(Put(server.get(), L"Language", Var::Str(L"us_english")).ok());
   EXPECT_EQ(Get(server.get(), L"Language").value.text(), L"us_english");
   EXPECT_THAT(Get(server.get(), L"VersionString").value.text(), HasSubstr(L"\r\n"));
@@ -465,7 +477,8 @@ TEST_F(Standin, DmoRunReportsItsOwnFileAndNeedsAConnectionForTheVersion) {
 
   std::vector<std::string> journal = JournalLines();
   EXPECT_THAT(journal, Contains("put dmo.SQLServer.LoginTimeout = VT_I2 10"));
-  EXPECT_THAT(journal, Contains("call dmo.SQLServer.Connect(VT_BSTR \"PC01\", VT_BSTR \"sa\", VT_BSTR \"s3gr;eto\")"));
+  EXPECT_THAT(journal, Contains("call dmo.SQLServer.Connect(VT_BSTR|VT_BYREF \"PC01\", VT_BSTR|VT_BYREF \"sa\", "
+                                "VT_BSTR|VT_BYREF \"s3gr;eto\")"));
   EXPECT_THAT(journal, Contains("call dmo.SQLServer.Disconnect()"));
 }
 
@@ -573,7 +586,7 @@ TEST_F(Standin, ConnectionCloseAndDisconnectCanFailAfterSuccess) {
 }
 
 TEST_F(Standin, SlowListingTakesItsTimeItemByItem) {
-  Scenario("property.dao.engine.extra=5\n" + Delay("dao.Property.Value", 60));
+  Scenario(SlowListing("dao.engine", 5, 60));
   Object engine(Create(kDaoEngine));
   Reply properties = Get(engine.get(), L"Properties");
   short count = V_I2(Get(properties.value.dispatch(), L"Count").value.get());
