@@ -7,7 +7,9 @@
 // for CR, LF, tab, a backslash, a literal '|' and a literal leading '@'.
 //
 //   journal=<path>          file the calls are journalled to (default:
-//                           standin-journal.txt beside the DLL); empty: none
+//                           standin-journal.txt beside the DLL); empty: none.
+//                           Here and in SONDALINK_STANDIN_SCENARIO a path that
+//                           begins with '/' is a Unix path, reached through Z:
 //   journal.reads=yes|no    whether property reads are journalled (default
 //                           yes; "no" keeps a 10000-row listing fast)
 //   version=<value>         field 0 of "SELECT @@VERSION" (ADO and DAO) and
@@ -196,6 +198,13 @@ bool Matches(const Rule& rule, const std::wstring& type, const std::wstring& lab
 
 // Never destroyed: the program may release a stand-in object (the DAO
 // engine lives as long as the process) after this DLL's statics are gone.
+// A path from the Unix side (a CTest ENVIRONMENT property, a shell script)
+// is reached through Wine's drive Z:, the Unix root.
+std::wstring WindowsPath(std::wstring path) {
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  return path;
+}
+
 std::unique_ptr<Scenario>& CurrentSlot() {
   static auto* current = new std::unique_ptr<Scenario>();
   return *current;
@@ -274,7 +283,7 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
       std::wstring value = line.substr(eq + 1);
 
       if (key == L"journal") {
-        s.journalPath = Unescape(Trim(value));
+        s.journalPath = WindowsPath(Unescape(Trim(value)));
       } else if (key == L"journal.reads") {
         s.journalReads = ParseYesNo(value);
       } else if (key == L"version") {
@@ -361,7 +370,7 @@ std::optional<std::wstring> BeginRun() {
   wchar_t named[MAX_PATH * 2];
   DWORD n = ::GetEnvironmentVariableW(L"SONDALINK_STANDIN_SCENARIO", named, MAX_PATH * 2);
   if (n > 0 && n < MAX_PATH * 2) {
-    file = named;
+    file = WindowsPath(named);
   } else if (::GetFileAttributesW((folder + L"standin-scenario.txt").c_str()) != INVALID_FILE_ATTRIBUTES) {
     file = folder + L"standin-scenario.txt";
   }

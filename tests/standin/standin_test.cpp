@@ -637,5 +637,24 @@ TEST_F(Standin, ScenarioBesideTheDllAppliesWithoutTheEnvironmentVariable) {
   EXPECT_THAT(JournalLines(), Contains("create dmo.SQLServer"));
 }
 
+// Wine only: the build names the DLL by its Unix path there.
+TEST_F(Standin, UnixPathsInTheEnvironmentAndTheScenarioReachTheirFiles) {
+  const std::string unixDll = SONDALINK_STANDIN_DLL;
+  if (unixDll.empty() || unixDll[0] != '/') GTEST_SKIP() << "not under Wine";
+  const std::string unixFolder = unixDll.substr(0, unixDll.rfind('/') + 1);
+  const std::wstring file = StandinFolder() + L"unix-scenario.txt";
+  const std::wstring journal = StandinFolder() + L"unix-journal.txt";
+  ClearJournal(journal);
+  ASSERT_TRUE(UseScenario(file, "journal=" + unixFolder + "unix-journal.txt\nversion=Da Unix\n"));
+  ::SetEnvironmentVariableA("SONDALINK_STANDIN_SCENARIO", (unixFolder + "unix-scenario.txt").c_str());
+  Object server(CreateByName(L"SQLDMO.SQLServer"));
+  ASSERT_TRUE(Call(server.get(), L"Connect", {Var::Str(L"X"), Var::Str(L""), Var::Str(L"")}).ok());
+  EXPECT_EQ(Get(server.get(), L"VersionString").value.text(), L"Da Unix");
+  server.reset();
+  EXPECT_THAT(ReadJournal(journal), Contains("create dmo.SQLServer"));
+  ::DeleteFileW(file.c_str());
+  ClearJournal(journal);
+}
+
 }  // namespace
 }  // namespace sondalink::standin
