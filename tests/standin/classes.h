@@ -12,6 +12,7 @@ struct ClassInfo {
   const wchar_t* clsidText;
   const wchar_t* progId;  // null: the class is reached by its class identity only
   const wchar_t* friendlyName;
+  const wchar_t* type;  // the objects' type in the journal and in failure rules
   NodeRef (*create)();
   bool startsRun;  // creating it begins a test run (the scenario is read afresh)
 };

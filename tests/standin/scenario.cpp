@@ -43,7 +43,9 @@
 // ado.Fields, ado.Field, dao.DBEngine, dao.Workspaces, dao.Workspace,
 // dao.Properties, dao.Property, dao.Connection, dao.Recordset, dao.Fields,
 // dao.Field, dmo.SQLServer, dmo.Application, and the label is the name of a
-// property or field: ado.Property[Current Catalog].Value.
+// property or field: ado.Property[Current Catalog].Value. The member
+// "create" stands for the creation of a class's object through COM:
+// fail.ado.Recordset.create#2=... makes the second recordset's creation fail.
 //
 // A run begins when the program creates an ADO Connection or an SQL-DMO
 // SQLServer, or calls DAO's CreateWorkspace (the engine outlives runs); the

@@ -10,15 +10,15 @@ namespace sondalink::standin {
 const ClassInfo kClasses[] = {
     {{0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
      L"{00000514-0000-0010-8000-00AA006D2EA4}", L"ADODB.Connection",
-     L"Sondalink stand-in ADO Connection", NewAdoConnection, true},
+     L"Sondalink stand-in ADO Connection", L"ado.Connection", NewAdoConnection, true},
     {{0x00000535, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
      L"{00000535-0000-0010-8000-00AA006D2EA4}", nullptr, L"Sondalink stand-in ADO Recordset",
-     NewAdoRecordset, false},
+     L"ado.Recordset", NewAdoRecordset, false},
     {{0x00000010, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
      L"{00000010-0000-0010-8000-00AA006D2EA4}", L"DAO.DBEngine.35",
-     L"Sondalink stand-in DAO DBEngine", NewDaoEngine, false},
+     L"Sondalink stand-in DAO DBEngine", L"dao.DBEngine", NewDaoEngine, false},
     {{0x7D3A51C2, 0x9B84, 0x4E0F, {0xA6, 0xD3, 0x5C, 0x21, 0xE8, 0xB9, 0x4F, 0x10}}, kDmoServerClsid,
-     L"SQLDMO.SQLServer", L"Sondalink stand-in SQL-DMO SQLServer", NewDmoServer, true},
+     L"SQLDMO.SQLServer", L"Sondalink stand-in SQL-DMO SQLServer", L"dmo.SQLServer", NewDmoServer, true},
 };
 const size_t kClassCount = sizeof(kClasses) / sizeof(kClasses[0]);
 
@@ -55,6 +55,25 @@ class ClassFactory final : public IClassFactory {
         Journal(L"scenario-error " + EscapeForJournal(*error));
         return E_FAIL;
       }
+    }
+    // "fail.<type>.create" makes the creation itself fail, as an
+    // unregistered or broken component does.
+    if (std::optional<Fault> fault = Current().FaultFor(info_.type, L"", L"create")) {
+      wchar_t code[16];
+      swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(fault->code));
+      Journal(std::wstring(L"create ") + info_.type + L" -> fault " + code);
+      ICreateErrorInfo* create = nullptr;
+      if (SUCCEEDED(::CreateErrorInfo(&create))) {
+        create->SetDescription(const_cast<LPOLESTR>(fault->description.c_str()));
+        create->SetSource(const_cast<LPOLESTR>(fault->source.c_str()));
+        IErrorInfo* error = nullptr;
+        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&error)))) {
+          ::SetErrorInfo(0, error);
+          error->Release();
+        }
+        create->Release();
+      }
+      return fault->code;
     }
     NodeRef node = info_.create();
     Journal(L"create " + node->type());

@@ -30,10 +30,13 @@
 //   slow, responsive   SlowListing("ado", 40, 100): 40 more properties, each
 //                      Value read taking 100 ms, so the program writes a log
 //                      line (and lets its window run) every 100 ms for 4 s
+//   creation fails     Fail("ado.Recordset.create#2", 0x80004005, ...): the second
+//                      recordset's CoCreateInstance returns that code
 //   load               info.rows=10000 with journal.reads=no
 //
 // Journal lines (UTF-8, LF; texts in double quotes with \r \n \t \\ \"):
 //   create <type>                                  the class factory made an object
+//   create <type> -> fault 0x80004005              ... or failed to, as the scenario said
 //   get <type>[<label>].<member>                   a property read (no arguments)
 //   get <type>.<member>(<arg>, ...)                a read with arguments (Item)
 //   put <type>.<member> = <arg>                    a property write

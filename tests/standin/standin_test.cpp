@@ -575,6 +575,22 @@ TEST_F(Standin, NthCallRuleFailsOnlyThatCallAndARunStartsTheCountAgain) {
   }
 }
 
+TEST_F(Standin, SecondRecordsetCreationCanFail) {
+  Scenario(Fail("ado.Recordset.create#2", 0x80004005, "Memoria esaurita", "ADODB.Recordset"));
+  Object connection = OpenAdo(kAdoString);
+  IDispatch* first = Create(kAdoRecordset);
+  ASSERT_NE(first, nullptr);
+  first->Release();
+  CLSID clsid;
+  ::CLSIDFromString(kAdoRecordset, &clsid);
+  IDispatch* second = nullptr;
+  EXPECT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&second)),
+            E_FAIL);
+  EXPECT_EQ(second, nullptr);
+  EXPECT_THAT(JournalLines(), Contains("create ado.Recordset -> fault 0x80004005"));
+}
+
 TEST_F(Standin, ConnectionCloseAndDisconnectCanFailAfterSuccess) {
   Scenario(Fail("ado.Connection.Close", 0x80004005, "Chiusura", "ADODB.Connection") +
            Fail("dmo.SQLServer.Disconnect", 0x80045001, "Disconnessione", "Microsoft SQL-DMO"));
