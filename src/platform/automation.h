@@ -23,12 +23,14 @@ class Object {
   explicit operator bool() const { return impl_ != nullptr; }
   void reset() { impl_.reset(); }
   Impl* impl() const { return impl_.get(); }
-  // The same object, not merely an equal one.
-  friend bool operator==(const Object& a, const Object& b) { return a.impl_ == b.impl_; }
 
  private:
   std::shared_ptr<Impl> impl_;
 };
+
+// The same object, not merely an equal one (on Windows, the same COM
+// identity, whichever wrapper holds it).
+bool operator==(const Object& a, const Object& b);
 
 struct Null {
   bool operator==(const Null&) const = default;
@@ -67,8 +69,19 @@ Outcome<Object> CreateFromClassId(const std::string& classId, const std::string&
 // Creates an object from its class name, looked up in the registry.
 Outcome<Object> CreateFromName(const std::string& className);
 
+// Every failure below is a record of number, description and source. The
+// number is the failure code as a signed 32-bit value, except a code of the
+// control facility (0x800Axxxx), which is reported by its low word: the
+// component's own error number (3146, not -2146825142). The description and
+// source are the component's own where it gives them, else the system's
+// text for the code and the class name the object (or the object it came
+// from) was created with. A member of an empty object fails with 91.
+
+// A property read; a method without arguments answers as well.
 Outcome<Value> Get(const Object& object, const std::string& member);
+// A property write.
 ErrorRecord Put(const Object& object, const std::string& member, const Value& value);
+// A method call with positional arguments, each passed with its own type.
 Outcome<Value> Call(const Object& object, const std::string& method,
                     std::span<const Value> arguments = {});
 // A collection's item through its default member, by position or by name.

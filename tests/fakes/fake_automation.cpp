@@ -367,6 +367,8 @@ namespace sondalink::platform::automation {
 
 using namespace fake::automation;  // NOLINT: the fake's own helpers
 
+bool operator==(const Object& a, const Object& b) { return a.impl() == b.impl(); }
+
 ErrorRecord Initialize() {
   ++S().initializeCalls;
   return {};

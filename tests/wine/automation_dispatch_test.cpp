@@ -1,0 +1,294 @@
+// The automation layer against an IDispatch of our own, registered for
+// this process only: it records what each Invoke receives and raises
+// failures the ways components do (an exception filled in at once or
+// deferred, an error code, an error object), which Wine's own objects
+// never do with texts.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/automation.h"
+#include "platform/win32/windows_support.h"
+
+namespace sondalink::platform::automation {
+namespace {
+
+// {5D0B7E2A-6C1F-4E43-9A58-2B7F0C3D9E11}
+const CLSID kRecorderClass = {0x5d0b7e2a, 0x6c1f, 0x4e43,
+                              {0x9a, 0x58, 0x2b, 0x7f, 0x0c, 0x3d, 0x9e, 0x11}};
+const char kRecorderId[] = "{5D0B7E2A-6C1F-4E43-9A58-2B7F0C3D9E11}";
+
+struct Received {
+  DISPID id;
+  WORD flags;
+  std::vector<VARTYPE> types;  // rgvarg as received: last argument first
+  std::vector<DISPID> named;
+  bool wantsResult;
+};
+
+std::vector<Received> received;
+int liveObjects = 0;
+int deferredFills = 0;
+
+enum : DISPID {
+  kRecord = 1, kDeferred, kWithCode, kErrorObject, kPlainFailure, kByRef, kItself,
+  kErrorValue, kProp, kStale
+};
+
+const struct {
+  const wchar_t* name;
+  DISPID id;
+} kMembers[] = {{L"Record", kRecord},       {L"Deferred", kDeferred},
+                {L"WithCode", kWithCode},   {L"ErrorObject", kErrorObject},
+                {L"PlainFailure", kPlainFailure}, {L"ByRef", kByRef},
+                {L"Itself", kItself},       {L"ErrorValue", kErrorValue},
+                {L"Prop", kProp},           {L"Stale", kStale}};
+
+HRESULT STDMETHODCALLTYPE FillIn(EXCEPINFO* info) {
+  ++deferredFills;
+  info->bstrDescription = ::SysAllocString(L"ODBC--call failed.");
+  info->bstrSource = ::SysAllocString(L"DAO.Workspace");
+  return S_OK;
+}
+
+void RaiseErrorObject(const wchar_t* description, const wchar_t* source) {
+  win32::com_ptr<ICreateErrorInfo> create;
+  if (FAILED(::CreateErrorInfo(create.put()))) return;
+  create->SetDescription(const_cast<LPOLESTR>(description));
+  create->SetSource(const_cast<LPOLESTR>(source));
+  win32::com_ptr<IErrorInfo> error = create.query<IErrorInfo>();
+  ::SetErrorInfo(0, error.get());
+}
+
+class Recorder : public IDispatch, public ISupportErrorInfo {
+ public:
+  Recorder() { ++liveObjects; }
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+  virtual ~Recorder() { --liveObjects; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IDispatch) {
+      *out = static_cast<IDispatch*>(this);
+    } else if (iid == IID_ISupportErrorInfo) {
+      *out = static_cast<ISupportErrorInfo*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
+    return iid == IID_IDispatch ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    *info = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override {
+    if (count != 1) return E_INVALIDARG;
+    for (const auto& m : kMembers)
+      if (_wcsicmp(m.name, names[0]) == 0) {
+        ids[0] = m.id;
+        return S_OK;
+      }
+    ids[0] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+  }
+
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* info, UINT*) override {
+    Received r{id, flags, {}, {}, result != nullptr};
+    for (UINT i = 0; i < params->cArgs; ++i) r.types.push_back(params->rgvarg[i].vt);
+    for (UINT i = 0; i < params->cNamedArgs; ++i) r.named.push_back(params->rgdispidNamedArgs[i]);
+    received.push_back(r);
+    switch (id) {
+      case kRecord:
+        result->vt = VT_I4;
+        result->lVal = static_cast<LONG>(params->cArgs);
+        return S_OK;
+      case DISPID_VALUE:  // hands the key back
+        if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+        return ::VariantCopy(result, &params->rgvarg[0]);
+      case kProp:
+        if (flags == DISPATCH_PROPERTYPUT) return ::VariantCopy(prop_.get(), &params->rgvarg[0]);
+        return ::VariantCopy(result, prop_.get());
+      case kDeferred:
+        info->scode = static_cast<SCODE>(0x800A0C4A);  // 3146
+        info->pfnDeferredFillIn = FillIn;
+        return DISP_E_EXCEPTION;
+      case kWithCode:
+        info->wCode = 1001;
+        info->bstrDescription = ::SysAllocString(L"Operazione non consentita");
+        return DISP_E_EXCEPTION;
+      case kErrorObject:
+        RaiseErrorObject(L"Login failed for user 'sa'.",
+                         L"Microsoft OLE DB Provider for SQL Server");
+        return E_FAIL;
+      case kStale:
+        RaiseErrorObject(L"stale", L"stale");
+        return S_OK;
+      case kPlainFailure:
+        return static_cast<HRESULT>(0x80040E4D);  // DB_SEC_E_AUTH_FAILED, no error object
+      case kByRef:
+        result->vt = VT_BYREF | VT_I4;
+        result->plVal = &byRef_;
+        return S_OK;
+      case kItself:
+        result->vt = VT_UNKNOWN;
+        result->punkVal = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+      case kErrorValue:
+        result->vt = VT_ERROR;
+        result->scode = DISP_E_PARAMNOTFOUND;
+        return S_OK;
+      default:
+        return DISP_E_MEMBERNOTFOUND;
+    }
+  }
+
+ private:
+  ULONG refs_ = 1;
+  LONG byRef_ = 42;
+  win32::unique_variant prop_;
+};
+
+class Factory : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+      *out = this;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    auto* made = new Recorder;
+    HRESULT hr = made->QueryInterface(iid, out);
+    made->Release();
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+Factory factory;
+
+class AutomationDispatch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(Initialize().failed());
+    ASSERT_EQ(::CoRegisterClassObject(kRecorderClass, &factory, CLSCTX_INPROC_SERVER,
+                                      REGCLS_MULTIPLEUSE, &cookie_),
+              S_OK);
+    received.clear();
+    deferredFills = 0;
+    Outcome<Object> made = CreateFromClassId(kRecorderId, "DAO.DBEngine.35");
+    ASSERT_TRUE(made.ok()) << made.error.number;
+    object_ = made.value;
+  }
+  void TearDown() override {
+    object_.reset();
+    EXPECT_EQ(liveObjects, 0) << "an interface pointer was not released";
+    ::CoRevokeClassObject(cookie_);
+    Uninitialize();
+  }
+
+  DWORD cookie_ = 0;
+  Object object_;
+};
+
+TEST_F(AutomationDispatch, ArgumentsGoInReverseOrderWithTheirTypes) {
+  Outcome<Object> other = CreateFromClassId(kRecorderId, "ADODB.Recordset");
+  const Value args[] = {std::string("SELECT @@VERSION"), other.value, int32_t{3}, int16_t{1},
+                        true, Currency{10000}, Date{1.0}, uint8_t{7}, Null{}};
+  Outcome<Value> r = Call(object_, "record", args);
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.value, Value{int32_t{9}});
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].id, kRecord);
+  EXPECT_EQ(received[0].flags, DISPATCH_METHOD);
+  EXPECT_EQ(received[0].types, (std::vector<VARTYPE>{VT_NULL, VT_UI1, VT_DATE, VT_CY, VT_BOOL,
+                                                     VT_I2, VT_I4, VT_DISPATCH, VT_BSTR}));
+  EXPECT_TRUE(received[0].named.empty());
+}
+
+TEST_F(AutomationDispatch, PutNamesItsArgumentAndGetAllowsAMethod) {
+  ASSERT_FALSE(Put(object_, "Prop", int16_t{60}).failed());
+  EXPECT_EQ(Get(object_, "Prop").value, Value{int16_t{60}});
+  Outcome<Value> item = Item(object_, std::string("attribute_name"));
+  EXPECT_EQ(item.value, Value{std::string("attribute_name")});
+
+  ASSERT_EQ(received.size(), 3u);
+  EXPECT_EQ(received[0].flags, DISPATCH_PROPERTYPUT);
+  EXPECT_EQ(received[0].named, std::vector<DISPID>{DISPID_PROPERTYPUT});
+  EXPECT_EQ(received[0].types, std::vector<VARTYPE>{VT_I2});
+  EXPECT_FALSE(received[0].wantsResult);
+  EXPECT_EQ(received[1].flags, DISPATCH_PROPERTYGET | DISPATCH_METHOD);
+  EXPECT_TRUE(received[1].types.empty());
+  EXPECT_EQ(received[2].id, DISPID_VALUE);
+  EXPECT_EQ(received[2].types, std::vector<VARTYPE>{VT_BSTR});
+}
+
+TEST_F(AutomationDispatch, ResultsByReferenceAndAsUnknownAreUnwrapped) {
+  EXPECT_EQ(Get(object_, "ByRef").value, Value{int32_t{42}});
+  Outcome<Value> itself = Get(object_, "Itself");
+  ASSERT_TRUE(itself.ok());
+  EXPECT_EQ(itself.value, Value{object_}) << "the same COM identity";
+  Outcome<Value> missing = Get(object_, "ErrorValue");
+  EXPECT_EQ(missing.error.number, -2147352572);  // DISP_E_PARAMNOTFOUND
+  EXPECT_EQ(missing.error.description, "Parameter not found.");
+  EXPECT_EQ(missing.error.source, "DAO.DBEngine.35");
+}
+
+// How each kind of failure becomes number, description and source.
+TEST_F(AutomationDispatch, FailuresCarryTheComponentsOwnTexts) {
+  Outcome<Value> deferred = Call(object_, "Deferred");
+  EXPECT_EQ(deferredFills, 1);
+  EXPECT_EQ(deferred.error.number, 3146);
+  EXPECT_EQ(deferred.error.description, "ODBC--call failed.");
+  EXPECT_EQ(deferred.error.source, "DAO.Workspace");
+
+  Outcome<Value> coded = Call(object_, "WithCode");
+  EXPECT_EQ(coded.error.number, 1001);
+  EXPECT_EQ(coded.error.description, "Operazione non consentita");
+  EXPECT_EQ(coded.error.source, "DAO.DBEngine.35");
+
+  Outcome<Value> object = Call(object_, "ErrorObject");
+  EXPECT_EQ(object.error.number, -2147467259);
+  EXPECT_EQ(object.error.description, "Login failed for user 'sa'.");
+  EXPECT_EQ(object.error.source, "Microsoft OLE DB Provider for SQL Server");
+
+  // An error object left by an earlier, successful call is not taken for
+  // the failure's own.
+  ASSERT_TRUE(Call(object_, "Stale").ok());
+  Outcome<Value> plain = Call(object_, "PlainFailure");
+  EXPECT_EQ(plain.error.number, -2147217843);
+  EXPECT_NE(plain.error.description, "stale");
+  EXPECT_EQ(plain.error.source, "DAO.DBEngine.35");
+
+  Outcome<Value> unknown = Get(object_, "Nonesuch");
+  EXPECT_EQ(unknown.error.number, -2147352570);
+  EXPECT_EQ(unknown.error.description, "Unknown name.");
+  EXPECT_TRUE(received.size() == 5u) << "no Invoke for a name the object does not know";
+}
+
+}  // namespace
+}  // namespace sondalink::platform::automation

@@ -1,0 +1,220 @@
+// Late-bound automation against objects that Wine itself provides: the
+// scripting runtime's Dictionary and FileSystemObject, VBScript's RegExp,
+// and the ADO connection class that a fresh prefix registers.
+#include "platform/automation.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/windows_support.h"
+
+namespace sondalink::platform::automation {
+namespace {
+
+class Automation : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(Initialize().failed()); }
+  void TearDown() override { Uninitialize(); }
+
+  static Object Make(const char* className) {
+    Outcome<Object> made = CreateFromName(className);
+    EXPECT_TRUE(made.ok()) << className << ": " << made.error.number << " "
+                           << made.error.description;
+    return made.value;
+  }
+};
+
+TEST_F(Automation, PropertiesAreWrittenAndReadBack) {
+  Object re = Make("VBScript.RegExp");
+  ASSERT_TRUE(re);
+  ASSERT_FALSE(Put(re, "Pattern", std::string("[0-9]+")).failed());
+  EXPECT_EQ(Get(re, "pattern").value, Value{std::string("[0-9]+")});
+
+  ASSERT_FALSE(Put(re, "Global", true).failed());
+  Outcome<Value> global = Get(re, "Global");
+  ASSERT_TRUE(global.ok());
+  EXPECT_EQ(global.value, Value{true});
+  EXPECT_EQ(ToText(global.value).value, "True");
+  ASSERT_FALSE(Put(re, "Global", false).failed());
+  EXPECT_EQ(ToText(Get(re, "Global").value).value, "False");
+
+  Object dict = Make("Scripting.Dictionary");
+  ASSERT_FALSE(Put(dict, "CompareMode", int32_t{1}).failed());
+  EXPECT_EQ(Get(dict, "CompareMode").value, Value{int32_t{1}});
+}
+
+TEST_F(Automation, MethodArgumentsArriveInTheirOrder) {
+  Object re = Make("VBScript.RegExp");
+  ASSERT_FALSE(Put(re, "Pattern", std::string("[0-9]")).failed());
+  ASSERT_FALSE(Put(re, "Global", true).failed());
+  const Value replace[] = {std::string("a1b22"), std::string("#")};
+  EXPECT_EQ(Call(re, "Replace", replace).value, Value{std::string("a#b##")});
+  const Value test[] = {std::string("abc")};
+  EXPECT_EQ(Call(re, "Test", test).value, Value{false});
+
+  Object dict = Make("Scripting.Dictionary");
+  const Value add[] = {std::string("server"), std::string("ORSA\\SQL2000")};
+  ASSERT_TRUE(Call(dict, "Add", add).ok());
+  EXPECT_EQ(Item(dict, std::string("server")).value, Value{std::string("ORSA\\SQL2000")});
+  const Value exists[] = {std::string("server")};
+  EXPECT_EQ(ToText(Call(dict, "Exists", exists).value).value, "True");
+}
+
+// Every kind of value goes into a VARIANT and comes back the same, with the
+// width of its integers kept.
+TEST_F(Automation, ValuesRoundTripThroughVariants) {
+  Object dict = Make("Scripting.Dictionary");
+  Object re = Make("VBScript.RegExp");
+  ASSERT_TRUE(dict && re);
+  const Value values[] = {
+      Value{},
+      Null{},
+      true,
+      uint8_t{200},
+      int16_t{-32768},
+      int32_t{-2147467259},
+      int64_t{1} << 40,
+      0.5f,
+      2.5,
+      Currency{125000},
+      Decimal{2, true, 1, 150},
+      Date{36525.4375},
+      std::string("proprietà Sì"),
+      re,
+  };
+  int16_t key = 0;
+  for (const Value& v : values) {
+    const Value add[] = {key, v};
+    ASSERT_TRUE(Call(dict, "Add", add).ok()) << "alternative " << v.index();
+    Outcome<Value> back = Item(dict, key);
+    ASSERT_TRUE(back.ok()) << "alternative " << v.index();
+    EXPECT_EQ(back.value, v) << "alternative " << v.index();
+    ++key;
+  }
+  EXPECT_EQ(Get(dict, "Count").value, Value{int32_t{key}});
+}
+
+TEST_F(Automation, CollectionItemsByPositionAndObjectsThroughTheirDefaultMember) {
+  Object re = Make("VBScript.RegExp");
+  ASSERT_FALSE(Put(re, "Pattern", std::string("[0-9]+")).failed());
+  ASSERT_FALSE(Put(re, "Global", true).failed());
+  const Value subject[] = {std::string("a1 b22 c333")};
+  Outcome<Value> matches = Call(re, "Execute", subject);
+  ASSERT_TRUE(matches.ok());
+  Object collection = std::get<Object>(matches.value);
+  EXPECT_EQ(Get(collection, "Count").value, Value{int32_t{3}});
+
+  Outcome<Value> second = Item(collection, int32_t{1});
+  ASSERT_TRUE(second.ok());
+  Object match = std::get<Object>(second.value);
+  EXPECT_EQ(Get(match, "Value").value, Value{std::string("22")});
+  EXPECT_EQ(ToText(Get(match, "FirstIndex").value).value, "4");
+  EXPECT_EQ(ToText(match).value, "22");
+  EXPECT_EQ(ToText(Item(collection, int16_t{2}).value).value, "333");
+}
+
+TEST_F(Automation, ToTextUsesTheUsersLocale) {
+  // The test prefix's user locale is English (United States).
+  const struct {
+    Value value;
+    const char* text;
+  } cases[] = {
+      {Null{}, ""},       {Value{}, ""},          {int16_t{-5}, "-5"},
+      {2.5, "2.5"},       {1e20, "1E+20"},        {Currency{125000}, "12.5"},
+      {Date{36525.0}, "12/31/1999"}, {Decimal{2, false, 0, 150}, "1.5"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ToText(c.value).value, c.text);
+
+  // A dictionary's default member needs a key: it cannot become text.
+  Outcome<std::string> object = ToText(Make("Scripting.Dictionary"));
+  EXPECT_TRUE(object.error.failed());
+  EXPECT_TRUE(object.value.empty());
+}
+
+// Wine's components raise their failures as exceptions that carry a code
+// and no text; those of Windows add their own description.
+TEST_F(Automation, AComponentExceptionGivesItsNumberAndSource) {
+  Object dict = Make("Scripting.Dictionary");
+  const Value add[] = {std::string("k"), int32_t{1}};
+  ASSERT_TRUE(Call(dict, "Add", add).ok());
+  Outcome<Value> again = Call(dict, "Add", add);
+  EXPECT_EQ(again.error.number, 457);  // 0x800A01C9: the control facility's low word
+  EXPECT_EQ(again.error.source, "Scripting.Dictionary");
+
+  Object fso = Make("Scripting.FileSystemObject");
+  const Value missingFile[] = {std::string("C:\\windows\\nonesuch.log")};
+  EXPECT_EQ(Call(fso, "GetFile", missingFile).error.number, 53);
+  const Value missingFolder[] = {std::string("C:\\nonesuch\\sondalink.log")};
+  EXPECT_EQ(Call(fso, "GetFile", missingFolder).error.number, 76);
+
+  // A code outside the control facility stays whole, with the system's text.
+  Object shell = Make("WScript.Shell");
+  const Value key[] = {std::string("HKCU\\Software\\Nonesuch\\Value")};
+  Outcome<Value> read = Call(shell, "RegRead", key);
+  EXPECT_EQ(read.error.number, -2147024894);  // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
+  EXPECT_EQ(read.error.description, win32::SystemMessage(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(read.error.description.empty());
+  EXPECT_EQ(read.error.source, "WScript.Shell");
+}
+
+TEST_F(Automation, VbscriptRuntimeErrorsAreReportedByTheirOwnNumbers) {
+  Object script = Make("MSScriptControl.ScriptControl");
+  ASSERT_TRUE(script);
+  ASSERT_FALSE(Put(script, "Language", std::string("VBScript")).failed());
+  const Value raise[] = {std::string("Err.Raise 5000")};
+  EXPECT_EQ(Call(script, "ExecuteStatement", raise).error.number, 5000);
+  const Value mismatch[] = {std::string("CLng(\"x\")")};
+  EXPECT_EQ(Call(script, "Eval", mismatch).error.number, 13);
+  const Value divide[] = {std::string("1/0")};
+  Outcome<Value> byZero = Call(script, "Eval", divide);
+  EXPECT_EQ(byZero.error.number, -2147352558);  // DISP_E_DIVBYZERO, not a control code
+  EXPECT_EQ(byZero.error.description, "Division by zero.");
+  const Value sum[] = {std::string("6*7")};
+  EXPECT_EQ(ToText(Call(script, "Eval", sum).value).value, "42");
+}
+
+TEST_F(Automation, UnknownClassesAndNames) {
+  Outcome<Object> dao =
+      CreateFromClassId("{00000010-0000-0010-8000-00AA006D2EA4}", "DAO.DBEngine.35");
+  EXPECT_FALSE(dao.value);
+  EXPECT_EQ(dao.error.number, -2147221164);
+  EXPECT_EQ(dao.error.description, "Class not registered");
+  EXPECT_EQ(dao.error.source, "DAO.DBEngine.35");
+
+  Outcome<Object> dmo = CreateFromName("SQLDMO.SQLServer");
+  EXPECT_FALSE(dmo.value);
+  EXPECT_EQ(dmo.error.number, -2147221005);
+  EXPECT_EQ(dmo.error.description, "Invalid class string");
+  EXPECT_EQ(dmo.error.source, "SQLDMO.SQLServer");
+}
+
+TEST_F(Automation, FailuresWithoutASourceNameTheClassCreated) {
+  Object re = Make("VBScript.RegExp");
+  Outcome<Value> unknown = Get(re, "Nonesuch");
+  EXPECT_EQ(unknown.error.number, -2147352570);
+  EXPECT_EQ(unknown.error.description, "Unknown name.");
+  EXPECT_EQ(unknown.error.source, "VBScript.RegExp");
+
+  // Objects handed out by a member inherit the class name.
+  ASSERT_FALSE(Put(re, "Pattern", std::string("a")).failed());
+  const Value subject[] = {std::string("a")};
+  Object matches = std::get<Object>(Call(re, "Execute", subject).value);
+  EXPECT_EQ(Item(matches, int32_t{5}).error.source, "VBScript.RegExp");
+  EXPECT_EQ(Put(matches, "Nonesuch", int32_t{1}).source, "VBScript.RegExp");
+
+  EXPECT_EQ(Get(Object{}, "Name").error.number, 91);
+}
+
+// A fresh prefix registers ADO's connection class but not its type library:
+// the object is created, and its members fail.
+TEST_F(Automation, WinesAdoConnectionIsCreatedButItsMembersFail) {
+  Outcome<Object> conn =
+      CreateFromClassId("{00000514-0000-0010-8000-00AA006D2EA4}", "ADODB.Connection");
+  ASSERT_TRUE(conn.ok()) << conn.error.number << " " << conn.error.description;
+  Outcome<Value> version = Get(conn.value, "Version");
+  EXPECT_EQ(version.error.number, -2147319779);  // 0x8002801D
+  EXPECT_EQ(version.error.description, "Library not registered.");
+  EXPECT_EQ(version.error.source, "ADODB.Connection");
+}
+
+}  // namespace
+}  // namespace sondalink::platform::automation
