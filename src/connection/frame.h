@@ -114,7 +114,23 @@ class EsecuzioneTest {
 
 // The steps of one test, between the switch to held mode after the
 // environment report and the success ending. Returning normally means the
-// test's last steps are done; the success ending follows.
+// test's last steps are done; the success ending follows. In outline:
+//
+//   void TestXYZ(EsecuzioneTest& run) {
+//     run.GuardedStep("Creazione...", [&] {
+//       auto creato = platform::automation::CreateFromName("X.Y");
+//       run.SetMainObject(creato.value);
+//       return creato.error;
+//     }, "Errore nella creazione...: number=", "Oggetto creato correttamente.");
+//     ...                        // reads whose failure only drops their line
+//     run.SetVersion(text);      // then the success block
+//     run.SetOutcome(true);      // from here a failed step shows no box
+//     ...
+//     run.TrapErrors();
+//     run.LogWrite("Distruzione dell'oggetto ...");
+//     run.ReleaseMainObject();
+//   }
+//   void cmdXYZ_Click() { EseguiTest(kProfiloXYZ, TestXYZ); }
 using CorpoTest = std::function<void(EsecuzioneTest&)>;
 using RapportoAmbiente = void (*)(const std::string& strClasse);
 
