@@ -5,6 +5,7 @@
 
 #include "app/fmconn.h"
 #include "connection/connstring.h"
+#include "connection/elenchi.h"
 #include "connection/frame.h"
 #include "connection/values.h"
 #include "platform/automation.h"
@@ -45,9 +46,6 @@ constexpr char kErroreChiudiRecordset[] =
     "Errore durante l'esecuzione del metodo ADODB.Recordset.Close: number=";
 constexpr char kRecordsetChiuso[] = "Esecuzione metodo ADODB.Recordset.Close riuscita.";
 constexpr char kDistruggiRecordset[] = "Distruzione dell'oggetto ADODB.Recordset...";
-constexpr char kErroreAttributi[] =
-    "Errore durante la rilevazione dei campo 'attribute_name' e 'attribute_value' della "
-    "sp_server_info: number=";
 
 void CreaRecordset(EsecuzioneTest& run, au::Object& rs) {
   run.GuardedStep(
@@ -78,58 +76,6 @@ void ChiudiRecordset(EsecuzioneTest& run, au::Object& rs) {
       kRecordsetChiuso);
   run.LogWrite(kDistruggiRecordset);
   rs.reset();
-}
-
-// Every property of the open connection, one line each; an item that cannot
-// be read gives no line and is not reported.
-void ElencaProprieta(EsecuzioneTest& run) {
-  run.LogWrite("Lettura proprietà ADODB.Connection.Properties in corso...");
-  au::Object proprieta = run.Hold(LeggiOggetto(run.MainObject(), "Properties"));
-  if (!proprieta) return;
-  const int64_t nConta = run.Hold(ComeIntero(au::Get(proprieta, "Count")));
-  for (int64_t i = 0; i < nConta; ++i) {
-    Outcome<au::Object> elemento = ComeOggetto(au::Item(proprieta, static_cast<int32_t>(i)));
-    Outcome<std::string> nome, valore;
-    if (elemento.ok()) nome = LeggiTesto(elemento.value, "Name");
-    if (elemento.ok() && nome.ok()) valore = LeggiTesto(elemento.value, "Value");
-    if (elemento.ok() && nome.ok() && valore.ok()) {
-      run.LogWrite("    " + nome.value + " = " +
-                   MascheraProprieta(nome.value, valore.value, mstrPassword));
-    }
-    run.Err.clear();
-  }
-}
-
-// The rows of sp_server_info; a row that cannot be read gives one WARNING.
-void ElencaAttributi(EsecuzioneTest& run, const au::Object& rs) {
-  run.LogWrite("Lettura attributi istanza SQL SERVER mediante chiamata sp_server_info...");
-  for (;;) {
-    Outcome<bool> fine = ComeBooleano(au::Get(rs, "EOF"));
-    if (fine.ok() && fine.value) break;
-    if (!fine.ok()) {
-      // Without EOF the loop could not end: warn and stop listing.
-      run.Check(fine.error);
-      run.ToleratedCheck(kErroreAttributi);
-      break;
-    }
-    Outcome<au::Object> campi = LeggiOggetto(rs, "Fields");
-    Outcome<std::string> nome, valore;
-    if (campi.ok()) nome = LeggiValoreElemento(campi.value, std::string("attribute_name"));
-    if (campi.ok() && nome.ok()) valore = LeggiValoreElemento(campi.value, std::string("attribute_value"));
-    if (campi.ok() && nome.ok() && valore.ok()) {
-      run.LogWrite("    " + nome.value + " = " + valore.value);
-    } else {
-      run.Check(!campi.ok() ? campi.error : !nome.ok() ? nome.error : valore.error);
-    }
-    run.ToleratedCheck(kErroreAttributi);
-    ErrorRecord avanti = au::Call(rs, "MoveNext").error;
-    if (avanti.failed()) {
-      // A row that cannot be left would be listed for ever: warn and stop.
-      run.Check(avanti);
-      run.ToleratedCheck(kErroreAttributi);
-      break;
-    }
-  }
 }
 
 void TestADO(EsecuzioneTest& run) {
@@ -167,18 +113,12 @@ void TestADO(EsecuzioneTest& run) {
       "Errore durante l'esecuzione del metodo ADODB.Connection.Open: number=",
       "Esecuzione metodo ADODB.Connection.Open riuscita.");
 
-  ElencaProprieta(run);
+  ElencaProprieta(run, conn, "Lettura proprietà ADODB.Connection.Properties in corso...");
 
   au::Object rs;
   CreaRecordset(run, rs);
   EseguiQuery(run, rs, "SELECT @@VERSION");
-  if (Outcome<bool> fine = ComeBooleano(au::Get(rs, "EOF")); fine.ok() && !fine.value) {
-    Outcome<au::Object> campi = LeggiOggetto(rs, "Fields");
-    if (campi.ok()) {
-      Outcome<std::string> versione = LeggiValoreElemento(campi.value, int32_t{0});
-      if (versione.ok()) run.SetVersion(versione.value);
-    }
-  }
+  LeggiVersioneDaRecordset(run, rs, int32_t{0});
   ChiudiRecordset(run, rs);
 
   for (const char* riga : {"", "---> CONNESSIONE AVVENUTA CON SUCCESSO <---", "",

@@ -169,6 +169,7 @@ void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbi
   Ignorando([] { ControlliSblocca(); });
   run.HoldErrors();
   Ignorando([&] { run.ReleaseMainObject(); });
+  Ignorando([&] { run.RunExitAction(); });
   if (!run.OutcomeFlag()) {
     Ignorando([&] { ui::MsgBox(std::string(profilo.strFallimento), ui::kExclamation, titolo); });
     Ignorando([] { platform::shell::StartProgram(RigaComandoNotepad(), 1); });

@@ -102,6 +102,15 @@ class EsecuzioneTest {
   const platform::automation::Object& MainObject() const { return principale_; }
   void ReleaseMainObject() { principale_.reset(); }
 
+  // A closing of the test's own that the exit sequence runs once, right
+  // after releasing the main object, in held mode, its failure ignored.
+  void SetExitAction(std::function<void()> azione) { uscita_ = std::move(azione); }
+  void RunExitAction() {
+    std::function<void()> azione = std::move(uscita_);
+    uscita_ = nullptr;
+    if (azione) azione();
+  }
+
  private:
   void FinishStep(std::string_view strPrefisso, std::string_view strConferma);
 
@@ -110,6 +119,7 @@ class EsecuzioneTest {
   bool esito_ = true;
   std::string versione_;
   platform::automation::Object principale_;
+  std::function<void()> uscita_;
 };
 
 // The steps of one test, between the switch to held mode after the
