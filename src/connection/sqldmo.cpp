@@ -1,8 +1,15 @@
-// The SQL-DMO test. For now its steps stop after creating the SQLServer
-// object: the frame runs end to end, and the run reports no connection.
+// The SQL-DMO test: the SQLServer object reached by its class name, what
+// SQL-DMO says of its own installation, the login settings, the connection,
+// the server's version string and the disconnection, every step logged.
+#include <string>
+#include <vector>
+
 #include "app/fmconn.h"
 #include "connection/frame.h"
+#include "connection/values.h"
+#include "environment/report.h"
 #include "platform/automation.h"
+#include "platform/ui.h"
 
 namespace sondalink {
 
@@ -19,7 +26,50 @@ constexpr ProfiloTest kProfiloSQLDMO{
     "Routine fmConn:cmdSQLDMO_Click, linea ",
 };
 
+constexpr int16_t kLoginTimeout = 10;
+
+// `SQLServer.Application.<membro>` as text.
+Outcome<std::string> LeggiApplicazione(const au::Object& server, const std::string& strMembro) {
+  Outcome<au::Object> applicazione = LeggiOggetto(server, "Application");
+  if (!applicazione.ok()) return applicazione.error;
+  return LeggiTesto(applicazione.value, strMembro);
+}
+
+// A read without check: its line only when the value could be read; a
+// failure stays in `Err` until the next line clears it.
+void ScriviLettura(EsecuzioneTest& run, const std::string& strRiga,
+                   const Outcome<std::string>& valore) {
+  if (valore.ok()) {
+    run.LogWrite(strRiga + valore.value);
+  } else {
+    run.Check(valore.error);
+  }
+}
+
+// Every CR gains a LF after it, CR LF pairs included.
+std::string AcapoWindows(const std::string& strTesto) {
+  std::string out;
+  for (char c : strTesto) {
+    out += c;
+    if (c == '\r') out += '\n';
+  }
+  return out;
+}
+
+// A property write whose failure ends the test, then its value read back.
+void ScriviProprieta(EsecuzioneTest& run, const std::string& strProprieta,
+                     const std::string& strTestoValore, const au::Value& valore) {
+  const au::Object& server = run.MainObject();
+  run.GuardedStep(
+      "Scrittura proprietà SQLServer." + strProprieta + "=" + strTestoValore + " in corso...",
+      [&] { return au::Put(server, strProprieta, valore); },
+      "Errore durante la scrittura proprietà SQLServer." + strProprieta + ": number=");
+  ScriviLettura(run, "Lettura proprietà SQLServer." + strProprieta + "=",
+                LeggiTesto(server, strProprieta));
+}
+
 void TestSQLDMO(EsecuzioneTest& run) {
+  run.HoldErrors();
   run.GuardedStep(
       "Creazione dell'oggetto 'SQLDMO.SQLServer'...",
       [&] {
@@ -29,7 +79,68 @@ void TestSQLDMO(EsecuzioneTest& run) {
       },
       "Errore nella creazione dell'oggetto 'SQLDMO.SQLServer': number=",
       "Oggetto 'SQLDMO.SQLServer' creato correttamente.");
-  run.Leave();
+  const au::Object& server = run.MainObject();
+
+  ScriviLettura(run, "Lettura proprietà SQLServer.Application.Name=",
+                LeggiApplicazione(server, "Name"));
+  // The path's line is written even when it could not be read: it is empty.
+  std::string strFile;
+  if (Outcome<std::string> percorso = LeggiApplicazione(server, "FullName"); percorso.ok()) {
+    strFile = percorso.value;
+  } else {
+    run.Check(percorso.error);
+  }
+  run.LogWrite("Lettura proprietà SQLServer.Application.FullName=" + strFile);
+  ScriviRigheFile(strFile);
+  for (const char* membro : {"VersionMajor", "VersionMinor", "VersionBuild", "ODBCVersionString"}) {
+    ScriviLettura(run, std::string("Lettura proprietà SQLServer.Application.") + membro + "=",
+                  LeggiApplicazione(server, membro));
+  }
+  ScriviLettura(run, "Lettura proprietà SQLServer.ApplicationName=",
+                LeggiTesto(server, "ApplicationName"));
+  ScriviLettura(run, "Lettura proprietà SQLServer.CodePage=", LeggiTesto(server, "CodePage"));
+
+  run.LogWrite("Connessione al server/istanza '" + platform::ui::GetText(kEdServer) +
+               "' in corso...");
+  run.HoldErrors();
+
+  ScriviProprieta(run, "LoginTimeout", "10", kLoginTimeout);
+  ScriviProprieta(run, "LoginSecure", mbTrusted ? "True" : "False", mbTrusted);
+
+  run.GuardedStep(
+      "Esecuzione metodo SQLServer.Connect in corso...",
+      [&] {
+        const std::vector<au::Value> argomenti{mstrServer, mstrLogin, mstrPassword};
+        return au::Call(server, "Connect", argomenti).error;
+      },
+      "Errore durante l'esecuzione del metodo SQLServer.Connect: number=",
+      "Esecuzione metodo SQLServer.Connect riuscita.");
+
+  ScriviProprieta(run, "Language", "us_english", std::string("us_english"));
+
+  run.LogWrite("");
+  run.LogWrite("---> CONNESSIONE AVVENUTA CON SUCCESSO <---");
+  run.LogWrite("");
+
+  if (Outcome<std::string> versione = LeggiTesto(server, "VersionString"); versione.ok()) {
+    run.SetVersion(AcapoWindows(versione.value));
+  } else {
+    run.Check(versione.error);
+  }
+  run.LogWrite("Versione istanza SQL SERVER:");
+  run.LogWrite(run.Version());
+  run.LogWrite("");
+  run.SetOutcome(true);
+
+  run.GuardedStep(
+      "Esecuzione metodo SQLServer.DisConnect in corso...",
+      [&] { return au::Call(server, "Disconnect").error; },
+      "Errore durante l'esecuzione del metodo SQLServer.DisConnect: number=",
+      "Esecuzione metodo SQLServer.Disconnect riuscita.");
+
+  run.TrapErrors();
+  run.LogWrite("Distruzione dell'oggetto 'SQLDMO.SQLServer'...");
+  run.ReleaseMainObject();
 }
 
 }  // namespace

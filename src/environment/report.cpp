@@ -35,13 +35,17 @@ void ScriviRapportoAmbiente(const std::string& strClasse) {
   if (strFile.empty()) return;
 
   LogWrite("Chiave registry rilevata: " + strChiave);
+  ScriviRigheFile(strFile);
+}
+
+void ScriviRigheFile(const std::string& strFile) {
   if (!EsisteFile(strFile)) {
     LogWrite("File " + strFile + " inesistente");
     return;
   }
 
   int16_t nMajor = -1, nMinor = -1, nBuild = -1, nRevision = -1;
-  strErrore.clear();
+  std::string strErrore;
   if (LeggiVersioneFile(strFile, nMajor, nMinor, nBuild, nRevision, strErrore)) {
     LogWrite("File " + strFile + " versione: " + std::to_string(nMajor) + "." +
              std::to_string(nMinor) + "." + std::to_string(nBuild) + "." +
