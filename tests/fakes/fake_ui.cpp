@@ -58,6 +58,7 @@ void MsgBox(const std::string& text, int flags, const std::string& title) {
 
 ErrorRecord ShowForm(const FormSpec& form, const FormHandlers& handlers) {
   auto& s = Get();
+  if (s.showFormError.failed()) return s.showFormError;
   s.caption = form.caption;
   s.handlers = handlers;
   s.controls.clear();

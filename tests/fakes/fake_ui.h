@@ -45,6 +45,8 @@ struct State {
   // Called when a message box is shown, before it is "closed"; it may act
   // as the user would while the box is up.
   std::function<void(const Box&)> onBox;
+  // When set, ShowForm fails with it and creates nothing.
+  ErrorRecord showFormError;
 };
 
 // The fake's whole state; Reset() empties it between tests.
