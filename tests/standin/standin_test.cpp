@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "standin_control.h"
+#include "standin_fixture.h"
 
 namespace sondalink::standin {
 namespace {
@@ -168,7 +169,7 @@ Reply ItemValue(IDispatch* o, const std::wstring& collection, Var key) {
   return Get(item.value.dispatch(), L"Value");
 }
 
-// ---- fixture: registered stand-in, a scenario and a journal of the test's own
+// ---- creating the objects
 
 IDispatch* Create(const std::wstring& clsidText) {
   CLSID clsid;
@@ -193,31 +194,6 @@ struct Released {
 };
 using Object = std::unique_ptr<IDispatch, Released>;
 
-class Standin : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    ASSERT_HRESULT_SUCCEEDED(RegisterStandin());
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"standin-test-" + std::to_wstring(::GetCurrentProcessId());
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
-    scenario_ = folder_ + L"\\scenario.txt";
-    journal_ = folder_ + L"\\journal.txt";
-  }
-  void TearDown() override {
-    ForgetScenario();
-    ::DeleteFileW(scenario_.c_str());
-    ::DeleteFileW(journal_.c_str());
-    ::RemoveDirectoryW(folder_.c_str());
-    ::CoUninitialize();
-    EXPECT_HRESULT_SUCCEEDED(UnregisterStandin());
-  }
-  void Scenario(const std::string& text) { ASSERT_TRUE(UseScenario(scenario_, JournalTo(journal_) + text)); }
-  std::vector<std::string> JournalLines() const { return ReadJournal(journal_); }
-
-  std::wstring folder_, scenario_, journal_;
-};
 
 // Opens an ADO connection the way the program does.
 Object OpenAdo(const std::wstring& connectionString) {
