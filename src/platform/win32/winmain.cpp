@@ -1,7 +1,24 @@
 // The program's entry: COM for the user-interface thread, the start-up
 // routine, and the message loop that lasts as long as the window.
+#include "app/basconn.h"
+#include "platform/automation.h"
+#include "platform/ui.h"
+#include "platform/win32/ui_win32.h"
 #include "platform/win32/windows_support.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  namespace platform = sondalink::platform;
+  // A failed COM start shows itself where a test creates its component,
+  // with that component's error record.
+  bool com = !platform::automation::Initialize().failed();
+  sondalink::Main();
+  MSG msg;
+  while (platform::ui::FormIsOpen() && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!sondalink::win32::PreTranslateFormMessage(msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  if (com) platform::automation::Uninitialize();
   return 0;
 }
