@@ -1,6 +1,7 @@
 // The program's entry: COM for the user-interface thread, the start-up
 // routine, and the message loop that lasts as long as the window.
 #include "app/basconn.h"
+#include "connection/dao.h"
 #include "platform/automation.h"
 #include "platform/ui.h"
 #include "platform/win32/ui_win32.h"
@@ -19,6 +20,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       ::DispatchMessageW(&msg);
     }
   }
+  // The DAO engine lives as long as the program, and goes before COM does.
+  sondalink::RilasciaMotoreDAO();
   if (com) platform::automation::Uninitialize();
   return 0;
 }
