@@ -54,7 +54,12 @@ StringaConnessione Componi(std::string_view strTesta, const std::string& strServ
 }  // namespace
 
 std::string ValoreADO(const std::string& strValore) {
-  if (strValore.find(';') == std::string::npos && (strValore.empty() || strValore.front() != '"')) {
+  // OLE DB drops blanks around a bare value and reads one that begins with
+  // either quote as quoted.
+  auto bianco = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  if (strValore.find(';') == std::string::npos &&
+      (strValore.empty() || (strValore.front() != '"' && strValore.front() != '\'' &&
+                             !bianco(strValore.front()) && !bianco(strValore.back())))) {
     return strValore;
   }
   return '"' + Raddoppia(strValore, '"') + '"';

@@ -17,7 +17,8 @@ struct StringaConnessione {
 };
 
 // An OLE DB value: between double quotes, inner ones doubled, when it holds a
-// semicolon or begins with a double quote; otherwise unchanged.
+// semicolon, begins with a quote or begins or ends with a blank; otherwise
+// unchanged.
 std::string ValoreADO(const std::string& strValore);
 // An ODBC value: between braces, each closing brace doubled, when it holds a
 // semicolon or a brace; otherwise unchanged.

@@ -60,6 +60,9 @@ TEST(ConnectionString, ValuesThatCouldBreakTheStringAreQuoted) {
   } cases[] = {
       {"a;b", "\"a;b\"", "{a;b}"},
       {"\"x", "\"\"\"x\"", "\"x"},
+      {"'x", "\"'x\"", "'x"},                 // OLE DB reads single quotes too
+      {" x", "\" x\"", " x"},                 // and drops blanks around a bare value
+      {"x\t", "\"x\t\"", "x\t"},
       {"x\"y", "x\"y", "x\"y"},                // a quote inside is harmless to OLE DB
       {"a;\"b\"", "\"a;\"\"b\"\"\"", "{a;\"b\"}"},
       {"{x}", "{x}", "{{x}}}"},

@@ -44,6 +44,13 @@ uint32_t NextCodePoint(const std::string& s, size_t& i) {
     }
     cp = (cp << 6) | (byte(i + k) & 0x3F);
   }
+  // Overlong forms, surrogates and values past U+10FFFF are malformed too,
+  // as in Windows' own decoder: C0 BB must not turn into a bare ';'.
+  constexpr uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+    ++i;
+    return 0xFFFD;
+  }
   i += len;
   return cp;
 }
@@ -55,7 +62,9 @@ std::string ToAnsi(const std::string& utf8) {
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
     uint32_t cp = NextCodePoint(utf8, i);
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+    // The five bytes the code page leaves undefined come back from their C1
+    // controls, as Windows maps them, so any byte sequence round-trips.
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF) || (cp >= 0x80 && cp < 0xA0 && kHigh[cp - 0x80] == 0)) {
       out += static_cast<char>(cp);
       continue;
     }

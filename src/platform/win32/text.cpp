@@ -8,11 +8,13 @@ namespace sondalink::platform {
 std::string ToAnsi(const std::string& utf8) {
   std::wstring wide = win32::Widen(utf8);
   if (wide.empty()) return {};
-  int n = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                nullptr, nullptr);
+  // No best fit: a character the code page lacks becomes '?', never a
+  // look-alike ('ţ' as 't', a full-width semicolon as ';').
+  int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                        nullptr, nullptr);
+  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        out.data(), n, nullptr, nullptr);
   return out;
 }
 

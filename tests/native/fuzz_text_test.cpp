@@ -1,0 +1,143 @@
+// Random inputs against the text helpers: the path helpers that prepare what
+// the shell and Notepad receive, the cut at the first NUL of a registry
+// buffer, and the ANSI code page conversion of everything the log writes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/basconn.h"
+#include "environment/registro.h"
+#include "native/fuzz.h"
+#include "platform/text.h"
+
+namespace sondalink {
+namespace {
+
+using testing::Fuzz;
+using testing::Shown;
+
+std::string Trimmed(std::string s, bool left, bool right) {
+  if (right) s.erase(s.find_last_not_of(' ') + 1);
+  if (left) s.erase(0, std::min(s.size(), s.find_first_not_of(' ')));
+  return s;
+}
+
+TEST(FuzzText, AggiungiBarraFinaleOnlyDropsTrailingBlanksAndAddsOneSeparator) {
+  Fuzz fuzz(1);
+  fuzz.Run(20000, [&](int) {
+    const std::string in = fuzz.OneIn(4) ? fuzz.Bytes(40) : fuzz.Typed(12);
+    std::string out = in;
+    AggiungiBarraFinale(out);
+    const std::string kept = Trimmed(in, false, true);
+    ASSERT_FALSE(out.empty()) << Shown(in);
+    EXPECT_TRUE(out.back() == '\\' || out.back() == '/') << Shown(in);
+    EXPECT_EQ(out.compare(0, kept.size(), kept), 0) << Shown(in);
+    EXPECT_LE(out.size(), kept.size() + 1) << Shown(in);
+    std::string again = out;
+    AggiungiBarraFinale(again);
+    EXPECT_EQ(again, out) << "not idempotent for " << Shown(in);
+  });
+}
+
+TEST(FuzzText, QuotesAddedForTheShellComeOffAgain) {
+  Fuzz fuzz(2);
+  fuzz.Run(20000, [&](int) {
+    std::string path = fuzz.OneIn(4) ? fuzz.Bytes(40) : fuzz.Typed(12);
+    const std::string quoted = MettiVirgolette(path);
+    const bool needs = path.find_first_of(", ") != std::string::npos;
+    EXPECT_EQ(quoted, needs ? '"' + path + '"' : path) << Shown(path);
+
+    // A Windows path holds no double quote: for one, unquoting undoes quoting.
+    std::erase(path, '"');
+    Outcome<std::string> back = TogliVirgolette(MettiVirgolette(path));
+    ASSERT_TRUE(back.ok()) << Shown(path);
+    EXPECT_EQ(back.value, path) << Shown(path);
+  });
+}
+
+TEST(FuzzText, TogliVirgoletteStripsExactlyOnePairOutsideTheBlanks) {
+  Fuzz fuzz(3);
+  fuzz.Run(20000, [&](int) {
+    const std::string inner = fuzz.OneIn(4) ? fuzz.Bytes(30) : fuzz.Typed(10);
+    const std::string pad1(fuzz.Below(3), ' '), pad2(fuzz.Below(3), ' ');
+    Outcome<std::string> r = TogliVirgolette(pad1 + '"' + inner + '"' + pad2);
+    ASSERT_TRUE(r.ok()) << Shown(inner);
+    EXPECT_EQ(r.value, inner);
+
+    // Any text: an error only for a lone quote, otherwise the trimmed text
+    // with at most its two outer quotes gone.
+    const std::string any = fuzz.Typed(8);
+    const std::string t = Trimmed(any, true, true);
+    Outcome<std::string> s = TogliVirgolette(any);
+    if (t == "\"") {
+      EXPECT_FALSE(s.ok()) << Shown(any);
+    } else if (t.size() >= 2 && t.front() == '"' && t.back() == '"') {
+      EXPECT_EQ(s.value, t.substr(1, t.size() - 2)) << Shown(any);
+    } else {
+      EXPECT_EQ(s.value, t) << Shown(any);
+    }
+  });
+}
+
+TEST(FuzzText, TroncaAlNulKeepsEverythingBeforeTheFirstNul) {
+  Fuzz fuzz(4);
+  fuzz.Run(20000, [&](int) {
+    const std::string in = fuzz.Bytes(64);
+    const std::string out = TroncaAlNul(in);
+    EXPECT_EQ(out.find('\0'), std::string::npos);
+    EXPECT_EQ(in.compare(0, out.size(), out), 0);
+    EXPECT_TRUE(out.size() == in.size() || in[out.size()] == '\0') << Shown(in);
+  });
+}
+
+// The code points of Windows-1252, the native host's ANSI code page, with the
+// five bytes it leaves undefined, which Windows carries as C1 controls.
+constexpr char32_t kWindows1252[] = {
+    U'\t', U'\r', U'\n', U' ', U'"', U';', U'?', U'A', U'z', U'~', U'\x7F', U'\u20AC',
+    U'\x81', U'\u201A', U'\u0192', U'\u201E', U'\u2026', U'\u2020', U'\u2021', U'\u02C6',
+    U'\u2030', U'\u0160', U'\u2039', U'\u0152', U'\x8D', U'\u017D', U'\x8F', U'\x90',
+    U'\u2018', U'\u2019', U'\u201C', U'\u201D', U'\u2022', U'\u2013', U'\u2014', U'\u02DC',
+    U'\u2122', U'\u0161', U'\u203A', U'\u0153', U'\x9D', U'\u017E', U'\u0178', U'\xA0',
+    U'\xC0', U'\xE0', U'\xE8', U'\xEC', U'\xF2', U'\xF9', U'\xFF', U'\x01'};
+
+TEST(FuzzText, AnsiCodePageRoundTrips) {
+  Fuzz fuzz(5);
+  fuzz.Run(20000, [&](int) {
+    // Every byte sequence survives the way in from the system and back out.
+    const std::string bytes = fuzz.Bytes(48);
+    EXPECT_EQ(platform::ToAnsi(platform::FromAnsi(bytes)), bytes) << Shown(bytes);
+
+    // Every text the code page can hold survives the way out and back in.
+    const std::string text = fuzz.FromPool(kWindows1252, 24);
+    const std::string ansi = platform::ToAnsi(text);
+    EXPECT_EQ(platform::FromAnsi(ansi), text) << Shown(text);
+    EXPECT_EQ(std::count(ansi.begin(), ansi.end(), '?'), std::count(text.begin(), text.end(), '?'))
+        << Shown(text);
+  });
+}
+
+std::string AsciiExceptQuestionMarks(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) < 0x80 && c != '?') out += c;
+  }
+  return out;
+}
+
+TEST(FuzzText, ToAnsiInventsNoAsciiFromBrokenUtf8) {
+  // A semicolon, quote or brace that was not in the text must not come out of
+  // the conversion (an overlong form such as C0 BB would otherwise slip past
+  // the quoting of a connection string as a bare ";").
+  Fuzz fuzz(6);
+  fuzz.Run(20000, [&](int) {
+    std::string in = fuzz.Bytes(32);
+    if (fuzz.OneIn(2)) in += fuzz.Typed(6);
+    if (fuzz.OneIn(4)) in.insert(fuzz.Below(in.size() + 1), "\xC0\xBB");
+    const std::string out = platform::ToAnsi(in);
+    EXPECT_LE(out.size(), in.size()) << Shown(in);
+    EXPECT_EQ(AsciiExceptQuestionMarks(out), AsciiExceptQuestionMarks(in)) << Shown(in);
+  });
+}
+
+}  // namespace
+}  // namespace sondalink
