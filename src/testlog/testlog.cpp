@@ -3,6 +3,7 @@
 #include "testlog/testlog.h"
 
 #include <cstdio>
+#include <initializer_list>
 #include <limits>
 
 #include "app/basconn.h"
