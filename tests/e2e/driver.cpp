@@ -1,0 +1,490 @@
+#include "driver.h"
+
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+namespace sondalink::e2e {
+
+namespace {
+
+constexpr wchar_t kWindowCaption[] = L"Test connessioni SQL Server/MSDE";
+
+std::wstring ExePath() {
+  // The build hands over a path of the host; Wine shows the host's root as Z:.
+  std::string unix = SONDALINK_EXE;
+  std::wstring path = L"Z:";
+  for (char c : unix) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  return path;
+}
+
+DWORD ProcessOf(HWND hwnd) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  return pid;
+}
+
+struct TopLevelQuery {
+  DWORD process;
+  bool excluding;  // the windows of every process but `process`
+  const wchar_t* className;
+  std::wstring title;
+  bool exact;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM lp) {
+  auto* q = reinterpret_cast<TopLevelQuery*>(lp);
+  if (!::IsWindowVisible(hwnd)) return TRUE;
+  DWORD pid = ProcessOf(hwnd);
+  if (q->process && (q->excluding ? pid == q->process : pid != q->process)) return TRUE;
+  if (q->className && ClassOf(hwnd) != q->className) return TRUE;
+  wchar_t title[512] = {};
+  ::GetWindowTextW(hwnd, title, 512);
+  bool match = q->exact ? q->title == title : std::wstring(title).find(q->title) != std::wstring::npos;
+  if (match) q->found.push_back(hwnd);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> all;
+  ::EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+// The pixels of a screen rectangle, top-down, 32 bits each.
+std::vector<DWORD> Capture(HDC source, int x, int y, int w, int h) {
+  HDC memory = ::CreateCompatibleDC(source);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(source, w, h);
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, w, h, source, x, y, SRCCOPY);
+  ::SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+  ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  for (DWORD& p : pixels) p &= 0xFFFFFF;
+  return pixels;
+}
+
+// The standard icon drawn by this process over `background`, as a message
+// box draws it.
+std::vector<DWORD> Render(LPCSTR iconId, int w, int h, COLORREF background) {
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  HBRUSH brush = ::CreateSolidBrush(background);
+  RECT all{0, 0, w, h};
+  ::FillRect(memory, &all, brush);
+  ::DeleteObject(brush);
+  ::DrawIconEx(memory, 0, 0, ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(iconId)), 0, 0, 0,
+               nullptr, DI_NORMAL);
+  ::SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+  ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  for (DWORD& p : pixels) p &= 0xFFFFFF;
+  return pixels;
+}
+
+HWND IconControl(HWND box) {
+  for (HWND child : Children(box)) {
+    if (ClassOf(child) == L"Static" && (StyleOf(child) & SS_TYPEMASK) == SS_ICON) return child;
+  }
+  return nullptr;
+}
+
+Icon ReadIcon(HWND box) {
+  HWND control = IconControl(box);
+  if (!control) return Icon::None;
+  RECT r;
+  ::GetWindowRect(control, &r);
+  int w = std::min<int>(r.right - r.left, ::GetSystemMetrics(SM_CXICON));
+  int h = std::min<int>(r.bottom - r.top, ::GetSystemMetrics(SM_CYICON));
+  if (w <= 0 || h <= 0) return Icon::Unknown;
+  HDC screen = ::GetDC(nullptr);
+  std::vector<DWORD> shown = Capture(screen, r.left, r.top, w, h);
+  ::ReleaseDC(nullptr, screen);
+  // The corners of the standard icons are transparent: the corner shows the
+  // background the box drew the icon on.
+  DWORD corner = shown[0];
+  COLORREF background = RGB((corner >> 16) & 0xFF, (corner >> 8) & 0xFF, corner & 0xFF);
+  const std::pair<Icon, LPCSTR> candidates[] = {
+      {Icon::Error, IDI_HAND}, {Icon::Warning, IDI_EXCLAMATION}, {Icon::Information, IDI_ASTERISK}};
+  Icon best = Icon::Unknown;
+  size_t bestSame = 0;
+  for (const auto& [icon, id] : candidates) {
+    std::vector<DWORD> drawn = Render(id, w, h, background);
+    size_t same = 0;
+    for (size_t i = 0; i < shown.size(); ++i) same += shown[i] == drawn[i];
+    if (same > bestSame) {
+      bestSame = same;
+      best = icon;
+    }
+  }
+  // Nearly every pixel must agree; a box still being drawn does not.
+  return bestSame * 100 >= shown.size() * 97 ? best : Icon::Unknown;
+}
+
+Box ReadBox(HWND hwnd) {
+  Box box;
+  box.hwnd = hwnd;
+  wchar_t title[512] = {};
+  ::GetWindowTextW(hwnd, title, 512);
+  box.title = title;
+  if (HWND text = ::GetDlgItem(hwnd, 0xFFFF)) box.text = TextOf(text);
+  box.icon = IconControl(hwnd) ? ReadIcon(hwnd) : Icon::None;
+  return box;
+}
+
+void SendKey(WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  ::SendInput(1, &input, sizeof input);
+}
+
+}  // namespace
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+  DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > timeoutMs) return false;
+    ::Sleep(10);
+  }
+  return true;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[256] = {};
+  ::GetClassNameW(hwnd, name, 256);
+  return name;
+}
+
+std::wstring TextOf(HWND hwnd) {
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
+    return {};
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  ::SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+std::vector<HWND> ChildrenOf(HWND parent) { return Children(parent); }
+
+LONG StyleOf(HWND hwnd) { return ::GetWindowLongW(hwnd, GWL_STYLE); }
+LONG ExStyleOf(HWND hwnd) { return ::GetWindowLongW(hwnd, GWL_EXSTYLE); }
+
+PixelRect RectInParent(HWND hwnd) {
+  RECT r;
+  ::GetWindowRect(hwnd, &r);
+  ::MapWindowPoints(nullptr, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+SIZE ClientSize(HWND hwnd) {
+  RECT r;
+  ::GetClientRect(hwnd, &r);
+  return {r.right, r.bottom};
+}
+
+int ScreenDpi() {
+  HDC screen = ::GetDC(nullptr);
+  int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+int TwipsToPixels(int twips) { return ::MulDiv(twips, ScreenDpi(), 1440); }
+
+const char* IconName(Icon icon) {
+  switch (icon) {
+    case Icon::None: return "none";
+    case Icon::Error: return "error";
+    case Icon::Warning: return "warning";
+    case Icon::Information: return "information";
+    case Icon::Unknown: return "unknown";
+  }
+  return "?";
+}
+
+std::wstring W(const char* utf8) {
+  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+  std::wstring out(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), n);
+  out.resize(out.size() - 1);
+  return out;
+}
+
+App::App() {
+  std::wstring exe = ExePath();
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process_)) {
+    return;
+  }
+  WaitFor([&] {
+    TopLevelQuery q{process_.dwProcessId, false, nullptr, kWindowCaption, true, {}};
+    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
+    if (!q.found.empty()) window_ = q.found[0];
+    return window_ != nullptr || !Running();
+  });
+  if (window_) Settle();
+}
+
+App::~App() {
+  // What the program started (Notepad on a log, a folder window) goes too.
+  if (process_.dwProcessId) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+         more = ::Process32NextW(snapshot, &entry)) {
+      if (entry.th32ParentProcessID != process_.dwProcessId) continue;
+      if (HANDLE child = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+        ::TerminateProcess(child, 1);
+        ::WaitForSingleObject(child, 5000);
+        ::CloseHandle(child);
+      }
+    }
+    ::CloseHandle(snapshot);
+  }
+  if (process_.hProcess) {
+    if (Running()) {
+      ::TerminateProcess(process_.hProcess, 1);
+      ::WaitForSingleObject(process_.hProcess, 10000);
+    }
+    ::CloseHandle(process_.hThread);
+    ::CloseHandle(process_.hProcess);
+  }
+}
+
+std::vector<HWND> App::Controls() const { return window_ ? Children(window_) : std::vector<HWND>{}; }
+
+HWND App::Control(size_t index) const {
+  std::vector<HWND> all = Controls();
+  return index < all.size() ? all[index] : nullptr;
+}
+
+HWND App::Find(const std::wstring& className, const std::wstring& caption) const {
+  for (HWND hwnd : Controls()) {
+    if (ClassOf(hwnd) == className && TextOf(hwnd) == caption) return hwnd;
+  }
+  return nullptr;
+}
+
+HWND App::Focus() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!::GetGUIThreadInfo(process_.dwThreadId, &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+COLORREF App::BackgroundOf(HWND box) const {
+  Settle();
+  RECT client;
+  ::GetClientRect(box, &client);
+  POINT at{client.right - 3, client.bottom / 2};
+  ::ClientToScreen(box, &at);
+  HDC screen = ::GetDC(nullptr);
+  COLORREF color = ::GetPixel(screen, at.x, at.y);
+  ::ReleaseDC(nullptr, screen);
+  return color;
+}
+
+std::pair<int, int> App::Selection(HWND edit) const {
+  DWORD_PTR both = 0;
+  ::SendMessageTimeoutW(edit, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &both);
+  return {static_cast<int>(LOWORD(both)), static_cast<int>(HIWORD(both))};
+}
+
+void App::Type(HWND control, const std::wstring& text) const {
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+void App::Click(HWND control) const {
+  ::PostMessageW(control, BM_CLICK, 0, 0);
+  Settle();
+}
+
+void App::Keys(std::initializer_list<WORD> chord) const {
+  ::SetForegroundWindow(window_);
+  WaitFor([&] { return ::GetForegroundWindow() == window_; }, 2000);
+  HWND before = Focus();
+  for (WORD vk : chord) SendKey(vk, false);
+  for (auto it = std::rbegin(chord); it != std::rend(chord); ++it) SendKey(*it, true);
+  // Typed keys reach the program through the display, later than messages:
+  // wait for the focus to move, as every key the tests press moves it.
+  WaitFor([&] { return Focus() != before; }, 3000);
+  Settle();
+}
+
+void App::Tab(bool shift) const {
+  if (shift) {
+    Keys({VK_SHIFT, VK_TAB});
+  } else {
+    Keys({VK_TAB});
+  }
+}
+
+void App::AccessKey(wchar_t letter) const {
+  Keys({VK_MENU, static_cast<WORD>(::towupper(letter))});
+}
+
+void App::Close() const {
+  ::PostMessageW(window_, WM_CLOSE, 0, 0);
+  Settle();
+}
+
+void App::Settle() const {
+  // A message sent to the program is handled the next time it looks at its
+  // queue, before the posted and input messages waiting there; the second
+  // one comes back only after those have been taken and dispatched.
+  if (!window_ || !::IsWindow(window_)) return;
+  for (int round = 0; round < 2; ++round) {
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  }
+}
+
+std::optional<Box> App::WaitBox(const std::wstring& title, DWORD timeoutMs) const {
+  HWND found = nullptr;
+  if (!WaitFor(
+          [&] {
+            TopLevelQuery q{process_.dwProcessId, false, L"#32770", title, true, {}};
+            ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
+            found = q.found.empty() ? nullptr : q.found[0];
+            return found != nullptr;
+          },
+          timeoutMs)) {
+    return std::nullopt;
+  }
+  // The icon is read from the screen: wait until the box has drawn it.
+  Box box = ReadBox(found);
+  WaitFor([&] { return (box = ReadBox(found)).icon != Icon::Unknown; }, 3000);
+  return box;
+}
+
+std::optional<Box> App::OpenBox() const {
+  TopLevelQuery q{process_.dwProcessId, false, L"#32770", L"", false, {}};
+  ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
+  if (q.found.empty()) return std::nullopt;
+  return ReadBox(q.found[0]);
+}
+
+bool App::PressOk(const Box& box) const {
+  ::PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0);
+  bool gone = WaitFor([&] { return !::IsWindow(box.hwnd); });
+  Settle();
+  return gone;
+}
+
+bool App::WaitExit(DWORD timeoutMs) const {
+  return ::WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool App::Running() const {
+  return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess) {
+  TopLevelQuery q{excludeProcess, true, nullptr, part, false, {}};
+  ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+DWORD ProcessOfWindow(HWND hwnd) { return ProcessOf(hwnd); }
+
+std::wstring CommandLineOf(DWORD processId) {
+  // Read out of the other process's environment block, as debuggers do: its
+  // PEB, the process parameters, their CommandLine (32-bit layouts).
+  using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  static const auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  if (!process) return {};
+  std::wstring text;
+  struct {
+    LONG exitStatus;
+    void* peb;
+    ULONG_PTR affinity, priority, id, parent;
+  } basic{};
+  auto read = [&](const void* at, void* into, size_t size) {
+    SIZE_T got = 0;
+    return ::ReadProcessMemory(process, at, into, size, &got) && got == size;
+  };
+  void* parameters = nullptr;
+  struct {
+    USHORT length, maximum;
+    wchar_t* chars;
+  } line{};
+  if (query && query(process, 0, &basic, sizeof basic, nullptr) >= 0 &&
+      read(static_cast<BYTE*>(basic.peb) + 0x10, &parameters, sizeof parameters) &&
+      read(static_cast<BYTE*>(parameters) + 0x40, &line, sizeof line)) {
+    text.resize(line.length / sizeof(wchar_t));
+    if (!read(line.chars, text.data(), line.length)) text.clear();
+  }
+  ::CloseHandle(process);
+  return text;
+}
+
+std::wstring LocalAppData() {
+  wchar_t path[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+bool Screenshot(const std::string& unixPath) {
+  // Wine runs a host program handed to CreateProcess; the host's root is Z:.
+  std::wstring target = L"Z:";
+  for (char c : unixPath) target += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  ::DeleteFileW(target.c_str());
+  std::wstring commandLine = L"Z:\\usr\\bin\\import -window root " + W(unixPath.c_str());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+    return false;
+  }
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  // The exit code of a host program does not come back through Wine: the
+  // picture is there once the file has stopped growing.
+  LONGLONG size = -1;
+  return WaitFor(
+      [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!::GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data)) return false;
+        LONGLONG now = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        bool stable = now > 0 && now == size;
+        size = now;
+        if (!stable) ::Sleep(200);
+        return stable;
+      },
+      30000);
+}
+
+}  // namespace sondalink::e2e

@@ -1,0 +1,122 @@
+// A small library that drives the real Sondalink.exe from another process,
+// as its user does: typing and clicking through window messages, the
+// keyboard through SendInput, message boxes read from their own controls.
+// Every wait is a bounded poll.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/windows_support.h"
+
+namespace sondalink::e2e {
+
+// Polls `done` every 10 ms for at most `timeoutMs`.
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+
+// What another process can read of a window.
+std::wstring ClassOf(HWND hwnd);
+std::wstring TextOf(HWND hwnd);  // WM_GETTEXT, so edit boxes give their content
+LONG StyleOf(HWND hwnd);
+// Every window below `parent`, depth first in creation order.
+std::vector<HWND> ChildrenOf(HWND parent);
+LONG ExStyleOf(HWND hwnd);
+
+struct PixelRect {
+  int left, top, width, height;
+  bool operator==(const PixelRect&) const = default;
+};
+// The window's rectangle in its parent's client coordinates.
+PixelRect RectInParent(HWND hwnd);
+SIZE ClientSize(HWND hwnd);
+
+// The screen's DPI and twips converted at it, as the program converts them.
+int ScreenDpi();
+int TwipsToPixels(int twips);
+
+// A message box's icon, told by its picture on the screen: icon handles are
+// private to the process that loaded them (under Wine at least).
+enum class Icon { None, Error, Warning, Information, Unknown };
+const char* IconName(Icon icon);
+
+struct Box {
+  HWND hwnd = nullptr;
+  std::wstring title;
+  std::wstring text;
+  Icon icon = Icon::None;
+};
+
+// Wide text of a UTF-8 literal, for the Italian texts of the tests.
+std::wstring W(const char* utf8);
+
+// One run of Sondalink.exe: started by the constructor, which waits for its
+// window; ended, if it is still running, by the destructor.
+class App {
+ public:
+  App();
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  HWND window() const { return window_; }
+  DWORD processId() const { return process_.dwProcessId; }
+
+  // The controls, depth first in creation order: the table's order.
+  std::vector<HWND> Controls() const;
+  HWND Control(size_t index) const;
+  // The first control of this class whose caption is `caption`.
+  HWND Find(const std::wstring& className, const std::wstring& caption) const;
+  // The control that holds the keyboard focus in the program.
+  HWND Focus() const;
+  // The colour the box's background shows on the screen, read near the
+  // right end of its client area where no text is.
+  COLORREF BackgroundOf(HWND box) const;
+  // The selection of an edit box: start and end.
+  std::pair<int, int> Selection(HWND edit) const;
+
+  // The user's actions.
+  void Type(HWND control, const std::wstring& text) const;  // WM_SETTEXT
+  void Click(HWND control) const;                           // posted BM_CLICK
+  // Presses the keys in order and releases them in reverse, with the window
+  // in the foreground; returns once the focus has moved (at most 3 s).
+  void Keys(std::initializer_list<WORD> chord) const;
+  void Tab(bool shift = false) const;
+  void AccessKey(wchar_t letter) const;  // Alt+letter
+  void Close() const;                    // posted WM_CLOSE, as the close button does
+  // Waits until the program has taken and dispatched what was posted or
+  // typed to it so far.
+  void Settle() const;
+
+  // The program's message box with this title, once it is up and drawn.
+  std::optional<Box> WaitBox(const std::wstring& title, DWORD timeoutMs = 10000) const;
+  // Any message box of the program that is up now.
+  std::optional<Box> OpenBox() const;
+  // Presses OK and waits for the box to go.
+  bool PressOk(const Box& box) const;
+
+  bool WaitExit(DWORD timeoutMs = 10000) const;
+  bool Running() const;
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+// The visible top-level windows of other processes whose title holds `part`.
+std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0);
+
+// The process that owns a window, and the command line it was started with.
+DWORD ProcessOfWindow(HWND hwnd);
+std::wstring CommandLineOf(DWORD processId);
+
+// The prefix user's local application data folder, with no trailing slash.
+std::wstring LocalAppData();
+
+// A picture of the whole virtual display in a PNG file, taken by
+// ImageMagick's import on $DISPLAY; `unixPath` is where it goes.
+bool Screenshot(const std::string& unixPath);
+
+}  // namespace sondalink::e2e

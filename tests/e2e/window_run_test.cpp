@@ -1,0 +1,112 @@
+// The window around a real test run, with the stand-in components answering
+// for ADO: the window locked and its close guard while the run goes on, the
+// inputs that the validation keeps for the next run.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "driver.h"
+#include "standin_control.h"
+
+namespace sondalink::e2e {
+namespace {
+
+class WindowDuringATest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_EQ(standin::RegisterStandin(), S_OK);
+    // Every property of the listing takes 100 ms, each followed by a log
+    // line that lets the window handle its events: about 3 s of a run.
+    ASSERT_TRUE(standin::UseScenario(standin::StandinFolder() + L"e2e-window.txt",
+                                     standin::SlowListing("ado", 30, 100)));
+  }
+  static void TearDownTestSuite() {
+    standin::ForgetScenario();
+    standin::UnregisterStandin();
+  }
+
+  void SetUp() override { ASSERT_TRUE(app.window()); }
+
+  HWND Button(const char* caption) const { return app.Find(L"Button", W(caption)); }
+  HWND Box(size_t index) const { return app.Control(index); }
+
+  // Presses OK on the success box of the ADO run.
+  void EndOfTheRun() {
+    std::optional<e2e::Box> done = app.WaitBox(L"Messaggio di Sondalink", 30000);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->text.rfind(L"Test Connessione ADO eseguita con SUCCESSO.", 0), 0u)
+        << std::string(done->text.begin(), done->text.end());
+    EXPECT_EQ(done->icon, Icon::Information) << IconName(done->icon);
+    ASSERT_TRUE(app.PressOk(*done));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(Button("Test connessione &ADO")); }));
+  }
+
+  App app;
+};
+
+constexpr size_t kEdServer = 3, kOptTrusted = 4, kOptSQL = 5, kEdLogin = 7, kEdPassword = 9;
+
+TEST_F(WindowDuringATest, TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPassword) {
+  app.Type(Box(kEdServer), L"srv");
+  app.Type(Box(kEdLogin), L"sa");  // and no password: accepted
+  app.Click(Button("Test connessione &ADO"));
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(Button("Test connessione &ADO")); }))
+      << "the run did not start";
+  for (const char* locked : {"Test connessione SQL&DMO", "Test connessione D&AO ODBCDirect",
+                             "Test connessione RDO", "Test connessione &ODBC DSN less "}) {
+    EXPECT_FALSE(::IsWindowEnabled(Button(locked))) << locked;
+  }
+  EXPECT_TRUE(::IsWindowEnabled(Button("Apri cartella file di &LOG")));
+  for (size_t input : {kEdServer, kOptTrusted, kOptSQL, kEdLogin, kEdPassword}) {
+    EXPECT_FALSE(::IsWindowEnabled(Box(input))) << input;
+  }
+
+  app.Close();
+  std::optional<e2e::Box> refused = app.WaitBox(L"Messaggio di Sondalink");
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->text, W("Impossibile uscire dal programma quando è in corso il test."));
+  EXPECT_EQ(refused->icon, Icon::Warning) << IconName(refused->icon);
+  ASSERT_TRUE(app.PressOk(*refused));
+
+  EndOfTheRun();
+  EXPECT_TRUE(app.Running());
+  EXPECT_TRUE(::IsWindow(app.window()));
+  EXPECT_NE(TextOf(app.Control(10)).find(L"Inizio test connessione ADO..."), std::wstring::npos);
+
+  // After the run the close button closes.
+  app.Close();
+  EXPECT_TRUE(app.WaitExit());
+}
+
+TEST_F(WindowDuringATest, BackToSqlAuthenticationBringsTheLastValidatedLoginAndNoPassword) {
+  app.Type(Box(kEdServer), L"srv");
+  app.Type(Box(kEdLogin), L"validato");
+  app.Type(Box(kEdPassword), L"pw");
+  app.Click(Button("Test connessione &ADO"));
+  EndOfTheRun();
+
+  app.Type(Box(kEdLogin), L"digitato");
+  app.Type(Box(kEdPassword), L"altra");
+  app.Click(Box(kOptTrusted));
+  EXPECT_EQ(TextOf(Box(kEdLogin)), L"");
+  app.Click(Box(kOptSQL));
+  EXPECT_EQ(TextOf(Box(kEdLogin)), L"validato");
+  EXPECT_EQ(TextOf(Box(kEdPassword)), L"");
+  EXPECT_TRUE(::IsWindowEnabled(Box(kEdLogin)));
+  EXPECT_TRUE(::IsWindowEnabled(Box(kEdPassword)));
+}
+
+TEST_F(WindowDuringATest, AfterARunUnderWindowsAuthenticationLoginAndPasswordStayDisabled) {
+  app.Type(Box(kEdServer), L"srv");
+  app.Click(Box(kOptTrusted));
+  app.Click(Button("Test connessione &ADO"));
+  EndOfTheRun();
+  EXPECT_TRUE(::IsWindowEnabled(Box(kEdServer)));
+  EXPECT_FALSE(::IsWindowEnabled(Box(kEdLogin)));
+  EXPECT_FALSE(::IsWindowEnabled(Box(kEdPassword)));
+  EXPECT_EQ(app.BackgroundOf(Box(kEdLogin)), ::GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(app.BackgroundOf(Box(kEdServer)), ::GetSysColor(COLOR_WINDOW));
+}
+
+}  // namespace
+}  // namespace sondalink::e2e

@@ -1,0 +1,362 @@
+// The real Sondalink.exe under Wine, driven from outside as its user drives
+// it: the window and its controls, the keyboard, the validation, the
+// authentication options, the close guard and the buttons that run no test.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "driver.h"
+
+namespace sondalink::e2e {
+namespace {
+
+// The controls in table order (tab order).
+enum Index : size_t {
+  kFrame1, kPcFrame, kLabel6, kEdServer, kOptTrusted, kOptSQL, kLabel2, kEdLogin, kLabel1,
+  kEdPassword, kEdLog, kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdRDO, kCmdODBC, kCmdOpenLog,
+  kControlCount
+};
+constexpr size_t kWindow = SIZE_MAX;
+
+struct Expected {
+  const char* name;
+  const wchar_t* className;
+  LONG kindStyle;  // the BS_/SS_ type bits that tell the kind
+  size_t parent;
+  const char* caption;
+  int left, top, width, height;  // twips
+  bool enabled;
+};
+
+const Expected kExpected[] = {
+    {"Frame1", L"Button", BS_GROUPBOX, kWindow, "Parametri di connessione all'istanza", 135, 135,
+     5025, 2400, true},
+    {"pcFrame", L"SondalinkPanel", 0, kFrame1, "", 30, 180, 4875, 2145, true},
+    {"Label6", L"Static", SS_LEFT, kPcFrame, "&Server\\Istanza:", 180, 225, 1275, 285, true},
+    {"edServer", L"Edit", 0, kPcFrame, "", 1530, 180, 3150, 315, true},
+    {"optTrusted", L"Button", BS_AUTORADIOBUTTON, kPcFrame,
+     "Utilizza autenticazione &Windows integrata", 180, 585, 4470, 285, true},
+    {"optSQL", L"Button", BS_AUTORADIOBUTTON, kPcFrame,
+     "Utilizza &autenticazione SQL Server tramite ID e password", 180, 900, 4470, 285, true},
+    {"Label2", L"Static", SS_LEFT, kPcFrame, "&Login ID:", 450, 1350, 735, 330, true},
+    {"edLogin", L"Edit", 0, kPcFrame, "", 1575, 1305, 2115, 315, true},
+    {"Label1", L"Static", SS_LEFT, kPcFrame, "&Password:", 450, 1710, 735, 330, true},
+    {"edPassword", L"Edit", 0, kPcFrame, "", 1575, 1710, 2115, 315, true},
+    {"edLog", L"Edit", 0, kWindow, "", 135, 2655, 8295, 4065, true},
+    {"cmdSQLDMO", L"Button", BS_PUSHBUTTON, kWindow, "Test connessione SQL&DMO", 5355, 225, 3075,
+     330, true},
+    {"cmdADO", L"Button", BS_PUSHBUTTON, kWindow, "Test connessione &ADO", 5355, 585, 3075, 330,
+     true},
+    {"cmdDAODirect", L"Button", BS_PUSHBUTTON, kWindow, "Test connessione D&AO ODBCDirect", 5355,
+     945, 3075, 330, true},
+    {"cmdRDO", L"Button", BS_PUSHBUTTON, kWindow, "Test connessione RDO", 5355, 1305, 3075, 330,
+     false},
+    {"cmdODBC", L"Button", BS_PUSHBUTTON, kWindow, "Test connessione &ODBC DSN less ", 5355, 1665,
+     3075, 330, false},
+    {"cmdOpenLog", L"Button", BS_PUSHBUTTON, kWindow, "Apri cartella file di &LOG", 5355, 2205,
+     3075, 330, true},
+};
+static_assert(std::size(kExpected) == kControlCount);
+
+const std::wstring kSondalink = L"Messaggio di Sondalink";
+const std::wstring kCollaudino = L"Messaggio di Collaudino";
+
+class Window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(app.window()) << "Sondalink.exe showed no window";
+    ASSERT_EQ(app.Controls().size(), size_t{kControlCount});
+  }
+
+  HWND At(size_t index) const { return app.Control(index); }
+  bool Enabled(size_t index) const { return ::IsWindowEnabled(At(index)) != FALSE; }
+  bool Checked(size_t index) const {
+    return ::SendMessageW(At(index), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+
+  // Clicks and expects exactly this box; presses its OK.
+  void ExpectBox(size_t button, const std::wstring& title, const char* text, Icon icon) {
+    app.Click(At(button));
+    std::optional<Box> box = app.WaitBox(title);
+    ASSERT_TRUE(box) << "no box titled " << std::string(title.begin(), title.end());
+    EXPECT_EQ(box->text, W(text));
+    EXPECT_EQ(box->icon, icon) << IconName(box->icon);
+    ASSERT_TRUE(app.PressOk(*box));
+    EXPECT_FALSE(app.OpenBox()) << "a second box";
+  }
+
+  App app;
+};
+
+TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
+  wchar_t caption[128] = {};
+  ::GetWindowTextW(app.window(), caption, 128);
+  EXPECT_EQ(std::wstring(caption), L"Test connessioni SQL Server/MSDE");
+  SIZE client = ClientSize(app.window());
+  EXPECT_EQ(client.cx, TwipsToPixels(8595));
+  EXPECT_EQ(client.cy, TwipsToPixels(6870));
+
+  for (size_t i = 0; i < kControlCount; ++i) {
+    const Expected& want = kExpected[i];
+    SCOPED_TRACE(want.name);
+    HWND hwnd = At(i);
+    EXPECT_EQ(ClassOf(hwnd), want.className);
+    if (want.kindStyle) {
+      EXPECT_EQ(StyleOf(hwnd) & 0x0F, want.kindStyle);
+    }
+    EXPECT_EQ(::GetParent(hwnd), want.parent == kWindow ? app.window() : At(want.parent));
+    EXPECT_EQ(TextOf(hwnd), W(want.caption));
+    EXPECT_EQ(Enabled(i), want.enabled);
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    PixelRect expected{TwipsToPixels(want.left), TwipsToPixels(want.top),
+                       TwipsToPixels(want.width), TwipsToPixels(want.height)};
+    EXPECT_EQ(RectInParent(hwnd), expected)
+        << RectInParent(hwnd).left << "," << RectInParent(hwnd).top << " "
+        << RectInParent(hwnd).width << "x" << RectInParent(hwnd).height;
+  }
+  EXPECT_TRUE(Checked(kOptSQL));
+  EXPECT_FALSE(Checked(kOptTrusted));
+  EXPECT_TRUE(ExStyleOf(At(kPcFrame)) & WS_EX_CONTROLPARENT);
+}
+
+TEST_F(Window, PasswordShowsStarsAndTheLogBoxIsAReadOnlyMultiLineBoxWithScrollBars) {
+  EXPECT_TRUE(StyleOf(At(kEdPassword)) & ES_PASSWORD);
+  EXPECT_EQ(::SendMessageW(At(kEdPassword), EM_GETPASSWORDCHAR, 0, 0), L'*');
+  LONG log = StyleOf(At(kEdLog));
+  for (LONG bit : {ES_MULTILINE, ES_READONLY, WS_HSCROLL, WS_VSCROLL}) {
+    EXPECT_EQ(log & bit, bit) << std::hex << bit;
+  }
+  for (size_t box : {kEdServer, kEdLogin, kEdPassword}) {
+    EXPECT_FALSE(StyleOf(At(box)) & (ES_READONLY | ES_MULTILINE)) << kExpected[box].name;
+    EXPECT_EQ(::SendMessageW(At(box), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << kExpected[box].name;
+  }
+  EXPECT_EQ(app.BackgroundOf(At(kEdLog)), ::GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(app.BackgroundOf(At(kEdServer)), ::GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(Window, TabAndShiftTabFollowTheTableAndEnterTheOptionGroupAtItsChoice) {
+  const size_t forward[] = {kEdServer, kOptSQL, kEdLogin, kEdPassword, kEdLog,
+                            kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdOpenLog, kEdServer};
+  ASSERT_EQ(app.Focus(), At(kEdServer));
+  for (size_t i = 1; i < std::size(forward); ++i) {
+    app.Tab();
+    EXPECT_EQ(app.Focus(), At(forward[i])) << "after " << kExpected[forward[i - 1]].name;
+  }
+  for (size_t i = std::size(forward) - 1; i > 0; --i) {
+    app.Tab(true);
+    EXPECT_EQ(app.Focus(), At(forward[i - 1])) << "Shift+Tab from " << kExpected[forward[i]].name;
+  }
+}
+
+TEST_F(Window, AccessKeysFocusTheBoxAfterTheirLabelSelectingAllAndChooseOptions) {
+  app.Type(At(kEdPassword), L"segreta");
+  app.AccessKey(L'p');
+  EXPECT_EQ(app.Focus(), At(kEdPassword));
+  EXPECT_EQ(app.Selection(At(kEdPassword)), std::make_pair(0, 7));
+
+  app.Type(At(kEdServer), L"SRV\\ISTANZA");
+  app.AccessKey(L's');
+  EXPECT_EQ(app.Focus(), At(kEdServer));
+  EXPECT_EQ(app.Selection(At(kEdServer)), std::make_pair(0, 11));
+
+  app.AccessKey(L'l');  // the label before the login box comes first after the server box
+  EXPECT_EQ(app.Focus(), At(kEdLogin));
+
+  app.AccessKey(L'w');
+  EXPECT_TRUE(Checked(kOptTrusted));
+  EXPECT_FALSE(Enabled(kEdLogin));
+}
+
+TEST_F(Window, RdoAndOdbcStartDisabledAndAnyTestButtonEnablesThemEvenWhenValidationStops) {
+  // Under Wine a BM_CLICK reaches a disabled button's parent as a click: the
+  // program itself must not run the handler.
+  app.Click(At(kCmdRDO));
+  EXPECT_FALSE(app.OpenBox());
+  ExpectBox(kCmdDAODirect, kCollaudino, "Inserire il nome del Server/Istanza.", Icon::Warning);
+  EXPECT_TRUE(Enabled(kCmdRDO));
+  EXPECT_TRUE(Enabled(kCmdODBC));
+}
+
+TEST_F(Window, RdoAndOdbcOnlySayTheyAreNotSupported) {
+  ExpectBox(kCmdSQLDMO, kCollaudino, "Inserire il nome del Server/Istanza.", Icon::Warning);
+  app.Type(At(kEdServer), L"srv");
+  app.Type(At(kEdLogin), L"sa");
+  std::wstring log = TextOf(At(kEdLog));
+  for (size_t button : {kCmdRDO, kCmdODBC}) {
+    SCOPED_TRACE(kExpected[button].name);
+    ExpectBox(button, kSondalink, "Funzionalità non supportata.", Icon::Warning);
+    EXPECT_EQ(TextOf(At(kEdLog)), log);
+    EXPECT_EQ(TextOf(At(kEdServer)), L"srv");
+    EXPECT_EQ(TextOf(At(kEdLogin)), L"sa");
+    EXPECT_TRUE(Enabled(kCmdADO));
+  }
+}
+
+TEST_F(Window, AnEmptyServerIsRefusedAndTheFocusGoesToItsBox) {
+  app.Type(At(kEdLogin), L"sa");
+  ExpectBox(kCmdADO, kCollaudino, "Inserire il nome del Server/Istanza.", Icon::Warning);
+  EXPECT_EQ(app.Focus(), At(kEdServer));
+}
+
+TEST_F(Window, AnEmptyLoginIsRefusedUnderSqlAuthenticationAndBlanksAreAServer) {
+  app.Type(At(kEdServer), L"   ");
+  ExpectBox(kCmdADO, kCollaudino, "Inserire il Login ID.", Icon::Warning);
+  EXPECT_EQ(app.Focus(), At(kEdLogin));
+}
+
+TEST_F(Window, WindowsAuthenticationDisablesAndEmptiesLoginAndPassword) {
+  app.Type(At(kEdLogin), L"sa");
+  app.Type(At(kEdPassword), L"pw");
+  app.Click(At(kOptTrusted));
+  EXPECT_TRUE(Checked(kOptTrusted));
+  EXPECT_FALSE(Checked(kOptSQL));
+  for (size_t box : {kEdLogin, kEdPassword}) {
+    SCOPED_TRACE(kExpected[box].name);
+    EXPECT_FALSE(Enabled(box));
+    EXPECT_EQ(TextOf(At(box)), L"");
+    EXPECT_EQ(app.BackgroundOf(At(box)), ::GetSysColor(COLOR_BTNFACE));
+  }
+  // Back to SQL Server authentication: the last validated login, none yet.
+  app.Type(At(kEdServer), L"srv");
+  app.Click(At(kOptSQL));
+  EXPECT_TRUE(Enabled(kEdLogin));
+  EXPECT_EQ(TextOf(At(kEdLogin)), L"");
+  EXPECT_EQ(app.BackgroundOf(At(kEdLogin)), ::GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(Window, FocusIntoABoxWithTextSelectsAllOfItByTabAndByValidation) {
+  app.Type(At(kEdLogin), L"utente");
+  app.Tab();  // edServer -> optSQL
+  app.Tab();  // -> edLogin
+  ASSERT_EQ(app.Focus(), At(kEdLogin));
+  EXPECT_EQ(app.Selection(At(kEdLogin)), std::make_pair(0, 6));
+
+  app.Type(At(kEdServer), L"");
+  app.Type(At(kEdLogin), L"");
+  app.Type(At(kEdServer), L"srv");
+  ExpectBox(kCmdSQLDMO, kCollaudino, "Inserire il Login ID.", Icon::Warning);
+  EXPECT_EQ(app.Focus(), At(kEdLogin));
+}
+
+TEST_F(Window, TheCloseButtonClosesTheWindowAndEndsTheProgram) {
+  app.Close();
+  EXPECT_FALSE(app.OpenBox());
+  EXPECT_TRUE(app.WaitExit());
+}
+
+TEST_F(Window, TheEndOfTheWindowsSessionClosesTheWindowAndEndsTheProgram) {
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(::SendMessageTimeoutW(app.window(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG,
+                                    5000, &answer));
+  EXPECT_EQ(answer, TRUE);  // never held back
+  ::SendMessageTimeoutW(app.window(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  EXPECT_TRUE(app.WaitExit());
+}
+
+// Points the prefix user's local application data folder elsewhere for the
+// life of the object (Wine reads it from the registry at every request).
+class LocalAppDataMovedTo {
+ public:
+  explicit LocalAppDataMovedTo(const std::wstring& path) {
+    ::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
+    DWORD size = sizeof saved_;
+    had_ = ::RegQueryValueExW(key_, L"Local AppData", nullptr, &type_,
+                              reinterpret_cast<BYTE*>(saved_), &size) == ERROR_SUCCESS;
+    savedSize_ = size;
+    ::RegSetValueExW(key_, L"Local AppData", 0, REG_EXPAND_SZ,
+                     reinterpret_cast<const BYTE*>(path.c_str()),
+                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+  }
+  ~LocalAppDataMovedTo() {
+    if (had_) {
+      ::RegSetValueExW(key_, L"Local AppData", 0, type_, reinterpret_cast<const BYTE*>(saved_),
+                       savedSize_);
+    } else {
+      ::RegDeleteValueW(key_, L"Local AppData");
+    }
+    ::RegCloseKey(key_);
+  }
+  LocalAppDataMovedTo(const LocalAppDataMovedTo&) = delete;
+  LocalAppDataMovedTo& operator=(const LocalAppDataMovedTo&) = delete;
+
+ private:
+  static constexpr wchar_t kKey[] =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  HKEY key_ = nullptr;
+  bool had_ = false;
+  DWORD type_ = REG_EXPAND_SZ;
+  wchar_t saved_[MAX_PATH] = {};
+  DWORD savedSize_ = 0;
+};
+
+// The folder window that the shell opened for the program, and the command
+// line of the process that shows it; the window is closed afterwards.
+struct ShellFolder {
+  HWND window = nullptr;
+  std::wstring commandLine;
+};
+
+ShellFolder WaitForShellFolder(const App& app, const std::wstring& title) {
+  ShellFolder found;
+  WaitFor(
+      [&] {
+        for (HWND hwnd : WindowsTitled(title, app.processId())) {
+          if (ClassOf(hwnd) == L"ExplorerWClass") found.window = hwnd;
+        }
+        return found.window != nullptr;
+      },
+      20000);
+  if (found.window) found.commandLine = CommandLineOf(ProcessOfWindow(found.window));
+  return found;
+}
+
+void CloseShellFolder(const ShellFolder& folder) {
+  DWORD process = ProcessOfWindow(folder.window);
+  ::PostMessageW(folder.window, WM_CLOSE, 0, 0);
+  WaitFor([&] { return !::IsWindow(folder.window); });
+  HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, process);
+  if (handle) {
+    ::WaitForSingleObject(handle, 10000);
+    ::CloseHandle(handle);
+  }
+}
+
+// The shell gets the data folder; Wine opens it in a folder window of its
+// explorer, started with the folder as its argument. A folder with a blank
+// and a comma goes to the shell between quotes and still opens.
+TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
+  const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
+  for (bool move : {false, true}) {
+    SCOPED_TRACE(move ? "moved" : "default");
+    std::optional<LocalAppDataMovedTo> movedAppData;
+    if (move) movedAppData.emplace(moved);
+    const std::wstring folder = (move ? moved : LocalAppData()) + L"\\Ardenza\\Sondalink\\";
+    App app;
+    ASSERT_TRUE(app.window());
+    EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
+    ShellFolder shown = WaitForShellFolder(app, L"Sondalink");
+    ASSERT_TRUE(shown.window) << "no folder window";
+    EXPECT_NE(shown.commandLine.find(L"\"" + folder + L"\""), std::wstring::npos)
+        << std::string(shown.commandLine.begin(), shown.commandLine.end());
+    EXPECT_FALSE(app.OpenBox());
+    CloseShellFolder(shown);
+    app.Close();
+    EXPECT_TRUE(app.WaitExit());
+  }
+  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
+    ::RemoveDirectoryW((moved + level).c_str());
+  }
+}
+
+TEST_F(Window, Screenshot) {
+  app.Type(At(kEdServer), L"SRVDATI\\SQLEXPRESS");
+  app.Type(At(kEdLogin), L"sa");
+  app.Type(At(kEdPassword), L"segreta");
+  app.Settle();
+  EXPECT_TRUE(e2e::Screenshot(SONDALINK_SCREENSHOT));
+}
+
+}  // namespace
+}  // namespace sondalink::e2e
