@@ -166,6 +166,15 @@ TEST_F(Window, AccessKeysFocusTheBoxAfterTheirLabelSelectingAllAndChooseOptions)
   app.AccessKey(L'w');
   EXPECT_TRUE(Checked(kOptTrusted));
   EXPECT_FALSE(Enabled(kEdLogin));
+
+  // A button's access key presses it.
+  app.Type(At(kEdServer), L"");
+  app.AccessKey(L'd');
+  std::optional<Box> box = app.WaitBox(kCollaudino);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, L"Inserire il nome del Server/Istanza.");
+  ASSERT_TRUE(app.PressOk(*box));
+  EXPECT_EQ(app.Focus(), At(kEdServer));
 }
 
 TEST_F(Window, RdoAndOdbcStartDisabledAndAnyTestButtonEnablesThemEvenWhenValidationStops) {
@@ -242,6 +251,11 @@ TEST_F(Window, FocusIntoABoxWithTextSelectsAllOfItByTabAndByValidation) {
 TEST_F(Window, TheCloseButtonClosesTheWindowAndEndsTheProgram) {
   app.Close();
   EXPECT_FALSE(app.OpenBox());
+  EXPECT_TRUE(app.WaitExit());
+}
+
+TEST_F(Window, AltF4IsTheCloseButton) {
+  app.Keys({VK_MENU, VK_F4});
   EXPECT_TRUE(app.WaitExit());
 }
 

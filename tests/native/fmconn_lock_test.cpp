@@ -4,6 +4,8 @@
 #include "app/basconn.h"
 #include "fakes/fake_shell.h"
 #include "fmconn_fixture.h"
+#include "native/temp_folder.h"
+#include "testlog/testlog.h"
 
 namespace sondalink {
 namespace {
@@ -105,6 +107,25 @@ TEST_F(FmConnTest, AnUnlockThatFailsLeavesTheWindowBusy) {
   EXPECT_FALSE(At(kCmdRDO).enabled);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].text.rfind("Routine fmConn:ControlliSblocca, linea 0, errore 9, ", 0), 0u);
+}
+
+TEST_F(FmConnTest, AFailureWhileATestLogIsOpenIsAlsoAnErrorLineOfTheLog) {
+  testing::TempFolder tmp;
+  gstrCartellaLog = tmp.path() + "\\";
+  gstrFileLog = "SondalinkADO.log";
+  ASSERT_TRUE(LogStart());
+  Ui().controls.erase(kCmdODBC);
+  EXPECT_FALSE(ControlliSblocca());
+  EXPECT_EQ(glngNumErrori, 1);
+  LogStop();
+  const std::string text =
+      "Routine fmConn:ControlliSblocca, linea 0, errore 9, descrizione: Subscript out of range";
+  EXPECT_NE(testing::TempFolder::ReadFile(tmp / "SondalinkADO.log").find(text),
+            std::string::npos);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, text);
+  gstrCartellaLog.clear();
+  gstrFileLog.clear();
 }
 
 TEST_F(FmConnTest, AValidationThatFailsReportsTheRoutine) {
