@@ -1,0 +1,202 @@
+// The DAO ODBCDirect and SQL-DMO tests of the real program on a machine
+// where neither component is installed (the test prefix): each run ends at
+// its creation step with that step's error line, the failure box and
+// Notepad on its log, and the log opens with the real machine's report.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+
+namespace sondalink::e2e {
+namespace {
+
+constexpr size_t kEdServer = 3, kEdLogin = 7, kEdPassword = 9, kEdLog = 10;
+
+struct Case {
+  const char* name;
+  const char* button;
+  const wchar_t* logFile;
+  const char* firstLine;
+  const char* className;
+  std::vector<const char*> steps;  // after the environment report
+  const char* failure;
+  friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+};
+
+const Case kCases[] = {
+    {"DAO", "Test connessione D&AO ODBCDirect", L"SondalinkDAOODBCDirect.log",
+     "INFO: Inizio test connessione DAO ODBCDirect...", "DAO.DBEngine.35",
+     {"INFO: Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...",
+      "ERROR: Errore nell'esecuzione metoto 'DAO.DBEngine.CreateWorkspace': number=-2147221164, "
+      "description=Class not registered, source=DAO.DBEngine.35"},
+     "Connessione DAO ODBCDirect fallita."},
+    {"SQLDMO", "Test connessione SQL&DMO", L"SondalinkSQLDMO.log",
+     "INFO: Inizio test connessione SQLDMO...", "SQLDMO.SQLServer",
+     {"INFO: Creazione dell'oggetto 'SQLDMO.SQLServer'...",
+      "ERROR: Errore nella creazione dell'oggetto 'SQLDMO.SQLServer': number=-2147221005, "
+      "description=Invalid class string, source=SQLDMO.SQLServer"},
+     "Connessione SQLDMO fallita."},
+};
+
+// Text in the ANSI code page, as the log file holds it.
+std::wstring FromAnsi(const std::string& text) {
+  if (text.empty()) return {};
+  int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+  return out;
+}
+
+// The log's messages as "LEVEL: message", header, stamps and footer left out.
+std::vector<std::string> LogBody(const std::wstring& path) {
+  std::vector<std::string> body;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return body;
+  std::string all;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) all.append(buffer, read);
+  ::CloseHandle(file);
+  for (size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    std::string line = Utf8(FromAnsi(all.substr(start, end - start)));
+    for (const char* level : {", INFO: ", ", WARNING: ", ", ERROR: "}) {
+      size_t at = line.find(level);
+      if (at != std::string::npos && at < 24) {
+        body.push_back(line.substr(at + 2));
+        break;
+      }
+    }
+  }
+  return body;
+}
+
+std::string ComputerName() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof name;
+  return ::GetComputerNameA(name, &size) ? Utf8(FromAnsi(name)) : "";
+}
+
+std::string UserName() {
+  char name[257] = {};
+  DWORD size = sizeof name;
+  return ::GetUserNameA(name, &size) ? Utf8(FromAnsi(name)) : "";
+}
+
+// Notepad's window showing `logFile`, started by the program.
+HWND WaitForNotepad(const App& app, const std::wstring& logFile) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND hwnd : WindowsTitled(logFile, app.processId())) {
+          if (ClassOf(hwnd) == L"Notepad") found = hwnd;
+        }
+        return found != nullptr;
+      },
+      20000);
+  return found;
+}
+
+void CloseNotepad(HWND notepad) {
+  DWORD process = ProcessOfWindow(notepad);
+  ::PostMessageW(notepad, WM_CLOSE, 0, 0);
+  WaitFor([&] { return !::IsWindow(notepad); });
+  if (HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, process)) {
+    ::WaitForSingleObject(handle, 10000);
+    ::CloseHandle(handle);
+  }
+}
+
+class MissingComponent : public ::testing::TestWithParam<Case> {
+ protected:
+  static void SetUpTestSuite() {
+    // The test prefix carries neither component; the stand-in tests take
+    // theirs away again when they end.
+    for (const wchar_t* key : {L"DAO.DBEngine.35\\CLSID", L"SQLDMO.SQLServer\\CLSID",
+                               L"CLSID\\{00000010-0000-0010-8000-00AA006D2EA4}"}) {
+      HKEY opened = nullptr;
+      LONG rc = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &opened);
+      if (rc == ERROR_SUCCESS) ::RegCloseKey(opened);
+      ASSERT_NE(rc, ERROR_SUCCESS) << Utf8(key) << " is registered in the test prefix";
+    }
+  }
+};
+
+TEST_P(MissingComponent, EndsAtCreationWithTheFailureBoxAndNotepad) {
+  const Case& c = GetParam();
+  const std::wstring log = LocalAppData() + L"\\Ardenza\\Sondalink\\" + c.logFile;
+  App app;
+  ASSERT_TRUE(app.window());
+  app.Type(app.Control(kEdServer), L"SRVDATI\\SQLEXPRESS");
+  app.Type(app.Control(kEdLogin), L"sa");
+  app.Type(app.Control(kEdPassword), L"segreta");
+
+  // Twice in one program: a component that could not be created is tried
+  // again, and fails the same way.
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    app.Click(app.Find(L"Button", W(c.button)));
+    std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 30000);
+    ASSERT_TRUE(box) << "no failure box";
+    EXPECT_EQ(box->text, W(c.failure));
+    EXPECT_EQ(box->icon, Icon::Warning) << IconName(box->icon);
+    // Notepad comes after the box has been closed.
+    EXPECT_TRUE(WindowsTitled(c.logFile, app.processId()).empty());
+    ASSERT_TRUE(app.PressOk(*box));
+
+    HWND notepad = WaitForNotepad(app, c.logFile);
+    ASSERT_TRUE(notepad) << "Notepad did not show the log";
+    std::wstring commandLine = CommandLineOf(ProcessOfWindow(notepad));
+    EXPECT_NE(commandLine.find(L"notepad.exe"), std::wstring::npos) << Utf8(commandLine);
+    EXPECT_NE(commandLine.find(log), std::wstring::npos) << Utf8(commandLine);
+    CloseNotepad(notepad);
+    EXPECT_FALSE(app.OpenBox()) << "a second box";
+
+    std::vector<std::string> body = LogBody(log);
+    ASSERT_EQ(body.size(), 7u + c.steps.size()) << "log: " << Utf8(log);
+    EXPECT_EQ(body[0], c.firstLine);
+    // The report of this very machine: no component is registered for it.
+    EXPECT_EQ(body[1].rfind("INFO: Sistema operativo rivelato: ", 0), 0u) << body[1];
+    EXPECT_NE(body[1].find(" (versione: "), std::string::npos) << body[1];
+    EXPECT_EQ(body[2], "INFO: Architettura: 32 bit");
+    EXPECT_EQ(body[3], "INFO: Nome computer: " + ComputerName());
+    EXPECT_EQ(body[4], "INFO: Nome account Windows: " + UserName());
+    EXPECT_TRUE(body[5] == "INFO: Account Windows di tipo amministratore: Sì" ||
+                body[5] == "INFO: Account Windows di tipo amministratore: No")
+        << body[5];
+    EXPECT_EQ(body[6], std::string("INFO: Nome del componente COM associato alla classe '") +
+                           c.className + "': (non rilevato)");
+    for (size_t i = 0; i < c.steps.size(); ++i) EXPECT_EQ(body[7 + i], c.steps[i]);
+
+    // The log box shows the same run, the password nowhere.
+    std::wstring shown = TextOf(app.Control(kEdLog));
+    const std::string lastStep = c.steps.back();
+    EXPECT_NE(shown.find(W(lastStep.substr(lastStep.find(": ") + 2).c_str())), std::wstring::npos)
+        << Utf8(shown);
+    EXPECT_EQ(shown.find(L"segreta"), std::wstring::npos);
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(app.Find(L"Button", W(c.button))); }));
+  }
+  app.Close();
+  EXPECT_TRUE(app.WaitExit());
+}
+
+INSTANTIATE_TEST_SUITE_P(Components, MissingComponent, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace sondalink::e2e
