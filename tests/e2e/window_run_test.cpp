@@ -78,6 +78,21 @@ TEST_F(WindowDuringATest, TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPasswo
   EXPECT_TRUE(app.WaitExit());
 }
 
+TEST_F(WindowDuringATest, TheEndOfTheWindowsSessionIsNeverHeldBackEvenDuringATest) {
+  app.Type(Box(kEdServer), L"srv");
+  app.Type(Box(kEdLogin), L"sa");
+  app.Click(Button("Test connessione &ADO"));
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(Button("Test connessione &ADO")); }));
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(::SendMessageTimeoutW(app.window(), WM_QUERYENDSESSION, 0, 0, 0, 10000, &answer));
+  EXPECT_EQ(answer, TRUE);
+  ::SendMessageTimeoutW(app.window(), WM_ENDSESSION, TRUE, 0, 0, 10000, &answer);
+  EXPECT_TRUE(WaitFor([&] { return !::IsWindow(app.window()); }));
+  std::optional<e2e::Box> box = app.OpenBox();
+  EXPECT_TRUE(!box || box->text != W("Impossibile uscire dal programma quando è in corso il test."));
+  EXPECT_TRUE(app.WaitExit(30000));
+}
+
 TEST_F(WindowDuringATest, BackToSqlAuthenticationBringsTheLastValidatedLoginAndNoPassword) {
   app.Type(Box(kEdServer), L"srv");
   app.Type(Box(kEdLogin), L"validato");

@@ -149,6 +149,22 @@ TEST_F(Window, TabAndShiftTabFollowTheTableAndEnterTheOptionGroupAtItsChoice) {
   }
 }
 
+TEST_F(Window, TheArrowKeysMoveWithinTheOptionGroupAndChooseAsTheyGo) {
+  app.Type(At(kEdLogin), L"sa");
+  app.Tab();
+  ASSERT_EQ(app.Focus(), At(kOptSQL));
+  app.Keys({VK_UP});
+  EXPECT_EQ(app.Focus(), At(kOptTrusted));
+  EXPECT_TRUE(Checked(kOptTrusted));
+  EXPECT_FALSE(Enabled(kEdLogin));
+  app.Keys({VK_UP});  // the group wraps round
+  EXPECT_EQ(app.Focus(), At(kOptSQL));
+  EXPECT_TRUE(Checked(kOptSQL));
+  EXPECT_TRUE(Enabled(kEdLogin));
+  app.Tab();  // out of the group
+  EXPECT_EQ(app.Focus(), At(kEdLogin));
+}
+
 TEST_F(Window, AccessKeysFocusTheBoxAfterTheirLabelSelectingAllAndChooseOptions) {
   app.Type(At(kEdPassword), L"segreta");
   app.AccessKey(L'p');
