@@ -81,8 +81,8 @@ void TestSQLDMO(EsecuzioneTest& run) {
       "Oggetto 'SQLDMO.SQLServer' creato correttamente.");
   const au::Object& server = run.MainObject();
 
-  ScriviLettura(run, "Lettura proprietà SQLServer.Application.Name=",
-                LeggiApplicazione(server, "Name"));
+  ScriviLettura(run,
+                "Lettura proprietà SQLServer.Application.Name=", LeggiApplicazione(server, "Name"));
   // The path's line is written even when it could not be read: it is empty.
   std::string strFile;
   if (Outcome<std::string> percorso = LeggiApplicazione(server, "FullName"); percorso.ok()) {
@@ -96,8 +96,8 @@ void TestSQLDMO(EsecuzioneTest& run) {
     ScriviLettura(run, std::string("Lettura proprietà SQLServer.Application.") + membro + "=",
                   LeggiApplicazione(server, membro));
   }
-  ScriviLettura(run, "Lettura proprietà SQLServer.ApplicationName=",
-                LeggiTesto(server, "ApplicationName"));
+  ScriviLettura(
+      run, "Lettura proprietà SQLServer.ApplicationName=", LeggiTesto(server, "ApplicationName"));
   ScriviLettura(run, "Lettura proprietà SQLServer.CodePage=", LeggiTesto(server, "CodePage"));
 
   run.LogWrite("Connessione al server/istanza '" + platform::ui::GetText(kEdServer) +

@@ -27,14 +27,20 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"DAO", "Test connessione D&AO ODBCDirect", L"SondalinkDAOODBCDirect.log",
-     "INFO: Inizio test connessione DAO ODBCDirect...", "DAO.DBEngine.35",
+    {"DAO",
+     "Test connessione D&AO ODBCDirect",
+     L"SondalinkDAOODBCDirect.log",
+     "INFO: Inizio test connessione DAO ODBCDirect...",
+     "DAO.DBEngine.35",
      {"INFO: Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...",
       "ERROR: Errore nell'esecuzione metoto 'DAO.DBEngine.CreateWorkspace': number=-2147221164, "
       "description=Class not registered, source=DAO.DBEngine.35"},
      "Connessione DAO ODBCDirect fallita."},
-    {"SQLDMO", "Test connessione SQL&DMO", L"SondalinkSQLDMO.log",
-     "INFO: Inizio test connessione SQLDMO...", "SQLDMO.SQLServer",
+    {"SQLDMO",
+     "Test connessione SQL&DMO",
+     L"SondalinkSQLDMO.log",
+     "INFO: Inizio test connessione SQLDMO...",
+     "SQLDMO.SQLServer",
      {"INFO: Creazione dell'oggetto 'SQLDMO.SQLServer'...",
       "ERROR: Errore nella creazione dell'oggetto 'SQLDMO.SQLServer': number=-2147221005, "
       "description=Invalid class string, source=SQLDMO.SQLServer"},
@@ -69,9 +75,11 @@ std::vector<std::string> LogBody(const std::wstring& path) {
   std::string all;
   char buffer[4096];
   DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) all.append(buffer, read);
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    all.append(buffer, read);
   ::CloseHandle(file);
-  for (size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
+  for (size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos;
+       start = end + 2) {
     std::string line = Utf8(FromAnsi(all.substr(start, end - start)));
     for (const char* level : {", INFO: ", ", WARNING: ", ", ERROR: "}) {
       size_t at = line.find(level);

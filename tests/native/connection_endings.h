@@ -3,11 +3,11 @@
 // not, the window unlocked and the default pointer back).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "app/basconn.h"
 #include "fakes/fake_shell.h"
@@ -22,10 +22,10 @@ enum class Ending { FailureBox, NoBox, SuccessBox };
 // The profile values the checks need.
 struct Profile {
   std::string logFile;
-  std::string firstLine;       // "INFO: Inizio test connessione ..."
-  std::string className;       // named in the report's component line
+  std::string firstLine;  // "INFO: Inizio test connessione ..."
+  std::string className;  // named in the report's component line
   std::string failureText;
-  std::string successLine;     // first line of the success box
+  std::string successLine;  // first line of the success box
   int button;
 };
 
@@ -40,9 +40,8 @@ inline std::vector<std::string> StepsOf(const std::vector<std::string>& body,
   EXPECT_NE(first, body.end());
   const std::string component =
       "INFO: Nome del componente COM associato alla classe '" + profile.className + "': ";
-  EXPECT_TRUE(std::any_of(body.begin(), first, [&](const std::string& line) {
-    return line.rfind(component, 0) == 0;
-  }));
+  EXPECT_TRUE(std::any_of(body.begin(), first,
+                          [&](const std::string& line) { return line.rfind(component, 0) == 0; }));
   return {first, body.end()};
 }
 

@@ -2,13 +2,13 @@
 // against the log written out by hand, every row of the failure table, the
 // engine kept for the process while each run's workspace goes, both kinds of
 // authentication, the ODBC string's quoting and what the log must never show.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "connection/dao.h"
 #include "connection_endings.h"
@@ -118,9 +118,9 @@ class DaoRun : public testing::ConnectionTest {
   void SetUp() override {
     ConnectionTest::SetUp();
     RilasciaMotoreDAO();
-    engineProperties = Proprieta({Proprieta("Version", std::string("3.5")),
-                                  Proprieta("DefaultType", int32_t{2}),
-                                  Proprieta("LoginTimeout", int16_t{20})});
+    engineProperties =
+        Proprieta({Proprieta("Version", std::string("3.5")), Proprieta("DefaultType", int32_t{2}),
+                   Proprieta("LoginTimeout", int16_t{20})});
     workspaces = fa::NewObject("DAO.Workspaces");
     workspaces->Method("Append", [this](const fa::Arguments& a) -> Outcome<Value> {
       FakePtr ws = Workspace(a.at(0));
@@ -168,9 +168,9 @@ class DaoRun : public testing::ConnectionTest {
   FakePtr NewWorkspace(const Value& name) {
     FakePtr ws = fa::NewObject("DAO.Workspace");
     created.push_back(ws);
-    FakePtr props = Proprieta({Proprieta("Name", name), Proprieta("UserName", std::string("admin")),
-                               Proprieta("Type", int32_t{1}),
-                               Proprieta("DefaultCursorDriver", int32_t{-1})});
+    FakePtr props =
+        Proprieta({Proprieta("Name", name), Proprieta("UserName", std::string("admin")),
+                   Proprieta("Type", int32_t{1}), Proprieta("DefaultCursorDriver", int32_t{-1})});
     if (workspaceProperties) props = workspaceProperties;
     FakePtr conn = NewConnection();
     fa::FakeObject* raw = ws.get();
@@ -291,8 +291,10 @@ TEST_F(DaoRun, ComponentsGetTheirArgumentsAsDAOExpectsThem) {
 
   std::vector<fa::Invocation> queries = fa::Journal("OpenRecordset");
   ASSERT_EQ(queries.size(), 2u);
-  EXPECT_THAT(queries[0].arguments, ElementsAre(Value{std::string("SELECT @@VERSION")}, Value{int32_t{4}}));
-  EXPECT_THAT(queries[1].arguments, ElementsAre(Value{std::string("sp_server_info")}, Value{int32_t{4}}));
+  EXPECT_THAT(queries[0].arguments,
+              ElementsAre(Value{std::string("SELECT @@VERSION")}, Value{int32_t{4}}));
+  EXPECT_THAT(queries[1].arguments,
+              ElementsAre(Value{std::string("sp_server_info")}, Value{int32_t{4}}));
 
   // Properties by a 32-bit position, field 0 by a 16-bit one.
   int properties = 0, fieldZero = 0;
@@ -478,15 +480,15 @@ TEST_F(DaoRun, PropertyThatIsNullOrCannotBeReadInEitherListing) {
   broken->Property("Name", std::string("Rotta")).Failing("Value", kGuasto);
   FakePtr nameless = fa::NewObject("DAO.Property");
   nameless->Failing("Name", kGuasto).Property("Value", std::string("x"));
-  engineProperties = Proprieta({Proprieta("Version", std::string("3.5")), broken,
-                                Proprieta("SystemDB", Null{})});
+  engineProperties =
+      Proprieta({Proprieta("Version", std::string("3.5")), broken, Proprieta("SystemDB", Null{})});
   engine->Property("Properties", engineProperties->object());
   workspaceProperties = Proprieta({nameless, Proprieta("Name", std::string("ODBCWorkspace"))});
   cmdDAODirect_Click();
 
   std::vector<std::string> steps = Steps();
-  auto heading =
-      std::find(steps.begin(), steps.end(), "INFO: Lettura proprietà DAO.DBEngine.Properties in corso...");
+  auto heading = std::find(steps.begin(), steps.end(),
+                           "INFO: Lettura proprietà DAO.DBEngine.Properties in corso...");
   ASSERT_NE(heading, steps.end());
   EXPECT_THAT(std::vector<std::string>(heading, heading + 6),
               ElementsAre("INFO: Lettura proprietà DAO.DBEngine.Properties in corso...",
@@ -512,7 +514,8 @@ TEST_F(DaoRun, ListingWithoutPropertiesIsJustItsHeading) {
 }
 
 TEST_F(DaoRun, EmptyOrNullVersionGivesAnEmptyVersionText) {
-  for (const std::vector<Row>& rows : {std::vector<Row>{}, std::vector<Row>{{{"", Value{Null{}}}}}}) {
+  for (const std::vector<Row>& rows :
+       {std::vector<Row>{}, std::vector<Row>{{{"", Value{Null{}}}}}}) {
     SCOPED_TRACE(rows.size());
     NextRun();
     recordsets.clear();
@@ -563,7 +566,8 @@ TEST_F(DaoRun, ServerInfoRowsThatAreMissingOrUnreadable) {
     auto at = std::find(steps.begin(), steps.end(), heading);
     ASSERT_NE(at, steps.end());
     ASSERT_GT(steps.end() - at, static_cast<long>(c.after.size()));
-    EXPECT_EQ(std::vector<std::string>(at + 1, at + 1 + static_cast<long>(c.after.size())), c.after);
+    EXPECT_EQ(std::vector<std::string>(at + 1, at + 1 + static_cast<long>(c.after.size())),
+              c.after);
     testing::ExpectEnding(kProfilo, Ending::SuccessBox, c.notepad);
   }
 }
@@ -603,27 +607,30 @@ std::string Errore(const char* prefix) { return std::string("ERROR: ") + prefix 
 INSTANTIATE_TEST_SUITE_P(
     Rows, DaoFailureTable,
     ::testing::Values(
-        RigaTabella{"CreateEngine",
-                    [](DaoRun& t) {
-                      t.engineFailure = ErrorRecord{fa::kClassNotRegistered, "Class not registered", ""};
-                    },
-                    "ERROR: Errore nell'esecuzione metoto 'DAO.DBEngine.CreateWorkspace': "
-                    "number=-2147221164, description=Class not registered, source=DAO.DBEngine.35",
-                    Ending::FailureBox, true},
+        RigaTabella{
+            "CreateEngine",
+            [](DaoRun& t) {
+              t.engineFailure = ErrorRecord{fa::kClassNotRegistered, "Class not registered", ""};
+            },
+            "ERROR: Errore nell'esecuzione metoto 'DAO.DBEngine.CreateWorkspace': "
+            "number=-2147221164, description=Class not registered, source=DAO.DBEngine.35",
+            Ending::FailureBox, true},
         RigaTabella{"CreateWorkspace", [](DaoRun& t) { t.workspaceFailure = kGuasto; },
                     Errore("Errore nell'esecuzione metoto 'DAO.DBEngine.CreateWorkspace': number="),
                     Ending::FailureBox, true},
-        RigaTabella{"AppendWorkspace",
-                    [](DaoRun& t) { t.workspaces->Failing("Append", kGuasto); },
-                    Errore("Errore nell'esecuzione metoto 'DAO.DBEngine.Workspaces.Append': number="),
-                    Ending::FailureBox, true},
+        RigaTabella{
+            "AppendWorkspace", [](DaoRun& t) { t.workspaces->Failing("Append", kGuasto); },
+            Errore("Errore nell'esecuzione metoto 'DAO.DBEngine.Workspaces.Append': number="),
+            Ending::FailureBox, true},
         RigaTabella{"OpenConnection", [](DaoRun& t) { t.openFailure = kGuasto; },
                     Errore("Errore durante l'esecuzione del metodo "
                            "DAO.Workspaces.OpenConnection: number="),
                     Ending::FailureBox, true},
         RigaTabella{"QueryTimeout",
                     [](DaoRun& t) {
-                      t.connectionSetup = [](fa::FakeObject& c) { c.Failing("QueryTimeout", kGuasto); };
+                      t.connectionSetup = [](fa::FakeObject& c) {
+                        c.Failing("QueryTimeout", kGuasto);
+                      };
                     },
                     Errore("Errore durante la scrittura proprietà DAO.Connection.QueryTimeout: "
                            "number="),
@@ -639,14 +646,16 @@ INSTANTIATE_TEST_SUITE_P(
                     Errore("Errore durante l'esecuzione del metodo DAO.Recordset.Close: number="),
                     Ending::FailureBox, true},
         RigaTabella{"ServerInfoQuery",
-                    [](DaoRun& t) { t.recordsetFailures = {ErrorRecord{}, kGuasto}; },
+                    [](DaoRun& t) {
+                      t.recordsetFailures = {ErrorRecord{}, kGuasto};
+                    },
                     Errore("Errore durante l'esecuzione del metodo "
                            "DAO.Connection.OpenRecordset: number="),
                     Ending::NoBox, false},
         RigaTabella{"AttributeRow",
                     [](DaoRun& t) {
-                      t.recordsetSetup = {nullptr,
-                                          [](fa::FakeObject& rs) { rs.Failing("Fields", kGuasto); }};
+                      t.recordsetSetup = {
+                          nullptr, [](fa::FakeObject& rs) { rs.Failing("Fields", kGuasto); }};
                       t.infoRows = {Attributo(1, "DBMS_NAME", "x")};
                     },
                     "INFO: Distruzione dell'oggetto DAO.Connection...", Ending::SuccessBox, true},

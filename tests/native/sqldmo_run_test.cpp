@@ -2,13 +2,13 @@
 // against the log written out by hand, every failure and its ending, the
 // reads that fail without a trace, SQL-DMO's own file, both kinds of
 // authentication and the version string's line breaks.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "connection_endings.h"
 #include "connection_fixture.h"
@@ -24,15 +24,14 @@ using fa::FakePtr;
 using fa::Value;
 using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::Not;
 using testing::Ending;
+using ::testing::Not;
 
 constexpr char kServerId[] = "{10020100-E260-11CF-AE68-00AA004A34D5}";
 constexpr char kVersion[] =
     "Microsoft SQL Server  2000 - 8.00.2039 (Intel X86) \r\n\tMay  3 2005 23:18:38 ";
 
-const ErrorRecord kGuasto{static_cast<int32_t>(0x80045510),
-                          "[SQL-DMO]Login failed for user 'sa'.",
+const ErrorRecord kGuasto{static_cast<int32_t>(0x80045510), "[SQL-DMO]Login failed for user 'sa'.",
                           "Microsoft SQL-DMO (ODBC SQLState: 28000)"};
 constexpr char kGuastoTesto[] =
     "-2147199728, description=[SQL-DMO]Login failed for user 'sa'., source=Microsoft SQL-DMO "
@@ -164,7 +163,8 @@ TEST_F(DmoRun, ObjectGetsItsValuesAsSQLDMOExpectsThem) {
   for (const fa::Invocation& i : fa::Journal()) {
     if (i.access == fa::Access::Put || i.access == fa::Access::Call) order.push_back(i.member);
   }
-  EXPECT_THAT(order, ElementsAre("LoginTimeout", "LoginSecure", "Connect", "Language", "Disconnect"));
+  EXPECT_THAT(order,
+              ElementsAre("LoginTimeout", "LoginSecure", "Connect", "Language", "Disconnect"));
   auto put = [](const std::string& member) {
     for (const fa::Invocation& i : fa::Journal(member)) {
       if (i.access == fa::Access::Put) return i.arguments;
@@ -188,11 +188,20 @@ TEST_F(DmoRun, AuthenticationDecidesLoginSecureAndTheConnectArguments) {
     const char* secure;
     std::vector<Value> connect;
   } cases[] = {
-      {"windows", true, "segreta", "True",
+      {"windows",
+       true,
+       "segreta",
+       "True",
        {Value{std::string("SRV01")}, Value{std::string()}, Value{std::string()}}},
-      {"sql server", false, "segreta", "False",
+      {"sql server",
+       false,
+       "segreta",
+       "False",
        {Value{std::string("SRV01")}, Value{std::string("sa")}, Value{std::string("segreta")}}},
-      {"empty password", false, "", "False",
+      {"empty password",
+       false,
+       "",
+       "False",
        {Value{std::string("SRV01")}, Value{std::string("sa")}, Value{std::string()}}},
   };
   for (const Case& c : cases) {
@@ -209,8 +218,8 @@ TEST_F(DmoRun, AuthenticationDecidesLoginSecureAndTheConnectArguments) {
     std::vector<std::string> steps = Steps();
     EXPECT_THAT(steps, Contains(std::string("INFO: Scrittura proprietà SQLServer.LoginSecure=") +
                                 c.secure + " in corso..."));
-    EXPECT_THAT(steps, Contains(std::string("INFO: Lettura proprietà SQLServer.LoginSecure=") +
-                                c.secure));
+    EXPECT_THAT(steps,
+                Contains(std::string("INFO: Lettura proprietà SQLServer.LoginSecure=") + c.secure));
     testing::ExpectEnding(kProfilo, Ending::SuccessBox, false);
   }
 }
@@ -244,7 +253,8 @@ TEST_F(DmoRun, VersionStringCarriageReturnsGainALineFeed) {
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text,
               "Test Connessione SQLDMO eseguita con SUCCESSO.\r\n\r\n"
-              "Versione di SQL Server rilevata:\r\n\r\n" + c.shown);
+              "Versione di SQL Server rilevata:\r\n\r\n" +
+                  c.shown);
     // One log line holds the whole text, its breaks included.
     std::string file;
     for (const std::string& l : FileLines(kProfilo.logFile)) file += l + "\r\n";
@@ -303,29 +313,29 @@ TEST_F(DmoRun, FileLinesForSQLDMOsOwnFile) {
     std::function<std::vector<std::string>(const std::string&)> lines;
     bool error;
   } cases[] = {
-      {"no version resource",
-       [](DmoRun& t) { fake::version::Get().files.erase(t.dll); },
+      {"no version resource", [](DmoRun& t) { fake::version::Get().files.erase(t.dll); },
        [](const std::string& f) {
          return std::vector<std::string>{"INFO: File " + f + " versione: -1.-1.-1.-1"};
        },
        false},
       {"negative halves",
-       [](DmoRun& t) { fake::version::Get().files[t.dll] = {0x00080000, 0x8000FFFF}; },
+       [](DmoRun& t) {
+         fake::version::Get().files[t.dll] = {0x00080000, 0x8000FFFF};
+       },
        [](const std::string& f) {
          return std::vector<std::string>{"INFO: File " + f + " versione: 8.0.-32768.-1"};
        },
        false},
-      {"missing file",
-       [](DmoRun& t) { t.application->Property("FullName", t.dll + ".assente"); },
+      {"missing file", [](DmoRun& t) { t.application->Property("FullName", t.dll + ".assente"); },
        [](const std::string& f) {
          return std::vector<std::string>{"INFO: File " + f + ".assente inesistente"};
        },
        false},
-      {"unreadable version",
-       [](DmoRun& t) { fake::version::Get().files[t.dll].readThrows = true; },
+      {"unreadable version", [](DmoRun& t) { fake::version::Get().files[t.dll].readThrows = true; },
        [](const std::string& f) {
-         return std::vector<std::string>{"ERROR: Errore nella rilevazione della versione del file " +
-                                         f + ": routine 'LeggiVersioneFile', errore "};
+         return std::vector<std::string>{
+             "ERROR: Errore nella rilevazione della versione del file " + f +
+             ": routine 'LeggiVersioneFile', errore "};
        },
        true},
   };
@@ -387,12 +397,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "number=-2147221005, description=Invalid class string, "
                     "source=SQLDMO.SQLServer",
                     Ending::FailureBox, true},
-        RigaTabella{"LoginTimeout",
-                    [](DmoRun& t) { t.server->Failing("LoginTimeout", kGuasto); },
+        RigaTabella{"LoginTimeout", [](DmoRun& t) { t.server->Failing("LoginTimeout", kGuasto); },
                     Errore("Errore durante la scrittura proprietà SQLServer.LoginTimeout: number="),
                     Ending::FailureBox, true},
-        RigaTabella{"LoginSecure",
-                    [](DmoRun& t) { t.server->Failing("LoginSecure", kGuasto); },
+        RigaTabella{"LoginSecure", [](DmoRun& t) { t.server->Failing("LoginSecure", kGuasto); },
                     Errore("Errore durante la scrittura proprietà SQLServer.LoginSecure: number="),
                     Ending::FailureBox, true},
         RigaTabella{"Connect", [](DmoRun& t) { t.server->Failing("Connect", kGuasto); },
