@@ -1,0 +1,159 @@
+#include "expected_log.h"
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sstream>
+
+#include "driver.h"
+#include "standin_control.h"
+
+namespace sondalink::e2e {
+
+namespace {
+
+const std::string kStamp = "<T>";
+const std::regex kStampAtStart(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}(?=, ))");
+const std::regex kStampInHeader(R"(^(Operazione (avviata|terminata) il )\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}$)");
+
+std::string FromAnsi(const std::string& ansi) {
+  if (ansi.empty()) return {};
+  int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+  return standin::Narrow(wide);
+}
+
+std::vector<std::string> SplitCrLf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t from = 0;
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", from)) {
+    lines.push_back(text.substr(from, at - from));
+    from = at + 2;
+  }
+  lines.push_back(text.substr(from));
+  return lines;
+}
+
+std::string ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  ::GetComputerNameW(name, &size);
+  return standin::Narrow(name);
+}
+
+std::string UserName() {
+  wchar_t name[256] = {};
+  DWORD size = 256;
+  ::GetUserNameW(name, &size);
+  return standin::Narrow(name);
+}
+
+bool Wow64() {
+  BOOL wow = FALSE;
+  ::IsWow64Process(::GetCurrentProcess(), &wow);
+  return wow != FALSE;
+}
+
+std::string Visible(const std::string& line) {
+  if (!line.empty() && line[0] == '\x01') return "/" + line.substr(1) + "/";
+  return "\"" + line + "\"";
+}
+
+}  // namespace
+
+std::vector<std::string> ReadMaskedLog(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> lines = SplitCrLf(FromAnsi(bytes));
+  for (std::string& line : lines) {
+    line = std::regex_replace(line, kStampAtStart, kStamp, std::regex_constants::format_first_only);
+    line = std::regex_replace(line, kStampInHeader, "$1" + kStamp);
+  }
+  return lines;
+}
+
+std::string StandinPath() { return standin::Narrow(standin::StandinDllPath()); }
+
+ExpectedLog::ExpectedLog(const std::string& fileName) {
+  const std::string longRule(91, '-');
+  lines_ = {longRule,
+            "Sondalink.exe - Utility per testare le connessioni VB6 ai database SQL Server/MSDE",
+            "Versione 15.00.0022",
+            "Nome file di log: '" + fileName + "'",
+            "Operazione avviata il " + kStamp,
+            longRule};
+}
+
+ExpectedLog& ExpectedLog::Add(const std::string& level, const std::string& message) {
+  for (const std::string& line : SplitCrLf(kStamp + level + message)) lines_.push_back(line);
+  return *this;
+}
+
+ExpectedLog& ExpectedLog::Info(const std::string& message) { return Add(", INFO: ", message); }
+ExpectedLog& ExpectedLog::Warning(const std::string& message) { return Add(", WARNING: ", message); }
+ExpectedLog& ExpectedLog::Error(const std::string& message) { return Add(", ERROR: ", message); }
+
+ExpectedLog& ExpectedLog::InfoMatching(const std::string& pattern) {
+  lines_.push_back("\x01" + kStamp + ", INFO: " + pattern);
+  return *this;
+}
+
+ExpectedLog& ExpectedLog::EnvironmentReport(const std::string& className, const std::string& clsid) {
+  // Wine names itself as a Windows version with a service pack and a build
+  // that this test cannot know; the report's form is what counts here.
+  InfoMatching(R"(Sistema operativo rivelato: Windows .+ \(versione: \d+\.\d+\.\d+\))");
+  Info(std::string("Architettura: ") + (Wow64() ? "64 bit" : "32 bit"));
+  Info("Nome computer: " + ComputerName());
+  Info("Nome account Windows: " + UserName());
+  InfoMatching("Account Windows di tipo amministratore: (Sì|No)");
+  Info("Nome del componente COM associato alla classe '" + className + "': " + StandinPath());
+  Info("Chiave registry rilevata: HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\InprocServer32");
+  return StandinFileVersion();
+}
+
+ExpectedLog& ExpectedLog::StandinFileVersion() { return Info("File " + StandinPath() + " versione: 9.8.7.6"); }
+
+std::vector<std::string> ExpectedLog::Lines() const {
+  std::vector<std::string> all = lines_;
+  for (const char* line : {"Operazione terminata il <T>", "--------------------------------------------------------------------", " ", ""}) {
+    all.push_back(line);
+  }
+  return all;
+}
+
+::testing::AssertionResult LogMatches(const std::vector<std::string>& actual, const ExpectedLog& expected) {
+  const std::vector<std::string> want = expected.Lines();
+  std::ostringstream diff;
+  bool same = actual.size() == want.size();
+  for (size_t i = 0; i < std::max(actual.size(), want.size()); ++i) {
+    const std::string got = i < actual.size() ? actual[i] : std::string("<no line>");
+    bool match = false;
+    if (i < want.size()) {
+      match = !want[i].empty() && want[i][0] == '\x01' ? std::regex_match(got, std::regex(want[i].substr(1)))
+                                                       : got == want[i];
+    }
+    if (!match) {
+      same = false;
+      diff << "line " << i + 1 << ": expected " << (i < want.size() ? Visible(want[i]) : "<no line>")
+           << "\n        got " << Visible(got) << "\n";
+    }
+  }
+  if (same) return ::testing::AssertionSuccess();
+  std::ostringstream whole;
+  for (const std::string& line : actual) whole << "  | " << line << "\n";
+  return ::testing::AssertionFailure() << diff.str() << "the file:\n" << whole.str();
+}
+
+std::string EchoOf(const std::vector<std::string>& logLines, const std::string& logPath) {
+  static const std::regex prefix("^<T>, (INFO|WARNING|ERROR): ");
+  std::string echo = "Creazione file di log " + logPath + ".";
+  // Between the six header lines and the three footer lines (and the empty
+  // remainder after the last CR LF).
+  for (size_t i = 6; i + 4 < logLines.size(); ++i) {
+    echo += "\r\n" + std::regex_replace(logLines[i], prefix, "", std::regex_constants::format_first_only);
+  }
+  return echo + "\r\nChiusura file di log " + logPath + ".";
+}
+
+}  // namespace sondalink::e2e

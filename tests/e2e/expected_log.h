@@ -1,0 +1,58 @@
+// Expected log files of the end-to-end runs, written line by line as the
+// program must produce them, and the comparison with the file it wrote.
+// Time stamps are masked as "<T>" on both sides; lines that depend on the
+// machine (the Windows version, whether the account is an administrator)
+// are matched by a pattern.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace sondalink::e2e {
+
+// A log file (ANSI) as UTF-8 text, split at CR LF, every stamp masked. The
+// last element is what follows the last CR LF (empty for a whole file).
+std::vector<std::string> ReadMaskedLog(const std::wstring& path);
+
+class ExpectedLog {
+ public:
+  // The six header lines of a log named `fileName`.
+  explicit ExpectedLog(const std::string& fileName);
+
+  // One LogWrite at each level; a message with CR LF inside spans lines.
+  ExpectedLog& Info(const std::string& message);
+  ExpectedLog& Warning(const std::string& message);
+  ExpectedLog& Error(const std::string& message);
+  // A line matched as a whole by an ECMAScript pattern (stamp already masked).
+  ExpectedLog& InfoMatching(const std::string& pattern);
+
+  // The environment report for a class whose COM server is the stand-in DLL
+  // under `clsid`: the machine's lines by pattern or from this machine's own
+  // answers, the component's lines exactly, version 9.8.7.6.
+  ExpectedLog& EnvironmentReport(const std::string& className, const std::string& clsid);
+  // The same three lines that the report writes for a file: here the stand-in
+  // DLL and its version.
+  ExpectedLog& StandinFileVersion();
+
+  // With the footer: the whole file.
+  std::vector<std::string> Lines() const;
+
+ private:
+  ExpectedLog& Add(const std::string& level, const std::string& message);
+
+  std::vector<std::string> lines_;  // a leading '\x01' marks a pattern
+};
+
+// The file's lines against the expected ones, all of them, in order.
+::testing::AssertionResult LogMatches(const std::vector<std::string>& actual, const ExpectedLog& expected);
+
+// What edLog shows for the log file's lines: the path announced, every
+// message without its stamp and level, the path of the closing.
+std::string EchoOf(const std::vector<std::string>& logLines, const std::string& logPath);
+
+// The stand-in DLL's path as the registry names it, in UTF-8.
+std::string StandinPath();
+
+}  // namespace sondalink::e2e

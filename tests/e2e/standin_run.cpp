@@ -1,0 +1,213 @@
+#include "standin_run.h"
+
+#include <tlhelp32.h>
+
+#include "standin_control.h"
+
+namespace sondalink::e2e {
+
+namespace {
+
+const std::wstring kTitle = L"Messaggio di Sondalink";
+
+bool FooterWritten(const std::vector<std::string>& log) {
+  size_t n = log.size();
+  return n >= 10 && log[n - 1].empty() && log[n - 2] == " " && log[n - 4] == "Operazione terminata il <T>";
+}
+
+HWND WindowOfProcess(DWORD pid) {
+  for (HWND hwnd : WindowsTitled(L"", 0)) {
+    if (ProcessOfWindow(hwnd) == pid) return hwnd;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string ServerScenario() {
+  return "version=" + standin::EscapeScenario(kVersion) + "\n" +
+         "info=DBMS_NAME|Microsoft SQL Server\n"
+         "info=DBMS_VER|Microsoft SQL Server 2000 - 8.00.2039\n"
+         "info=OWNER_TERM|owner\n";
+}
+
+void PrintTo(const SeenBox& box, std::ostream* os) {
+  *os << "[" << standin::Narrow(box.title) << "] " << IconName(box.icon) << " \"" << box.text << "\"";
+}
+
+std::vector<DWORD> NotepadsOf(DWORD parent) {
+  std::vector<DWORD> found;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+    if (entry.th32ParentProcessID == parent && _wcsicmp(entry.szExeFile, L"notepad.exe") == 0) {
+      found.push_back(entry.th32ProcessID);
+    }
+  }
+  ::CloseHandle(snapshot);
+  return found;
+}
+
+void StandinRun::SetUpTestSuite() { ASSERT_HRESULT_SUCCEEDED(standin::RegisterStandin()); }
+
+void StandinRun::TearDownTestSuite() { EXPECT_HRESULT_SUCCEEDED(standin::UnregisterStandin()); }
+
+void StandinRun::SetUp() {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  folder_ = std::wstring(temp) + L"sondalink-e2e-" + std::to_wstring(::GetCurrentProcessId());
+  ::CreateDirectoryW(folder_.c_str(), nullptr);
+  scenario_ = folder_ + L"\\scenario.txt";
+  journal_ = folder_ + L"\\journal.txt";
+  standin::ClearJournal(journal_);
+  // Each run must write its own file: none of an earlier test may pass for it.
+  for (const char* name : {"SondalinkADO.log", "SondalinkDAOODBCDirect.log", "SondalinkSQLDMO.log"}) {
+    ::DeleteFileW(LogPath(name).c_str());
+  }
+}
+
+void StandinRun::TearDown() {
+  if (app && app->Running()) {
+    for (DWORD pid : NotepadsOf(app->processId())) {
+      if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+        ::TerminateProcess(p, 1);
+        ::CloseHandle(p);
+      }
+    }
+  }
+  app.reset();
+  standin::ForgetScenario();
+  ::DeleteFileW(scenario_.c_str());
+  ::DeleteFileW(journal_.c_str());
+  ::RemoveDirectoryW(folder_.c_str());
+}
+
+void StandinRun::Start(const std::string& scenario) {
+  ASSERT_TRUE(standin::UseScenario(scenario_, standin::JournalTo(journal_) + scenario));
+  app.emplace();
+  ASSERT_TRUE(app->window()) << "Sondalink.exe showed no window";
+}
+
+void StandinRun::SqlAuthentication(const std::wstring& server, const std::wstring& login,
+                                   const std::wstring& password) {
+  app->Click(At(kOptSQL));
+  app->Type(At(kEdServer), server);
+  app->Type(At(kEdLogin), login);
+  app->Type(At(kEdPassword), password);
+  app->Settle();
+}
+
+void StandinRun::WindowsAuthentication(const std::wstring& server) {
+  app->Type(At(kEdServer), server);
+  app->Click(At(kOptTrusted));
+  app->Settle();
+}
+
+std::wstring StandinRun::LogPath(const std::string& logFile) const {
+  return LocalAppData() + L"\\Ardenza\\Sondalink\\" + W(logFile.c_str());
+}
+
+std::vector<std::string> StandinRun::Journal() const { return standin::ReadJournal(journal_); }
+
+Ending StandinRun::Run(Ctl button, const std::string& logFile) {
+  app->Click(At(button));
+  return Finish(logFile);
+}
+
+Ending StandinRun::Finish(const std::string& logFile) {
+  Ending ending;
+  // A box can come before the footer (the error trap's) or after it; the
+  // run is over when the footer is there and no box is up once the program
+  // has taken a message sent to it (a box's own loop takes it too).
+  for (;;) {
+    bool moved = WaitFor([&] { return FooterWritten(LogNow(logFile)) || app->OpenBox(); }, 60000);
+    if (!moved) {
+      ADD_FAILURE() << "the run neither ended nor showed a box within a minute";
+      break;
+    }
+    app->Settle();
+    std::optional<Box> box = app->OpenBox();
+    if (!box) {
+      app->Settle();
+      box = app->OpenBox();
+    }
+    if (box) {
+      if (std::optional<Box> drawn = app->WaitBox(box->title, 3000)) box = drawn;
+      ending.boxes.push_back({box->title, standin::Narrow(box->text), box->icon});
+      if (!app->PressOk(*box)) {
+        ADD_FAILURE() << "the box did not go on OK";
+        break;
+      }
+      continue;
+    }
+    if (FooterWritten(LogNow(logFile))) break;
+  }
+  ending.log = LogNow(logFile);
+
+  // The program starts Notepad before its handler returns; the messages
+  // sent by Settle above are taken only after that.
+  std::vector<DWORD> notepads = NotepadsOf(app->processId());
+  ending.notepad = !notepads.empty();
+  for (DWORD pid : notepads) {
+    ending.notepadCommandLine = CommandLineOf(pid);
+    HWND window = nullptr;
+    WaitFor([&] { return (window = WindowOfProcess(pid)) != nullptr; }, 10000);
+    HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    if (window) {
+      // Notepad names its window after the file once it has loaded it.
+      const std::wstring stem = W(logFile.substr(0, logFile.find('.')).c_str());
+      WaitFor(
+          [&] {
+            wchar_t title[512] = {};
+            ::GetWindowTextW(window, title, 512);
+            ending.notepadTitle = title;
+            return ending.notepadTitle.find(stem) != std::wstring::npos;
+          },
+          5000);
+      ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    if (process) {
+      if (::WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "Notepad did not close";
+        ::TerminateProcess(process, 1);
+      }
+      ::CloseHandle(process);
+    }
+  }
+  return ending;
+}
+
+void StandinRun::ExpectEnding(const Ending& ending, const ExpectedLog& log, const std::vector<WantBox>& boxes,
+                              bool notepad, const std::string& logFile) {
+  EXPECT_TRUE(LogMatches(ending.log, log));
+
+  ASSERT_EQ(ending.boxes.size(), boxes.size()) << ::testing::PrintToString(ending.boxes);
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    SCOPED_TRACE("box " + std::to_string(i + 1));
+    EXPECT_EQ(ending.boxes[i].title, kTitle);
+    EXPECT_EQ(ending.boxes[i].text, boxes[i].text);
+    EXPECT_EQ(ending.boxes[i].icon, boxes[i].icon) << IconName(ending.boxes[i].icon);
+  }
+
+  const std::wstring path = LogPath(logFile);
+  EXPECT_EQ(ending.notepad, notepad);
+  if (notepad && ending.notepad) {
+    // The data folder of the test prefix has no blank and no comma: no quotes.
+    EXPECT_EQ(ending.notepadCommandLine, L"notepad.exe " + path);
+    const std::wstring stem = W(logFile.substr(0, logFile.find('.')).c_str());
+    EXPECT_NE(ending.notepadTitle.find(stem), std::wstring::npos) << standin::Narrow(ending.notepadTitle);
+  }
+
+  // The window is there, unlocked, and shows the run's echo.
+  ASSERT_TRUE(app->Running());
+  EXPECT_TRUE(::IsWindow(app->window()));
+  EXPECT_FALSE(app->OpenBox());
+  for (Ctl c : {kEdServer, kOptTrusted, kOptSQL, kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdRDO, kCmdODBC, kCmdOpenLog}) {
+    EXPECT_TRUE(Enabled(c)) << "control " << c;
+  }
+  EXPECT_EQ(standin::Narrow(TextOf(At(kEdLog))), EchoOf(ending.log, standin::Narrow(path)));
+}
+
+}  // namespace sondalink::e2e

@@ -1,0 +1,108 @@
+// The fixture of the end-to-end runs over the stand-in data-access
+// components: the stand-in registered in the test prefix, a scenario and a
+// journal of the test's own, the real Sondalink.exe started on them, and the
+// user's side of one test run: the button pressed, every message box read
+// and closed in order, Notepad found and closed.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "expected_log.h"
+
+namespace sondalink::e2e {
+
+// The controls in the window's table order.
+enum Ctl : size_t {
+  kEdServer = 3, kOptTrusted = 4, kOptSQL = 5, kEdLogin = 7, kEdPassword = 9, kEdLog = 10,
+  kCmdSQLDMO = 11, kCmdADO = 12, kCmdDAODirect = 13, kCmdRDO = 14, kCmdODBC = 15, kCmdOpenLog = 16,
+};
+
+// What the user saw of one message box.
+struct SeenBox {
+  std::wstring title;
+  std::string text;  // UTF-8
+  Icon icon;
+};
+void PrintTo(const SeenBox& box, std::ostream* os);
+
+// Expected boxes, in order (all titled "Messaggio di Sondalink").
+struct WantBox {
+  Icon icon;
+  std::string text;
+};
+
+// The end of one test run as the user met it.
+struct Ending {
+  std::vector<SeenBox> boxes;
+  std::vector<std::string> log;  // the file, stamps masked
+  bool notepad = false;          // the program started Notepad
+  std::wstring notepadCommandLine;
+  std::wstring notepadTitle;
+};
+
+class StandinRun : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts Sondalink.exe with this scenario (lines of standin_control.h).
+  void Start(const std::string& scenario);
+  // Fills the window's fields.
+  void SqlAuthentication(const std::wstring& server, const std::wstring& login, const std::wstring& password);
+  void WindowsAuthentication(const std::wstring& server);
+
+  // Presses a test button and plays the user to the end of the run: each
+  // box read and closed, Notepad (if the program started it) found, its
+  // window checked to show the log, and closed.
+  Ending Run(Ctl button, const std::string& logFile);
+  // The same, for a run that was started already.
+  Ending Finish(const std::string& logFile);
+
+  // Checks the whole ending: log, boxes, Notepad, the window unlocked again
+  // with the log's echo in edLog.
+  void ExpectEnding(const Ending& ending, const ExpectedLog& log, const std::vector<WantBox>& boxes,
+                    bool notepad, const std::string& logFile);
+
+  HWND At(Ctl control) const { return app->Control(control); }
+  bool Enabled(Ctl control) const { return ::IsWindowEnabled(At(control)) != FALSE; }
+  std::wstring LogPath(const std::string& logFile) const;
+  std::vector<std::string> Journal() const;
+  // The masked log file as it stands now (during a run too).
+  std::vector<std::string> LogNow(const std::string& logFile) const { return ReadMaskedLog(LogPath(logFile)); }
+
+  std::optional<App> app;
+  std::wstring folder_, scenario_, journal_;
+};
+
+// The server the scenarios play: a version text of several lines, with the
+// CR LF and tabs of a real one, and three sp_server_info rows.
+inline const std::string kVersion =
+    "Microsoft SQL Server 2000 - 8.00.2039 (Intel X86) \r\n\tMay  3 2005 23:18:38 \r\n"
+    "\tCopyright (c) 1988-2003 Microsoft Corporation\r\n"
+    "\tStandard Edition on Windows NT 5.2 (Build 3790: Service Pack 2)";
+std::string ServerScenario();
+// The listing lines of those three rows.
+inline const char* const kInfoLines[] = {"    DBMS_NAME = Microsoft SQL Server",
+                                         "    DBMS_VER = Microsoft SQL Server 2000 - 8.00.2039",
+                                         "    OWNER_TERM = owner"};
+inline const std::wstring kServer = L"SRV\\ISTANZA";
+inline const std::wstring kPassword = L"Pa55word";
+
+// The success box of a test.
+inline WantBox SuccessBox(const std::string& test, const std::string& version) {
+  return {Icon::Information,
+          "Test Connessione " + test + " eseguita con SUCCESSO.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n" +
+              version};
+}
+
+// Notepad processes started by `parent`.
+std::vector<DWORD> NotepadsOf(DWORD parent);
+
+}  // namespace sondalink::e2e

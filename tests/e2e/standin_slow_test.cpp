@@ -1,0 +1,202 @@
+// A test that takes seconds, on the real Sondalink.exe: the window stays
+// alive while it runs (edLog fills line by line, the log-folder button
+// opens the folder), refuses to close, and no second test can start inside
+// the first; the run then ends as usual.
+#include <algorithm>
+#include <set>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "standin_control.h"
+#include "standin_run.h"
+
+namespace sondalink::e2e {
+namespace {
+
+using ::testing::Contains;
+using ::testing::Not;
+
+const std::string kCloseRefused = "Impossibile uscire dal programma quando è in corso il test.";
+
+size_t Lines(const std::wstring& text) {
+  size_t n = 1;
+  for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2)) ++n;
+  return n;
+}
+
+bool Finished(const std::vector<std::string>& log) {
+  return log.size() >= 4 && log[log.size() - 4] == "Operazione terminata il <T>";
+}
+
+class SlowRun : public StandinRun {
+ protected:
+  // Presses `button` and, while its test is in its slow part (announced by
+  // `slowPart` in edLog), plays the impatient user.
+  void WhileItRuns(Ctl button, const std::string& logFile, const std::string& slowPart, bool openFolder) {
+    app->Click(At(button));
+    ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(W(slowPart.c_str())) != std::wstring::npos; }, 20000))
+        << "the slow part never began";
+
+    // edLog shows the lines as they come, one at a time.
+    std::set<size_t> seen;
+    EXPECT_TRUE(WaitFor([&] {
+      seen.insert(Lines(TextOf(At(kEdLog))));
+      return seen.size() >= 4;
+    }, 5000)) << "edLog showed " << seen.size() << " different lengths";
+
+    // Locked, except the log-folder button.
+    for (Ctl c : {kEdServer, kOptTrusted, kOptSQL, kEdLogin, kEdPassword, kCmdSQLDMO, kCmdADO, kCmdDAODirect}) {
+      EXPECT_FALSE(Enabled(c)) << "control " << c;
+    }
+    EXPECT_TRUE(Enabled(kCmdOpenLog));
+
+    // Every test button pressed again: under Wine a click reaches the window
+    // even from a disabled button, so the program itself must refuse.
+    for (Ctl c : {kCmdSQLDMO, kCmdADO, kCmdDAODirect}) app->Click(At(c));
+    EXPECT_FALSE(app->OpenBox());
+
+    // The log folder opens in the shell (once is enough: the shell is slow).
+    if (openFolder) OpenFolder();
+
+    // The close button: refused with a box, the window stays.
+    TryToClose(logFile);
+  }
+
+  void OpenFolder() {
+    app->Click(At(kCmdOpenLog));
+    HWND folder = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+      for (HWND hwnd : WindowsTitled(L"Sondalink", app->processId())) {
+        if (ClassOf(hwnd) == L"ExplorerWClass") folder = hwnd;
+      }
+      return folder != nullptr;
+    }, 15000)) << "no folder window";
+    if (folder) {
+      EXPECT_NE(CommandLineOf(ProcessOfWindow(folder)).find(LocalAppData() + L"\\Ardenza\\Sondalink\\"),
+                std::wstring::npos);
+      ::PostMessageW(folder, WM_CLOSE, 0, 0);
+      EXPECT_TRUE(WaitFor([&] { return !::IsWindow(folder); }));
+    }
+  }
+
+  void TryToClose(const std::string& logFile) {
+    ASSERT_FALSE(Finished(LogNow(logFile))) << "the test ended before the close was tried";
+    app->Close();
+    std::optional<Box> box = app->WaitBox(L"Messaggio di Sondalink");
+    ASSERT_TRUE(box) << "no box for the refused close";
+    EXPECT_EQ(standin::Narrow(box->text), kCloseRefused);
+    EXPECT_EQ(box->icon, Icon::Warning) << IconName(box->icon);
+    EXPECT_FALSE(Finished(LogNow(logFile))) << "the box came after the test";
+    ASSERT_TRUE(app->PressOk(*box));
+    EXPECT_TRUE(::IsWindowVisible(app->window()));
+    EXPECT_TRUE(app->Running());
+  }
+
+  // The other tests never began: no object of theirs, no log of theirs.
+  void ExpectOnlyOneTest(const std::string& created, const std::string& logFile) {
+    std::vector<std::string> journal = Journal();
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), created), 1);
+    for (const char* other : {"create ado.Connection", "create dao.DBEngine", "create dmo.SQLServer"}) {
+      if (other != created) {
+        EXPECT_THAT(journal, Not(Contains(other)));
+      }
+    }
+    for (const char* other : {"SondalinkADO.log", "SondalinkDAOODBCDirect.log", "SondalinkSQLDMO.log"}) {
+      if (other != logFile) {
+        EXPECT_EQ(::GetFileAttributesW(LogPath(other).c_str()), INVALID_FILE_ATTRIBUTES) << other;
+      }
+    }
+  }
+};
+
+TEST_F(SlowRun, AdoStaysResponsiveRefusesToCloseAndRunsAlone) {
+  const std::string log = "SondalinkADO.log";
+  Start(ServerScenario() + standin::SlowListing("ado", 60, 100));
+  SqlAuthentication(kServer, L"sa", kPassword);
+  WhileItRuns(kCmdADO, log, "Lettura proprietà ADODB.Connection.Properties in corso...", true);
+  Ending ending = Finish(log);
+
+  ExpectedLog expected(log);
+  expected.Info("Inizio test connessione ADO...")
+      .EnvironmentReport("ADODB.Connection", "{00000514-0000-0010-8000-00AA006D2EA4}")
+      .Info("Creazione dell'oggetto 'ADODB.Connection'...")
+      .Info("Oggetto 'ADODB.Connection' creato correttamente.")
+      .Info("Lettura proprietà ADODB.Version=2.8")
+      .Info("Connessione al server/istanza 'SRV\\ISTANZA' in corso...")
+      .Info("Stringa di connessione: Provider=SQLOLEDB;Server=SRV\\ISTANZA;Database=master;UID=sa;pwd=********;"
+            "LANGUAGE=us_english;APP=Velario;")
+      .Info("Esecuzione metodo ADODB.Connection.Open in corso...")
+      .Info("Esecuzione metodo ADODB.Connection.Open riuscita.")
+      .Info("Lettura proprietà ADODB.Connection.Properties in corso...");
+  for (const char* line : {"    Provider Name = sqloledb.dll", "    Data Source = SRV\\ISTANZA", "    Current Catalog = master",
+                           "    User ID = sa", "    Integrated Security = ", "    Application Name = Velario",
+                           "    Current Language = us_english", "    Connect Timeout = 15", "    Packet Size = 4096"}) {
+    expected.Info(line);
+  }
+  for (int i = 1; i <= 60; ++i) expected.Info("    Proprieta_" + std::to_string(i) + " = " + std::to_string(i));
+  for (const char* query : {"SELECT @@VERSION", "sp_server_info"}) {
+    expected.Info("Creazione dell'oggetto ADODB.Recordset...")
+        .Info("Oggetto ADODB.Recordset creato correttamente.")
+        .Info(std::string("Query in corso di esecuzione: ") + query)
+        .Info("Esecuzione metodo ADODB.Recordset.Open in corso...")
+        .Info("Esecuzione metodo ADODB.Recordset.Open riuscita.");
+    if (std::string(query) == "SELECT @@VERSION") {
+      expected.Info("Esecuzione metodo ADODB.Recordset.Close in corso...")
+          .Info("Esecuzione metodo ADODB.Recordset.Close riuscita.")
+          .Info("Distruzione dell'oggetto ADODB.Recordset...")
+          .Info("")
+          .Info("---> CONNESSIONE AVVENUTA CON SUCCESSO <---")
+          .Info("")
+          .Info("Versione istanza SQL SERVER:")
+          .Info(kVersion)
+          .Info("");
+    }
+  }
+  expected.Info("Lettura attributi istanza SQL SERVER mediante chiamata sp_server_info...");
+  for (const char* line : kInfoLines) expected.Info(line);
+  expected.Info("Esecuzione metodo ADODB.Recordset.Close in corso...")
+      .Info("Esecuzione metodo ADODB.Recordset.Close riuscita.")
+      .Info("Distruzione dell'oggetto ADODB.Recordset...")
+      .Info("Esecuzione metodo ADODB.Connection.Close in corso...")
+      .Info("Esecuzione metodo ADODB.Connection.Close riuscita.")
+      .Info("Distruzione dell'oggetto ADODB.Connection...")
+      .Info("Operazione terminata.");
+  ExpectEnding(ending, expected, {SuccessBox("ADO", kVersion)}, false, log);
+  ExpectOnlyOneTest("create ado.Connection", log);
+}
+
+TEST_F(SlowRun, DaoStaysResponsiveRefusesToCloseAndRunsAlone) {
+  const std::string log = "SondalinkDAOODBCDirect.log";
+  Start(ServerScenario() + standin::SlowListing("dao.workspace", 60, 100));
+  SqlAuthentication(kServer, L"sa", kPassword);
+  WhileItRuns(kCmdDAODirect, log, "Lettura proprietà DAO.Workspace.Properties in corso...", false);
+  Ending ending = Finish(log);
+
+  ASSERT_EQ(ending.boxes.size(), 1u);
+  EXPECT_EQ(ending.boxes[0].text, SuccessBox("DAO ODBCDirect", kVersion).text);
+  EXPECT_FALSE(ending.notepad);
+  EXPECT_THAT(ending.log, Contains("<T>, INFO:     Proprieta_60 = 60"));
+  EXPECT_THAT(ending.log, Contains("<T>, INFO: Operazione terminata."));
+  ExpectOnlyOneTest("create dao.DBEngine", log);
+}
+
+TEST_F(SlowRun, SqlDmoStaysResponsiveRefusesToCloseAndRunsAlone) {
+  const std::string log = "SondalinkSQLDMO.log";
+  Start(ServerScenario() + standin::Delay("dmo.Application.VersionMajor", 600) +
+        standin::Delay("dmo.Application.VersionMinor", 600) + standin::Delay("dmo.Application.VersionBuild", 600) +
+        standin::Delay("dmo.Application.ODBCVersionString", 600) + standin::Delay("dmo.SQLServer.ApplicationName", 600) +
+        standin::Delay("dmo.SQLServer.CodePage", 600) + standin::Delay("dmo.SQLServer.LoginTimeout", 600) +
+        standin::Delay("dmo.SQLServer.LoginSecure", 600));
+  SqlAuthentication(kServer, L"sa", kPassword);
+  WhileItRuns(kCmdSQLDMO, log, "Lettura proprietà SQLServer.Application.Name=", false);
+  Ending ending = Finish(log);
+
+  ASSERT_EQ(ending.boxes.size(), 1u);
+  EXPECT_FALSE(ending.notepad);
+  EXPECT_THAT(ending.log, Contains("<T>, INFO: Operazione terminata."));
+  ExpectOnlyOneTest("create dmo.SQLServer", log);
+}
+
+}  // namespace
+}  // namespace sondalink::e2e
