@@ -8,6 +8,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "connection/frame.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
@@ -156,7 +157,9 @@ void Form_Load() {
 }
 
 void Form_QueryUnload(int reason, bool& cancel) {
-  if (reason == ui::kCloseByUser && mbTestInCorso) {
+  // A close already queued reaches this through the first log lines, before
+  // the controls are locked: the running test holds the window as well.
+  if (reason == ui::kCloseByUser && (mbTestInCorso || TestInEsecuzione())) {
     ui::MsgBox("Impossibile uscire dal programma quando è in corso il test.", ui::kExclamation,
                kTitleSondalink);
     cancel = true;

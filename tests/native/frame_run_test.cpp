@@ -359,6 +359,23 @@ TEST_F(FrameRun, ClickQueuedDuringARunIsIgnored) {
   EXPECT_EQ(runs, 2);
 }
 
+// The close button pressed just before the test starts is handled by the
+// first log line, before the lock: the window must stay open all the same.
+TEST_F(FrameRun, CloseQueuedBeforeTheLockKeepsTheWindowOpen) {
+  bool closed = false;
+  fake::ui::Queue([&] { closed = fake::ui::RequestClose(ui::kCloseByUser); });
+  EseguiTest(kProva, CorpoRiuscito, Rapporto);
+
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(ui::FormIsOpen());
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[0].text, "Impossibile uscire dal programma quando è in corso il test.");
+  EXPECT_EQ(Boxes()[0].flags, ui::kExclamation);
+  EXPECT_EQ(Boxes()[1].flags, ui::kInformation);
+  // After the run the same request closes it.
+  EXPECT_TRUE(fake::ui::RequestClose(ui::kCloseByUser));
+}
+
 TEST_F(FrameRun, GuardIsReleasedOnEveryWayOut) {
   EseguiTest(kProva, [](EsecuzioneTest& run) { run.Leave(); }, Rapporto);
   EXPECT_FALSE(TestInEsecuzione());
