@@ -15,10 +15,10 @@ Control& At(int id) { return Get().controls.at(id); }
 void Click(int id) {
   Control& c = At(id);
   if (!c.enabled || !Get().open) return;
-  if (c.spec.kind == ControlKind::OptionButton) {
+  if (c.def.kind == ControlKind::OptionButton) {
     // As on the real window, clicking the option already selected is no event.
     if (!c.value) platform::ui::SetValue(id, true);
-  } else if (c.spec.kind == ControlKind::CommandButton && Get().handlers.event) {
+  } else if (c.def.kind == ControlKind::CommandButton && Get().handlers.event) {
     Get().handlers.event(id, platform::ui::Event::Click);
   }
 }
@@ -63,13 +63,13 @@ ErrorRecord ShowForm(const FormSpec& form, const FormHandlers& handlers) {
   s.handlers = handlers;
   s.controls.clear();
   for (size_t i = 0; i < form.count; ++i) {
-    const ControlSpec& spec = form.controls[i];
+    const ControlSpec& def = form.controls[i];
     fake::ui::Control c;
-    c.spec = spec;
-    if (spec.kind != ControlKind::TextBox && spec.caption) c.text = spec.caption;
-    c.enabled = !(spec.style & kStyleDisabled);
-    c.back = (spec.style & kStyleButtonFace) ? SysColor::ButtonFace : SysColor::Window;
-    s.controls[spec.id] = c;
+    c.def = def;
+    if (def.kind != ControlKind::TextBox && def.caption) c.text = def.caption;
+    c.enabled = !(def.style & kStyleDisabled);
+    c.back = (def.style & kStyleButtonFace) ? SysColor::ButtonFace : SysColor::Window;
+    s.controls[def.id] = c;
   }
   if (handlers.load) handlers.load();
   s.open = true;
@@ -92,8 +92,8 @@ void SetValue(int control, bool selected) {
     return;
   }
   for (auto& [id, other] : Get().controls) {
-    if (id != control && other.spec.kind == ControlKind::OptionButton &&
-        other.spec.parent == c.spec.parent) {
+    if (id != control && other.def.kind == ControlKind::OptionButton &&
+        other.def.parent == c.def.parent) {
       other.value = false;
     }
   }

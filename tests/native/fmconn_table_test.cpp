@@ -48,29 +48,29 @@ TEST(FmConnTable, HoldsEveryControlInTabOrderWithKindParentCaptionAndTwips) {
   EXPECT_EQ(kFormConn.clientWidth, 8595);
   EXPECT_EQ(kFormConn.clientHeight, 6870);
   for (size_t i = 0; i < std::size(kExpected); ++i) {
-    const auto& spec = kFormConn.controls[i];
+    const auto& def = kFormConn.controls[i];
     const Expected& want = kExpected[i];
-    SCOPED_TRACE(spec.name);
-    EXPECT_EQ(spec.id, want.id);
-    EXPECT_EQ(spec.kind, want.kind);
-    EXPECT_EQ(spec.parent, want.parent);
-    EXPECT_EQ(std::string(spec.caption ? spec.caption : ""), want.caption);
-    EXPECT_EQ(spec.rect.left, want.left);
-    EXPECT_EQ(spec.rect.top, want.top);
-    EXPECT_EQ(spec.rect.width, want.width);
-    EXPECT_EQ(spec.rect.height, want.height);
+    SCOPED_TRACE(def.name);
+    EXPECT_EQ(def.id, want.id);
+    EXPECT_EQ(def.kind, want.kind);
+    EXPECT_EQ(def.parent, want.parent);
+    EXPECT_EQ(std::string(def.caption ? def.caption : ""), want.caption);
+    EXPECT_EQ(def.rect.left, want.left);
+    EXPECT_EQ(def.rect.top, want.top);
+    EXPECT_EQ(def.rect.width, want.width);
+    EXPECT_EQ(def.rect.height, want.height);
   }
 }
 
 TEST(FmConnTable, MarksThePasswordBoxAndTheLogBox) {
   using namespace platform::ui;
   for (size_t i = 0; i < kFormConn.count; ++i) {
-    const auto& spec = kFormConn.controls[i];
-    SCOPED_TRACE(spec.name);
-    EXPECT_EQ((spec.style & kStylePassword) != 0, spec.id == kEdPassword);
+    const auto& def = kFormConn.controls[i];
+    SCOPED_TRACE(def.name);
+    EXPECT_EQ((def.style & kStylePassword) != 0, def.id == kEdPassword);
     unsigned log = kStyleMultiLine | kStyleReadOnly | kStyleScrollBars | kStyleButtonFace;
-    EXPECT_EQ(spec.style & log, spec.id == kEdLog ? log : 0u);
-    EXPECT_EQ((spec.style & kStyleDisabled) != 0, spec.id == kCmdRDO || spec.id == kCmdODBC);
+    EXPECT_EQ(def.style & log, def.id == kEdLog ? log : 0u);
+    EXPECT_EQ((def.style & kStyleDisabled) != 0, def.id == kCmdRDO || def.id == kCmdODBC);
   }
 }
 

@@ -26,7 +26,7 @@ constexpr wchar_t kFormClass[] = L"SondalinkForm";
 constexpr wchar_t kPanelClass[] = L"SondalinkPanel";
 
 struct Control {
-  const ControlSpec* spec;
+  const ControlSpec* def;
   HWND hwnd;
   SysColor back;
   bool selected;  // option buttons: the value that the handlers last saw
@@ -52,7 +52,7 @@ HCURSOR SystemCursor(LPCSTR id) { return ::LoadCursorW(nullptr, reinterpret_cast
 
 Control* Find(int id) {
   for (Control& c : Form().controls) {
-    if (c.spec->id == id) return &c;
+    if (c.def->id == id) return &c;
   }
   return nullptr;
 }
@@ -104,7 +104,7 @@ HFONT CreateMessageFont() {
   return ::CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
-bool IsOption(const Control& c) { return c.spec->kind == ControlKind::OptionButton; }
+bool IsOption(const Control& c) { return c.def->kind == ControlKind::OptionButton; }
 
 // Only the selected option of a group is a tab stop, so that Tab enters the
 // group at its choice and the arrow keys move within it.
@@ -112,12 +112,12 @@ void UpdateTabStops(int parent) {
   Control* first = nullptr;
   bool anySelected = false;
   for (Control& c : Form().controls) {
-    if (!IsOption(c) || c.spec->parent != parent) continue;
+    if (!IsOption(c) || c.def->parent != parent) continue;
     if (!first) first = &c;
     anySelected = anySelected || c.selected;
   }
   for (Control& c : Form().controls) {
-    if (!IsOption(c) || c.spec->parent != parent) continue;
+    if (!IsOption(c) || c.def->parent != parent) continue;
     bool stop = c.selected || (!anySelected && &c == first);
     LONG_PTR style = ::GetWindowLongPtrW(c.hwnd, GWL_STYLE);
     style = stop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
@@ -127,9 +127,9 @@ void UpdateTabStops(int parent) {
 
 void MarkSelected(Control& chosen) {
   for (Control& c : Form().controls) {
-    if (IsOption(c) && c.spec->parent == chosen.spec->parent) c.selected = (&c == &chosen);
+    if (IsOption(c) && c.def->parent == chosen.def->parent) c.selected = (&c == &chosen);
   }
-  UpdateTabStops(chosen.spec->parent);
+  UpdateTabStops(chosen.def->parent);
 }
 
 int ColorIndex(SysColor color) { return color == SysColor::Window ? COLOR_WINDOW : COLOR_BTNFACE; }
@@ -137,7 +137,7 @@ int ColorIndex(SysColor color) { return color == SysColor::Window ? COLOR_WINDOW
 LRESULT OnCtlColor(HDC dc, HWND hwnd) {
   Control* c = FindByHwnd(hwnd);
   int color = COLOR_BTNFACE;
-  if (c && c->spec->kind == ControlKind::TextBox) {
+  if (c && c->def->kind == ControlKind::TextBox) {
     // Read-only and disabled boxes ask through WM_CTLCOLORSTATIC as well.
     color = ColorIndex(c->back);
   } else {
@@ -151,9 +151,9 @@ bool OnCommand(WPARAM wParam, LPARAM lParam) {
   HWND hwnd = reinterpret_cast<HWND>(lParam);
   Control* c = Find(static_cast<int>(LOWORD(wParam)) - kIdBase);
   if (!c || c->hwnd != hwnd || !hwnd) return false;
-  int id = c->spec->id;
+  int id = c->def->id;
   WORD code = HIWORD(wParam);
-  switch (c->spec->kind) {
+  switch (c->def->kind) {
     case ControlKind::TextBox:
       if (code == EN_SETFOCUS) Raise(id, Event::GotFocus);
       return true;
@@ -324,8 +324,8 @@ struct Realization {
   DWORD exStyle;
 };
 
-Realization Realize(const ControlSpec& spec) {
-  switch (spec.kind) {
+Realization Realize(const ControlSpec& def) {
+  switch (def.kind) {
     case ControlKind::Frame:
       // The dialog manager walks into it for Tab and the access keys.
       return {L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
@@ -335,10 +335,10 @@ Realization Realize(const ControlSpec& spec) {
       return {L"STATIC", SS_LEFT, 0};
     case ControlKind::TextBox: {
       DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
-      if (spec.style & kStylePassword) style |= ES_PASSWORD;
-      if (spec.style & kStyleMultiLine) style |= ES_MULTILINE | ES_AUTOVSCROLL;
-      if (spec.style & kStyleReadOnly) style |= ES_READONLY;
-      if (spec.style & kStyleScrollBars) style |= WS_HSCROLL | WS_VSCROLL;
+      if (def.style & kStylePassword) style |= ES_PASSWORD;
+      if (def.style & kStyleMultiLine) style |= ES_MULTILINE | ES_AUTOVSCROLL;
+      if (def.style & kStyleReadOnly) style |= ES_READONLY;
+      if (def.style & kStyleScrollBars) style |= WS_HSCROLL | WS_VSCROLL;
       return {L"EDIT", style, WS_EX_CLIENTEDGE};
     }
     case ControlKind::OptionButton:
@@ -354,39 +354,39 @@ Realization Realize(const ControlSpec& spec) {
 // The first option of a run of options among the children of one parent,
 // and the first control after such a run, start a group.
 bool StartsGroup(const FormSpec& form, size_t index) {
-  const ControlSpec& spec = form.controls[index];
-  bool option = spec.kind == ControlKind::OptionButton;
+  const ControlSpec& def = form.controls[index];
+  bool option = def.kind == ControlKind::OptionButton;
   for (size_t i = index; i-- > 0;) {
     const ControlSpec& before = form.controls[i];
-    if (before.parent != spec.parent) continue;
+    if (before.parent != def.parent) continue;
     return (before.kind == ControlKind::OptionButton) != option;
   }
   return option;
 }
 
 ErrorRecord CreateControl(const FormSpec& form, size_t index, int dpi, HINSTANCE instance) {
-  const ControlSpec& spec = form.controls[index];
-  HWND parent = spec.parent ? Hwnd(spec.parent) : Form().hwnd;
+  const ControlSpec& def = form.controls[index];
+  HWND parent = def.parent ? Hwnd(def.parent) : Form().hwnd;
   if (!parent) return {kErrInvalidArg, "Parent control not found", "ShowForm"};
-  Realization r = Realize(spec);
+  Realization r = Realize(def);
   DWORD style = WS_CHILD | WS_VISIBLE | r.style;
-  if (spec.style & kStyleDisabled) style |= WS_DISABLED;
+  if (def.style & kStyleDisabled) style |= WS_DISABLED;
   if (StartsGroup(form, index)) style |= WS_GROUP;
   std::wstring caption =
-      spec.kind == ControlKind::TextBox || !spec.caption ? std::wstring() : Widen(spec.caption);
+      def.kind == ControlKind::TextBox || !def.caption ? std::wstring() : Widen(def.caption);
   HWND hwnd = ::CreateWindowExW(
-      r.exStyle, r.className, caption.c_str(), style, ToPixels(spec.rect.left, dpi),
-      ToPixels(spec.rect.top, dpi), ToPixels(spec.rect.width, dpi),
-      ToPixels(spec.rect.height, dpi), parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBase + spec.id)), instance, nullptr);
+      r.exStyle, r.className, caption.c_str(), style, ToPixels(def.rect.left, dpi),
+      ToPixels(def.rect.top, dpi), ToPixels(def.rect.width, dpi),
+      ToPixels(def.rect.height, dpi), parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBase + def.id)), instance, nullptr);
   if (!hwnd) return win32::ErrorFromLastError("CreateWindowExW");
   Form().controls.push_back(Control{
-      &spec, hwnd, (spec.style & kStyleButtonFace) ? SysColor::ButtonFace : SysColor::Window,
+      &def, hwnd, (def.style & kStyleButtonFace) ? SysColor::ButtonFace : SysColor::Window,
       false});
   if (Form().font) ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Form().font.get()), FALSE);
-  if (spec.kind == ControlKind::TextBox) {
+  if (def.kind == ControlKind::TextBox) {
     ::SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);  // no length limit
-    if (spec.style & kStylePassword) ::SendMessageW(hwnd, EM_SETPASSWORDCHAR, L'*', 0);
+    if (def.style & kStylePassword) ::SendMessageW(hwnd, EM_SETPASSWORDCHAR, L'*', 0);
   }
   return {};
 }
@@ -436,7 +436,7 @@ ErrorRecord ShowForm(const FormSpec& form, const FormHandlers& handlers) {
     }
   }
   for (const Control& c : s.controls) {
-    if (IsOption(c)) UpdateTabStops(c.spec->parent);
+    if (IsOption(c)) UpdateTabStops(c.def->parent);
   }
 
   if (handlers.load) handlers.load();
@@ -481,11 +481,11 @@ void SetValue(int control, bool selected) {
   if (!selected) {
     ::SendMessageW(c->hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
     c->selected = false;
-    UpdateTabStops(c->spec->parent);
+    UpdateTabStops(c->def->parent);
     return;
   }
   for (Control& other : Form().controls) {
-    if (IsOption(other) && other.spec->parent == c->spec->parent && &other != c) {
+    if (IsOption(other) && other.def->parent == c->def->parent && &other != c) {
       ::SendMessageW(other.hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
     }
   }
