@@ -207,6 +207,13 @@ void StandinRun::ExpectEnding(const Ending& ending, const ExpectedLog& log, cons
   for (Ctl c : {kEdServer, kOptTrusted, kOptSQL, kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdRDO, kCmdODBC, kCmdOpenLog}) {
     EXPECT_TRUE(Enabled(c)) << "control " << c;
   }
+  // The inputs as the user left them: login and password usable again
+  // unless Windows authentication is chosen.
+  DWORD_PTR trusted = 0;
+  ::SendMessageTimeoutW(At(kOptTrusted), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &trusted);
+  EXPECT_EQ(Enabled(kEdLogin), trusted != BST_CHECKED);
+  EXPECT_EQ(Enabled(kEdPassword), trusted != BST_CHECKED);
+  EXPECT_EQ(TextOf(At(kEdServer)), kServer);
   EXPECT_EQ(standin::Narrow(TextOf(At(kEdLog))), EchoOf(ending.log, standin::Narrow(path)));
 }
 
