@@ -301,14 +301,28 @@ HWND App::Focus() const {
 }
 
 COLORREF App::BackgroundOf(HWND box) const {
+  // Repaint now with the box's current state, then read until the screen
+  // holds still: under Wine a repaint reaches the display a little later
+  // than the program's message loop has handled it.
+  ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   Settle();
   RECT client;
   ::GetClientRect(box, &client);
   POINT at{client.right - 3, client.bottom / 2};
   ::ClientToScreen(box, &at);
-  HDC screen = ::GetDC(nullptr);
-  COLORREF color = ::GetPixel(screen, at.x, at.y);
-  ::ReleaseDC(nullptr, screen);
+  auto read = [&] {
+    HDC screen = ::GetDC(nullptr);
+    COLORREF color = ::GetPixel(screen, at.x, at.y);
+    ::ReleaseDC(nullptr, screen);
+    return color;
+  };
+  COLORREF color = read();
+  for (int i = 0; i < 20; ++i) {
+    ::Sleep(50);
+    COLORREF again = read();
+    if (again == color) break;
+    color = again;
+  }
   return color;
 }
 
@@ -325,8 +339,19 @@ void App::Type(HWND control, const std::wstring& text) const {
 }
 
 void App::Click(HWND control) const {
+  // A button takes its click only while its window is active: under Wine the
+  // activation that BM_CLICK's focus change sets off in a window still in
+  // the background takes the pressed state away before the button-up.
+  if (window_ && ::GetForegroundWindow() != window_) {
+    ::SetForegroundWindow(window_);
+    WaitFor([&] { return ::GetForegroundWindow() == window_; }, 2000);
+  }
   ::PostMessageW(control, BM_CLICK, 0, 0);
   Settle();
+  LONG style = ::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+  if (style == BS_AUTORADIOBUTTON && ::IsWindowEnabled(control)) {
+    WaitFor([&] { return ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 2000);
+  }
 }
 
 void App::Keys(std::initializer_list<WORD> chord) const {
