@@ -1,0 +1,238 @@
+// Fault drills on the real Sondalink.exe: what a user, another program or the
+// machine does to it at the worst moment. The program must neither crash nor
+// lose what it wrote, and must go on working afterwards.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "standin_control.h"
+#include "standin_run.h"
+
+namespace sondalink::e2e {
+namespace {
+
+const std::wstring kTitle = L"Messaggio di Sondalink";
+
+std::vector<std::wstring> EchoLines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", start)) {
+    lines.push_back(text.substr(start, at - start));
+    start = at + 2;
+  }
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+size_t CountContaining(const std::vector<std::string>& lines, const std::string& part) {
+  return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+    return l.find(part) != std::string::npos;
+  }));
+}
+
+// The journal's texts with their escapes undone (\" and \\ only matter here).
+std::string Unescaped(const std::string& line) {
+  std::string out;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\\' && i + 1 < line.size()) ++i;
+    out += line[i];
+  }
+  return out;
+}
+
+class Drill : public StandinRun {};
+
+// Killed while a test runs (in the stand-in's slow listing): every line the
+// program had written is in the file, for WriteFile hands it to the system
+// at once. The echo comes just before the file line, so the very last line
+// shown may be the one the kill cut.
+TEST_F(Drill, KilledDuringASlowTestTheLogKeepsEveryLineWritten) {
+  Start(ServerScenario() + standin::SlowListing("ado", 40, 100));
+  SqlAuthentication(kServer, L"sa", kPassword);
+  app->Click(At(kCmdADO));
+  ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(L"Proprieta_5 = ") != std::wstring::npos; }, 30000));
+
+  const std::wstring shown = TextOf(At(kEdLog));
+  HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, app->processId());
+  ASSERT_TRUE(process);
+  ASSERT_TRUE(::TerminateProcess(process, 9));
+  ASSERT_EQ(::WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
+  ::CloseHandle(process);
+
+  const std::vector<std::string> file = LogNow("SondalinkADO.log");
+  std::vector<std::wstring> echo = EchoLines(shown);
+  ASSERT_GE(echo.size(), 20u);
+  echo.pop_back();                // possibly cut by the kill
+  echo.erase(echo.begin());       // "Creazione file di log ...": the echo's own
+  size_t found = 0;
+  for (const std::wstring& line : echo) {
+    if (line.empty()) continue;
+    const std::string want = standin::Narrow(line);
+    bool in = std::any_of(file.begin(), file.end(), [&](const std::string& l) { return EndsWith(l, want); });
+    EXPECT_TRUE(in) << "missing from the file: " << want;
+    found += in;
+  }
+  EXPECT_GE(found, 15u);
+}
+
+// Another program holds the log file open without sharing: LogStart says so
+// in its box, the run ends without a failure box or Notepad, the window is
+// usable again, and once the file is free the next run writes it whole.
+TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) {
+  Start(ServerScenario());
+  SqlAuthentication(kServer, L"sa", kPassword);
+  HANDLE held = ::CreateFileW(LogPath("SondalinkADO.log").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  app->Click(At(kCmdADO));
+  std::optional<Box> box = app->WaitBox(kTitle, 30000);
+  ASSERT_TRUE(box);
+  const std::string text = standin::Narrow(box->text);
+  EXPECT_EQ(text.rfind("Routine basConn:LogStart, linea 0, errore ", 0), 0u) << text;
+  EXPECT_TRUE(EndsWith(text, "\r\n\r\nImpossibile continuare.")) << text;
+  EXPECT_EQ(box->icon, Icon::Error);
+  ASSERT_TRUE(app->PressOk(*box));
+  app->Settle();
+  EXPECT_TRUE(WaitFor([&] { return Enabled(kCmdADO) && Enabled(kEdServer); }, 20000)) << "the window stayed locked";
+  EXPECT_FALSE(app->OpenBox());
+  EXPECT_TRUE(NotepadsOf(app->processId()).empty());
+  EXPECT_TRUE(app->Running());
+  ::CloseHandle(held);
+
+  Ending again = Run(kCmdADO, "SondalinkADO.log");
+  ASSERT_EQ(again.boxes.size(), 1u);
+  EXPECT_EQ(again.boxes[0].icon, Icon::Information);
+  EXPECT_EQ(CountContaining(again.log, "Inizio test connessione ADO..."), 1u);
+  EXPECT_EQ(CountContaining(again.log, "---> CONNESSIONE AVVENUTA CON SUCCESSO <---"), 1u);
+}
+
+// A file named Ardenza where the data folder's parent should be: the start-up
+// box says why, no window ever shows, and the program ends by itself.
+TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {
+  const std::wstring parent = LocalAppData() + L"\\Ardenza";
+  const std::wstring aside = parent + L".drill-" + std::to_wstring(::GetCurrentProcessId());
+  const bool moved = ::MoveFileW(parent.c_str(), aside.c_str()) != 0;
+  HANDLE file = ::CreateFileW(parent.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ::CloseHandle(file);
+
+  app.emplace();
+  EXPECT_FALSE(app->window());
+  std::optional<Box> box = app->WaitBox(kTitle, 20000);
+  ASSERT_TRUE(box);
+  const std::string text = standin::Narrow(box->text);
+  EXPECT_EQ(text.rfind("Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di "
+                       "connessione ",
+                       0),
+            0u)
+      << text;
+  EXPECT_EQ(box->icon, Icon::Error);
+  EXPECT_TRUE(app->PressOk(*box));
+  EXPECT_TRUE(app->WaitExit());
+  EXPECT_TRUE(WindowsTitled(L"Test connessioni SQL Server/MSDE").empty());
+
+  ::DeleteFileW(parent.c_str());
+  if (moved) ::MoveFileW(aside.c_str(), parent.c_str());
+}
+
+// Cyrillic and Chinese in the server box: the component gets them as typed,
+// the ANSI log holds what its code page can (question marks), and the test
+// runs to its success.
+TEST_F(Drill, ServerNameOutsideTheCodePageRunsToTheEnd) {
+  Start(ServerScenario());
+  const std::wstring server = W("Сервер\\中文");
+  SqlAuthentication(server, L"sa", kPassword);
+  Ending ending = Run(kCmdADO, "SondalinkADO.log");
+  ASSERT_EQ(ending.boxes.size(), 1u);
+  EXPECT_EQ(ending.boxes[0].icon, Icon::Information);
+  EXPECT_EQ(CountContaining(ending.log, "Connessione al server/istanza '??????\\?" "?' in corso..."), 1u);
+  EXPECT_EQ(CountContaining(ending.log, "---> CONNESSIONE AVVENUTA CON SUCCESSO <---"), 1u);
+  std::vector<std::string> journal = Journal();
+  // The journal writes the backslash doubled.
+  EXPECT_EQ(CountContaining(journal, "Server=Сервер\\\\中文;Database=master;"), 1u);
+  EXPECT_NE(TextOf(At(kEdLog)).find(L"Connessione al server/istanza '" + server + L"' in corso..."),
+            std::wstring::npos);
+}
+
+// A server name of a million characters, and login and password made of the
+// characters that end or quote connection-string values: no crash, every
+// value reaches the component quoted whole, and the password is shown
+// nowhere, neither in the log file nor in the window.
+TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) {
+  Start(ServerScenario());
+  const std::wstring server(1000000, L'S');
+  const std::wstring login = L"sa;\"{x}'", password = L"p;w}\"{'x=1";
+  SqlAuthentication(server, login, password);
+  Ending ending = Run(kCmdADO, "SondalinkADO.log");
+  ASSERT_EQ(ending.boxes.size(), 1u);
+  EXPECT_EQ(ending.boxes[0].icon, Icon::Information);
+
+  std::string open;
+  for (const std::string& line : Journal()) {
+    if (line.rfind("call ado.Connection.Open(", 0) == 0) open = Unescaped(line);
+  }
+  ASSERT_FALSE(open.empty());
+  EXPECT_NE(open.find("Server=" + std::string(1000000, 'S') + ";Database=master;"), std::string::npos);
+  EXPECT_NE(open.find("UID=\"sa;\"\"{x}'\";pwd=\"p;w}\"\"{'x=1\";LANGUAGE=us_english;APP=Velario;"),
+            std::string::npos)
+      << open.substr(open.find("UID="));
+
+  const std::string secret = standin::Narrow(password);
+  for (const std::string& line : ending.log) EXPECT_EQ(line.find(secret), std::string::npos) << line;
+  EXPECT_EQ(CountContaining(ending.log, "pwd=********;LANGUAGE=us_english;APP=Velario;"), 1u);
+  for (HWND control : app->Controls()) {
+    if (control == At(kEdPassword)) continue;  // the box the user typed it in, shown as stars
+    EXPECT_EQ(TextOf(control).find(password), std::wstring::npos) << "control " << ClassOf(control).c_str();
+  }
+}
+
+// A double click and a burst of clicks on each test button: one test runs,
+// whose run the stand-in saw begin once.
+struct Burst {
+  Ctl button;
+  const char* logFile;
+  const char* runBegins;  // the journal line of the call that starts a run
+  const char* test;
+};
+
+class DrillBurst : public StandinRun, public ::testing::WithParamInterface<Burst> {};
+
+TEST_P(DrillBurst, ADoubleClickAndABurstOfClicksRunOneTest) {
+  const Burst& b = GetParam();
+  for (int clicks : {2, 8}) {
+    SCOPED_TRACE(std::to_string(clicks) + " clicks");
+    Start(ServerScenario());
+    SqlAuthentication(kServer, L"sa", kPassword);
+    for (int i = 0; i < clicks; ++i) ::PostMessageW(At(b.button), BM_CLICK, 0, 0);
+    Ending ending = Finish(b.logFile);
+    ASSERT_EQ(ending.boxes.size(), 1u);
+    EXPECT_EQ(ending.boxes[0].icon, Icon::Information);
+    app->Settle();
+    // Whatever is still queued must not start a second run.
+    EXPECT_FALSE(WaitFor([&] { return CountContaining(Journal(), b.runBegins) > 1 || app->OpenBox(); }, 1500));
+    EXPECT_EQ(CountContaining(Journal(), b.runBegins), 1u);
+    EXPECT_EQ(CountContaining(LogNow(b.logFile), std::string("Inizio test connessione ") + b.test + "..."), 1u);
+    app.reset();
+    standin::ClearJournal(journal_);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, DrillBurst,
+                         ::testing::Values(Burst{kCmdADO, "SondalinkADO.log", "create ado.Connection", "ADO"},
+                                           Burst{kCmdDAODirect, "SondalinkDAOODBCDirect.log", ".CreateWorkspace(",
+                                                 "DAO ODBCDirect"},
+                                           Burst{kCmdSQLDMO, "SondalinkSQLDMO.log", "create dmo.SQLServer", "SQLDMO"}),
+                         [](const ::testing::TestParamInfo<Burst>& info) {
+                           return std::string(info.param.test[0] == 'D' ? "DAO" : info.param.test);
+                         });
+
+}  // namespace
+}  // namespace sondalink::e2e
