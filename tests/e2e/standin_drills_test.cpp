@@ -194,6 +194,48 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
   }
 }
 
+// A data folder whose path has a blank and a comma: Notepad gets the log's
+// path between quotes and opens that very file. The prefix user's local
+// application data folder is moved for the test (Wine reads it from the
+// registry at every request).
+TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
+  const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  const std::wstring moved = L"C:\\users\\Public\\Dati locali, esercitazione";
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  wchar_t saved[MAX_PATH] = {};
+  DWORD type = REG_EXPAND_SZ, size = sizeof saved;
+  const bool had = ::RegQueryValueExW(key, L"Local AppData", nullptr, &type, reinterpret_cast<BYTE*>(saved), &size) ==
+                   ERROR_SUCCESS;
+  ::RegSetValueExW(key, L"Local AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(moved.c_str()),
+                   static_cast<DWORD>((moved.size() + 1) * sizeof(wchar_t)));
+
+  Start(standin::Fail("ado.Connection.Open", 0x800A0C4A, "Login failed for user 'sa'.", "Microsoft OLE DB Provider"));
+  SqlAuthentication(kServer, L"sa", kPassword);
+  app->Click(At(kCmdADO));
+  std::optional<Box> box = app->WaitBox(kTitle, 30000);
+  if (box) app->PressOk(*box);
+  std::vector<DWORD> notepads;
+  EXPECT_TRUE(WaitFor([&] { return !(notepads = NotepadsOf(app->processId())).empty(); }, 20000));
+  const std::wstring log = moved + L"\\Ardenza\\Sondalink\\SondalinkADO.log";
+  for (DWORD pid : notepads) {
+    EXPECT_NE(CommandLineOf(pid).find(L"\"" + log + L"\""), std::wstring::npos) << standin::Narrow(CommandLineOf(pid));
+  }
+  EXPECT_TRUE(WaitFor([] { return !WindowsTitled(L"SondalinkADO.log").empty(); }, 10000))
+      << "Notepad did not open the file";
+  for (HWND w : WindowsTitled(L"SondalinkADO.log", app->processId())) ::PostMessageW(w, WM_CLOSE, 0, 0);
+  app.reset();
+
+  if (had) {
+    ::RegSetValueExW(key, L"Local AppData", 0, type, reinterpret_cast<const BYTE*>(saved), size);
+  } else {
+    ::RegDeleteValueW(key, L"Local AppData");
+  }
+  ::RegCloseKey(key);
+  ::DeleteFileW(log.c_str());
+  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) ::RemoveDirectoryW((moved + level).c_str());
+}
+
 // A double click and a burst of clicks on each test button: one test runs,
 // whose run the stand-in saw begin once.
 struct Burst {
