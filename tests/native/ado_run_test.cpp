@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "connection_endings.h"
 #include "connection_fixture.h"
 #include "platform/ui.h"
 
@@ -368,7 +369,16 @@ TEST_F(AdoRun, RowThatCannotBeLeftEndsTheListingWithAWarning) {
   EXPECT_EQ(*(heading + 3), "INFO: Esecuzione metodo ADODB.Recordset.Close in corso...");
 }
 
-enum class Fine { FailureBox, NoBox, SuccessBox };
+using Fine = testing::Ending;
+
+const testing::Profile kProfiloAdo{
+    "SondalinkADO.log",
+    "INFO: Inizio test connessione ADO...",
+    "ADODB.Connection",
+    "Connessione ADO fallita.",
+    "Test Connessione ADO eseguita con SUCCESSO.",
+    kCmdADO,
+};
 
 struct RigaTabella {
   const char* name;
@@ -397,28 +407,7 @@ TEST_P(AdoFailureTable, EndsAsTheTableSays) {
   if (row.missing) {
     for (const std::string& line : steps) EXPECT_NE(line.rfind(row.missing, 0), 0u) << line;
   }
-  switch (row.fine) {
-    case Fine::FailureBox:
-      ASSERT_EQ(Boxes().size(), 1u);
-      EXPECT_EQ(Boxes()[0].text, "Connessione ADO fallita.");
-      EXPECT_EQ(Boxes()[0].flags, ui::kExclamation);
-      break;
-    case Fine::NoBox:
-      EXPECT_THAT(Boxes(), IsEmpty());
-      break;
-    case Fine::SuccessBox:
-      ASSERT_EQ(Boxes().size(), 1u);
-      EXPECT_EQ(Boxes()[0].flags, ui::kInformation);
-      break;
-  }
-  if (row.notepad) {
-    ASSERT_EQ(Started().size(), 1u);
-    EXPECT_EQ(Started()[0].commandLine, "notepad.exe " + gstrCartellaLog + "SondalinkADO.log");
-  } else {
-    EXPECT_THAT(Started(), IsEmpty());
-  }
-  EXPECT_TRUE(ui::IsEnabled(kCmdADO));
-  EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
+  testing::ExpectEnding(kProfiloAdo, row.fine, row.notepad);
 }
 
 std::string Errore(const char* prefix) { return std::string("ERROR: ") + prefix + kGuastoTesto; }

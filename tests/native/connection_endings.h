@@ -1,4 +1,4 @@
-// Checks that the DAO and SQL-DMO run tests share: the steps a test wrote
+// Checks that the ADO, DAO and SQL-DMO run tests share: the steps a test wrote
 // after its environment report, and how a run ended (which box, Notepad or
 // not, the window unlocked and the default pointer back).
 #pragma once
