@@ -32,7 +32,7 @@ int deferredFills = 0;
 
 enum : DISPID {
   kRecord = 1, kDeferred, kWithCode, kErrorObject, kPlainFailure, kByRef, kItself,
-  kErrorValue, kProp, kStale
+  kErrorValue, kProp, kStale, kUnsigned64
 };
 
 const struct {
@@ -42,7 +42,8 @@ const struct {
                 {L"WithCode", kWithCode},   {L"ErrorObject", kErrorObject},
                 {L"PlainFailure", kPlainFailure}, {L"ByRef", kByRef},
                 {L"Itself", kItself},       {L"ErrorValue", kErrorValue},
-                {L"Prop", kProp},           {L"Stale", kStale}};
+                {L"Prop", kProp},           {L"Stale", kStale},
+                {L"Unsigned64", kUnsigned64}};
 
 HRESULT STDMETHODCALLTYPE FillIn(EXCEPINFO* info) {
   ++deferredFills;
@@ -151,6 +152,10 @@ class Recorder : public IDispatch, public ISupportErrorInfo {
         result->punkVal = static_cast<IDispatch*>(this);
         AddRef();
         return S_OK;
+      case kUnsigned64:
+        result->vt = VT_UI8;
+        result->ullVal = 0xFEDCBA9876543210ull;
+        return S_OK;
       case kErrorValue:
         result->vt = VT_ERROR;
         result->scode = DISP_E_PARAMNOTFOUND;
@@ -256,6 +261,11 @@ TEST_F(AutomationDispatch, ResultsByReferenceAndAsUnknownAreUnwrapped) {
   EXPECT_EQ(missing.error.number, -2147352572);  // DISP_E_PARAMNOTFOUND
   EXPECT_EQ(missing.error.description, "Parameter not found.");
   EXPECT_EQ(missing.error.source, "DAO.DBEngine.35");
+  // An 8-byte unsigned count comes back as the decimal oleaut32 makes of it.
+  DECIMAL d{};
+  ASSERT_EQ(::VarDecFromUI8(0xFEDCBA9876543210ull, &d), S_OK);
+  const Decimal expected{d.scale, d.sign != 0, d.Hi32, d.Lo64};
+  EXPECT_EQ(Get(object_, "Unsigned64").value, Value{expected});
 }
 
 // How each kind of failure becomes number, description and source.

@@ -194,12 +194,8 @@ Outcome<Value> FromVariant(const VARIANT& in, const std::string& source) {
     case VT_DECIMAL:
       return Value{Decimal{v->decVal.scale, (v->decVal.sign & DECIMAL_NEG) != 0, v->decVal.Hi32,
                            v->decVal.Lo64}};
-    case VT_UI8: {
-      DECIMAL d{};
-      HRESULT hr = ::VarDecFromUI8(v->ullVal, &d);
-      if (FAILED(hr)) return Failure(hr, source);
-      return Value{Decimal{d.scale, false, d.Hi32, d.Lo64}};
-    }
+    // As VarDecFromUI8 would give it, without that XP-only import.
+    case VT_UI8: return Value{Decimal{0, false, 0, v->ullVal}};
     case VT_BSTR: return Value{FromBstr(v->bstrVal)};
     case VT_DISPATCH: return Value{Wrap(v->pdispVal, source)};
     case VT_UNKNOWN: {
