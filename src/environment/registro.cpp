@@ -67,6 +67,12 @@ bool ApriChiave(registry::Handle hPadre, const std::string& strSottoChiave,
 
 bool LeggiValoreStringa(registry::Handle hChiave, const std::string& strNomeValore,
                         std::string& strValore) {
+  uint32_t tipo = 0;
+  return LeggiValoreStringa(hChiave, strNomeValore, strValore, tipo);
+}
+
+bool LeggiValoreStringa(registry::Handle hChiave, const std::string& strNomeValore,
+                        std::string& strValore, uint32_t& nTipo) {
   const std::string nome = platform::ToAnsi(strNomeValore);
   uint32_t tipo = 0;
   uint32_t size = 0;
@@ -79,15 +85,31 @@ bool LeggiValoreStringa(registry::Handle hChiave, const std::string& strNomeValo
   uint32_t tipoLetto = 0;
   if (registry::QueryValue(hChiave, nome, tipoLetto, buffer.data(), size) != 0) return false;
   strValore = TroncaAlNul(platform::FromAnsi(buffer));
+  nTipo = tipo;
   return true;
 }
 
 bool ChiudiChiave(registry::Handle hChiave) { return registry::CloseKey(hChiave) == 0; }
 
 std::string CercaComponenteCOM(const std::string& strClasse, std::string& strChiaveRegistry) {
+  bool espandibile = false;
+  return CercaComponenteCOM(strClasse, strChiaveRegistry, espandibile);
+}
+
+std::string CercaComponenteCOM(const std::string& strClasse, std::string& strChiaveRegistry,
+                               bool& bEspandibile) {
+  bEspandibile = false;
   std::string risultato;
   std::string clsid;
   registry::Handle hChiave = 0;
+  // The server key's default value, and whether it holds environment variables.
+  auto leggiServer = [&] {
+    uint32_t tipo = 0;
+    if (LeggiValoreStringa(hChiave, "", risultato, tipo)) {
+      bEspandibile = tipo == registry::kTypeExpandString;
+    }
+    ChiudiChiave(hChiave);
+  };
 
   if (!ApriChiave(registry::kClassesRoot, strClasse + "\\CLSID", hChiave)) return risultato;
   // A failed read leaves the CLSID empty; the server keys are tried anyway.
@@ -98,16 +120,12 @@ std::string CercaComponenteCOM(const std::string& strClasse, std::string& strChi
   strChiaveRegistry = std::string(kRadiceClassi) + "\\" + base + "\\InprocServer32";
   if (ApriChiave(registry::kClassesRoot, base + "\\InprocServer32", hChiave)) {
     // Found: LocalServer32 is not looked at, even without a readable value.
-    LeggiValoreStringa(hChiave, "", risultato);
-    ChiudiChiave(hChiave);
+    leggiServer();
     return risultato;
   }
 
   strChiaveRegistry = std::string(kRadiceClassi) + "\\" + base + "\\LocalServer32";
-  if (ApriChiave(registry::kClassesRoot, base + "\\LocalServer32", hChiave)) {
-    LeggiValoreStringa(hChiave, "", risultato);
-    ChiudiChiave(hChiave);
-  }
+  if (ApriChiave(registry::kClassesRoot, base + "\\LocalServer32", hChiave)) leggiServer();
   return risultato;
 }
 

@@ -26,6 +26,10 @@ extern std::vector<ChiaveAperta> mudtChiaviAperte;
 // names the server key tried last, and is left alone when the class has no
 // CLSID key.
 std::string CercaComponenteCOM(const std::string& strClasse, std::string& strChiaveRegistry);
+// The same; `bEspandibile` tells whether the text found is a REG_EXPAND_SZ
+// value, whose environment variables name the file only once expanded.
+std::string CercaComponenteCOM(const std::string& strClasse, std::string& strChiaveRegistry,
+                               bool& bEspandibile);
 
 bool ApriChiave(platform::registry::Handle hPadre, const std::string& strSottoChiave,
                 platform::registry::Handle& hChiave);
@@ -33,6 +37,9 @@ bool ApriChiave(platform::registry::Handle hPadre, const std::string& strSottoCh
 // "" names the key's default value.
 bool LeggiValoreStringa(platform::registry::Handle hChiave, const std::string& strNomeValore,
                         std::string& strValore);
+// The same; `nTipo` receives the value's type when it was read.
+bool LeggiValoreStringa(platform::registry::Handle hChiave, const std::string& strNomeValore,
+                        std::string& strValore, uint32_t& nTipo);
 bool ChiudiChiave(platform::registry::Handle hChiave);
 
 std::string NomeChiave(platform::registry::Handle hChiave);

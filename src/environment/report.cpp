@@ -7,6 +7,7 @@
 #include "environment/registro.h"
 #include "environment/sistema.h"
 #include "environment/versione_file.h"
+#include "platform/registry.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
@@ -29,13 +30,16 @@ void ScriviRapportoAmbiente(const std::string& strClasse) {
            (AccountAmministratore() ? "Sì" : "No"));
 
   std::string strChiave;
-  const std::string strFile = CercaComponenteCOM(strClasse, strChiave);
+  bool bEspandibile = false;
+  const std::string strFile = CercaComponenteCOM(strClasse, strChiave, bEspandibile);
   LogWrite("Nome del componente COM associato alla classe '" + strClasse + "': " +
            (strFile.empty() ? "(non rilevato)" : strFile));
   if (strFile.empty()) return;
 
   LogWrite("Chiave registry rilevata: " + strChiave);
-  ScriviRigheFile(strFile);
+  // Windows registers many servers as %SystemRoot%\... or
+  // %CommonProgramFiles%\...: the file is where the expanded text points.
+  ScriviRigheFile(bEspandibile ? platform::registry::ExpandVariables(strFile) : strFile);
 }
 
 void ScriviRigheFile(const std::string& strFile) {

@@ -31,4 +31,10 @@ long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* 
 // RegCloseKey: 0 on success.
 long CloseKey(Handle key);
 
+// The text of a REG_EXPAND_SZ value with the process's environment variables
+// expanded (ExpandEnvironmentStringsW), in UTF-8 like the text given; a
+// reference to a variable that is not set stays as it is, and a text that
+// cannot be expanded comes back unchanged.
+std::string ExpandVariables(const std::string& utf8);
+
 }  // namespace sondalink::platform::registry

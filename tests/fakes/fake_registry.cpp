@@ -111,6 +111,29 @@ long FakeRegistry::CloseKey(Handle key) {
   return 0;
 }
 
+std::string FakeRegistry::ExpandVariables(const std::string& text) const {
+  // %NAME% with a set variable is replaced, any other text kept as it is.
+  std::string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t open = text.find('%', i);
+    size_t close = open == std::string::npos ? open : text.find('%', open + 1);
+    if (close == std::string::npos) break;
+    std::string name = text.substr(open + 1, close - open - 1);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    auto found = environment.find(name);
+    if (found == environment.end()) {
+      out += text.substr(i, close - i);  // the second % may open a name
+      i = close;
+      continue;
+    }
+    out += text.substr(i, open - i) + found->second;
+    i = close + 1;
+  }
+  return out + text.substr(std::min(i, text.size()));
+}
+
 }  // namespace sondalink::fake::registry
 
 namespace sondalink::platform::registry {
@@ -125,5 +148,9 @@ long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* 
 }
 
 long CloseKey(Handle key) { return fake::registry::Get().CloseKey(key); }
+
+std::string ExpandVariables(const std::string& utf8) {
+  return fake::registry::Get().ExpandVariables(utf8);
+}
 
 }  // namespace sondalink::platform::registry

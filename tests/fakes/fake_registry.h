@@ -33,6 +33,9 @@ class FakeRegistry {
   // Closing this handle value fails.
   void FailCloseOf(Handle h) { failClose_ = h; }
 
+  // The process environment that ExpandVariables reads, by upper-case name.
+  std::map<std::string, std::string> environment;
+
   // Handles currently open, and how many opens and closes were seen.
   size_t OpenHandles() const { return open_.size(); }
   int opens = 0;
@@ -45,6 +48,7 @@ class FakeRegistry {
   long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* data,
                   uint32_t& size);
   long CloseKey(Handle key);
+  std::string ExpandVariables(const std::string& text) const;
 
  private:
   struct Value {

@@ -79,24 +79,37 @@ TEST_F(RegistroTest, AClsidWithoutDefaultValueStillTriesBothServerKeys) {
   EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\\\LocalServer32");
 }
 
-TEST_F(RegistroTest, ValuesComeBackAsStored) {
+TEST_F(RegistroTest, ValuesComeBackAsStoredAndSayWhetherTheyExpand) {
   const struct {
+    const char* sottoChiave;
     uint32_t tipo;
     std::string dati;
     std::string atteso;
+    bool espandibile;
   } casi[] = {
-      {2, std::string("%SystemRoot%\\System32\\prova.dll\0", 32), "%SystemRoot%\\System32\\prova.dll"},
-      {1, std::string("C:\\prova.dll\0resto\0", 19), "C:\\prova.dll"},
-      {1, std::string("\0", 1), ""},
-      {1, "senza terminatore", "senza terminatore"},
-      {1, std::string("C:\\Societ\xE0\\prova.dll\0", 21), "C:\\Società\\prova.dll"},
+      {"InprocServer32", 2, std::string("%SystemRoot%\\System32\\prova.dll\0", 32),
+       "%SystemRoot%\\System32\\prova.dll", true},
+      {"LocalServer32", 2, std::string("\"%ProgramFiles%\\p.exe\" /a") + '\0',
+       "\"%ProgramFiles%\\p.exe\" /a", true},
+      {"InprocServer32", 1, std::string("%SystemRoot%\\prova.dll\0", 23),
+       "%SystemRoot%\\prova.dll", false},
+      {"InprocServer32", 1, std::string("C:\\prova.dll\0resto\0", 19), "C:\\prova.dll", false},
+      {"InprocServer32", 1, std::string("\0", 1), "", false},
+      {"InprocServer32", 1, "senza terminatore", "senza terminatore", false},
+      {"InprocServer32", 1, std::string("C:\\Societ\xE0\\prova.dll\0", 21),
+       "C:\\Società\\prova.dll", false},
+      // Not a string: nothing read, nothing to expand.
+      {"InprocServer32", 3, std::string("%X%\0", 4), "", false},
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.atteso);
+    fake::registry::Reset();
     Classe("Prova.Classe", "{ID-4}");
-    Registry().SetValue(HKCR, "CLSID\\{ID-4}\\InprocServer32", "", c.tipo, c.dati);
+    Registry().SetValue(HKCR, std::string("CLSID\\{ID-4}\\") + c.sottoChiave, "", c.tipo, c.dati);
     std::string chiave;
-    EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), c.atteso);
+    bool espandibile = !c.espandibile;
+    EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave, espandibile), c.atteso);
+    EXPECT_EQ(espandibile, c.espandibile);
   }
 }
 

@@ -160,6 +160,41 @@ TEST_F(RapportoTest, VersionLineEndingsFollowTheFacts) {
   }
 }
 
+TEST_F(RapportoTest, ExpandableServerTextsAreCheckedExpandedAndShownAsStored) {
+  tmp.MakeFile("msado15.dll");
+  const std::string dll = tmp / "msado15.dll";
+  fake::version::Get().files[dll] = {0x00060003, 0x000C0159};
+  const struct {
+    uint32_t tipo;
+    std::string registrato;
+    std::string ultimaRiga;
+  } casi[] = {
+      {platform::registry::kTypeExpandString, "%CARTELLA%\\msado15.dll",
+       "INFO: File " + dll + " versione: 6.3.12.345"},
+      // The same text as REG_SZ names no file, as before.
+      {platform::registry::kTypeString, "%CARTELLA%\\msado15.dll",
+       "INFO: File %CARTELLA%\\msado15.dll inesistente"},
+      {platform::registry::kTypeExpandString, "%NESSUNA%\\msado15.dll",
+       "INFO: File %NESSUNA%\\msado15.dll inesistente"},
+  };
+  LogStop();
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.registrato);
+    ASSERT_TRUE(LogStart());
+    auto& r = fake::registry::Get();
+    r.environment["CARTELLA"] = tmp.path();
+    r.SetString(platform::registry::kClassesRoot, "ADODB.Connection\\CLSID", "", "{ID}");
+    r.SetValue(platform::registry::kClassesRoot, "CLSID\\{ID}\\InprocServer32", "", c.tipo,
+               c.registrato + '\0');
+    ScriviRapportoAmbiente(kClasse);
+    std::vector<std::string> righe = Righe();
+    ASSERT_EQ(righe.size(), 8u);
+    EXPECT_EQ(righe[5], std::string("INFO: ") + kComponente + c.registrato);
+    EXPECT_EQ(righe[7], c.ultimaRiga);
+    LogStop();
+  }
+}
+
 TEST_F(RapportoTest, FailuresAreErrorLinesAndTheReportGoesOn) {
   const std::string dll = tmp / "prova.dll";
   tmp.MakeFile("prova.dll");

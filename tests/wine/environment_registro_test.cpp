@@ -39,6 +39,13 @@ Ricerca Cerca(const std::string& classe) {
   return r;
 }
 
+bool Espandibile(const std::string& classe) {
+  std::string chiave;
+  bool espandibile = false;
+  CercaComponenteCOM(classe, chiave, espandibile);
+  return espandibile;
+}
+
 TEST_F(RegistroWineTest, ClassesWithoutAServerGiveAnEmptyResult) {
   Crea(L"Sondalink.Prova.SenzaClsid");
   Crea(L"Sondalink.Prova.ClsidVuoto\\CLSID");
@@ -97,6 +104,7 @@ TEST_F(RegistroWineTest, ServerValuesComeBackAsStored) {
     EXPECT_EQ(r.risultato, c.atteso);
     EXPECT_EQ(r.chiave, "HKEY_CLASSES_ROOT\\CLSID\\" + win32::Narrow(c.clsid) + "\\" +
                             win32::Narrow(c.sottoChiave));
+    EXPECT_EQ(Espandibile(win32::Narrow(c.classe)), c.tipo == REG_EXPAND_SZ);
   }
 }
 
@@ -143,6 +151,24 @@ TEST_F(RegistroWineTest, TheOpenKeyTableFollowsRealHandles) {
     }
   }
   EXPECT_FALSE(ApriChiave(registry::kClassesRoot, "Sondalink.Prova.Assente", b));
+}
+
+TEST(EspansioneWineTest, VariablesExpandInUtf8AndUnknownOnesStay) {
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"SONDALINK_CARTELLA", L"C:\\Societ\u00E0 \u4E2D"));
+  const struct {
+    const char* testo;
+    const char* atteso;
+  } casi[] = {
+      {"%SONDALINK_CARTELLA%\\sonda.dll", "C:\\Società 中\\sonda.dll"},
+      {"%sondalink_cartella%", "C:\\Società 中"},  // names compare without case
+      {"%SONDALINK_ASSENTE%\\sonda.dll", "%SONDALINK_ASSENTE%\\sonda.dll"},
+      {"C:\\100%\\sonda.dll", "C:\\100%\\sonda.dll"},
+      {"", ""},
+  };
+  for (const auto& c : casi) {
+    EXPECT_EQ(registry::ExpandVariables(c.testo), c.atteso) << c.testo;
+  }
+  ::SetEnvironmentVariableW(L"SONDALINK_CARTELLA", nullptr);
 }
 
 }  // namespace

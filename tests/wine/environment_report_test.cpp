@@ -89,26 +89,40 @@ TEST_F(RapportoWineTest, AdoConnectionAsWineRegistersIt) {
 }
 
 TEST_F(RapportoWineTest, ServerFilesAreCheckedAndVersioned) {
-  const std::wstring dll = wine_test::CartellaAmbiente() + L"versione_1_2_32768_65535.dll";
+  const std::wstring cartella = wine_test::CartellaAmbiente();
+  const std::wstring dll = cartella + L"versione_1_2_32768_65535.dll";
+  // A variable of this process, as %CommonProgramFiles% is on Windows.
+  const std::wstring senzaBarra = cartella.substr(0, cartella.size() - 1);
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"SONDALINK_PROVA", senzaBarra.c_str()));
+  const std::wstring espandibile = L"%SONDALINK_PROVA%\\versione_1_2_32768_65535.dll";
   const struct {
     const wchar_t* classe;
     const wchar_t* clsid;
     const wchar_t* sottoChiave;
+    DWORD tipo;
     std::wstring server;
     std::string ultimaRiga;
   } casi[] = {
       {L"Sondalink.Prova.RapportoDll", L"{5D1A0010-0000-4000-8000-0000534F4E44}",
-       L"InprocServer32", dll, "INFO: File " + win32::Narrow(dll) + " versione: 1.2.-32768.-1"},
+       L"InprocServer32", REG_SZ, dll,
+       "INFO: File " + win32::Narrow(dll) + " versione: 1.2.-32768.-1"},
       // A command line names no file as it stands.
       {L"Sondalink.Prova.RapportoExe", L"{5D1A0011-0000-4000-8000-0000534F4E44}", L"LocalServer32",
-       L"\"" + dll + L"\" /automation",
+       REG_SZ, L"\"" + dll + L"\" /automation",
        "INFO: File \"" + win32::Narrow(dll) + "\" /automation inesistente"},
+      // Registered with an environment variable: checked and read expanded.
+      {L"Sondalink.Prova.RapportoEspandibile", L"{5D1A0012-0000-4000-8000-0000534F4E44}",
+       L"InprocServer32", REG_EXPAND_SZ, espandibile,
+       "INFO: File " + win32::Narrow(dll) + " versione: 1.2.-32768.-1"},
+      {L"Sondalink.Prova.RapportoNonEspandibile", L"{5D1A0013-0000-4000-8000-0000534F4E44}",
+       L"InprocServer32", REG_SZ, espandibile,
+       "INFO: File " + win32::Narrow(espandibile) + " inesistente"},
   };
   LogStop();
   for (const auto& c : casi) {
     SCOPED_TRACE(win32::Narrow(c.classe));
     classi.Classe(c.classe, c.clsid);
-    classi.Server(c.clsid, c.sottoChiave, REG_SZ, c.server);
+    classi.Server(c.clsid, c.sottoChiave, c.tipo, c.server);
     ASSERT_TRUE(LogStart());
     ScriviRapportoAmbiente(win32::Narrow(c.classe));
     std::vector<std::string> righe = Righe();
@@ -120,6 +134,7 @@ TEST_F(RapportoWineTest, ServerFilesAreCheckedAndVersioned) {
     EXPECT_EQ(righe[7], c.ultimaRiga);
     LogStop();
   }
+  ::SetEnvironmentVariableW(L"SONDALINK_PROVA", nullptr);
 }
 
 }  // namespace

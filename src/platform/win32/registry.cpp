@@ -1,4 +1,5 @@
-// The registry through advapi32's ANSI calls. Win32-specific code only.
+// The registry through advapi32's ANSI calls, and the expansion of its
+// REG_EXPAND_SZ texts. Win32-specific code only.
 #include "platform/registry.h"
 
 #include "platform/win32/windows_support.h"
@@ -32,5 +33,18 @@ long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* 
 }
 
 long CloseKey(Handle key) { return ::RegCloseKey(ToHkey(key)); }
+
+std::string ExpandVariables(const std::string& utf8) {
+  const std::wstring text = win32::Widen(utf8);
+  // The size asked first, NUL included; a variable set in between makes the
+  // second call ask for more, and the text is then left as it is.
+  DWORD size = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+  if (size == 0) return utf8;
+  std::wstring expanded(size, L'\0');
+  DWORD written = ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size);
+  if (written == 0 || written > size) return utf8;
+  expanded.resize(written - 1);
+  return win32::Narrow(expanded);
+}
 
 }  // namespace sondalink::platform::registry
