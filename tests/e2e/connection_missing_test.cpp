@@ -206,5 +206,43 @@ INSTANTIATE_TEST_SUITE_P(Components, MissingComponent, ::testing::ValuesIn(kCase
                            return std::string(info.param.name);
                          });
 
+// Windows 8.1 and later report their own version only to a program whose
+// manifest names them, and so does Wine set to Windows 10 for one program:
+// the program built, with the manifest of its resource script, must read
+// 10.0 where one without it reads 6.2.
+TEST(Manifest, WindowsTenReportsItselfToTheProgram) {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  if (!ntdll || !::GetProcAddress(ntdll, "wine_get_version")) {
+    GTEST_SKIP() << "sets the Windows version through Wine's AppDefaults";
+  }
+  static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\Sondalink.exe";
+  struct Setting {
+    ~Setting() { ::RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
+  } setting;
+  const std::wstring version = L"win10";
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Version", REG_SZ, version.c_str(),
+                              static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+
+  const Case& c = kCases[0];
+  const std::wstring log = LocalAppData() + L"\\Ardenza\\Sondalink\\" + c.logFile;
+  App app;
+  ASSERT_TRUE(app.window());
+  app.Type(app.Control(kEdServer), L"SRVDATI");
+  app.Type(app.Control(kEdLogin), L"sa");
+  app.Click(app.Find(L"Button", W(c.button)));
+  std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 30000);
+  ASSERT_TRUE(box) << "no failure box";
+  std::vector<std::string> body = LogBody(log);
+  ASSERT_GE(body.size(), 2u) << "log: " << Utf8(log);
+  EXPECT_EQ(body[1].rfind("INFO: Sistema operativo rivelato: Sconosciuto: 10.0.", 0), 0u) << body[1];
+  EXPECT_NE(body[1].find(" (versione: 10.0."), std::string::npos) << body[1];
+
+  ASSERT_TRUE(app.PressOk(*box));
+  if (HWND notepad = WaitForNotepad(app, c.logFile)) CloseNotepad(notepad);
+  app.Close();
+  EXPECT_TRUE(app.WaitExit());
+}
+
 }  // namespace
 }  // namespace sondalink::e2e
