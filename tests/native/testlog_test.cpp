@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <fstream>
 #include <limits>
 
@@ -9,14 +7,16 @@
 #include "app/controls.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_ui.h"
-#include "platform/files.h"
+#include "native/file_size_limit.h"
 #include "native/temp_folder.h"
+#include "platform/files.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
 namespace {
 
 namespace ui = platform::ui;
+using testing::FileSizeLimit;
 using testing::TempFolder;
 
 const std::string kHead =
@@ -38,28 +38,6 @@ bool HeldByAWriter(const std::string& path) {
   platform::files::AppendFile probe;
   return probe.Open(path).failed();
 }
-
-// Files may not grow beyond `bytes` while it lives; writes past the limit
-// fail with EFBIG instead of raising SIGXFSZ.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit tight = old_;
-    tight.rlim_cur = bytes;
-    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, handler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  void (*handler_)(int);
-  rlimit old_{};
-};
 
 const ui::ControlSpec kOnlyLogBox[] = {
     {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 2655, 8295, 4065},
