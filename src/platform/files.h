@@ -23,8 +23,9 @@ ErrorRecord DeleteFile(const std::string& path);
 // missing file, a folder, an empty path, or a file that cannot be read.
 ErrorRecord ProbeOpenForReading(const std::string& path);
 
-// A text file opened for appending, with write access, shared with other
-// programs for reading and writing. Lines go to the operating system at once.
+// A text file opened for appending, with write access. Others may read it
+// while it is open, but not write or delete it: opening a file that another
+// holds this way fails. Lines go to the operating system at once.
 class AppendFile {
  public:
   AppendFile() = default;

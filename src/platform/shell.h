@@ -8,16 +8,17 @@
 
 namespace sondalink::platform::shell {
 
-// SHGetFolderPathA(0, folder, 0, 0, buffer of 260): its return value (0 when
-// the path was written) and the buffer, converted back from the ANSI code
-// page. A failure to reach the function at all is an error record.
+// SHGetFolderPath(0, folder, 0, 0, buffer of 260): its return value (0 when
+// the path was written) and the buffer up to its first NUL, in UTF-8, whatever
+// characters the path holds. A failure to reach the function at all is an
+// error record.
 struct FolderPath {
   long result = 0;
   std::string buffer;
 };
 Outcome<FolderPath> GetFolderPath(int folder);
 
-// ShellExecuteA(0, operation, file, parameters, directory, show). The
+// ShellExecute(0, operation, file, parameters, directory, show). The
 // shell's result is not examined; an error record only when the function
 // cannot be reached.
 ErrorRecord ShellExecute(const std::string& operation, const std::string& file,

@@ -24,7 +24,9 @@ namespace {
 
 namespace ui = platform::ui;
 
-// The open log; one at a time.
+// The file of the open log; one at a time. A run whose write failed closes
+// it early and goes on with the echo alone: one box for that failure is
+// enough, and the file is free for the user at once.
 platform::files::AppendFile gLogFile;
 
 const std::string kTitle = "Messaggio di Sondalink";
@@ -80,6 +82,10 @@ bool LogStart(bool bSkipHeader) {
     return false;
   }
   const std::string path = gstrCartellaLog + gstrFileLog;
+  // A log still open is closed first: its file must not outlive it, and
+  // this run may be about to delete it.
+  gbLogAperto = false;
+  (void)gLogFile.Close();
   Echo("Creazione file di log " + path + ".");
   glngNumWarning = 0;
   glngNumErrori = 0;
@@ -131,24 +137,32 @@ void LogWrite(const std::string& strMsg, int16_t nTypeLog) {
     ++*counter;
   }
   Echo(strMsg);
-  if (ErrorRecord e = gLogFile.WriteLine(line); e.failed()) {
-    ShowTrappedError("LogWrite", e);
-    return;
+  if (gLogFile.is_open()) {
+    if (ErrorRecord e = gLogFile.WriteLine(line); e.failed()) {
+      (void)gLogFile.Close();
+      ShowTrappedError("LogWrite", e);
+      return;
+    }
   }
   ui::DoEvents();
 }
 
 bool LogStop() {
   if (!gbLogAperto) return true;
-  ErrorRecord e = WriteLines({"Operazione terminata il " + DateTimeText(), kShortRule, " "});
-  if (!e.failed()) e = gLogFile.Close();
+  // Closed whatever happens: a log left open would outlive its run. A file
+  // closed early by a failed write has had its box already.
+  gbLogAperto = false;
+  ErrorRecord e;
+  if (gLogFile.is_open()) {
+    e = WriteLines({"Operazione terminata il " + DateTimeText(), kShortRule, " "});
+    ErrorRecord closed = gLogFile.Close();
+    if (!e.failed()) e = closed;
+  }
   if (e.failed()) {
-    // Still open: the next LogStop tries again.
     ShowTrappedError("LogStop", e);
     return false;
   }
   Echo("Chiusura file di log " + gstrCartellaLog + gstrFileLog + ".");
-  gbLogAperto = false;
   return true;
 }
 

@@ -114,6 +114,52 @@ TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) 
   EXPECT_EQ(CountContaining(again.log, "---> CONNESSIONE AVVENUTA CON SUCCESSO <---"), 1u);
 }
 
+// A second copy of the program starts the same test while the first one is
+// writing its log: the second gets LogStart's box and writes nothing into
+// the file; the first ends as usual with a whole log of its one run, and
+// the second goes on working.
+TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
+  Start(ServerScenario() + standin::SlowListing("ado", 30, 100));
+  SqlAuthentication(kServer, L"sa", kPassword);
+  app->Click(At(kCmdADO));
+  ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(L"Proprieta_3 = ") != std::wstring::npos; }, 30000));
+
+  App second;
+  ASSERT_TRUE(second.window());
+  second.Click(second.Control(kOptSQL));
+  second.Type(second.Control(kEdServer), kServer);
+  second.Type(second.Control(kEdLogin), L"sa");
+  second.Click(second.Control(kCmdADO));
+  std::optional<Box> box = second.WaitBox(kTitle, 30000);
+  ASSERT_TRUE(box);
+  const std::string text = standin::Narrow(box->text);
+  // ERROR_SHARING_VIOLATION
+  EXPECT_EQ(text.rfind("Routine basConn:LogStart, linea 0, errore -2147024864, descrizione: ", 0), 0u) << text;
+  EXPECT_TRUE(EndsWith(text, "\r\n\r\nImpossibile continuare.")) << text;
+  ASSERT_TRUE(second.PressOk(*box));
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(second.Control(kCmdADO)) != FALSE; }));
+  EXPECT_FALSE(second.OpenBox());
+  EXPECT_TRUE(NotepadsOf(second.processId()).empty());
+
+  Ending first = Finish("SondalinkADO.log");
+  ASSERT_EQ(first.boxes.size(), 1u);
+  EXPECT_EQ(first.boxes[0].icon, Icon::Information);
+  EXPECT_EQ(CountContaining(first.log, "Operazione avviata il "), 1u);
+  EXPECT_EQ(CountContaining(first.log, "Inizio test connessione ADO..."), 1u);
+  EXPECT_EQ(CountContaining(first.log, "Operazione terminata il "), 1u);
+  EXPECT_EQ(CountContaining(Journal(), "create ado.Connection"), 1u);
+
+  // Both copies go on: the second now runs the test to its success.
+  second.Click(second.Control(kCmdADO));
+  std::optional<Box> success = second.WaitBox(kTitle, 30000);
+  ASSERT_TRUE(success);
+  EXPECT_EQ(success->icon, Icon::Information) << standin::Narrow(success->text);
+  second.PressOk(*success);
+  EXPECT_EQ(CountContaining(LogNow("SondalinkADO.log"), "Operazione avviata il "), 1u);
+  EXPECT_TRUE(second.Running());
+  EXPECT_TRUE(app->Running());
+}
+
 // A file named Ardenza where the data folder's parent should be: the start-up
 // box says why, no window ever shows, and the program ends by itself.
 TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {

@@ -284,6 +284,29 @@ TEST_F(Window, TheEndOfTheWindowsSessionClosesTheWindowAndEndsTheProgram) {
   EXPECT_TRUE(app.WaitExit());
 }
 
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+  return out;
+}
+
+// The bytes of a file that may be open for writing elsewhere.
+std::string ReadAll(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  ::CloseHandle(file);
+  return bytes;
+}
+
 // Points the prefix user's local application data folder elsewhere for the
 // life of the object (Wine reads it from the registry at every request).
 class LocalAppDataMovedTo {
@@ -375,6 +398,63 @@ TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
     app.Close();
     EXPECT_TRUE(app.WaitExit());
   }
+  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
+    ::RemoveDirectoryW((moved + level).c_str());
+  }
+}
+
+// A profile whose local application data folder holds Cyrillic and Chinese
+// characters, which no ANSI code page of the prefix can name: the program
+// starts, its test writes the log there (contents still in the code page),
+// Notepad opens that very file, and the log-folder button opens the folder.
+// The SQL-DMO test ends quickly here: the prefix has no SQL-DMO.
+TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
+  const std::wstring moved = L"C:\\users\\Public\\Профиль 用户";
+  const std::wstring folder = moved + L"\\Ardenza\\Sondalink\\";
+  const std::wstring log = folder + L"SondalinkSQLDMO.log";
+  {
+    LocalAppDataMovedTo movedAppData(moved);
+    App app;
+    ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Utf8(app.OpenBox()->text) : "none");
+    EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    app.Type(app.Control(kEdServer), L"SRVDATI");
+    app.Type(app.Control(kEdLogin), L"sa");
+    app.Click(app.Control(kCmdSQLDMO));
+    std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 30000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, L"Connessione SQLDMO fallita.");
+    ASSERT_TRUE(app.PressOk(*box));
+    HWND notepad = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+      for (HWND hwnd : WindowsTitled(L"SondalinkSQLDMO.log", app.processId())) {
+        if (ClassOf(hwnd) == L"Notepad") notepad = hwnd;
+      }
+      return notepad != nullptr;
+    }, 20000)) << "Notepad did not open the log";
+    if (notepad) {
+      // Wine's Notepad overwrites the closing quote of its own command line
+      // with a NUL as it reads it, so the quote cannot be seen from outside.
+      EXPECT_EQ(CommandLineOf(ProcessOfWindow(notepad)).rfind(L"notepad.exe \"" + log, 0), 0u)
+          << Utf8(CommandLineOf(ProcessOfWindow(notepad)));
+      ::PostMessageW(notepad, WM_CLOSE, 0, 0);
+    }
+    EXPECT_NE(TextOf(app.Control(kEdLog)).find(L"Creazione file di log " + log + L"."), std::wstring::npos);
+    const std::string bytes = ReadAll(log);
+    EXPECT_EQ(bytes.rfind(std::string(91, '-') + "\r\n", 0), 0u) << bytes;
+    EXPECT_NE(bytes.find(", INFO: Inizio test connessione SQLDMO...\r\n"), std::string::npos);
+    EXPECT_TRUE(bytes.ends_with(std::string(68, '-') + "\r\n \r\n"));
+
+    app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
+    ShellFolder shown = WaitForShellFolder(app, L"Sondalink");
+    ASSERT_TRUE(shown.window) << "no folder window";
+    EXPECT_NE(shown.commandLine.find(L"\"" + folder + L"\""), std::wstring::npos) << Utf8(shown.commandLine);
+    CloseShellFolder(shown);
+    EXPECT_FALSE(app.OpenBox());
+    app.Close();
+    EXPECT_TRUE(app.WaitExit());
+  }
+  ::DeleteFileW(log.c_str());
   for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
     ::RemoveDirectoryW((moved + level).c_str());
   }

@@ -13,6 +13,7 @@
 
 #include "connection/frame.h"
 #include "connection_fixture.h"
+#include "native/file_size_limit.h"
 #include "platform/ui.h"
 
 namespace sondalink {
@@ -188,6 +189,37 @@ TEST_F(FrameRun, SuccessWithAWarningOrErrorLineOpensNotepadAfterTheBox) {
     ASSERT_EQ(Started().size(), 1u);
     EXPECT_EQ(Started()[0].commandLine, "notepad.exe " + LogPath());
   }
+}
+
+// The log file stops taking lines in the middle of a run: one critical box
+// for the first line that cannot be written, none for the others nor for
+// LogStop; the run goes on in edLog to its usual success box, and the log is
+// closed when the handler returns.
+TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
+  EseguiTest(
+      kProva,
+      [&](EsecuzioneTest& run) {
+        testing::FileSizeLimit full(std::filesystem::file_size(Host(LogPath())) + 10);
+        for (int i = 1; i <= 30; ++i) run.LogWrite("Riga " + std::to_string(i));
+        CorpoRiuscito(run);
+      },
+      Rapporto);
+
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[0].text,
+            "Routine basConn:LogWrite, linea 0, errore -2147024673, descrizione: File too large"
+            "\r\n\r\nImpossibile continuare.");
+  EXPECT_EQ(Boxes()[0].flags, ui::kCritical);
+  EXPECT_EQ(Boxes()[1].text,
+            "Prova riuscita.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\nVersione 9");
+  EXPECT_FALSE(gbLogAperto);
+  EXPECT_THAT(Started(), IsEmpty());
+  const std::string echo = ui::GetText(kEdLog);
+  EXPECT_TRUE(echo.ends_with("Riga 30\r\nPasso...\r\nPasso riuscito.\r\nDistruzione...\r\n"
+                             "Operazione terminata.\r\nChiusura file di log " + LogPath() + "."))
+      << echo;
+  EXPECT_THAT(FileLines("SondalinkProva.log"), ::testing::Not(::testing::Contains(::testing::HasSubstr("Riga 2"))));
+  ExpectUnlockedAndIdle();
 }
 
 TEST_F(FrameRun, ToleratedCheckWritesOneWarningAndTheRunGoesOn) {

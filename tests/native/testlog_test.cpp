@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <fstream>
 #include <limits>
 
@@ -9,13 +7,16 @@
 #include "app/controls.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_ui.h"
+#include "native/file_size_limit.h"
 #include "native/temp_folder.h"
+#include "platform/files.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
 namespace {
 
 namespace ui = platform::ui;
+using testing::FileSizeLimit;
 using testing::TempFolder;
 
 const std::string kHead =
@@ -25,6 +26,18 @@ const std::string kHead =
     "Nome file di log: 'SondalinkADO.log'\r\n";
 const std::string kLongRule = std::string(91, '-') + "\r\n";
 const std::string kShortRule = std::string(68, '-') + "\r\n";
+
+// ERROR_SHARING_VIOLATION as an HRESULT.
+constexpr int32_t kSharingViolation = static_cast<int32_t>(0x80070020);
+const std::string kTooLarge =
+    ", linea 0, errore -2147024673, descrizione: File too large\r\n\r\nImpossibile continuare.";
+
+// Whether a program holds the file open for writing: a second writer is
+// refused then.
+bool HeldByAWriter(const std::string& path) {
+  platform::files::AppendFile probe;
+  return probe.Open(path).failed();
+}
 
 const ui::ControlSpec kOnlyLogBox[] = {
     {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 2655, 8295, 4065},
@@ -191,20 +204,23 @@ TEST_F(TestLog, EachLineIsInTheFileBeforeEventsRun) {
   EXPECT_TRUE(seen.ends_with(", INFO: visibile subito\r\n")) << seen;
 }
 
-TEST_F(TestLog, AnotherHandleCanReadAndWriteWhileOpen) {
+// Another program may read the log while it is written, but neither open it
+// for writing (a second Sondalink) nor delete it; once closed, both can.
+TEST_F(TestLog, OthersMayReadTheOpenLogButNotWriteOrDeleteIt) {
   ASSERT_TRUE(LogStart());
-  {
-    std::fstream other(TempFolder::Host(path()), std::ios::in | std::ios::out | std::ios::binary);
-    ASSERT_TRUE(other.is_open());
-    std::string head(kHead.size(), '\0');
-    other.read(head.data(), static_cast<std::streamsize>(head.size()));
-    EXPECT_EQ(head, kHead);
-    other.seekp(0, std::ios::end);
-    other << "altro\r\n";
-  }
+  std::ifstream reader(TempFolder::Host(path()), std::ios::binary);
+  std::string head(kHead.size(), '\0');
+  reader.read(head.data(), static_cast<std::streamsize>(head.size()));
+  EXPECT_EQ(head, kHead);
+
+  platform::files::AppendFile second;
+  EXPECT_EQ(second.Open(path()).number, kSharingViolation);
+  EXPECT_FALSE(second.is_open());
+  EXPECT_EQ(platform::files::DeleteFile(path()).number, kSharingViolation);
   LogWrite("dopo");
   ASSERT_TRUE(LogStop());
-  EXPECT_NE(file().find("altro\r\n2026-03-07 09:05:04, INFO: dopo\r\n"), std::string::npos);
+  EXPECT_NE(file().find(", INFO: dopo\r\nOperazione terminata il "), std::string::npos);
+  EXPECT_FALSE(HeldByAWriter(path()));
 }
 
 TEST_F(TestLog, MissingFolderIsReportedByLogStart) {
@@ -242,35 +258,79 @@ TEST_F(TestLog, CounterOverflowIsReportedByLogWrite) {
   EXPECT_TRUE(gbLogAperto);
 }
 
-// A file size limit makes the writes fail: LogWrite reports and goes on,
-// LogStop reports and keeps the log open until a later call succeeds.
-TEST_F(TestLog, WriteFailuresAreReportedAndLogStopCanRetry) {
+// A failing write closes the file and shows its box once; the run's echo and
+// counters go on, LogStop adds neither footer nor box, and the log is closed.
+TEST_F(TestLog, AFailedWriteShowsOneBoxAndClosesTheFileForTheRestOfTheRun) {
   ASSERT_TRUE(LogStart());
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  getrlimit(RLIMIT_FSIZE, &old);
-  rlimit tight = old;
-  tight.rlim_cur = file().size() + 10;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-
-  LogWrite("una riga troppo lunga per il limite");
-  bool stopped = LogStop();
-
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
-
-  const std::string tail = ", linea 0, errore -2147024673, descrizione: File too large"
-                           "\r\n\r\nImpossibile continuare.";
-  ASSERT_EQ(boxes().size(), 2u);
-  EXPECT_EQ(boxes()[0].text, "Routine basConn:LogWrite" + tail);
-  EXPECT_EQ(boxes()[1].text, "Routine basConn:LogStop" + tail);
-  EXPECT_FALSE(stopped);
-  EXPECT_TRUE(gbLogAperto);
-  EXPECT_EQ(echo(), "Creazione file di log " + path() + ".\r\nuna riga troppo lunga per il limite");
-
+  const std::string header = file();
+  {
+    FileSizeLimit limit(header.size() + 10);
+    LogWrite("una riga troppo lunga per il limite");
+  }
+  LogWrite("ancora", kLogWarning);
+  LogWrite("e ancora", kLogError);
+  EXPECT_FALSE(HeldByAWriter(path()));
   EXPECT_TRUE(LogStop());
+
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "Routine basConn:LogWrite" + kTooLarge);
+  EXPECT_EQ(boxes()[0].flags, 16);
   EXPECT_FALSE(gbLogAperto);
-  EXPECT_TRUE(file().ends_with(kShortRule + " \r\n"));
+  EXPECT_EQ(glngNumWarning, 1);
+  EXPECT_EQ(glngNumErrori, 1);
+  EXPECT_EQ(echo(), "Creazione file di log " + path() + ".\r\nuna riga troppo lunga per il limite\r\n"
+                    "ancora\r\ne ancora\r\nChiusura file di log " + path() + ".");
+  EXPECT_EQ(file().substr(0, header.size()), header);
+  EXPECT_LE(file().size(), header.size() + 10);
+
+  // The next run has its file again.
+  ASSERT_TRUE(LogStart());
+  LogWrite("di nuovo");
+  ASSERT_TRUE(LogStop());
+  EXPECT_NE(file().find(", INFO: di nuovo\r\nOperazione terminata il "), std::string::npos);
+}
+
+// Whatever fails, no routine returns with the log marked open or its file
+// held: a header that cannot be written, a footer that cannot, and a
+// LogStart over a log that is still open.
+TEST_F(TestLog, NoFailureLeavesTheLogOpenOrItsFileHeld) {
+  {
+    SCOPED_TRACE("header");
+    FileSizeLimit limit(10);
+    EXPECT_FALSE(LogStart());
+    EXPECT_FALSE(gbLogAperto);
+    EXPECT_FALSE(HeldByAWriter(path()));
+  }
+  {
+    SCOPED_TRACE("footer");
+    ASSERT_TRUE(LogStart());
+    {
+      FileSizeLimit limit(file().size() + 10);
+      EXPECT_FALSE(LogStop());
+    }
+    EXPECT_FALSE(gbLogAperto);
+    EXPECT_FALSE(HeldByAWriter(path()));
+    EXPECT_TRUE(LogStop());  // nothing left to report
+  }
+  ASSERT_EQ(boxes().size(), 2u);
+  EXPECT_EQ(boxes()[0].text, "Routine basConn:LogStart" + kTooLarge);
+  EXPECT_EQ(boxes()[1].text, "Routine basConn:LogStop" + kTooLarge);
+  {
+    SCOPED_TRACE("LogStart over an open log");
+    ASSERT_TRUE(LogStart());
+    LogWrite("primo giro");
+    gstrFileLog = "SondalinkSQLDMO.log";
+    ASSERT_TRUE(LogStart());
+    EXPECT_FALSE(HeldByAWriter(path()));
+    // The same file again: its previous run is deleted, not appended to.
+    ASSERT_TRUE(LogStart());
+    LogWrite("secondo giro");
+    ASSERT_TRUE(LogStop());
+    const std::string dmo = TempFolder::ReadFile(tmp / "SondalinkSQLDMO.log");
+    EXPECT_EQ(dmo.find("Operazione avviata il "), dmo.rfind("Operazione avviata il "));
+    EXPECT_NE(dmo.find(", INFO: secondo giro\r\n"), std::string::npos);
+  }
+  EXPECT_EQ(boxes().size(), 2u);
 }
 
 }  // namespace

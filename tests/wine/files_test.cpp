@@ -4,15 +4,22 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <functional>
+
 #include "app/basconn.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "wine/failing_file_call.h"
 #include "wine/temp_folder.h"
 
 namespace sondalink {
 namespace {
 
+using testing::FailingFileCall;
+using testing::FileCall;
 using testing::TempFolder;
+
+constexpr int32_t Hr(DWORD code) { return static_cast<int32_t>(HRESULT_FROM_WIN32(code)); }
 
 TEST(DataFolderWin32, CreatedUnderLocalAppDataEndingWithBackslash) {
   char local[MAX_PATH] = {};
@@ -108,7 +115,7 @@ TEST(FilesWin32, CreateAndDeleteReportTheSystemsErrors) {
   ErrorRecord again = platform::files::CreateFolder(tmp / "nuova");
   EXPECT_EQ(again.number, static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS)));
   EXPECT_FALSE(again.description.empty());
-  EXPECT_EQ(again.source, "CreateDirectoryA");
+  EXPECT_EQ(again.source, "CreateDirectoryW");
   EXPECT_EQ(platform::files::CreateFolder(tmp / "manca\\nuova").number,
             static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)));
 
@@ -119,7 +126,90 @@ TEST(FilesWin32, CreateAndDeleteReportTheSystemsErrors) {
             static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
 }
 
-TEST(FilesWin32, AppendFileIsSharedAndAlwaysWritesAtTheEnd) {
+// Names the ANSI code page cannot hold: found, created, written, deleted as
+// they are. Through the ANSI functions each such character turned into '?',
+// a wildcard, and the folder below was "found" in a look-alike one.
+TEST(FilesWin32, NamesOutsideTheCodePageAreUsedAsTheyAre) {
+  TempFolder tmp;
+  tmp.MakeFolder("abcdefg 12");  // as long as the name below
+  const std::string folder = tmp / "Профиль 用户";
+  EXPECT_FALSE(EsisteCartella(folder));
+  ASSERT_FALSE(platform::files::CreateFolder(folder).failed());
+  EXPECT_TRUE(EsisteCartella(folder));
+  EXPECT_TRUE(TempFolder::IsFolder(folder));
+
+  const std::string log = folder + "\\Журнал 日志.log";
+  EXPECT_FALSE(EsisteFile(log));
+  platform::files::AppendFile file;
+  ASSERT_FALSE(file.Open(log).failed());
+  ASSERT_FALSE(file.WriteLine("è già, Журнал").failed());
+  ASSERT_FALSE(file.Close().failed());
+  // The contents stay in the ANSI code page, as ever.
+  EXPECT_EQ(TempFolder::ReadFile(log), "\xE8 gi\xE0, ??????\r\n");
+  EXPECT_TRUE(EsisteFile("\"" + log + "\""));
+  EXPECT_EQ(platform::files::FindFirstEntry(folder + "\\*.log"), "Журнал 日志.log");
+  EXPECT_FALSE(platform::files::DeleteFile(log).failed());
+  EXPECT_FALSE(EsisteFile(log));
+}
+
+// Every kernel32 call of the file layer can be made to fail through its
+// table, and each failure comes back as that call's error record.
+TEST(FilesWin32, AFailingSystemCallBecomesItsErrorRecord) {
+  TempFolder tmp;
+  tmp.MakeFile("c'è.log", "prima\r\n");
+  const std::string existing = tmp / "c'è.log";
+  struct Case {
+    FileCall call;
+    DWORD code;
+    const char* source;
+    std::function<ErrorRecord()> operation;
+  } cases[] = {
+      {FileCall::CreateFileW, ERROR_ACCESS_DENIED, "CreateFileW",
+       [&] { return platform::files::AppendFile().Open(existing); }},
+      {FileCall::CreateFileW, ERROR_SHARING_VIOLATION, "CreateFileW",
+       [&] { return platform::files::ProbeOpenForReading(existing); }},
+      {FileCall::WriteFile, ERROR_DISK_FULL, "WriteFile",
+       [&] {
+         platform::files::AppendFile f;
+         ErrorRecord e = f.Open(existing);
+         return e.failed() ? e : f.WriteLine("riga");
+       }},
+      {FileCall::CloseHandle, ERROR_INVALID_HANDLE, "CloseHandle",
+       [&] {
+         platform::files::AppendFile f;
+         ErrorRecord e = f.Open(existing);
+         if (e.failed()) return e;
+         e = f.Close();
+         EXPECT_FALSE(f.is_open());
+         return e;
+       }},
+      {FileCall::DeleteFileW, ERROR_ACCESS_DENIED, "DeleteFileW",
+       [&] { return platform::files::DeleteFile(existing); }},
+      {FileCall::CreateDirectoryW, ERROR_DISK_FULL, "CreateDirectoryW",
+       [&] { return platform::files::CreateFolder(tmp / "nuova"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    FailingFileCall failing(c.call, c.code);
+    ErrorRecord e = c.operation();
+    EXPECT_EQ(e.number, Hr(c.code));
+    EXPECT_EQ(e.source, c.source);
+    EXPECT_FALSE(e.description.empty());
+    EXPECT_EQ(FailingFileCall::failures(), 1);
+  }
+  // The table is the system's again: the file is there, untouched.
+  EXPECT_EQ(TempFolder::ReadFile(existing), "prima\r\n");
+  EXPECT_FALSE(TempFolder::IsFolder(tmp / "nuova"));
+
+  // A search that fails finds nothing: no folder, no file.
+  FailingFileCall failing(FileCall::FindFirstFileW, ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(EsisteCartella(tmp.path()));
+  EXPECT_EQ(platform::files::FindFirstEntry(tmp / "*.*"), "");
+}
+
+// A second writer is refused while the file is open, a reader is not; the
+// file cannot be deleted meanwhile. Lines always land at the end.
+TEST(FilesWin32, AppendFileLetsOthersReadButNotWriteOrDelete) {
   TempFolder tmp;
   const std::string path = tmp / "log.txt";
   tmp.MakeFile("log.txt", "prima\r\n");
@@ -129,22 +219,26 @@ TEST(FilesWin32, AppendFileIsSharedAndAlwaysWritesAtTheEnd) {
   // The line is the system's as soon as WriteLine returns.
   EXPECT_EQ(TempFolder::ReadFile(path), "prima\r\n\xE8 gi\xE0\r\n");
 
-  // Another program opens it for reading and writing meanwhile.
-  win32::unique_hfile other(::CreateFileA(platform::ToAnsi(path).c_str(),
-                                          GENERIC_READ | GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(other) << ::GetLastError();
-  char buffer[64] = {};
-  DWORD n = 0;
-  ASSERT_TRUE(::ReadFile(other.get(), buffer, sizeof buffer, &n, nullptr));
-  EXPECT_EQ(std::string(buffer, n), "prima\r\n\xE8 gi\xE0\r\n");
-  ASSERT_TRUE(::WriteFile(other.get(), "altro\r\n", 7, &n, nullptr));
+  const std::wstring wide = win32::Widen(path);
+  win32::unique_hfile reader(::CreateFileW(wide.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  EXPECT_TRUE(reader) << ::GetLastError();
+  win32::unique_hfile writer(::CreateFileW(wide.c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  EXPECT_FALSE(writer);
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  platform::files::AppendFile second;
+  EXPECT_EQ(second.Open(path).number, Hr(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(platform::files::DeleteFile(path).number, Hr(ERROR_SHARING_VIOLATION));
 
   ASSERT_FALSE(log.WriteLine("dopo").failed());
   EXPECT_FALSE(log.Close().failed());
   EXPECT_FALSE(log.is_open());
-  EXPECT_EQ(TempFolder::ReadFile(path), "prima\r\n\xE8 gi\xE0\r\naltro\r\ndopo\r\n");
+  EXPECT_EQ(TempFolder::ReadFile(path), "prima\r\n\xE8 gi\xE0\r\ndopo\r\n");
+  reader.reset();
+  EXPECT_FALSE(second.Open(path).failed());
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST(ShellWin32, ShellExecuteOpensAFolderWithBlanksInItsName) {
 TEST(ShellWin32, StartProgramReportsAMissingProgram) {
   ErrorRecord e = platform::shell::StartProgram("non-esiste-sondalink.exe", SW_SHOWNORMAL);
   EXPECT_EQ(e.number, static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
-  EXPECT_EQ(e.source, "CreateProcessA");
+  EXPECT_EQ(e.source, "CreateProcessW");
 }
 
 TEST(ShellWin32, LocalAppDataFolderIsAnAbsolutePath) {

@@ -26,7 +26,7 @@ class TempFolder {
       }
     }
   }
-  ~TempFolder() { RemoveTree(path_); }
+  ~TempFolder() { RemoveTree(win32::Widen(path_)); }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
@@ -49,8 +49,9 @@ class TempFolder {
     ASSERT_TRUE(::CreateDirectoryA(p.c_str(), nullptr)) << p;
     if (attributes) ::SetFileAttributesA(p.c_str(), attributes);
   }
+  // Any name Windows allows, read through the wide functions.
   static std::string ReadFile(const std::string& utf8Path) {
-    HANDLE h = ::CreateFileA(platform::ToAnsi(utf8Path).c_str(), GENERIC_READ,
+    HANDLE h = ::CreateFileW(win32::Widen(utf8Path).c_str(), GENERIC_READ,
                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return "<missing>";
     std::string bytes;
@@ -61,29 +62,30 @@ class TempFolder {
     return bytes;
   }
   static bool IsFolder(const std::string& utf8Path) {
-    DWORD a = ::GetFileAttributesA(platform::ToAnsi(utf8Path).c_str());
+    DWORD a = ::GetFileAttributesW(win32::Widen(utf8Path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
   }
 
  private:
-  static void RemoveTree(const std::string& ansi) {
-    WIN32_FIND_DATAA data{};
-    HANDLE find = ::FindFirstFileA((ansi + "\\*").c_str(), &data);
+  // Wide, so that names outside the code page that a test made go as well.
+  static void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW data{};
+    HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
       do {
-        std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string child = ansi + "\\" + name;
-        ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring child = path + L"\\" + name;
+        ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
           RemoveTree(child);
         } else {
-          ::DeleteFileA(child.c_str());
+          ::DeleteFileW(child.c_str());
         }
-      } while (::FindNextFileA(find, &data));
+      } while (::FindNextFileW(find, &data));
       ::FindClose(find);
     }
-    ::RemoveDirectoryA(ansi.c_str());
+    ::RemoveDirectoryW(path.c_str());
   }
 
   std::string path_;  // ASCII: the temporary folder of the prefix

@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +51,11 @@ ErrorRecord ErrorFromErrno(int err, const char* source) {
   return e;
 }
 
+// Windows' share modes, as far as this program relies on them: an open
+// AppendFile holds an exclusive lock that readers ignore and that a second
+// AppendFile or a deletion runs into, as a sharing violation.
+bool HeldByAWriter(int fd) { return flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK; }
+
 // Windows' "*.*" and "*" match every name; other patterns use the shell's
 // matching, which is enough for the names this program looks for.
 bool Matches(const std::string& pattern, const char* name) {
@@ -91,6 +97,11 @@ ErrorRecord DeleteFile(const std::string& path) {
   std::string host = HostPath(path);
   struct stat st {};
   if (stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return ErrorFromErrno(EISDIR, "unlink");
+  if (int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+    bool held = HeldByAWriter(fd);
+    close(fd);
+    if (held) return ErrorFromErrno(EBUSY, "unlink");
+  }
   if (unlink(host.c_str()) != 0) return ErrorFromErrno(errno, "unlink");
   return {};
 }
@@ -118,6 +129,10 @@ ErrorRecord AppendFile::Open(const std::string& path) {
   Close();
   int fd = open(HostPath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
   if (fd < 0) return ErrorFromErrno(errno, "open");
+  if (HeldByAWriter(fd)) {
+    close(fd);
+    return ErrorFromErrno(EBUSY, "open");
+  }
   handle_ = fd;
   return {};
 }

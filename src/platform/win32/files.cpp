@@ -1,16 +1,42 @@
-// The file system through the ANSI functions of kernel32, as the rest of the
-// program's Windows calls. Win32-specific code only.
-#include "platform/win32/windows_support.h"
+// The file system through the wide functions of kernel32, so that any path
+// Windows allows can be named; the log's contents stay in the ANSI code page.
+// Every call goes through the table of file_calls.h. Win32-specific code only.
+#include "platform/win32/file_calls.h"
 
 #include "platform/files.h"
 #include "platform/text.h"
 
+namespace sondalink::win32 {
+
+FileCalls& Files() {
+  static FileCalls calls;
+  return calls;
+}
+
+}  // namespace sondalink::win32
+
 namespace sondalink::platform::files {
 namespace {
 
+using win32::Files;
+
 HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
-bool IsWanted(const WIN32_FIND_DATAA& data) {
+// Owners that close through the table as well.
+struct FileTraits {
+  using type = HANDLE;
+  static type empty() { return INVALID_HANDLE_VALUE; }
+  static void close(type h) { Files().CloseHandle(h); }
+};
+struct FindTraits {
+  using type = HANDLE;
+  static type empty() { return INVALID_HANDLE_VALUE; }
+  static void close(type h) { Files().FindClose(h); }
+};
+using unique_file = win32::unique_any<FileTraits>;
+using unique_find = win32::unique_any<FindTraits>;
+
+bool IsWanted(const WIN32_FIND_DATAW& data) {
   // Folders always count, a hidden one too: the data folder must be found
   // wherever the user's profile puts it. Hidden and system files do not.
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return true;
@@ -20,33 +46,36 @@ bool IsWanted(const WIN32_FIND_DATAA& data) {
 }  // namespace
 
 std::string FindFirstEntry(const std::string& pattern) {
-  WIN32_FIND_DATAA data{};
-  win32::unique_hfind find(::FindFirstFileA(ToAnsi(pattern).c_str(), &data));
+  WIN32_FIND_DATAW data{};
+  unique_find find(Files().FindFirstFileW(win32::Widen(pattern).c_str(), &data));
   if (!find) return {};
   do {
-    if (IsWanted(data)) return FromAnsi(data.cFileName);
-  } while (::FindNextFileA(find.get(), &data));
+    if (IsWanted(data)) return win32::Narrow(data.cFileName);
+  } while (Files().FindNextFileW(find.get(), &data));
   return {};
 }
 
 ErrorRecord CreateFolder(const std::string& path) {
-  if (!::CreateDirectoryA(ToAnsi(path).c_str(), nullptr)) {
-    return win32::ErrorFromLastError("CreateDirectoryA");
+  if (!Files().CreateDirectoryW(win32::Widen(path).c_str(), nullptr)) {
+    return win32::ErrorFromLastError("CreateDirectoryW");
   }
   return {};
 }
 
 ErrorRecord DeleteFile(const std::string& path) {
-  if (!::DeleteFileA(ToAnsi(path).c_str())) return win32::ErrorFromLastError("DeleteFileA");
+  if (!Files().DeleteFileW(win32::Widen(path).c_str())) {
+    return win32::ErrorFromLastError("DeleteFileW");
+  }
   return {};
 }
 
 ErrorRecord ProbeOpenForReading(const std::string& path) {
-  // A folder fails here too: without FILE_FLAG_BACKUP_SEMANTICS it cannot be opened.
-  win32::unique_hfile file(::CreateFileA(ToAnsi(path).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return win32::ErrorFromLastError("CreateFileA");
+  // A folder fails here too: without FILE_FLAG_BACKUP_SEMANTICS it cannot be
+  // opened. Sharing writing lets it see a log that a program is writing.
+  unique_file file(Files().CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return win32::ErrorFromLastError("CreateFileW");
   return {};
 }
 
@@ -62,11 +91,11 @@ AppendFile& AppendFile::operator=(AppendFile&& other) noexcept {
 ErrorRecord AppendFile::Open(const std::string& path) {
   Close();
   // FILE_APPEND_DATA alone: every write lands at the current end of the file.
-  // Others may read and write it meanwhile (an editor, a second Sondalink).
-  HANDLE h = ::CreateFileA(ToAnsi(path).c_str(), FILE_APPEND_DATA,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return win32::ErrorFromLastError("CreateFileA");
+  // Readers may open it meanwhile (an editor, a viewer following it); nobody
+  // may write or delete it, so a second Sondalink cannot mix its run in.
+  HANDLE h = Files().CreateFileW(win32::Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return win32::ErrorFromLastError("CreateFileW");
   handle_ = reinterpret_cast<intptr_t>(h);
   return {};
 }
@@ -80,7 +109,7 @@ ErrorRecord AppendFile::WriteLine(const std::string& utf8) {
   DWORD left = static_cast<DWORD>(bytes.size());
   while (left > 0) {
     DWORD written = 0;
-    if (!::WriteFile(AsHandle(handle_), p, left, &written, nullptr)) {
+    if (!Files().WriteFile(AsHandle(handle_), p, left, &written, nullptr)) {
       return win32::ErrorFromLastError("WriteFile");
     }
     if (written == 0) return win32::ErrorFromWin32(ERROR_WRITE_FAULT, "WriteFile");
@@ -94,7 +123,7 @@ ErrorRecord AppendFile::Close() {
   if (!is_open()) return {};
   HANDLE h = AsHandle(handle_);
   handle_ = kNone;
-  if (!::CloseHandle(h)) return win32::ErrorFromLastError("CloseHandle");
+  if (!Files().CloseHandle(h)) return win32::ErrorFromLastError("CloseHandle");
   return {};
 }
 

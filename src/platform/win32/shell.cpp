@@ -1,5 +1,6 @@
 // The user's folders, the shell's "Open" and starting a program, through the
-// ANSI functions of shell32 and kernel32. Win32-specific code only.
+// wide functions of shfolder, shell32 and kernel32, so that a profile path
+// outside the ANSI code page works too. Win32-specific code only.
 #include "platform/win32/windows_support.h"
 
 #include <shellapi.h>
@@ -10,40 +11,39 @@
 #include <vector>
 
 #include "platform/shell.h"
-#include "platform/text.h"
 
 namespace sondalink::platform::shell {
 
 Outcome<FolderPath> GetFolderPath(int folder) {
-  char buffer[MAX_PATH + 1] = {};
-  HRESULT hr = ::SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, buffer);
-  buffer[MAX_PATH] = '\0';
+  wchar_t buffer[MAX_PATH + 1] = {};
+  HRESULT hr = ::SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, buffer);
+  buffer[MAX_PATH] = L'\0';
   FolderPath result;
   result.result = static_cast<long>(hr);
-  result.buffer = FromAnsi(buffer);  // up to the first NUL
+  result.buffer = win32::Narrow(buffer);  // up to the first NUL
   return result;
 }
 
 ErrorRecord ShellExecute(const std::string& operation, const std::string& file,
                          const std::string& parameters, const std::string& directory,
                          int show) {
-  ::ShellExecuteA(nullptr, ToAnsi(operation).c_str(), ToAnsi(file).c_str(),
-                  ToAnsi(parameters).c_str(), ToAnsi(directory).c_str(), show);
+  ::ShellExecuteW(nullptr, win32::Widen(operation).c_str(), win32::Widen(file).c_str(),
+                  win32::Widen(parameters).c_str(), win32::Widen(directory).c_str(), show);
   return {};
 }
 
 ErrorRecord StartProgram(const std::string& commandLine, int show) {
-  std::string ansi = ToAnsi(commandLine);
-  std::vector<char> line(ansi.begin(), ansi.end());  // CreateProcessA may write into it
-  line.push_back('\0');
-  STARTUPINFOA startup{};
+  std::wstring wide = win32::Widen(commandLine);
+  std::vector<wchar_t> line(wide.begin(), wide.end());  // CreateProcessW may write into it
+  line.push_back(L'\0');
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show);
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info)) {
-    return win32::ErrorFromLastError("CreateProcessA");
+    return win32::ErrorFromLastError("CreateProcessW");
   }
   // Not waited for: the program lives on by itself.
   win32::unique_handle process(info.hProcess);
