@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <initializer_list>
 
 namespace sondalink {
 
@@ -10,7 +11,10 @@ namespace {
 
 constexpr std::string_view kCoda = "LANGUAGE=us_english;APP=Velario;";
 
-std::string Raddoppia(const std::string& strValore, char c) {
+// The blanks OLE DB drops around a bare value.
+bool Bianco(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+std::string Raddoppia(std::string_view strValore, char c) {
   std::string out;
   for (char ch : strValore) {
     out += ch;
@@ -19,12 +23,10 @@ std::string Raddoppia(const std::string& strValore, char c) {
   return out;
 }
 
-void SostituisciTutti(std::string& testo, const std::string& cerca, std::string_view con) {
-  if (cerca.empty()) return;
-  for (size_t pos = testo.find(cerca); pos != std::string::npos;
-       pos = testo.find(cerca, pos + con.size())) {
-    testo.replace(pos, cerca.size(), con);
-  }
+std::string_view Rifila(std::string_view s) {
+  while (!s.empty() && Bianco(s.front())) s.remove_prefix(1);
+  while (!s.empty() && Bianco(s.back())) s.remove_suffix(1);
+  return s;
 }
 
 bool UgualeSenzaMaiuscole(std::string_view a, std::string_view b) {
@@ -34,35 +36,62 @@ bool UgualeSenzaMaiuscole(std::string_view a, std::string_view b) {
          });
 }
 
-// Head + server + the authentication part + the common tail, once with the
-// real password and once with the masked one.
+bool UnoDi(std::string_view parola, std::initializer_list<std::string_view> elenco) {
+  return std::any_of(elenco.begin(), elenco.end(),
+                     [&](std::string_view p) { return UgualeSenzaMaiuscole(parola, p); });
+}
+
+// Where a value that starts at `da` ends: past its closing quote (OLE DB) or
+// brace (ODBC), the enclosing character doubled inside; an unclosed one runs
+// to the end of the string.
+size_t FineRacchiuso(std::string_view s, size_t da, char chiusura) {
+  for (size_t i = da + 1; i < s.size(); ++i) {
+    if (s[i] != chiusura) continue;
+    if (i + 1 < s.size() && s[i + 1] == chiusura) {
+      ++i;
+      continue;
+    }
+    return i + 1;
+  }
+  return s.size();
+}
+
+// ODBC's grammar for a string that begins with the "ODBC;" of a DAO connect
+// string or with a keyword only ODBC knows; OLE DB's for any other.
+bool GrammaticaODBC(std::string_view s) {
+  const size_t fine = s.find_first_of(";=");
+  if (fine == std::string_view::npos) return false;
+  const std::string_view primo = Rifila(s.substr(0, fine));
+  return s[fine] == ';' ? UgualeSenzaMaiuscole(primo, "ODBC")
+                        : UnoDi(primo, {"DRIVER", "DSN", "FILEDSN"});
+}
+
+// Head + server + the authentication part + the common tail.
 template <class Quota>
 StringaConnessione Componi(std::string_view strTesta, const std::string& strServer,
                            const std::string& strLogin, const std::string& strPassword,
                            bool bTrusted, Quota quota) {
-  std::string inizio = std::string(strTesta) + "Server=" + quota(strServer) + ";Database=master;";
+  std::string s = std::string(strTesta) + "Server=" + quota(strServer) + ";Database=master;";
   if (bTrusted) {
-    std::string s = inizio + "Trusted_Connection=Yes;" + std::string(kCoda);
-    return {s, s};
+    s += "Trusted_Connection=Yes;";
+  } else {
+    s += "UID=" + quota(strLogin) + ";pwd=" + quota(strPassword) + ";";
   }
-  inizio += "UID=" + quota(strLogin) + ";pwd=";
-  std::string mascherata = strPassword.empty() ? std::string() : std::string(kPasswordMascherata);
-  return {inizio + quota(strPassword) + ";" + std::string(kCoda),
-          inizio + mascherata + ";" + std::string(kCoda)};
+  s += kCoda;
+  return {s, MascheraStringaConnessione(s)};
 }
 
 }  // namespace
 
 std::string ValoreADO(const std::string& strValore) {
-  // OLE DB drops blanks around a bare value and reads one that begins with
-  // either quote as quoted.
-  auto bianco = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-  if (strValore.find(';') == std::string::npos &&
-      (strValore.empty() || (strValore.front() != '"' && strValore.front() != '\'' &&
-                             !bianco(strValore.front()) && !bianco(strValore.back())))) {
+  // OLE DB drops the blanks around a bare value, and reads one that then
+  // begins with either quote as quoted; a semicolon would end it.
+  const std::string_view nucleo = Rifila(strValore);
+  if (nucleo.find(';') == std::string_view::npos &&
+      (nucleo.empty() || (nucleo.front() != '"' && nucleo.front() != '\''))) {
     return strValore;
   }
-  return '"' + Raddoppia(strValore, '"') + '"';
+  return '"' + Raddoppia(nucleo, '"') + '"';
 }
 
 std::string ValoreODBC(const std::string& strValore) {
@@ -81,18 +110,53 @@ StringaConnessione StringaConnessioneODBC(const std::string& strServer, const st
                  ValoreODBC);
 }
 
-std::string MascheraProprieta(std::string_view strNome, const std::string& strValore,
-                              const std::string& strPassword) {
+std::string MascheraStringaConnessione(std::string_view s) {
+  const bool odbc = GrammaticaODBC(s);
+  std::string out;
+  size_t i = 0;
+  while (i < s.size()) {
+    const size_t uguale = s.find_first_of(";=", i);
+    if (uguale == std::string_view::npos || s[uguale] == ';') {
+      // An item without a value, such as the "ODBC" of a DAO connect string.
+      const size_t fine = uguale == std::string_view::npos ? s.size() : uguale + 1;
+      out += s.substr(i, fine - i);
+      i = fine;
+      continue;
+    }
+    const std::string_view chiave = Rifila(s.substr(i, uguale - i));
+    out += s.substr(i, uguale + 1 - i);
+
+    // The value runs to the semicolon after it; a quoted or braced one may
+    // hold semicolons of its own.
+    size_t fine = uguale + 1;
+    if (odbc) {
+      if (fine < s.size() && s[fine] == '{') fine = FineRacchiuso(s, fine, '}');
+    } else {
+      while (fine < s.size() && Bianco(s[fine])) ++fine;
+      if (fine < s.size() && (s[fine] == '"' || s[fine] == '\'')) {
+        fine = FineRacchiuso(s, fine, s[fine]);
+      }
+    }
+    fine = std::min(s.size(), s.find(';', fine));
+    const std::string_view valore = s.substr(uguale + 1, fine - uguale - 1);
+
+    const bool password = odbc ? UgualeSenzaMaiuscole(chiave, "PWD")
+                               : UnoDi(chiave, {"Password", "pwd"});
+    if (password && !valore.empty()) {
+      out += kPasswordMascherata;
+    } else {
+      out += valore;
+    }
+    i = fine;
+  }
+  return out;
+}
+
+std::string MascheraProprieta(std::string_view strNome, const std::string& strValore) {
   if (UgualeSenzaMaiuscole(strNome, "Password")) {
     return strValore.empty() ? strValore : std::string(kPasswordMascherata);
   }
-  std::string out = strValore;
-  if (strPassword.empty()) return out;
-  // The quoted forms first: they hold the password with doubled characters.
-  SostituisciTutti(out, ValoreADO(strPassword), kPasswordMascherata);
-  SostituisciTutti(out, ValoreODBC(strPassword), kPasswordMascherata);
-  SostituisciTutti(out, strPassword, kPasswordMascherata);
-  return out;
+  return MascheraStringaConnessione(strValore);
 }
 
 }  // namespace sondalink

@@ -1,6 +1,8 @@
-// Connection strings of the ADO and DAO tests, and the masking of the
-// password in what the log shows. A value typed by the user is quoted only
-// when it could break or extend the string; ordinary values go in unchanged.
+// Connection strings of the ADO and DAO tests, and the masking of passwords
+// in what the log shows. A value typed by the user is quoted only where the
+// string would otherwise be misread; ordinary values go in unchanged.
+// Passwords are masked by where they stand (a password key, a property named
+// so), never by looking for the password's text elsewhere.
 #pragma once
 
 #include <string>
@@ -16,9 +18,9 @@ struct StringaConnessione {
   std::string strVisibile;  // written to the log: the password masked
 };
 
-// An OLE DB value: between double quotes, inner ones doubled, when it holds a
-// semicolon, begins with a quote or begins or ends with a blank; otherwise
-// unchanged.
+// An OLE DB value: unchanged, unless it holds a semicolon or begins, after
+// the blanks OLE DB drops, with a double or single quote; then it goes
+// between double quotes, without those outer blanks, inner quotes doubled.
 std::string ValoreADO(const std::string& strValore);
 // An ODBC value: between braces, each closing brace doubled, when it holds a
 // semicolon or a brace; otherwise unchanged.
@@ -29,10 +31,17 @@ StringaConnessione StringaConnessioneADO(const std::string& strServer, const std
 StringaConnessione StringaConnessioneODBC(const std::string& strServer, const std::string& strLogin,
                                           const std::string& strPassword, bool bTrusted);
 
+// A connection string with the non-empty value of every password key masked
+// (OLE DB "Password" and "pwd", ODBC "PWD", any case), read by the grammar
+// of its kind: ODBC when it begins with the "ODBC;" of a DAO connect string
+// or with a DRIVER, DSN or FILEDSN keyword, else OLE DB. Every other byte
+// stays as it is.
+std::string MascheraStringaConnessione(std::string_view strStringa);
+
 // The value of a listed property as the log may show it: a non-empty value
-// of a property named "Password" (in any case) is masked whole; elsewhere
-// every occurrence of the password, bare or quoted as in either string, is.
-std::string MascheraProprieta(std::string_view strNome, const std::string& strValore,
-                              const std::string& strPassword);
+// of a property named "Password" (any case) masked whole, any other value as
+// a connection string (above). Text that is no password key's value is never
+// touched, whatever characters it shares with the password.
+std::string MascheraProprieta(std::string_view strNome, const std::string& strValore);
 
 }  // namespace sondalink

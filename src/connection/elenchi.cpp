@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "app/fmconn.h"
 #include "connection/connstring.h"
 #include "connection/values.h"
 
@@ -32,8 +31,7 @@ void ElencaProprieta(EsecuzioneTest& run, const au::Object& proprietario,
     if (elemento.ok()) nome = LeggiTesto(elemento.value, "Name");
     if (elemento.ok() && nome.ok()) valore = LeggiTesto(elemento.value, "Value");
     if (elemento.ok() && nome.ok() && valore.ok()) {
-      run.LogWrite("    " + nome.value + " = " +
-                   MascheraProprieta(nome.value, valore.value, mstrPassword));
+      run.LogWrite("    " + nome.value + " = " + MascheraProprieta(nome.value, valore.value));
     }
     run.Err.clear();
   }

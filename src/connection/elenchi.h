@@ -12,7 +12,7 @@ namespace sondalink {
 // Writes `strIntestazione`, then one line per item of `proprietario`'s
 // Properties, by position from 0 (Count is read once). An item whose name
 // or value cannot be read gives no line and is not reported; a password
-// among the values is masked.
+// property, or a password key inside a value, is masked.
 void ElencaProprieta(EsecuzioneTest& run, const platform::automation::Object& proprietario,
                      const std::string& strIntestazione);
 

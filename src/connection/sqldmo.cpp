@@ -46,12 +46,12 @@ void ScriviLettura(EsecuzioneTest& run, const std::string& strRiga,
   }
 }
 
-// Every CR gains a LF after it, CR LF pairs included.
+// A bare CR becomes CR LF; a CR LF pair, and a bare LF, stay as they are.
 std::string AcapoWindows(const std::string& strTesto) {
   std::string out;
-  for (char c : strTesto) {
-    out += c;
-    if (c == '\r') out += '\n';
+  for (size_t i = 0; i < strTesto.size(); ++i) {
+    out += strTesto[i];
+    if (strTesto[i] == '\r' && (i + 1 == strTesto.size() || strTesto[i + 1] != '\n')) out += '\n';
   }
   return out;
 }

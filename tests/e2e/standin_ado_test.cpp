@@ -161,6 +161,27 @@ TEST_F(AdoRun, ANullValueIsListedEmptyAndPasswordsInPropertiesAreMasked) {
   ExpectEnding(ending, log, {SuccessBox("ADO", kVersion)}, false, kLog);
 }
 
+// A one-letter password is masked where it stands and nowhere else: every
+// value that merely holds an "a" is logged whole.
+TEST_F(AdoRun, AOneLetterPasswordIsMaskedOnlyWhereItStands) {
+  Start(ServerScenario() +
+        "property.ado=Password|a\n"
+        "property.ado=Extended Properties|UID=sa;PWD=a;\n");
+  SqlAuthentication(kServer, L"sa", L"a");
+  Ending ending = Run(kCmdADO, kLog);
+
+  ExpectedLog log = Opening(kMasked);
+  std::vector<std::string> properties = Properties(false);
+  properties.push_back("    Password = ********");
+  properties.push_back("    Extended Properties = UID=sa;PWD=********;");
+  Connected(log, properties, kVersion, ThreeRows);
+  Closing(log);
+  ExpectEnding(ending, log, {SuccessBox("ADO", kVersion)}, false, kLog);
+  EXPECT_THAT(Journal(), Contains("call ado.Connection.Open(VT_BSTR \"Provider=SQLOLEDB;Server=SRV\\\\ISTANZA;"
+                                  "Database=master;UID=sa;pwd=a;LANGUAGE=us_english;APP=Velario;\", "
+                                  "VT_BSTR \"\", VT_BSTR \"\", VT_I4 -1)"));
+}
+
 TEST_F(AdoRun, AnEmptyVersionResultSetUnderWindowsAuthenticationGivesAnEmptyVersion) {
   Start(ServerScenario() + "version.rows=0\n");
   WindowsAuthentication(kServer);

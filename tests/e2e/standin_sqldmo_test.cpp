@@ -16,11 +16,6 @@ using ::testing::Not;
 
 const std::string kLog = "SondalinkSQLDMO.log";
 const WantBox kFailure{Icon::Warning, "Connessione SQLDMO fallita."};
-// The version string with each CR followed by a LF, as the test writes it.
-const std::string kVersionCrLf =
-    "Microsoft SQL Server 2000 - 8.00.2039 (Intel X86) \r\n\n\tMay  3 2005 23:18:38 \r\n\n"
-    "\tCopyright (c) 1988-2003 Microsoft Corporation\r\n\n"
-    "\tStandard Edition on Windows NT 5.2 (Build 3790: Service Pack 2)";
 
 // The journal's lines with by-reference texts written as plain ones: what
 // is checked is which texts reached Connect.
@@ -93,15 +88,15 @@ void Closing(ExpectedLog& log) {
 
 class SqlDmoRun : public StandinRun {};
 
-TEST_F(SqlDmoRun, ASuccessfulRunLogsEveryStepShowsTheVersionWithCrLfAndStartsNoNotepad) {
+TEST_F(SqlDmoRun, ASuccessfulRunLogsEveryStepShowsTheVersionAsItsLinesAreAndStartsNoNotepad) {
   Start(ServerScenario());
   SqlAuthentication(kServer, L"sa", kPassword);
   Ending ending = Run(kCmdSQLDMO, kLog);
 
   ExpectedLog log = Opening(false);
-  Connected(log, kVersionCrLf);
+  Connected(log, kVersion);
   Closing(log);
-  ExpectEnding(ending, log, {SuccessBox("SQLDMO", kVersionCrLf)}, false, kLog);
+  ExpectEnding(ending, log, {SuccessBox("SQLDMO", kVersion)}, false, kLog);
 
   std::vector<std::string> journal = Texts(Journal());
   EXPECT_THAT(journal, Contains("put dmo.SQLServer.LoginTimeout = VT_I2 10"));
@@ -111,6 +106,20 @@ TEST_F(SqlDmoRun, ASuccessfulRunLogsEveryStepShowsTheVersionWithCrLfAndStartsNoN
   EXPECT_THAT(journal, Contains("put dmo.SQLServer.Language = VT_BSTR \"us_english\""));
   EXPECT_THAT(journal, Contains("call dmo.SQLServer.Disconnect()"));
   for (const std::string& line : ending.log) EXPECT_THAT(line, Not(HasSubstr("Pa55word")));
+}
+
+// Only a bare CR gains a LF: the CR LF pairs of a real version text give no
+// empty line in the box or the log, and a bare LF stays inside its line.
+TEST_F(SqlDmoRun, AVersionGainsALineFeedOnlyAfterABareCarriageReturn) {
+  Start(ServerScenario() + "version=" + standin::EscapeScenario("uno\rdue\ntre\r\nquattro\r") + "\n");
+  SqlAuthentication(kServer, L"sa", kPassword);
+  Ending ending = Run(kCmdSQLDMO, kLog);
+
+  const std::string shown = "uno\r\ndue\ntre\r\nquattro\r\n";
+  ExpectedLog log = Opening(false);
+  Connected(log, shown);
+  Closing(log);
+  ExpectEnding(ending, log, {SuccessBox("SQLDMO", shown)}, false, kLog);
 }
 
 TEST_F(SqlDmoRun, ALoginRefusedAtConnectEndsWithItsErrorLineTheFailureBoxAndNotepad) {
@@ -136,9 +145,9 @@ TEST_F(SqlDmoRun, FailingReadsOfTheInstallationFactsLeaveOutTheirLinesAndAnEmpty
   Ending ending = Run(kCmdSQLDMO, kLog);
 
   ExpectedLog log = Opening(false, {false, false});
-  Connected(log, kVersionCrLf);
+  Connected(log, kVersion);
   Closing(log);
-  ExpectEnding(ending, log, {SuccessBox("SQLDMO", kVersionCrLf)}, false, kLog);
+  ExpectEnding(ending, log, {SuccessBox("SQLDMO", kVersion)}, false, kLog);
 }
 
 TEST_F(SqlDmoRun, ANullVersionStringUnderWindowsAuthenticationGivesAnEmptyVersion) {
@@ -174,7 +183,7 @@ TEST_F(SqlDmoRun, AFailureAtDisconnectAfterSuccessShowsNoBoxAndNoNotepad) {
   Ending ending = Run(kCmdSQLDMO, kLog);
 
   ExpectedLog log = Opening(false);
-  Connected(log, kVersionCrLf);
+  Connected(log, kVersion);
   log.Error("Errore durante l'esecuzione del metodo SQLServer.DisConnect: number=-2147199728, "
             "description=[SQL-DMO]Disconnessione non riuscita., source=Microsoft SQL-DMO");
   ExpectEnding(ending, log, {}, false, kLog);

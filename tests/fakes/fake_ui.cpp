@@ -117,6 +117,7 @@ void SetFocus(int control) {
 }
 
 void SetMousePointer(int pointer) {
+  if (Get().onPointer) Get().onPointer(pointer);
   Get().pointer = pointer;
   Get().pointerHistory.push_back(pointer);
 }

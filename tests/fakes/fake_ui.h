@@ -45,6 +45,9 @@ struct State {
   // Called when a message box is shown, before it is "closed"; it may act
   // as the user would while the box is up.
   std::function<void(const Box&)> onBox;
+  // Called by SetMousePointer with the new pointer; it may throw, as a
+  // failing call would.
+  std::function<void(int)> onPointer;
   // When set, ShowForm fails with it and creates nothing.
   ErrorRecord showFormError;
 };

@@ -52,7 +52,7 @@ TEST(ConnectionString, EmptyPasswordStaysVisiblyEmpty) {
   EXPECT_EQ(s.strVisibile, expected);
 }
 
-TEST(ConnectionString, ValuesThatCouldBreakTheStringAreQuoted) {
+TEST(ConnectionString, OnlyValuesThatWouldBeMisreadAreQuoted) {
   struct Case {
     const char* value;
     const char* ado;
@@ -60,15 +60,20 @@ TEST(ConnectionString, ValuesThatCouldBreakTheStringAreQuoted) {
   } cases[] = {
       {"a;b", "\"a;b\"", "{a;b}"},
       {"\"x", "\"\"\"x\"", "\"x"},
-      {"'x", "\"'x\"", "'x"},                 // OLE DB reads single quotes too
-      {" x", "\" x\"", " x"},                 // and drops blanks around a bare value
-      {"x\t", "\"x\t\"", "x\t"},
-      {"x\"y", "x\"y", "x\"y"},                // a quote inside is harmless to OLE DB
+      {"'x", "\"'x\"", "'x"},                  // OLE DB reads single quotes too
+      {"  \"x", "\"\"\"x\"", "  \"x"},          // also after the blanks it drops
+      {" 'x\t", "\"'x\"", " 'x\t"},
+      {" a;b ", "\"a;b\"", "{ a;b }"},          // the blanks OLE DB drops stay out
+      {" SRV ", " SRV ", " SRV "},              // OLE DB drops them itself, as always
+      {"x\t", "x\t", "x\t"},
+      {"x\"y", "x\"y", "x\"y"},                 // a quote inside is harmless to OLE DB
+      {"x'", "x'", "x'"},
       {"a;\"b\"", "\"a;\"\"b\"\"\"", "{a;\"b\"}"},
       {"{x}", "{x}", "{{x}}}"},
       {"a}b", "a}b", "{a}}b}"},
       {"x;Trusted_Connection=Yes", "\"x;Trusted_Connection=Yes\"", "{x;Trusted_Connection=Yes}"},
       {"", "", ""},
+      {"   ", "   ", "   "},
       {"piano terra", "piano terra", "piano terra"},
   };
   for (const Case& c : cases) {
@@ -92,25 +97,45 @@ TEST(ConnectionString, ValuesThatCouldBreakTheStringAreQuoted) {
             "LANGUAGE=us_english;APP=Velario;");
 }
 
-TEST(ConnectionString, ListedPropertiesNeverShowThePassword) {
+// Only the value of a password key or of a property named so is masked; the
+// same characters anywhere else are data and stay.
+TEST(ConnectionString, PasswordsAreMaskedByNameAndKeyNeverByText) {
+  for (bool odbc : {false, true}) {
+    const StringaConnessione s = odbc ? StringaConnessioneODBC("sa", "sa", "sa", false)
+                                      : StringaConnessioneADO("sa", "sa", "sa", false);
+    EXPECT_EQ(s.strVisibile, std::string(odbc ? "ODBC;Driver={SQL Server};" : "Provider=SQLOLEDB;") +
+                                 "Server=sa;Database=master;UID=sa;pwd=********;"
+                                 "LANGUAGE=us_english;APP=Velario;");
+  }
   struct Case {
     const char* name;
     const char* value;
-    const char* password;
     const char* shown;
   } cases[] = {
-      {"Password", "segreta", "segreta", "********"},
-      {"password", "altra", "segreta", "********"},  // named so: masked whatever it holds
-      {"Password", "", "segreta", ""},
-      {"Extended Properties", "UID=sa;PWD=segreta;", "segreta", "UID=sa;PWD=********;"},
-      {"Extended Properties", "pwd=\"p;w\";x=p;w", "p;w", "pwd=********;x=********"},
-      {"Extended Properties", "PWD={a}}b};", "a}b", "PWD=********;"},
-      {"User ID", "sa", "segreta", "sa"},
-      {"User ID", "sa", "", "sa"},  // no password: nothing to hide
+      {"Password", "segreta", "********"},
+      {"PASSWORD", "x", "********"},
+      {"Password", "", ""},
+      {"User ID", "segreta", "segreta"},
+      {"Passwords", "x", "x"},
+      {"Mode", "uses segreta; inside", "uses segreta; inside"},
+      {"Current Catalog", "master", "master"},
+      // A value that is a connection string: its password key alone.
+      {"Extended Properties", "UID=sa;PWD=segreta;", "UID=sa;PWD=********;"},
+      {"Extended Properties", "UID=sa;PWD=;APP=x", "UID=sa;PWD=;APP=x"},
+      {"Extended Properties", " password = 'a''b;c' ;Data Source=d",
+       " password =********;Data Source=d"},
+      {"Extended Properties", "pwd=\"p;w\";x=p;w", "pwd=********;x=p;w"},
+      {"Extended Properties", "Data Source=pwd;UID=Password=x", "Data Source=pwd;UID=Password=x"},
+      // OLE DB reads no braces, ODBC no quotes.
+      {"Extended Properties", "Provider=P;pwd={a;Data Source=b}", "Provider=P;pwd=********;Data Source=b}"},
+      {"Connect", "ODBC;DSN=x;PWD=\"a;UID=b", "ODBC;DSN=x;PWD=********;UID=b"},
+      {"Extended Properties", "DRIVER={SQL Server};SERVER=s;PWD={a}}b;c};APP=y",
+       "DRIVER={SQL Server};SERVER=s;PWD=********;APP=y"},
+      {"Extended Properties", "DSN=x;Password=y", "DSN=x;Password=y"},  // no ODBC keyword
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " = " + c.value);
-    EXPECT_EQ(MascheraProprieta(c.name, c.value, c.password), c.shown);
+    EXPECT_EQ(MascheraProprieta(c.name, c.value), c.shown);
   }
 }
 

@@ -84,22 +84,31 @@ TEST_F(FrameRun, FailedValidationLeavesLogBoxAndFileNameAsTheyWere) {
 
 TEST_F(FrameRun, LogThatCannotStartEndsTheRunWithoutFailureBoxOrNotepad) {
   gstrCartellaLog = folder_ + "\\manca\\";  // no such folder
+  ui::SetText(kEdLog, "righe della prova precedente");
   bool ran = false;
   EseguiTest(kProva, [&](EsecuzioneTest&) { ran = true; }, Rapporto);
 
   EXPECT_FALSE(ran);
+  // The box was emptied before the log's first echo: nothing of the last run.
+  EXPECT_EQ(ui::GetText(kEdLog), "Creazione file di log " + LogPath() + ".");
   for (const auto& box : Boxes()) EXPECT_NE(box.text, "Prova fallita.");
   EXPECT_THAT(Started(), IsEmpty());
   ExpectUnlockedAndIdle();
 }
 
 TEST_F(FrameRun, FirstGuardedStepFailingShowsFailureBoxThenNotepad) {
+  auto holder = fake::automation::NewObject("Prova.Classe");
   size_t startedAtBox = 99;
-  fake::ui::Get().onBox = [&](const fake::ui::Box&) { startedAtBox = Started().size(); };
+  long holdersAtBox = 99;
+  fake::ui::Get().onBox = [&](const fake::ui::Box&) {
+    startedAtBox = Started().size();
+    holdersAtBox = holder.use_count();
+  };
   bool after = false;
   EseguiTest(
       kProva,
       [&](EsecuzioneTest& run) {
+        run.SetMainObject(holder->object());
         run.GuardedStep("Creazione...", [] { return kEFail; }, "Errore creazione: number=",
                         "Creato.");
         after = true;
@@ -116,6 +125,7 @@ TEST_F(FrameRun, FirstGuardedStepFailingShowsFailureBoxThenNotepad) {
   EXPECT_EQ(Boxes()[0].flags, ui::kExclamation);
   EXPECT_EQ(Boxes()[0].title, "Messaggio di Sondalink");
   EXPECT_EQ(startedAtBox, 0u);  // Notepad only after the box was closed
+  EXPECT_EQ(holdersAtBox, 1);   // the main object was let go before the box
   ASSERT_EQ(Started().size(), 1u);
   EXPECT_EQ(Started()[0].commandLine, "notepad.exe " + LogPath());
   EXPECT_EQ(Started()[0].show, 1);
@@ -137,8 +147,12 @@ TEST_F(FrameRun, StepErrorLineShowsTheNumberInSignedDecimal) {
 }
 
 TEST_F(FrameRun, SuccessWithoutWarningsShowsOneInformationBoxAndNoNotepad) {
-  bool lockedInside = false;
-  int pointerInside = -1;
+  bool lockedInside = false, lockedAtBox = false;
+  int pointerInside = -1, pointerAtBox = -1;
+  fake::ui::Get().onBox = [&](const fake::ui::Box&) {
+    lockedAtBox = !ui::IsEnabled(kCmdADO) && !ui::IsEnabled(kEdServer) && mbTestInCorso;
+    pointerAtBox = fake::ui::Get().pointer;
+  };
   EseguiTest(
       kProva,
       [&](EsecuzioneTest& run) {
@@ -150,6 +164,9 @@ TEST_F(FrameRun, SuccessWithoutWarningsShowsOneInformationBoxAndNoNotepad) {
 
   EXPECT_TRUE(lockedInside);
   EXPECT_EQ(pointerInside, ui::kPointerHourglass);
+  // The box comes with the default pointer, over a window still locked.
+  EXPECT_TRUE(lockedAtBox);
+  EXPECT_EQ(pointerAtBox, ui::kPointerDefault);
   EXPECT_THAT(Log(), ElementsAre("INFO: Inizio prova...", "INFO: Rapporto per Prova.Classe",
                                  "INFO: Passo...", "INFO: Passo riuscito.", "INFO: Distruzione...",
                                  "INFO: Operazione terminata."));
@@ -188,6 +205,7 @@ TEST_F(FrameRun, SuccessWithAWarningOrErrorLineOpensNotepadAfterTheBox) {
     EXPECT_EQ(startedAtBox, 0u);
     ASSERT_EQ(Started().size(), 1u);
     EXPECT_EQ(Started()[0].commandLine, "notepad.exe " + LogPath());
+    EXPECT_EQ(Started()[0].show, 1);  // a normal window with the focus
   }
 }
 
@@ -306,6 +324,49 @@ TEST_F(FrameRun, TrappedFailureInTheReportShowsCriticalBoxThenFailureBoxThenNote
   EXPECT_EQ(Boxes()[1].flags, ui::kExclamation);
   ASSERT_EQ(Started().size(), 1u);
   ExpectUnlockedAndIdle();
+}
+
+// Each handler's trap names it; its ERROR line is in the log (and edLog)
+// before its critical box is up. A failure at the hourglass, right after the
+// first line, is one the frame traps in every test.
+TEST_F(FrameRun, EachHandlersTrapNamesItAndIsLoggedBeforeItsBox) {
+  struct Case {
+    void (*handler)();
+    const char* logFile;
+    const char* firstLine;
+    const char* routine;
+    const char* failure;
+  } cases[] = {
+      {cmdADO_Click, "SondalinkADO.log", "INFO: Inizio test connessione ADO...",
+       "Routine fmConn:cmdADO_Click, linea ", "Connessione ADO fallita."},
+      {cmdDAODirect_Click, "SondalinkDAOODBCDirect.log",
+       "INFO: Inizio test connessione DAO ODBCDirect...",
+       "Routine fmConn:cmdDAODirect_Click, linea ", "Connessione DAO ODBCDirect fallita."},
+      {cmdSQLDMO_Click, "SondalinkSQLDMO.log", "INFO: Inizio test connessione SQLDMO...",
+       "Routine fmConn:cmdSQLDMO_Click, linea ", "Connessione SQLDMO fallita."},
+  };
+  fake::ui::Get().onPointer = [](int pointer) {
+    if (pointer == ui::kPointerHourglass) throw std::runtime_error("Cursore non disponibile");
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.routine);
+    Boxes().clear();
+    Started().clear();
+    std::string echoAtBox;
+    fake::ui::Get().onBox = [&](const fake::ui::Box& box) {
+      if (box.flags == ui::kCritical) echoAtBox = ui::GetText(kEdLog);
+    };
+    c.handler();
+
+    const std::string trap =
+        std::string(c.routine) + "0, errore -2147467259, descrizione: Cursore non disponibile";
+    EXPECT_THAT(Body(c.logFile), ElementsAre(c.firstLine, "ERROR: " + trap));
+    EXPECT_EQ(echoAtBox.substr(echoAtBox.size() - std::min(echoAtBox.size(), trap.size())), trap);
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes()[0].text, trap);
+    EXPECT_EQ(Boxes()[0].flags, ui::kCritical);
+    EXPECT_EQ(Boxes()[1].text, c.failure);
+  }
 }
 
 TEST_F(FrameRun, TrappedFailureInTheLastStepsShowsOnlyTheCriticalBox) {

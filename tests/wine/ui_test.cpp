@@ -224,5 +224,59 @@ TEST_F(UiWin32, TheCloseButtonClosesWhenNotRefused) {
   EXPECT_EQ(g_recorded.closeReasons, std::vector<int>{ui::kCloseByUser});
 }
 
+// A control that cannot be made ends ShowForm with the half-built window
+// destroyed, and Main then shows why in a box. That box must wait for OK: a
+// quit queued by the destruction would end its modal loop at once. The box
+// here closes only from a timer of its own modal loop, and Windows hands out
+// a queued quit before any timer, so the order decides, not the time.
+HWND g_errorBox = nullptr;
+bool g_pressedOk = false;
+LRESULT CALLBACK FindBox(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    wchar_t name[32] = {};
+    ::GetClassNameW(reinterpret_cast<HWND>(wParam), name, 32);
+    if (std::wstring(name) == L"#32770") g_errorBox = reinterpret_cast<HWND>(wParam);
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+VOID CALLBACK PressOk(HWND, UINT, UINT_PTR, DWORD) {
+  if (!g_errorBox || g_pressedOk) return;
+  g_pressedOk = true;
+  ::PostMessageW(g_errorBox, WM_COMMAND, IDOK, 0);
+}
+
+TEST(UiWin32Start, TheBoxAfterAWindowThatCouldNotBeBuiltWaitsForOk) {
+  constexpr ui::ControlSpec kBroken[] = {
+      {kPanel, "panel", ui::ControlKind::Panel, 0, "", {0, 0, 4000, 1500}, ui::kStyleNone},
+      {kEdit, "edit", ui::ControlKind::TextBox, 42, "", {100, 100, 2000, 315}, ui::kStyleNone},
+  };
+  ErrorRecord error = ui::ShowForm({"Prova incompleta", 6000, 3300, kBroken, std::size(kBroken)},
+                                   {nullptr, OnEvent, OnQueryUnload});
+  ASSERT_TRUE(error.failed());
+  EXPECT_FALSE(ui::FormIsOpen());
+  EXPECT_FALSE(::FindWindowW(L"SondalinkForm", L"Prova incompleta"));
+
+  g_errorBox = nullptr;
+  g_pressedOk = false;
+  HHOOK hook = ::SetWindowsHookExW(WH_CBT, FindBox, nullptr, ::GetCurrentThreadId());
+  UINT_PTR timer = ::SetTimer(nullptr, 0, 0, PressOk);
+  ui::MsgBox("Routine busConn:Main, linea 0, errore 1, descrizione: prova", ui::kCritical,
+             "Messaggio di Sondalink");
+  ::KillTimer(nullptr, timer);
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_TRUE(g_errorBox);
+  EXPECT_TRUE(g_pressedOk) << "the box closed before the user pressed OK";
+
+  MSG msg;
+  EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// The window that was shown still ends the program's loop when it closes.
+TEST_F(UiWin32, ClosingTheShownWindowQueuesTheQuit) {
+  ::SendMessageW(form, WM_CLOSE, 0, 0);
+  MSG msg;
+  EXPECT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
 }  // namespace
 }  // namespace sondalink

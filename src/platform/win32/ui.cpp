@@ -38,6 +38,10 @@ struct FormState {
   std::vector<Control> controls;  // in table order
   win32::unique_hgdiobj font;
   HWND savedFocus = nullptr;
+  // Shown to the user. Only the end of such a window ends the program's
+  // message loop: a quit queued for a half-built one would end the modal
+  // loop of the error box shown next at once, before the user could read it.
+  bool shown = false;
 };
 
 FormState& Form() {
@@ -255,7 +259,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (wParam) RequestClose(kCloseByWindows);
       return 0;
     case WM_DESTROY:
-      ::PostQuitMessage(0);
+      if (Form().shown) ::PostQuitMessage(0);
       break;
     case WM_NCDESTROY: {
       FormState& s = Form();
@@ -263,6 +267,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       s.controls.clear();
       s.savedFocus = nullptr;
       s.font.reset();
+      s.shown = false;
       break;
     }
     default:
@@ -441,6 +446,7 @@ ErrorRecord ShowForm(const FormSpec& form, const FormHandlers& handlers) {
 
   if (handlers.load) handlers.load();
   if (!s.hwnd) return {};  // unloaded while loading
+  s.shown = true;
   ::ShowWindow(hwnd, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd);
   HWND focus = ::GetFocus();
