@@ -7,12 +7,6 @@
 //
 // Every wait is a bounded poll; a figure that cannot be taken is reported as
 // such and makes the exit code non-zero.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>

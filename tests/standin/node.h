@@ -3,12 +3,6 @@
 // failures raised the ways real components raise them. Test code only.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>

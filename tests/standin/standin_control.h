@@ -50,12 +50,6 @@
 // <ado.Connection>, VT_ERROR 0x80020004 (an omitted optional argument).
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <cstdint>

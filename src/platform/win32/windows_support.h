@@ -1,16 +1,9 @@
-// The only way code in this folder includes <windows.h>: one target version,
-// the owners of handles, BSTRs, VARIANTs and COM pointers, and the helpers
+// The only way code in this folder includes <windows.h>: the owners of handles, BSTRs, VARIANTs and COM pointers, and the helpers
 // that turn a failing call into an error record. Win32-specific code only.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#undef _WIN32_WINNT
-#define _WIN32_WINNT 0x0601
+// WIN32_LEAN_AND_MEAN, NOMINMAX and the target version come from the build
+// (sondalink_windows_prelude), the same for every Windows file of ours.
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
