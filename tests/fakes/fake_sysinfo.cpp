@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/text.h"
+
 namespace sondalink::fake::sysinfo {
 
 namespace {
@@ -17,27 +19,24 @@ void MaybeThrow() {
   }
 }
 
-// The ANSI name functions: the name and its NUL, or nothing when it does not
-// fit.
-int CopyName(const std::optional<std::string>& name, char* buffer, uint32_t& size,
-             bool sizeCountsNul) {
-  if (!name) return 0;
-  if (name->size() + 1 > size) {
-    size = static_cast<uint32_t>(name->size() + 1);
-    return 0;
-  }
-  std::memcpy(buffer, name->c_str(), name->size() + 1);
-  size = static_cast<uint32_t>(name->size() + (sizeCountsNul ? 1 : 0));
-  return 1;
+// The ANSI name functions into a buffer of `size` blanks: the name and its
+// NUL, or nothing when it does not fit; then, as in the Windows back end, the
+// name up to the NUL in UTF-8.
+std::string ReadName(const std::optional<std::string>& name, uint32_t size) {
+  std::string buffer(size, ' ');
+  if (name && name->size() + 1 <= size) std::memcpy(buffer.data(), name->c_str(), name->size() + 1);
+  size_t nul = buffer.find('\0');
+  if (nul == std::string::npos) return {};
+  return platform::FromAnsi(buffer.substr(0, nul));
 }
 }  // namespace
 
 State& Get() { return g_state; }
 void Reset() { g_state = State{}; }
 
-platform::sysinfo::OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
-                                                uint32_t build, const std::string& csd) {
-  platform::sysinfo::OsVersionInfoA info{};
+OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor, uint32_t build,
+                              const std::string& csd) {
+  OsVersionInfoA info{};
   info.dwOSVersionInfoSize = 148;
   info.dwMajorVersion = major;
   info.dwMinorVersion = minor;
@@ -54,28 +53,29 @@ namespace sondalink::platform::sysinfo {
 using fake::sysinfo::g_state;
 namespace fakes = fake::sysinfo;
 
-int GetVersionExA(OsVersionInfoA& info) {
+bool GetOsVersion(OsVersion& version) {
   fakes::MaybeThrow();
-  if (info.dwOSVersionInfoSize != 148) {
-    g_state.versionSizeWrong = true;
-    return 0;
-  }
-  if (!g_state.versionSucceeds) return 0;
-  info = g_state.version;
-  info.dwOSVersionInfoSize = 148;
-  return 1;
+  if (!g_state.versionSucceeds) return false;
+  const fakes::OsVersionInfoA& info = g_state.version;
+  version.majorVersion = info.dwMajorVersion;
+  version.minorVersion = info.dwMinorVersion;
+  version.buildNumber = info.dwBuildNumber;
+  version.platformId = info.dwPlatformId;
+  const std::string csd(info.szCSDVersion, sizeof info.szCSDVersion);
+  version.servicePack = FromAnsi(csd.substr(0, csd.find('\0')));
+  return true;
 }
 
-int GetComputerNameA(char* buffer, uint32_t& size) {
+std::string ComputerName(uint32_t bufferSize) {
   fakes::MaybeThrow();
-  g_state.computerNameSizeSeen = size;
-  return fakes::CopyName(g_state.computerName, buffer, size, false);
+  g_state.computerNameSizeSeen = bufferSize;
+  return fakes::ReadName(g_state.computerName, bufferSize);
 }
 
-int GetUserNameA(char* buffer, uint32_t& size) {
+std::string UserName(uint32_t bufferSize) {
   fakes::MaybeThrow();
-  g_state.userNameSizeSeen = size;
-  return fakes::CopyName(g_state.userName, buffer, size, true);
+  g_state.userNameSizeSeen = bufferSize;
+  return fakes::ReadName(g_state.userName, bufferSize);
 }
 
 uintptr_t OpenSCManagerA(uint32_t access) {

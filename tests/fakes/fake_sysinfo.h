@@ -1,5 +1,5 @@
-// Scriptable system facts for the native tests: the version record that
-// GetVersionExA hands out, the computer and account names, the service
+// Scriptable system facts for the native tests, as the ANSI calls give them
+// to the Windows back end: the version record that GetVersionExA hands out, the computer and account names, the service
 // control manager and the WOW64 flag.
 #pragma once
 
@@ -11,19 +11,27 @@
 
 namespace sondalink::fake::sysinfo {
 
+// The ANSI OSVERSIONINFO record, 148 bytes, as GetVersionExA fills it.
+struct OsVersionInfoA {
+  uint32_t dwOSVersionInfoSize;
+  uint32_t dwMajorVersion;
+  uint32_t dwMinorVersion;
+  uint32_t dwBuildNumber;
+  uint32_t dwPlatformId;
+  char szCSDVersion[128];
+};
+
 struct State {
   enum class Wow64 { kMissing, kFails, kNo, kYes };
 
-  // GetVersionExA: fails when false; otherwise copies `version` over the
-  // caller's record (keeping the size the caller set).
+  // GetVersionExA: fails when false; otherwise reports `version`, its
+  // service pack read in the ANSI code page.
   bool versionSucceeds = true;
-  platform::sysinfo::OsVersionInfoA version{148, 6, 1, 7601, 2, "Service Pack 1"};
-  // Set when the caller's record arrived with another size than 148.
-  bool versionSizeWrong = false;
+  OsVersionInfoA version{148, 6, 1, 7601, 2, "Service Pack 1"};
 
-  // GetComputerNameA / GetUserNameA: nullopt makes the call fail without
-  // writing. A name that does not fit the buffer with its NUL fails the way
-  // Windows does: nothing written, the needed size handed back.
+  // GetComputerNameA / GetUserNameA, names in the ANSI code page: nullopt
+  // makes the call fail without writing. A name that does not fit the buffer
+  // with its NUL fails the way Windows does: nothing written.
   std::optional<std::string> computerName = "WORKSTATION";
   std::optional<std::string> userName = "utente";
   uint32_t computerNameSizeSeen = 0;
@@ -47,7 +55,7 @@ State& Get();
 void Reset();
 
 // A version record with these facts.
-platform::sysinfo::OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
+OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
                                                 uint32_t build, const std::string& csd = "");
 
 }  // namespace sondalink::fake::sysinfo
