@@ -156,14 +156,7 @@ bool AccountAmministratore() {
     sysinfo::OsVersion info;
     sysinfo::GetOsVersion(info);  // a failed call leaves platform 0: True below
     if (info.platformId != 2) return true;
-    // Closed again whatever happens once it is open.
-    struct Gestore {
-      uintptr_t handle;
-      ~Gestore() {
-        if (handle != 0) sysinfo::CloseServiceHandle(handle);
-      }
-    } gestore{sysinfo::OpenSCManagerA(kAccessoSCManager)};
-    risultato = gestore.handle != 0;
+    risultato = sysinfo::ServiceManagerOpens(kAccessoSCManager);
   } catch (...) {
   }
   return risultato;

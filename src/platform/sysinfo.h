@@ -31,9 +31,9 @@ bool GetOsVersion(OsVersion& version);
 std::string ComputerName(uint32_t bufferSize);
 std::string UserName(uint32_t bufferSize);
 
-// OpenSCManagerA(NULL, NULL, access): a handle, 0 on failure.
-uintptr_t OpenSCManagerA(uint32_t access);
-void CloseServiceHandle(uintptr_t handle);
+// OpenSCManagerA(NULL, NULL, access), closed again at once: whether the
+// service control manager opened with that access.
+bool ServiceManagerOpens(uint32_t access);
 
 // IsWow64Process(GetCurrentProcess(), &flag), bound at run time: an error
 // record when kernel32 has no such function.

@@ -1,8 +1,6 @@
 // In-memory system facts behind platform/sysinfo.h.
 #include "fakes/fake_sysinfo.h"
 
-#include <algorithm>
-#include <cstring>
 #include <new>
 
 #include "platform/text.h"
@@ -19,31 +17,21 @@ void MaybeThrow() {
   }
 }
 
-// The ANSI name functions into a buffer of `size` blanks: the name and its
-// NUL, or nothing when it does not fit; then, as in the Windows back end, the
-// name up to the NUL in UTF-8.
+// The ANSI name functions write the name and its NUL, or nothing when they do
+// not fit the buffer; the back end hands on the name up to the NUL in UTF-8.
 std::string ReadName(const std::optional<std::string>& name, uint32_t size) {
-  std::string buffer(size, ' ');
-  if (name && name->size() + 1 <= size) std::memcpy(buffer.data(), name->c_str(), name->size() + 1);
-  size_t nul = buffer.find('\0');
-  if (nul == std::string::npos) return {};
-  return platform::FromAnsi(buffer.substr(0, nul));
+  if (!name || name->size() + 1 > size) return {};
+  return platform::FromAnsi(name->substr(0, name->find('\0')));
 }
 }  // namespace
 
 State& Get() { return g_state; }
 void Reset() { g_state = State{}; }
 
-OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor, uint32_t build,
-                              const std::string& csd) {
-  OsVersionInfoA info{};
-  info.dwOSVersionInfoSize = 148;
-  info.dwMajorVersion = major;
-  info.dwMinorVersion = minor;
-  info.dwBuildNumber = build;
-  info.dwPlatformId = platformId;
-  std::memcpy(info.szCSDVersion, csd.data(), std::min(csd.size(), sizeof info.szCSDVersion));
-  return info;
+platform::sysinfo::OsVersion VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
+                                           uint32_t build, const std::string& csd) {
+  const std::string field = csd.substr(0, 128);
+  return {major, minor, build, platformId, platform::FromAnsi(field.substr(0, field.find('\0')))};
 }
 
 }  // namespace sondalink::fake::sysinfo
@@ -56,13 +44,7 @@ namespace fakes = fake::sysinfo;
 bool GetOsVersion(OsVersion& version) {
   fakes::MaybeThrow();
   if (!g_state.versionSucceeds) return false;
-  const fakes::OsVersionInfoA& info = g_state.version;
-  version.majorVersion = info.dwMajorVersion;
-  version.minorVersion = info.dwMinorVersion;
-  version.buildNumber = info.dwBuildNumber;
-  version.platformId = info.dwPlatformId;
-  const std::string csd(info.szCSDVersion, sizeof info.szCSDVersion);
-  version.servicePack = FromAnsi(csd.substr(0, csd.find('\0')));
+  version = g_state.version;
   return true;
 }
 
@@ -78,15 +60,14 @@ std::string UserName(uint32_t bufferSize) {
   return fakes::ReadName(g_state.userName, bufferSize);
 }
 
-uintptr_t OpenSCManagerA(uint32_t access) {
+bool ServiceManagerOpens(uint32_t access) {
   fakes::MaybeThrow();
   g_state.scmAccessSeen = access;
-  if (!g_state.scmOpens) return 0;
+  if (!g_state.scmOpens) return false;
   ++g_state.scmOpened;
-  return 0x5C0000 + static_cast<uintptr_t>(g_state.scmOpened);
+  ++g_state.scmClosed;
+  return true;
 }
-
-void CloseServiceHandle(uintptr_t) { ++g_state.scmClosed; }
 
 ErrorRecord IsWow64Process(int32_t& flag) {
   fakes::MaybeThrow();

@@ -11,23 +11,12 @@
 
 namespace sondalink::fake::sysinfo {
 
-// The ANSI OSVERSIONINFO record, 148 bytes, as GetVersionExA fills it.
-struct OsVersionInfoA {
-  uint32_t dwOSVersionInfoSize;
-  uint32_t dwMajorVersion;
-  uint32_t dwMinorVersion;
-  uint32_t dwBuildNumber;
-  uint32_t dwPlatformId;
-  char szCSDVersion[128];
-};
-
 struct State {
   enum class Wow64 { kMissing, kFails, kNo, kYes };
 
-  // GetVersionExA: fails when false; otherwise reports `version`, its
-  // service pack read in the ANSI code page.
+  // GetVersionExA: fails when false; otherwise reports `version`.
   bool versionSucceeds = true;
-  OsVersionInfoA version{148, 6, 1, 7601, 2, "Service Pack 1"};
+  platform::sysinfo::OsVersion version{6, 1, 7601, 2, "Service Pack 1"};
 
   // GetComputerNameA / GetUserNameA, names in the ANSI code page: nullopt
   // makes the call fail without writing. A name that does not fit the buffer
@@ -37,7 +26,8 @@ struct State {
   uint32_t computerNameSizeSeen = 0;
   uint32_t userNameSizeSeen = 0;
 
-  // OpenSCManagerA: opens when true. The access mask asked is recorded.
+  // OpenSCManagerA: opens when true, and is closed again by the back end.
+  // The access mask asked is recorded.
   bool scmOpens = true;
   uint32_t scmAccessSeen = 0;
   int scmOpened = 0;
@@ -54,8 +44,9 @@ struct State {
 State& Get();
 void Reset();
 
-// A version record with these facts.
-OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
-                                                uint32_t build, const std::string& csd = "");
+// What the back end makes of a version record with these facts, the service
+// pack given as the record's 128 bytes in the ANSI code page hold it.
+platform::sysinfo::OsVersion VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
+                                           uint32_t build, const std::string& csd = "");
 
 }  // namespace sondalink::fake::sysinfo

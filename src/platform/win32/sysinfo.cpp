@@ -41,12 +41,9 @@ std::string ComputerName(uint32_t bufferSize) { return NameFrom(::GetComputerNam
 
 std::string UserName(uint32_t bufferSize) { return NameFrom(::GetUserNameA, bufferSize); }
 
-uintptr_t OpenSCManagerA(uint32_t access) {
-  return reinterpret_cast<uintptr_t>(::OpenSCManagerA(nullptr, nullptr, access));
-}
-
-void CloseServiceHandle(uintptr_t handle) {
-  win32::unique_schandle owner(reinterpret_cast<SC_HANDLE>(handle));
+bool ServiceManagerOpens(uint32_t access) {
+  win32::unique_schandle manager(::OpenSCManagerA(nullptr, nullptr, access));
+  return static_cast<bool>(manager);
 }
 
 ErrorRecord IsWow64Process(int32_t& flag) {
