@@ -1,10 +1,8 @@
 // Registry access and the COM class server lookup. Portable logic: the
-// registry is reached through platform/registry.h, in the ANSI code page.
+// registry is reached through platform/registry.h.
 #include "environment/registro.h"
 
 #include <limits>
-
-#include "platform/text.h"
 
 namespace sondalink {
 
@@ -60,7 +58,7 @@ std::string NomeChiave(registry::Handle hChiave) {
 bool ApriChiave(registry::Handle hPadre, const std::string& strSottoChiave,
                 registry::Handle& hChiave) {
   std::string percorsoPadre = NomeChiave(hPadre);
-  if (registry::OpenKey(hPadre, platform::ToAnsi(strSottoChiave), hChiave) != 0) return false;
+  if (registry::OpenKey(hPadre, strSottoChiave, hChiave) != 0) return false;
   RegistraChiaveAperta(hChiave, percorsoPadre + "\\" + strSottoChiave);
   return true;
 }
@@ -73,18 +71,17 @@ bool LeggiValoreStringa(registry::Handle hChiave, const std::string& strNomeValo
 
 bool LeggiValoreStringa(registry::Handle hChiave, const std::string& strNomeValore,
                         std::string& strValore, uint32_t& nTipo) {
-  const std::string nome = platform::ToAnsi(strNomeValore);
   uint32_t tipo = 0;
   uint32_t size = 0;
-  if (registry::QueryValue(hChiave, nome, tipo, nullptr, size) != 0) return false;
+  if (registry::ProbeValue(hChiave, strNomeValore, tipo, size) != 0) return false;
   if (tipo != registry::kTypeString && tipo != registry::kTypeExpandString) return false;
 
   // Exactly the probed size: a value that grew since the probe does not fit
   // and counts as unreadable.
-  std::string buffer(size, ' ');
+  std::string letto;
   uint32_t tipoLetto = 0;
-  if (registry::QueryValue(hChiave, nome, tipoLetto, buffer.data(), size) != 0) return false;
-  strValore = TroncaAlNul(platform::FromAnsi(buffer));
+  if (registry::ReadValue(hChiave, strNomeValore, tipoLetto, size, letto) != 0) return false;
+  strValore = TroncaAlNul(letto);
   nTipo = tipo;
   return true;
 }

@@ -7,7 +7,6 @@
 
 #include "environment/trappola.h"
 #include "platform/sysinfo.h"
-#include "platform/text.h"
 
 namespace sondalink {
 
@@ -21,7 +20,7 @@ namespace {
 
 namespace sysinfo = platform::sysinfo;
 
-// Sizes handed to GetComputerNameA and GetUserNameA. The account buffer holds
+// Sizes of the buffers the computer and account names are read into. The account buffer holds
 // the longest name Windows allows (UNLEN) and its NUL, so no valid account
 // name is ever lost.
 constexpr uint32_t kLunghezzaNomeComputer = 16;
@@ -33,12 +32,6 @@ std::string TogliSpazi(const std::string& s) {
   size_t first = s.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-sysinfo::OsVersionInfoA RecordVersioneVuoto() {
-  sysinfo::OsVersionInfoA info{};
-  info.dwOSVersionInfoSize = sizeof(sysinfo::OsVersionInfoA);
-  return info;
 }
 
 struct Denominazione {
@@ -87,17 +80,11 @@ Denominazione Denomina(int32_t piattaforma, int32_t major, int32_t minor, int32_
   }
 }
 
-// The name in a buffer of `lunghezza` blanks, cut at the NUL the call wrote.
-// A buffer without NUL means the call wrote nothing: no name.
-template <class Chiamata>
-std::string LeggiNome(uint32_t lunghezza, Chiamata chiamata) {
+// The name trimmed of blanks, or an empty text whatever goes wrong.
+template <class Lettura>
+std::string LeggiNome(uint32_t lunghezza, Lettura lettura) {
   try {
-    std::string buffer(lunghezza, ' ');
-    uint32_t size = lunghezza;
-    chiamata(buffer.data(), size);
-    size_t nul = buffer.find('\0');
-    if (nul == std::string::npos) return {};
-    return TogliSpazi(platform::FromAnsi(buffer.substr(0, nul)));
+    return TogliSpazi(lettura(lunghezza));
   } catch (...) {
     return {};
   }
@@ -115,22 +102,21 @@ bool LeggiSistemaOperativo(int32_t& nCodice, std::string& strNome, std::string& 
     strBuild.clear();
     strErrore.clear();
 
-    sysinfo::OsVersionInfoA info = RecordVersioneVuoto();
-    if (sysinfo::GetVersionExA(info) == 0) {
+    sysinfo::OsVersion info;
+    if (!sysinfo::GetOsVersion(info)) {
       strErrore = "Funzione GetVersionEX() fallita.";
       return false;
     }
-    const auto piattaforma = static_cast<int32_t>(info.dwPlatformId);
-    const auto major = static_cast<int32_t>(info.dwMajorVersion);
-    const auto minor = static_cast<int32_t>(info.dwMinorVersion);
-    const auto build = static_cast<int32_t>(info.dwBuildNumber);
+    const auto piattaforma = static_cast<int32_t>(info.platformId);
+    const auto major = static_cast<int32_t>(info.majorVersion);
+    const auto minor = static_cast<int32_t>(info.minorVersion);
+    const auto build = static_cast<int32_t>(info.buildNumber);
 
     Denominazione d = Denomina(piattaforma, major, minor, build);
     strNome = d.nome;
     nCodice = d.codice;
 
-    std::string csd(info.szCSDVersion, sizeof info.szCSDVersion);
-    strServicePack = TogliSpazi(platform::FromAnsi(csd.substr(0, csd.find('\0'))));
+    strServicePack = TogliSpazi(info.servicePack);
 
     strVersione = std::to_string(major) + "." + std::to_string(minor);
 
@@ -143,7 +129,7 @@ bool LeggiSistemaOperativo(int32_t& nCodice, std::string& strNome, std::string& 
       case kSOWindowsME:
         // The high word carries the version on this family: only the low
         // word is the build, as a signed 16-bit number.
-        strBuild = std::to_string(static_cast<int16_t>(info.dwBuildNumber & 0xFFFF));
+        strBuild = std::to_string(static_cast<int16_t>(info.buildNumber & 0xFFFF));
         break;
       default:
         strBuild = std::to_string(build);
@@ -157,31 +143,20 @@ bool LeggiSistemaOperativo(int32_t& nCodice, std::string& strNome, std::string& 
 }
 
 std::string LeggiNomeComputer() {
-  return LeggiNome(kLunghezzaNomeComputer, [](char* b, uint32_t& n) {
-    sysinfo::GetComputerNameA(b, n);
-  });
+  return LeggiNome(kLunghezzaNomeComputer, sysinfo::ComputerName);
 }
 
 std::string LeggiNomeAccount() {
-  return LeggiNome(kLunghezzaNomeAccount, [](char* b, uint32_t& n) {
-    sysinfo::GetUserNameA(b, n);
-  });
+  return LeggiNome(kLunghezzaNomeAccount, sysinfo::UserName);
 }
 
 bool AccountAmministratore() {
   bool risultato = false;
   try {
-    sysinfo::OsVersionInfoA info = RecordVersioneVuoto();
-    sysinfo::GetVersionExA(info);  // a failed call leaves platform 0: True below
-    if (info.dwPlatformId != 2) return true;
-    // Closed again whatever happens once it is open.
-    struct Gestore {
-      uintptr_t handle;
-      ~Gestore() {
-        if (handle != 0) sysinfo::CloseServiceHandle(handle);
-      }
-    } gestore{sysinfo::OpenSCManagerA(kAccessoSCManager)};
-    risultato = gestore.handle != 0;
+    sysinfo::OsVersion info;
+    sysinfo::GetOsVersion(info);  // a failed call leaves platform 0: True below
+    if (info.platformId != 2) return true;
+    risultato = sysinfo::ServiceManagerOpens(kAccessoSCManager);
   } catch (...) {
   }
   return risultato;

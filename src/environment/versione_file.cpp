@@ -1,12 +1,11 @@
 // File versions. Portable logic: version.dll is reached through
-// platform/version.h, with the path in the ANSI code page.
+// platform/version.h.
 #include "environment/versione_file.h"
 
 #include <cstring>
 #include <vector>
 
 #include "environment/trappola.h"
-#include "platform/text.h"
 #include "platform/version.h"
 
 namespace sondalink {
@@ -33,14 +32,12 @@ bool LeggiVersioneFile(const std::string& strFile, int16_t& nMajor, int16_t& nMi
   namespace version = platform::version;
   try {
     nMajor = nMinor = nBuild = nRevision = -1;
-    const std::string percorso = platform::ToAnsi(strFile);
-
     // The size as a signed number: anything below 1 means no version.
-    const auto size = static_cast<int32_t>(version::GetFileVersionInfoSizeA(percorso));
+    const auto size = static_cast<int32_t>(version::VersionInfoSize(strFile));
     if (size < 1) return true;
 
     std::vector<unsigned char> buffer(static_cast<size_t>(size) + 1, 0);
-    if (version::GetFileVersionInfoA(percorso, static_cast<uint32_t>(size), buffer.data()) == 0) {
+    if (version::ReadVersionInfo(strFile, static_cast<uint32_t>(size), buffer.data()) == 0) {
       return true;
     }
 

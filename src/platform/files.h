@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/error.h"
 
@@ -26,13 +27,21 @@ ErrorRecord ProbeOpenForReading(const std::string& path);
 // A text file opened for appending, with write access. Others may read it
 // while it is open, but not write or delete it: opening a file that another
 // holds this way fails. Lines go to the operating system at once.
+// The object owns the system's handle of the file: moving hands it on, and
+// the last owner closes it. Each back end opens, writes and closes it.
 class AppendFile {
  public:
   AppendFile() = default;
   AppendFile(const AppendFile&) = delete;
   AppendFile& operator=(const AppendFile&) = delete;
-  AppendFile(AppendFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
-  AppendFile& operator=(AppendFile&& other) noexcept;
+  AppendFile(AppendFile&& other) noexcept : handle_(std::exchange(other.handle_, kNone)) {}
+  AppendFile& operator=(AppendFile&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = std::exchange(other.handle_, kNone);
+    }
+    return *this;
+  }
   ~AppendFile() { Close(); }
 
   // Opens (creating when missing) the file at `path` for appending.

@@ -3,33 +3,37 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/error.h"
 
 namespace sondalink::platform::sysinfo {
 
-// The ANSI OSVERSIONINFO record, 148 bytes.
-struct OsVersionInfoA {
-  uint32_t dwOSVersionInfoSize;
-  uint32_t dwMajorVersion;
-  uint32_t dwMinorVersion;
-  uint32_t dwBuildNumber;
-  uint32_t dwPlatformId;
-  char szCSDVersion[128];
+// Texts are UTF-8; the back end reads them from the ANSI calls in the ANSI
+// code page.
+
+// What GetVersionExA reports, the service pack cut at its first NUL.
+struct OsVersion {
+  uint32_t majorVersion = 0;
+  uint32_t minorVersion = 0;
+  uint32_t buildNumber = 0;
+  uint32_t platformId = 0;
+  std::string servicePack;
 };
-static_assert(sizeof(OsVersionInfoA) == 148);
 
-// GetVersionExA: non-zero on success.
-int GetVersionExA(OsVersionInfoA& info);
+// GetVersionExA with an ANSI OSVERSIONINFO record: true on success, with
+// `version` filled; left as it is otherwise.
+bool GetOsVersion(OsVersion& version);
 
-// GetComputerNameA / GetUserNameA into `buffer` of `size` bytes (ANSI);
-// non-zero on success. `size` is updated as Windows updates it.
-int GetComputerNameA(char* buffer, uint32_t& size);
-int GetUserNameA(char* buffer, uint32_t& size);
+// GetComputerNameA / GetUserNameA into a buffer of `bufferSize` blanks: the
+// name up to the NUL the call wrote, or an empty text when it wrote none (it
+// failed, or the name did not fit).
+std::string ComputerName(uint32_t bufferSize);
+std::string UserName(uint32_t bufferSize);
 
-// OpenSCManagerA(NULL, NULL, access): a handle, 0 on failure.
-uintptr_t OpenSCManagerA(uint32_t access);
-void CloseServiceHandle(uintptr_t handle);
+// OpenSCManagerA(NULL, NULL, access), closed again at once: whether the
+// service control manager opened with that access.
+bool ServiceManagerOpens(uint32_t access);
 
 // IsWow64Process(GetCurrentProcess(), &flag), bound at run time: an error
 // record when kernel32 has no such function.

@@ -1,5 +1,6 @@
 // Conversion between the program's UTF-8 texts and the ANSI code page that
-// the A functions and the log file use.
+// the A functions and the log file use. Only the back ends convert: every
+// other seam function takes and returns UTF-8.
 #pragma once
 
 #include <string>

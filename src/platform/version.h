@@ -6,12 +6,15 @@
 
 namespace sondalink::platform::version {
 
+// The path is UTF-8; the back end hands it to the ANSI calls in the ANSI
+// code page.
+
 // GetFileVersionInfoSizeA: the size of the version information, 0 when the
 // file has none or cannot be read.
-uint32_t GetFileVersionInfoSizeA(const std::string& path);
+uint32_t VersionInfoSize(const std::string& path);
 
 // GetFileVersionInfoA(path, 0, size, buffer): non-zero when filled.
-int GetFileVersionInfoA(const std::string& path, uint32_t size, void* buffer);
+int ReadVersionInfo(const std::string& path, uint32_t size, void* buffer);
 
 // VerQueryValueA(buffer, "\\", &pointer, &length): non-zero with `fixed`
 // pointing at the VS_FIXEDFILEINFO inside the buffer and `length` its size in

@@ -60,17 +60,16 @@ std::vector<HWND> Children(HWND parent) {
 
 // The pixels of a screen rectangle, top-down, 32 bits each.
 std::vector<DWORD> Capture(HDC source, int x, int y, int w, int h) {
-  HDC memory = ::CreateCompatibleDC(source);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(source, w, h);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, w, h, source, x, y, SRCCOPY);
-  ::SelectObject(memory, old);
+  win32::unique_hdc memory(::CreateCompatibleDC(source));
+  win32::unique_hgdiobj bitmap(::CreateCompatibleBitmap(source, w, h));
+  HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
+  ::BitBlt(memory.get(), 0, 0, w, h, source, x, y, SRCCOPY);
+  ::SelectObject(memory.get(), old);
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-  ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
+  ::GetDIBits(memory.get(), static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(h),
+              pixels.data(), &info, DIB_RGB_COLORS);
   for (DWORD& p : pixels) p &= 0xFFFFFF;
   return pixels;
 }
@@ -78,24 +77,23 @@ std::vector<DWORD> Capture(HDC source, int x, int y, int w, int h) {
 // The standard icon drawn by this process over `background`, as a message
 // box draws it.
 std::vector<DWORD> Render(LPCSTR iconId, int w, int h, COLORREF background) {
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  HBRUSH brush = ::CreateSolidBrush(background);
-  RECT all{0, 0, w, h};
-  ::FillRect(memory, &all, brush);
-  ::DeleteObject(brush);
-  ::DrawIconEx(memory, 0, 0, ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(iconId)), 0, 0, 0,
-               nullptr, DI_NORMAL);
-  ::SelectObject(memory, old);
+  win32::unique_hdc_window screen = win32::GetWindowDc(nullptr);
+  win32::unique_hdc memory(::CreateCompatibleDC(screen.get().dc));
+  win32::unique_hgdiobj bitmap(::CreateCompatibleBitmap(screen.get().dc, w, h));
+  HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
+  {
+    win32::unique_hgdiobj brush(::CreateSolidBrush(background));
+    RECT all{0, 0, w, h};
+    ::FillRect(memory.get(), &all, static_cast<HBRUSH>(brush.get()));
+  }
+  ::DrawIconEx(memory.get(), 0, 0, ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(iconId)), 0, 0,
+               0, nullptr, DI_NORMAL);
+  ::SelectObject(memory.get(), old);
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-  ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
+  ::GetDIBits(memory.get(), static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(h),
+              pixels.data(), &info, DIB_RGB_COLORS);
   for (DWORD& p : pixels) p &= 0xFFFFFF;
   return pixels;
 }
@@ -115,9 +113,7 @@ Icon ReadIcon(HWND box) {
   int w = std::min<int>(r.right - r.left, ::GetSystemMetrics(SM_CXICON));
   int h = std::min<int>(r.bottom - r.top, ::GetSystemMetrics(SM_CYICON));
   if (w <= 0 || h <= 0) return Icon::Unknown;
-  HDC screen = ::GetDC(nullptr);
-  std::vector<DWORD> shown = Capture(screen, r.left, r.top, w, h);
-  ::ReleaseDC(nullptr, screen);
+  std::vector<DWORD> shown = Capture(win32::GetWindowDc(nullptr).get().dc, r.left, r.top, w, h);
   // The corners of the standard icons are transparent: the corner shows the
   // background the box drew the icon on.
   DWORD corner = shown[0];
@@ -207,10 +203,7 @@ SIZE ClientSize(HWND hwnd) {
 }
 
 int ScreenDpi() {
-  HDC screen = ::GetDC(nullptr);
-  int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-  ::ReleaseDC(nullptr, screen);
-  return dpi;
+  return ::GetDeviceCaps(win32::GetWindowDc(nullptr).get().dc, LOGPIXELSY);
 }
 
 int TwipsToPixels(int twips) { return ::MulDiv(twips, ScreenDpi(), 1440); }
@@ -255,19 +248,18 @@ App::App() {
 App::~App() {
   // What the program started (Notepad on a log, a folder window) goes too.
   if (process_.dwProcessId) {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
-         more = ::Process32NextW(snapshot, &entry)) {
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
       if (entry.th32ParentProcessID != process_.dwProcessId) continue;
-      if (HANDLE child = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
-        ::TerminateProcess(child, 1);
-        ::WaitForSingleObject(child, 5000);
-        ::CloseHandle(child);
+      win32::unique_handle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+      if (child) {
+        ::TerminateProcess(child.get(), 1);
+        ::WaitForSingleObject(child.get(), 5000);
       }
     }
-    ::CloseHandle(snapshot);
   }
   if (process_.hProcess) {
     if (Running()) {
@@ -311,10 +303,7 @@ COLORREF App::BackgroundOf(HWND box) const {
   POINT at{client.right - 3, client.bottom / 2};
   ::ClientToScreen(box, &at);
   auto read = [&] {
-    HDC screen = ::GetDC(nullptr);
-    COLORREF color = ::GetPixel(screen, at.x, at.y);
-    ::ReleaseDC(nullptr, screen);
-    return color;
+    return ::GetPixel(win32::GetWindowDc(nullptr).get().dc, at.x, at.y);
   };
   COLORREF color = read();
   for (int i = 0; i < 20; ++i) {
@@ -448,8 +437,9 @@ std::wstring CommandLineOf(DWORD processId) {
   using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
   static const auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
       ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-  HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-  if (!process) return {};
+  win32::unique_handle owner(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  if (!owner) return {};
+  HANDLE process = owner.get();
   std::wstring text;
   struct {
     LONG exitStatus;
@@ -471,7 +461,6 @@ std::wstring CommandLineOf(DWORD processId) {
     text.resize(line.length / sizeof(wchar_t));
     if (!read(line.chars, text.data(), line.length)) text.clear();
   }
-  ::CloseHandle(process);
   return text;
 }
 
@@ -494,8 +483,8 @@ bool Screenshot(const std::string& unixPath) {
                         &startup, &info)) {
     return false;
   }
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
+  win32::unique_handle thread(info.hThread);
+  win32::unique_handle process(info.hProcess);
   // The exit code of a host program does not come back through Wine: the
   // picture is there once the file has stopped growing.
   LONGLONG size = -1;

@@ -60,11 +60,12 @@ TEST_F(Drill, KilledDuringASlowTestTheLogKeepsEveryLineWritten) {
   ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(L"Proprieta_5 = ") != std::wstring::npos; }, 30000));
 
   const std::wstring shown = TextOf(At(kEdLog));
-  HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, app->processId());
-  ASSERT_TRUE(process);
-  ASSERT_TRUE(::TerminateProcess(process, 9));
-  ASSERT_EQ(::WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
-  ::CloseHandle(process);
+  {
+    win32::unique_handle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, app->processId()));
+    ASSERT_TRUE(process);
+    ASSERT_TRUE(::TerminateProcess(process.get(), 9));
+    ASSERT_EQ(::WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
+  }
 
   const std::vector<std::string> file = LogNow("SondalinkADO.log");
   std::vector<std::wstring> echo = EchoLines(shown);
@@ -88,9 +89,11 @@ TEST_F(Drill, KilledDuringASlowTestTheLogKeepsEveryLineWritten) {
 TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) {
   Start(ServerScenario());
   SqlAuthentication(kServer, L"sa", kPassword);
-  HANDLE held = ::CreateFileW(LogPath("SondalinkADO.log").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  // Owned, so that a failing assertion below does not leave the file locked
+  // for every later test.
+  win32::unique_hfile held(::CreateFileW(LogPath("SondalinkADO.log").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
 
   app->Click(At(kCmdADO));
   std::optional<Box> box = app->WaitBox(kTitle, 30000);
@@ -105,7 +108,7 @@ TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) 
   EXPECT_FALSE(app->OpenBox());
   EXPECT_TRUE(NotepadsOf(app->processId()).empty());
   EXPECT_TRUE(app->Running());
-  ::CloseHandle(held);
+  held.reset();
 
   Ending again = Run(kCmdADO, "SondalinkADO.log");
   ASSERT_EQ(again.boxes.size(), 1u);
@@ -166,9 +169,11 @@ TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {
   const std::wstring parent = LocalAppData() + L"\\Ardenza";
   const std::wstring aside = parent + L".drill-" + std::to_wstring(::GetCurrentProcessId());
   const bool moved = ::MoveFileW(parent.c_str(), aside.c_str()) != 0;
-  HANDLE file = ::CreateFileW(parent.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  ::CloseHandle(file);
+  {
+    win32::unique_hfile file(
+        ::CreateFileW(parent.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+  }
 
   app.emplace();
   EXPECT_FALSE(app->window());
@@ -247,8 +252,9 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
 TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
   const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, esercitazione";
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  win32::unique_hkey owner;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, owner.put()), ERROR_SUCCESS);
+  HKEY key = owner.get();
   wchar_t saved[MAX_PATH] = {};
   DWORD type = REG_EXPAND_SZ, size = sizeof saved;
   const bool had = ::RegQueryValueExW(key, L"Local AppData", nullptr, &type, reinterpret_cast<BYTE*>(saved), &size) ==
@@ -277,7 +283,6 @@ TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
   } else {
     ::RegDeleteValueW(key, L"Local AppData");
   }
-  ::RegCloseKey(key);
   ::DeleteFileW(log.c_str());
   for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) ::RemoveDirectoryW((moved + level).c_str());
 }

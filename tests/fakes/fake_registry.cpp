@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/text.h"
+
 namespace sondalink::fake::registry {
 
 namespace {
@@ -138,13 +140,21 @@ std::string FakeRegistry::ExpandVariables(const std::string& text) const {
 
 namespace sondalink::platform::registry {
 
+// UTF-8 at the seam, the ANSI code page below it, as in the Windows back end.
 long OpenKey(Handle parent, const std::string& subKey, Handle& key) {
-  return fake::registry::Get().OpenKey(parent, subKey, key);
+  return fake::registry::Get().OpenKey(parent, ToAnsi(subKey), key);
 }
 
-long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* data,
-                uint32_t& size) {
-  return fake::registry::Get().QueryValue(key, valueName, type, data, size);
+long ProbeValue(Handle key, const std::string& valueName, uint32_t& type, uint32_t& size) {
+  return fake::registry::Get().QueryValue(key, ToAnsi(valueName), type, nullptr, size);
+}
+
+long ReadValue(Handle key, const std::string& valueName, uint32_t& type, uint32_t& size,
+               std::string& text) {
+  std::string buffer(size, ' ');
+  long rc = fake::registry::Get().QueryValue(key, ToAnsi(valueName), type, buffer.data(), size);
+  if (rc == 0) text = FromAnsi(buffer);
+  return rc;
 }
 
 long CloseKey(Handle key) { return fake::registry::Get().CloseKey(key); }

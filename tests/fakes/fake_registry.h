@@ -1,6 +1,7 @@
 // An in-memory registry for the native tests: a tree of keys below the four
-// roots, values with any type and any bytes, and handle values handed out the
-// way Windows does, a closed value being reused for the next key opened.
+// roots, values with any type and any bytes (texts in the ANSI code page, as
+// Windows hands them to the ANSI calls), and handle values handed out the way
+// Windows does, a closed value being reused for the next key opened.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +44,8 @@ class FakeRegistry {
   // Sizes of the data buffers handed to reads, in order.
   std::vector<uint32_t> readSizes;
 
-  // The seam.
+  // The ANSI calls behind the seam: names, like the stored bytes, in the
+  // ANSI code page. A null `data` probes.
   long OpenKey(Handle parent, const std::string& subKey, Handle& key);
   long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* data,
                   uint32_t& size);

@@ -1,9 +1,9 @@
 // In-memory system facts behind platform/sysinfo.h.
 #include "fakes/fake_sysinfo.h"
 
-#include <algorithm>
-#include <cstring>
 #include <new>
+
+#include "platform/text.h"
 
 namespace sondalink::fake::sysinfo {
 
@@ -17,34 +17,21 @@ void MaybeThrow() {
   }
 }
 
-// The ANSI name functions: the name and its NUL, or nothing when it does not
-// fit.
-int CopyName(const std::optional<std::string>& name, char* buffer, uint32_t& size,
-             bool sizeCountsNul) {
-  if (!name) return 0;
-  if (name->size() + 1 > size) {
-    size = static_cast<uint32_t>(name->size() + 1);
-    return 0;
-  }
-  std::memcpy(buffer, name->c_str(), name->size() + 1);
-  size = static_cast<uint32_t>(name->size() + (sizeCountsNul ? 1 : 0));
-  return 1;
+// The ANSI name functions write the name and its NUL, or nothing when they do
+// not fit the buffer; the back end hands on the name up to the NUL in UTF-8.
+std::string ReadName(const std::optional<std::string>& name, uint32_t size) {
+  if (!name || name->size() + 1 > size) return {};
+  return platform::FromAnsi(name->substr(0, name->find('\0')));
 }
 }  // namespace
 
 State& Get() { return g_state; }
 void Reset() { g_state = State{}; }
 
-platform::sysinfo::OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
-                                                uint32_t build, const std::string& csd) {
-  platform::sysinfo::OsVersionInfoA info{};
-  info.dwOSVersionInfoSize = 148;
-  info.dwMajorVersion = major;
-  info.dwMinorVersion = minor;
-  info.dwBuildNumber = build;
-  info.dwPlatformId = platformId;
-  std::memcpy(info.szCSDVersion, csd.data(), std::min(csd.size(), sizeof info.szCSDVersion));
-  return info;
+platform::sysinfo::OsVersion VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
+                                           uint32_t build, const std::string& csd) {
+  const std::string field = csd.substr(0, 128);
+  return {major, minor, build, platformId, platform::FromAnsi(field.substr(0, field.find('\0')))};
 }
 
 }  // namespace sondalink::fake::sysinfo
@@ -54,39 +41,33 @@ namespace sondalink::platform::sysinfo {
 using fake::sysinfo::g_state;
 namespace fakes = fake::sysinfo;
 
-int GetVersionExA(OsVersionInfoA& info) {
+bool GetOsVersion(OsVersion& version) {
   fakes::MaybeThrow();
-  if (info.dwOSVersionInfoSize != 148) {
-    g_state.versionSizeWrong = true;
-    return 0;
-  }
-  if (!g_state.versionSucceeds) return 0;
-  info = g_state.version;
-  info.dwOSVersionInfoSize = 148;
-  return 1;
+  if (!g_state.versionSucceeds) return false;
+  version = g_state.version;
+  return true;
 }
 
-int GetComputerNameA(char* buffer, uint32_t& size) {
+std::string ComputerName(uint32_t bufferSize) {
   fakes::MaybeThrow();
-  g_state.computerNameSizeSeen = size;
-  return fakes::CopyName(g_state.computerName, buffer, size, false);
+  g_state.computerNameSizeSeen = bufferSize;
+  return fakes::ReadName(g_state.computerName, bufferSize);
 }
 
-int GetUserNameA(char* buffer, uint32_t& size) {
+std::string UserName(uint32_t bufferSize) {
   fakes::MaybeThrow();
-  g_state.userNameSizeSeen = size;
-  return fakes::CopyName(g_state.userName, buffer, size, true);
+  g_state.userNameSizeSeen = bufferSize;
+  return fakes::ReadName(g_state.userName, bufferSize);
 }
 
-uintptr_t OpenSCManagerA(uint32_t access) {
+bool ServiceManagerOpens(uint32_t access) {
   fakes::MaybeThrow();
   g_state.scmAccessSeen = access;
-  if (!g_state.scmOpens) return 0;
+  if (!g_state.scmOpens) return false;
   ++g_state.scmOpened;
-  return 0x5C0000 + static_cast<uintptr_t>(g_state.scmOpened);
+  ++g_state.scmClosed;
+  return true;
 }
-
-void CloseServiceHandle(uintptr_t) { ++g_state.scmClosed; }
 
 ErrorRecord IsWow64Process(int32_t& flag) {
   fakes::MaybeThrow();

@@ -1,5 +1,5 @@
-// Scriptable system facts for the native tests: the version record that
-// GetVersionExA hands out, the computer and account names, the service
+// Scriptable system facts for the native tests, as the ANSI calls give them
+// to the Windows back end: the version record that GetVersionExA hands out, the computer and account names, the service
 // control manager and the WOW64 flag.
 #pragma once
 
@@ -14,22 +14,20 @@ namespace sondalink::fake::sysinfo {
 struct State {
   enum class Wow64 { kMissing, kFails, kNo, kYes };
 
-  // GetVersionExA: fails when false; otherwise copies `version` over the
-  // caller's record (keeping the size the caller set).
+  // GetVersionExA: fails when false; otherwise reports `version`.
   bool versionSucceeds = true;
-  platform::sysinfo::OsVersionInfoA version{148, 6, 1, 7601, 2, "Service Pack 1"};
-  // Set when the caller's record arrived with another size than 148.
-  bool versionSizeWrong = false;
+  platform::sysinfo::OsVersion version{6, 1, 7601, 2, "Service Pack 1"};
 
-  // GetComputerNameA / GetUserNameA: nullopt makes the call fail without
-  // writing. A name that does not fit the buffer with its NUL fails the way
-  // Windows does: nothing written, the needed size handed back.
+  // GetComputerNameA / GetUserNameA, names in the ANSI code page: nullopt
+  // makes the call fail without writing. A name that does not fit the buffer
+  // with its NUL fails the way Windows does: nothing written.
   std::optional<std::string> computerName = "WORKSTATION";
   std::optional<std::string> userName = "utente";
   uint32_t computerNameSizeSeen = 0;
   uint32_t userNameSizeSeen = 0;
 
-  // OpenSCManagerA: opens when true. The access mask asked is recorded.
+  // OpenSCManagerA: opens when true, and is closed again by the back end.
+  // The access mask asked is recorded.
   bool scmOpens = true;
   uint32_t scmAccessSeen = 0;
   int scmOpened = 0;
@@ -46,8 +44,9 @@ struct State {
 State& Get();
 void Reset();
 
-// A version record with these facts.
-platform::sysinfo::OsVersionInfoA VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
-                                                uint32_t build, const std::string& csd = "");
+// What the back end makes of a version record with these facts, the service
+// pack given as the record's 128 bytes in the ANSI code page hold it.
+platform::sysinfo::OsVersion VersionRecord(uint32_t platformId, uint32_t major, uint32_t minor,
+                                           uint32_t build, const std::string& csd = "");
 
 }  // namespace sondalink::fake::sysinfo

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/text.h"
+
 namespace sondalink::fake::version {
 
 namespace {
@@ -33,14 +35,16 @@ namespace sondalink::platform::version {
 
 namespace fakes = fake::version;
 
-uint32_t GetFileVersionInfoSizeA(const std::string& path) {
-  const fakes::File* f = fakes::Find(path);
+// The path reaches the fake's files in the ANSI code page, as it reaches
+// version.dll from the Windows back end.
+uint32_t VersionInfoSize(const std::string& path) {
+  const fakes::File* f = fakes::Find(ToAnsi(path));
   if (!f) return 0;
   return f->sizeAnswer ? f->sizeAnswer : fakes::kFakeVersionBlockSize;
 }
 
-int GetFileVersionInfoA(const std::string& path, uint32_t size, void* buffer) {
-  const fakes::File* f = fakes::Find(path);
+int ReadVersionInfo(const std::string& path, uint32_t size, void* buffer) {
+  const fakes::File* f = fakes::Find(ToAnsi(path));
   fakes::g_version.lastReadSize = size;
   if (!f || f->readFails || size < fakes::kFakeVersionBlockSize) return 0;
   if (f->readThrows) throw std::bad_alloc();

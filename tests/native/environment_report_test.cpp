@@ -128,7 +128,7 @@ TEST_F(RapportoTest, VersionLineEndingsFollowTheFacts) {
   tmp.MakeFile("senza.dll");
   fake::version::Get().files[dll] = {0x00010002, 0x8000FFFF};
   const struct {
-    platform::sysinfo::OsVersionInfoA versione;
+    platform::sysinfo::OsVersion versione;
     std::string file;
     std::string primaRiga;
     std::string ultimaRiga;

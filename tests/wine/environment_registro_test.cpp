@@ -121,6 +121,30 @@ TEST_F(RegistroWineTest, AnEmptyStringValueIsReadAsAnEmptyText) {
   EXPECT_TRUE(ChiudiChiave(h));
 }
 
+// Key and value names reach the ANSI calls in the code page: an accented
+// name is found and its path remembered as written, while a name outside the
+// code page cannot be named through those calls at all.
+TEST_F(RegistroWineTest, NamesReachTheRegistryInTheAnsiCodePage) {
+  win32::unique_hkey chiave = Crea(L"Sondalink.Prova.Societ\u00E0");
+  const std::wstring dati = L"Perch\u00E9";
+  ASSERT_EQ(::RegSetValueExW(chiave.get(), L"Qualit\u00E0", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(dati.c_str()),
+                             static_cast<DWORD>((dati.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  Crea(L"Sondalink.Prova.\u0421\u0435\u0440\u0432\u0435\u0440");
+
+  registry::Handle h = 0;
+  ASSERT_TRUE(ApriChiave(registry::kClassesRoot, "Sondalink.Prova.Società", h));
+  EXPECT_EQ(NomeChiave(h), "HKEY_CLASSES_ROOT\\Sondalink.Prova.Società");
+  std::string valore;
+  EXPECT_TRUE(LeggiValoreStringa(h, "Qualità", valore));
+  EXPECT_EQ(valore, "Perché");
+  EXPECT_TRUE(ChiudiChiave(h));
+
+  registry::Handle altra = 0;
+  EXPECT_FALSE(ApriChiave(registry::kClassesRoot, "Sondalink.Prova.Сервер", altra));
+}
+
 TEST_F(RegistroWineTest, AdoConnectionAsWineRegistersIt) {
   Ricerca r = Cerca("ADODB.Connection");
   EXPECT_EQ(r.chiave,

@@ -36,12 +36,13 @@ class TempFolder {
   // Names are UTF-8, as everywhere in the program.
   void MakeFile(const std::string& name, const std::string& bytes = "x", DWORD attributes = 0) const {
     std::string p = platform::ToAnsi(*this / name);
-    HANDLE h = ::CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << p;
-    DWORD written = 0;
-    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(h);
+    {
+      win32::unique_hfile h(::CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+      ASSERT_NE(h.get(), INVALID_HANDLE_VALUE) << p;
+      DWORD written = 0;
+      ::WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
     if (attributes) ::SetFileAttributesA(p.c_str(), attributes);
   }
   void MakeFolder(const std::string& name, DWORD attributes = 0) const {
@@ -51,14 +52,14 @@ class TempFolder {
   }
   // Any name Windows allows, read through the wide functions.
   static std::string ReadFile(const std::string& utf8Path) {
-    HANDLE h = ::CreateFileW(win32::Widen(utf8Path).c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    win32::unique_hfile h(::CreateFileW(win32::Widen(utf8Path).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
+    if (!h) return "<missing>";
     std::string bytes;
     char chunk[4096];
     DWORD n = 0;
-    while (::ReadFile(h, chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
-    ::CloseHandle(h);
+    while (::ReadFile(h.get(), chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
     return bytes;
   }
   static bool IsFolder(const std::string& utf8Path) {
@@ -70,8 +71,8 @@ class TempFolder {
   // Wide, so that names outside the code page that a test made go as well.
   static void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW data{};
-    HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    win32::unique_hfind find(::FindFirstFileW((path + L"\\*").c_str(), &data));
+    if (find) {
       do {
         std::wstring name = data.cFileName;
         if (name == L"." || name == L"..") continue;
@@ -82,8 +83,7 @@ class TempFolder {
         } else {
           ::DeleteFileW(child.c_str());
         }
-      } while (::FindNextFileW(find, &data));
-      ::FindClose(find);
+      } while (::FindNextFileW(find.get(), &data));
     }
     ::RemoveDirectoryW(path.c_str());
   }

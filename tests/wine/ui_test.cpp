@@ -171,10 +171,11 @@ TEST_F(UiWin32, TheHourglassIsTheCursorOverEveryControlWhileItIsSet) {
 }
 
 TEST_F(UiWin32, BackgroundsAreTheSystemColoursAskedForAlsoForReadOnlyBoxes) {
-  HDC dc = ::GetDC(form);
+  win32::unique_hdc_window dc = win32::GetWindowDc(form);
   auto brush = [&](UINT msg, int id) {
     return reinterpret_cast<HBRUSH>(
-        ::SendMessageW(form, msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(Hwnd(id))));
+        ::SendMessageW(form, msg, reinterpret_cast<WPARAM>(dc.get().dc),
+                       reinterpret_cast<LPARAM>(Hwnd(id))));
   };
   EXPECT_EQ(brush(WM_CTLCOLOREDIT, kEdit), ::GetSysColorBrush(COLOR_WINDOW));
   EXPECT_EQ(brush(WM_CTLCOLORSTATIC, kLog), ::GetSysColorBrush(COLOR_BTNFACE));
@@ -183,7 +184,6 @@ TEST_F(UiWin32, BackgroundsAreTheSystemColoursAskedForAlsoForReadOnlyBoxes) {
   EXPECT_EQ(brush(WM_CTLCOLORSTATIC, kEdit), ::GetSysColorBrush(COLOR_BTNFACE));
   ui::SetBackColor(kLog, ui::SysColor::Window);
   EXPECT_EQ(brush(WM_CTLCOLORSTATIC, kLog), ::GetSysColorBrush(COLOR_WINDOW));
-  ::ReleaseDC(form, dc);
 }
 
 HWND g_boxOwner = nullptr;

@@ -116,15 +116,6 @@ ErrorRecord ProbeOpenForReading(const std::string& path) {
   return err ? ErrorFromErrno(err, "open") : ErrorRecord{};
 }
 
-AppendFile& AppendFile::operator=(AppendFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
-
 ErrorRecord AppendFile::Open(const std::string& path) {
   Close();
   int fd = open(HostPath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);

@@ -79,15 +79,6 @@ ErrorRecord ProbeOpenForReading(const std::string& path) {
   return {};
 }
 
-AppendFile& AppendFile::operator=(AppendFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
-
 ErrorRecord AppendFile::Open(const std::string& path) {
   Close();
   // FILE_APPEND_DATA alone: every write lands at the current end of the file.

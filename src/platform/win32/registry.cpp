@@ -1,7 +1,9 @@
-// The registry through advapi32's ANSI calls, and the expansion of its
+// The registry through advapi32's ANSI calls, names and texts converted
+// between UTF-8 and the ANSI code page here, and the expansion of its
 // REG_EXPAND_SZ texts. Win32-specific code only.
 #include "platform/registry.h"
 
+#include "platform/text.h"
 #include "platform/win32/windows_support.h"
 
 namespace sondalink::platform::registry {
@@ -16,19 +18,30 @@ long OpenKey(Handle parent, const std::string& subKey, Handle& key) {
   // Whatever the call leaves in the variable is handed back, as it is to a
   // caller of RegOpenKeyA; only a success makes it a key.
   HKEY opened = ToHkey(key);
-  LONG rc = ::RegOpenKeyA(ToHkey(parent), subKey.c_str(), &opened);
+  LONG rc = ::RegOpenKeyA(ToHkey(parent), ToAnsi(subKey).c_str(), &opened);
   key = static_cast<Handle>(reinterpret_cast<intptr_t>(opened));
   return rc;
 }
 
-long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* data,
-                uint32_t& size) {
+long ProbeValue(Handle key, const std::string& valueName, uint32_t& type, uint32_t& size) {
   DWORD t = type;
   DWORD n = size;
-  LONG rc = ::RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, &t,
-                               reinterpret_cast<BYTE*>(data), &n);
+  LONG rc = ::RegQueryValueExA(ToHkey(key), ToAnsi(valueName).c_str(), nullptr, &t, nullptr, &n);
   type = t;
   size = n;
+  return rc;
+}
+
+long ReadValue(Handle key, const std::string& valueName, uint32_t& type, uint32_t& size,
+               std::string& text) {
+  std::string buffer(size, ' ');
+  DWORD t = type;
+  DWORD n = size;
+  LONG rc = ::RegQueryValueExA(ToHkey(key), ToAnsi(valueName).c_str(), nullptr, &t,
+                               reinterpret_cast<BYTE*>(buffer.data()), &n);
+  type = t;
+  size = n;
+  if (rc == ERROR_SUCCESS) text = FromAnsi(buffer);
   return rc;
 }
 

@@ -1,39 +1,49 @@
-// System facts through kernel32 and advapi32. Win32-specific code only.
+// System facts through kernel32 and advapi32, the ANSI calls' texts turned
+// into UTF-8 here. Win32-specific code only.
 #include "platform/sysinfo.h"
 
-#include <type_traits>
-
+#include "platform/text.h"
 #include "platform/win32/windows_support.h"
 
 namespace sondalink::platform::sysinfo {
 
-static_assert(sizeof(OSVERSIONINFOA) == sizeof(OsVersionInfoA));
-static_assert(offsetof(OSVERSIONINFOA, szCSDVersion) == offsetof(OsVersionInfoA, szCSDVersion));
+namespace {
 
-int GetVersionExA(OsVersionInfoA& info) {
-  return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info));
-}
-
-int GetComputerNameA(char* buffer, uint32_t& size) {
+// The name in a buffer of `size` blanks, cut at the NUL the call wrote. A
+// buffer without NUL means the call wrote nothing: no name.
+std::string NameFrom(BOOL(WINAPI* call)(LPSTR, LPDWORD), uint32_t size) {
+  std::string buffer(size, ' ');
   DWORD n = size;
-  BOOL ok = ::GetComputerNameA(buffer, &n);
-  size = n;
-  return ok;
+  call(buffer.data(), &n);
+  size_t nul = buffer.find('\0');
+  if (nul == std::string::npos) return {};
+  buffer.resize(nul);
+  return FromAnsi(buffer);
 }
 
-int GetUserNameA(char* buffer, uint32_t& size) {
-  DWORD n = size;
-  BOOL ok = ::GetUserNameA(buffer, &n);
-  size = n;
-  return ok;
+}  // namespace
+
+bool GetOsVersion(OsVersion& version) {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!::GetVersionExA(&info)) return false;
+  version.majorVersion = info.dwMajorVersion;
+  version.minorVersion = info.dwMinorVersion;
+  version.buildNumber = info.dwBuildNumber;
+  version.platformId = info.dwPlatformId;
+  // Not always terminated: a text filling the field is taken whole.
+  const std::string csd(info.szCSDVersion, sizeof info.szCSDVersion);
+  version.servicePack = FromAnsi(csd.substr(0, csd.find('\0')));
+  return true;
 }
 
-uintptr_t OpenSCManagerA(uint32_t access) {
-  return reinterpret_cast<uintptr_t>(::OpenSCManagerA(nullptr, nullptr, access));
-}
+std::string ComputerName(uint32_t bufferSize) { return NameFrom(::GetComputerNameA, bufferSize); }
 
-void CloseServiceHandle(uintptr_t handle) {
-  win32::unique_schandle owner(reinterpret_cast<SC_HANDLE>(handle));
+std::string UserName(uint32_t bufferSize) { return NameFrom(::GetUserNameA, bufferSize); }
+
+bool ServiceManagerOpens(uint32_t access) {
+  win32::unique_schandle manager(::OpenSCManagerA(nullptr, nullptr, access));
+  return static_cast<bool>(manager);
 }
 
 ErrorRecord IsWow64Process(int32_t& flag) {

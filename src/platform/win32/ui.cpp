@@ -87,9 +87,8 @@ int WindowDpi(HWND hwnd) {
   if (getDpiForWindow && hwnd) {
     if (UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
   }
-  HDC screen = ::GetDC(nullptr);
-  int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-  ::ReleaseDC(nullptr, screen);
+  win32::unique_hdc_window screen = win32::GetWindowDc(nullptr);
+  int dpi = screen ? ::GetDeviceCaps(screen.get().dc, LOGPIXELSY) : 0;
   return dpi > 0 ? dpi : 96;
 }
 

@@ -1,18 +1,19 @@
-// Version resources of files through version.dll's ANSI calls. Win32-specific
-// code only.
+// Version resources of files through version.dll's ANSI calls, the path in
+// the ANSI code page. Win32-specific code only.
 #include "platform/version.h"
 
+#include "platform/text.h"
 #include "platform/win32/windows_support.h"
 
 namespace sondalink::platform::version {
 
-uint32_t GetFileVersionInfoSizeA(const std::string& path) {
+uint32_t VersionInfoSize(const std::string& path) {
   DWORD handle = 0;
-  return ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+  return ::GetFileVersionInfoSizeA(ToAnsi(path).c_str(), &handle);
 }
 
-int GetFileVersionInfoA(const std::string& path, uint32_t size, void* buffer) {
-  return ::GetFileVersionInfoA(path.c_str(), 0, size, buffer);
+int ReadVersionInfo(const std::string& path, uint32_t size, void* buffer) {
+  return ::GetFileVersionInfoA(ToAnsi(path).c_str(), 0, size, buffer);
 }
 
 int VerQueryRootBlock(const void* buffer, const void*& fixed, uint32_t& length) {

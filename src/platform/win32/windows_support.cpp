@@ -22,17 +22,17 @@ std::string Narrow(const wchar_t* wide, int length) {
 }
 
 std::string SystemMessage(DWORD code) {
-  wchar_t* buffer = nullptr;
+  unique_hlocal_string buffer;
+  // With FORMAT_MESSAGE_ALLOCATE_BUFFER the buffer argument receives the
+  // address of the text the system allocated.
   DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                  FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text;
-  if (n && buffer) {
-    while (n > 0 && (buffer[n - 1] == L'\r' || buffer[n - 1] == L'\n')) --n;
-    text = Narrow(buffer, static_cast<int>(n));
-  }
-  if (buffer) ::LocalFree(buffer);
-  return text;
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(buffer.put()), 0,
+                             nullptr);
+  if (n == 0 || !buffer) return {};
+  const wchar_t* text = buffer.get();
+  while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n')) --n;
+  return Narrow(text, static_cast<int>(n));
 }
 
 ErrorRecord ErrorFromHresult(HRESULT hr, const char* source) {

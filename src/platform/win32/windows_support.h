@@ -63,10 +63,10 @@ struct handle_traits {
 inline void close_handle(HANDLE h) { ::CloseHandle(h); }
 inline void close_hkey(HKEY h) { ::RegCloseKey(h); }
 inline void close_sc(SC_HANDLE h) { ::CloseServiceHandle(h); }
-inline void free_library(HMODULE h) { ::FreeLibrary(h); }
 inline void free_bstr(BSTR s) { ::SysFreeString(s); }
-inline void find_close(HANDLE h) { ::FindClose(h); }
 inline void delete_object(HGDIOBJ h) { ::DeleteObject(h); }
+inline void delete_dc(HDC h) { ::DeleteDC(h); }
+inline void local_free_string(wchar_t* s) { ::LocalFree(s); }
 
 // Null is the empty value.
 using unique_handle = unique_any<handle_traits<HANDLE, nullptr, close_handle>>;
@@ -85,9 +85,31 @@ struct hfind_traits {
 using unique_hfind = unique_any<hfind_traits>;
 using unique_hkey = unique_any<handle_traits<HKEY, nullptr, close_hkey>>;
 using unique_schandle = unique_any<handle_traits<SC_HANDLE, nullptr, close_sc>>;
-using unique_hmodule = unique_any<handle_traits<HMODULE, nullptr, free_library>>;
 using unique_bstr = unique_any<handle_traits<BSTR, nullptr, free_bstr>>;
 using unique_hgdiobj = unique_any<handle_traits<HGDIOBJ, nullptr, delete_object>>;
+// A device context of CreateCompatibleDC and the like, deleted.
+using unique_hdc = unique_any<handle_traits<HDC, nullptr, delete_dc>>;
+// A text that FormatMessage allocated (FORMAT_MESSAGE_ALLOCATE_BUFFER).
+using unique_hlocal_string = unique_any<handle_traits<wchar_t*, nullptr, local_free_string>>;
+
+// A window's device context from GetDC, released to the window it came from.
+struct window_dc {
+  HWND hwnd = nullptr;
+  HDC dc = nullptr;
+  bool operator==(const window_dc&) const = default;
+};
+struct window_dc_traits {
+  using type = window_dc;
+  static constexpr type empty() { return {}; }
+  static void close(type v) { ::ReleaseDC(v.hwnd, v.dc); }
+};
+using unique_hdc_window = unique_any<window_dc_traits>;
+
+// GetDC(hwnd), null for the screen; empty when the call fails.
+inline unique_hdc_window GetWindowDc(HWND hwnd) {
+  HDC dc = ::GetDC(hwnd);
+  return dc ? unique_hdc_window(window_dc{hwnd, dc}) : unique_hdc_window();
+}
 
 // A VARIANT that clears itself.
 class unique_variant {
