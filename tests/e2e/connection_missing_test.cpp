@@ -56,16 +56,6 @@ std::wstring FromAnsi(const std::string& text) {
   return out;
 }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-  return out;
-}
-
 // The log's messages as "LEVEL: message", header, stamps and footer left out.
 std::vector<std::string> LogBody(const std::wstring& path) {
   std::vector<std::string> body;

@@ -13,8 +13,9 @@
 #include "fakes/fake_sysinfo.h"
 #include "fakes/fake_ui.h"
 #include "fakes/fake_version.h"
-#include "native/temp_folder.h"
 #include "platform/text.h"
+#include "support/log_box_form.h"
+#include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
@@ -22,11 +23,6 @@ namespace {
 
 namespace ui = platform::ui;
 using testing::TempFolder;
-
-const ui::ControlSpec kOnlyLogBox[] = {
-    {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 2655, 8295, 4065},
-     ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
-};
 
 constexpr const char* kClasse = "ADODB.Connection";
 constexpr const char* kComponente =
@@ -41,7 +37,7 @@ class RapportoTest : public ::testing::Test {
     fake::registry::Reset();
     fake::version::Reset();
     mudtChiaviAperte.clear();
-    ui::ShowForm({"prova", 8595, 6870, kOnlyLogBox, 1}, {});
+    testing::ShowOnlyTheLogBox();
     gstrCartellaLog = tmp.path() + "\\";
     gstrFileLog = "SondalinkADO.log";
     ASSERT_TRUE(LogStart());

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/basconn.h"
-#include "native/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace sondalink {
 namespace {

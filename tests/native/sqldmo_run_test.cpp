@@ -53,7 +53,7 @@ class DmoRun : public testing::ConnectionTest {
   void SetUp() override {
     ConnectionTest::SetUp();
     dll = folder_ + "\\sqldmo.dll";
-    std::ofstream(Host(dll), std::ios::binary) << "MZ";
+    std::ofstream(testing::Host(dll), std::ios::binary) << "MZ";
     fake::version::Reset();
     fake::version::Get().files[dll] = {0x07D00050, 0x07F70000};  // 2000.80.2039.0
 

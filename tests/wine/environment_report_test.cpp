@@ -11,7 +11,8 @@
 #include "environment_support.h"
 #include "platform/text.h"
 #include "platform/ui.h"
-#include "temp_folder.h"
+#include "support/log_box_form.h"
+#include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
@@ -20,16 +21,11 @@ namespace {
 namespace ui = platform::ui;
 using testing::TempFolder;
 
-const ui::ControlSpec kOnlyLogBox[] = {
-    {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 2655, 8295, 4065},
-     ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
-};
-
 // The whole report through the real Windows calls, into a real log.
 class RapportoWineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(ui::ShowForm({"prova", 8595, 6870, kOnlyLogBox, 1}, {}).failed());
+    ASSERT_FALSE(testing::ShowOnlyTheLogBox().failed());
     gstrCartellaLog = tmp.path() + "\\";
     gstrFileLog = "SondalinkADO.log";
     ASSERT_TRUE(LogStart());

@@ -10,7 +10,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "wine/failing_file_call.h"
-#include "wine/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace sondalink {
 namespace {
