@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/row_name.h"
 #include "driver.h"
 
 namespace sondalink::e2e {
@@ -191,10 +192,7 @@ TEST_P(MissingComponent, EndsAtCreationWithTheFailureBoxAndNotepad) {
   EXPECT_TRUE(app.WaitExit());
 }
 
-INSTANTIATE_TEST_SUITE_P(Components, MissingComponent, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Components, MissingComponent, ::testing::ValuesIn(kCases), testing::kRowName);
 
 // Windows 8.1 and later report their own version only to a program whose
 // manifest names them, and so does Wine set to Windows 10 for one program:

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/row_name.h"
 #include "driver.h"
 #include "expected_log.h"
 
@@ -121,8 +122,7 @@ struct FailureRow {
 
 class StandinFailure : public StandinRun, public ::testing::WithParamInterface<FailureRow> {};
 
-// Names a table's test after its row.
-inline constexpr auto kRowName = [](const auto& info) { return std::string(info.param.name); };
+using sondalink::testing::kRowName;
 
 // Notepad processes started by `parent`.
 std::vector<DWORD> NotepadsOf(DWORD parent);

@@ -16,6 +16,7 @@
 #include "fakes/fake_shell.h"
 #include "fakes/fake_ui.h"
 #include "platform/ui.h"
+#include "support/row_name.h"
 #include "testlog/testlog.h"
 
 namespace sondalink::testing {
@@ -119,8 +120,5 @@ class FailureTable : public Run, public ::testing::WithParamInterface<FailureRow
     this->ExpectAfterFailure(steps);
   }
 };
-
-// Names a table's test after its row.
-inline constexpr auto kRowName = [](const auto& info) { return std::string(info.param.name); };
 
 }  // namespace sondalink::testing

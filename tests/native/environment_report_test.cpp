@@ -15,6 +15,7 @@
 #include "fakes/fake_version.h"
 #include "platform/text.h"
 #include "support/log_box_form.h"
+#include "support/log_lines.h"
 #include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
@@ -61,15 +62,7 @@ class RapportoTest : public ::testing::Test {
   // The report's lines as the file has them, "LEVEL: message", without the
   // stamp and in UTF-8 again.
   std::vector<std::string> Righe() const {
-    std::string file = TempFolder::ReadFile(tmp / "SondalinkADO.log");
-    std::vector<std::string> righe;
-    size_t inizio = 0;
-    for (size_t fine; (fine = file.find("\r\n", inizio)) != std::string::npos; inizio = fine + 2) {
-      righe.push_back(file.substr(inizio, fine - inizio));
-    }
-    righe.erase(righe.begin(), righe.begin() + 6);  // header
-    for (std::string& r : righe) r = platform::FromAnsi(r.substr(21));  // stamp and ", "
-    return righe;
+    return testing::MessagesOf(TempFolder::ReadFile(tmp / "SondalinkADO.log"));
   }
 
   TempFolder tmp;

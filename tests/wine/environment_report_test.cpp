@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "support/log_box_form.h"
+#include "support/log_lines.h"
 #include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
@@ -39,19 +40,7 @@ class RapportoWineTest : public ::testing::Test {
 
   // "LEVEL: message" for each line of the report, in UTF-8.
   std::vector<std::string> Righe() const {
-    std::string file = TempFolder::ReadFile(tmp / "SondalinkADO.log");
-    std::vector<std::string> righe;
-    size_t inizio = 0;
-    for (size_t fine; (fine = file.find("\r\n", inizio)) != std::string::npos; inizio = fine + 2) {
-      righe.push_back(file.substr(inizio, fine - inizio));
-    }
-    if (righe.size() < 6) return {};
-    righe.erase(righe.begin(), righe.begin() + 6);  // header
-    for (std::string& r : righe) {
-      size_t livello = r.find(", ");
-      r = platform::FromAnsi(r.substr(livello == std::string::npos ? 0 : livello + 2));
-    }
-    return righe;
+    return testing::MessagesOf(TempFolder::ReadFile(tmp / "SondalinkADO.log"));
   }
 
   TempFolder tmp;
