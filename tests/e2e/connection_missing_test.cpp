@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/row_name.h"
 #include "driver.h"
 
 namespace sondalink::e2e {
@@ -53,16 +54,6 @@ std::wstring FromAnsi(const std::string& text) {
   int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(n), L'\0');
   ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
   return out;
 }
 
@@ -201,10 +192,7 @@ TEST_P(MissingComponent, EndsAtCreationWithTheFailureBoxAndNotepad) {
   EXPECT_TRUE(app.WaitExit());
 }
 
-INSTANTIATE_TEST_SUITE_P(Components, MissingComponent, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Components, MissingComponent, ::testing::ValuesIn(kCases), testing::kRowName);
 
 // Windows 8.1 and later report their own version only to a program whose
 // manifest names them, and so does Wine set to Windows 10 for one program:

@@ -5,19 +5,15 @@
 
 #include <algorithm>
 
+#include "../support/host_path.h"
+
 namespace sondalink::e2e {
 
 namespace {
 
 constexpr wchar_t kWindowCaption[] = L"Test connessioni SQL Server/MSDE";
 
-std::wstring ExePath() {
-  // The build hands over a path of the host; Wine shows the host's root as Z:.
-  std::string unix = SONDALINK_EXE;
-  std::wstring path = L"Z:";
-  for (char c : unix) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  return path;
-}
+std::wstring ExePath() { return sondalink::testing::FromHost(SONDALINK_EXE); }
 
 DWORD ProcessOf(HWND hwnd) {
   DWORD pid = 0;
@@ -58,6 +54,16 @@ std::vector<HWND> Children(HWND parent) {
   return all;
 }
 
+// The bitmap's pixels, top-down, as 0x00RRGGBB.
+std::vector<DWORD> PixelsOf(HDC memory, HBITMAP bitmap, int w, int h) {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+  ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
+  for (DWORD& p : pixels) p &= 0xFFFFFF;
+  return pixels;
+}
+
 // The pixels of a screen rectangle, top-down, 32 bits each.
 std::vector<DWORD> Capture(HDC source, int x, int y, int w, int h) {
   win32::unique_hdc memory(::CreateCompatibleDC(source));
@@ -65,13 +71,7 @@ std::vector<DWORD> Capture(HDC source, int x, int y, int w, int h) {
   HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
   ::BitBlt(memory.get(), 0, 0, w, h, source, x, y, SRCCOPY);
   ::SelectObject(memory.get(), old);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-  ::GetDIBits(memory.get(), static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(h),
-              pixels.data(), &info, DIB_RGB_COLORS);
-  for (DWORD& p : pixels) p &= 0xFFFFFF;
-  return pixels;
+  return PixelsOf(memory.get(), static_cast<HBITMAP>(bitmap.get()), w, h);
 }
 
 // The standard icon drawn by this process over `background`, as a message
@@ -89,13 +89,7 @@ std::vector<DWORD> Render(LPCSTR iconId, int w, int h, COLORREF background) {
   ::DrawIconEx(memory.get(), 0, 0, ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(iconId)), 0, 0,
                0, nullptr, DI_NORMAL);
   ::SelectObject(memory.get(), old);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-  ::GetDIBits(memory.get(), static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(h),
-              pixels.data(), &info, DIB_RGB_COLORS);
-  for (DWORD& p : pixels) p &= 0xFFFFFF;
-  return pixels;
+  return PixelsOf(memory.get(), static_cast<HBITMAP>(bitmap.get()), w, h);
 }
 
 HWND IconControl(HWND box) {
@@ -156,15 +150,6 @@ void SendKey(WORD vk, bool up) {
 
 }  // namespace
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-  DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > timeoutMs) return false;
-    ::Sleep(10);
-  }
-  return true;
-}
-
 std::wstring ClassOf(HWND hwnd) {
   wchar_t name[256] = {};
   ::GetClassNameW(hwnd, name, 256);
@@ -224,6 +209,16 @@ std::wstring W(const char* utf8) {
   std::wstring out(static_cast<size_t>(n > 0 ? n : 1), L'\0');
   ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), n);
   out.resize(out.size() - 1);
+  return out;
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
   return out;
 }
 
@@ -471,9 +466,8 @@ std::wstring LocalAppData() {
 }
 
 bool Screenshot(const std::string& unixPath) {
-  // Wine runs a host program handed to CreateProcess; the host's root is Z:.
-  std::wstring target = L"Z:";
-  for (char c : unixPath) target += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  // Wine runs a host program handed to CreateProcess.
+  const std::wstring target = sondalink::testing::FromHost(unixPath);
   ::DeleteFileW(target.c_str());
   std::wstring commandLine = L"Z:\\usr\\bin\\import -window root " + W(unixPath.c_str());
   STARTUPINFOW startup{};

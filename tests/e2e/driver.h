@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "../support/wait_for.h"
 #include "platform/win32/windows_support.h"
 
 namespace sondalink::e2e {
 
-// Polls `done` every 10 ms for at most `timeoutMs`.
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+using sondalink::testing::WaitFor;
 
 // What another process can read of a window.
 std::wstring ClassOf(HWND hwnd);
@@ -51,6 +51,8 @@ struct Box {
 
 // Wide text of a UTF-8 literal, for the Italian texts of the tests.
 std::wstring W(const char* utf8);
+// And back, for messages.
+std::string Utf8(const std::wstring& text);
 
 // One run of Sondalink.exe: started by the constructor, which waits for its
 // window; ended, if it is still running, by the destructor.

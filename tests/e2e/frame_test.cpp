@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/row_name.h"
 #include "app/controls.h"
 #include "driver.h"
 
@@ -126,10 +127,7 @@ TEST_P(FrameE2E, RunsToTheFailureBoxThenOpensTheLogInNotepad) {
   EXPECT_NE(echo.find(L"Chiusura file di log "), std::wstring::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Buttons, FrameE2E, ::testing::ValuesIn(kPulsanti),
-                         [](const ::testing::TestParamInfo<Pulsante>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Buttons, FrameE2E, ::testing::ValuesIn(kPulsanti), testing::kRowName);
 
 // The second click of a double click waits in the queue while the first
 // test writes its first lines; it must not start a test inside the first.

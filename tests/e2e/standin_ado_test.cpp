@@ -114,19 +114,6 @@ TEST_F(AdoRun, ASuccessfulRunLogsEveryStepShowsTheVersionAndStartsNoNotepad) {
   EXPECT_THAT(standin::Narrow(TextOf(At(kEdLog))), Not(HasSubstr("Pa55word")));
 }
 
-TEST_F(AdoRun, ALoginRefusedAtOpenEndsWithItsErrorLineTheFailureBoxAndNotepad) {
-  Start(ServerScenario() + standin::Fail("ado.Connection.Open", 0x80040E4D, "Login failed for user 'sa'.",
-                                         "Microsoft OLE DB Provider for SQL Server"));
-  SqlAuthentication(kServer, L"sa", kPassword);
-  Ending ending = Run(kCmdADO, kLog);
-
-  ExpectedLog log = Opening(kMasked);
-  log.Error("Errore durante l'esecuzione del metodo ADODB.Connection.Open: number=-2147217843, "
-            "description=Login failed for user 'sa'., source=Microsoft OLE DB Provider for SQL Server");
-  ExpectEnding(ending, log, {kFailure}, true, kLog);
-  EXPECT_THAT(Journal(), Not(Contains("create ado.Recordset")));
-}
-
 TEST_F(AdoRun, AFailingReadLeavesOutItsLineAndNothingElse) {
   Start(ServerScenario() +
         standin::Fail("ado.Connection.Version", 0x80004005, "Versione non disponibile", "ADODB.Connection") +
@@ -198,38 +185,50 @@ TEST_F(AdoRun, AnEmptyVersionResultSetUnderWindowsAuthenticationGivesAnEmptyVers
                                   "VT_BSTR \"\", VT_BSTR \"\", VT_I4 -1)"));
 }
 
-TEST_F(AdoRun, AFailingServerInfoRowIsAWarningThenSuccessAndNotepad) {
-  Start("version=" + standin::EscapeScenario(kVersion) + "\n" +
-        "info=DBMS_NAME|Microsoft SQL Server\n"
-        "info=DBMS_VER|@fail:0x80040E14|Conversione non riuscita|Microsoft OLE DB Provider for SQL Server\n"
-        "info=OWNER_TERM|owner\n");
-  SqlAuthentication(kServer, L"sa", kPassword);
-  Ending ending = Run(kCmdADO, kLog);
+// Played by StandinFailure, in standin_failure_test.cpp.
+const FailureRow kFailures[] = {
+    {"ALoginRefusedAtOpenEndsWithItsErrorLineTheFailureBoxAndNotepad", kCmdADO, kLog,
+     ServerScenario() + standin::Fail("ado.Connection.Open", 0x80040E4D, "Login failed for user 'sa'.",
+                                      "Microsoft OLE DB Provider for SQL Server"),
+     [] {
+       ExpectedLog log = Opening(kMasked);
+       log.Error("Errore durante l'esecuzione del metodo ADODB.Connection.Open: number=-2147217843, "
+                 "description=Login failed for user 'sa'., source=Microsoft OLE DB Provider for SQL Server");
+       return log;
+     },
+     {kFailure}, true, "create ado.Recordset"},
+    {"AFailingServerInfoRowIsAWarningThenSuccessAndNotepad", kCmdADO, kLog,
+     "version=" + standin::EscapeScenario(kVersion) + "\n" +
+         "info=DBMS_NAME|Microsoft SQL Server\n"
+         "info=DBMS_VER|@fail:0x80040E14|Conversione non riuscita|Microsoft OLE DB Provider for SQL Server\n"
+         "info=OWNER_TERM|owner\n",
+     [] {
+       ExpectedLog log = Opening(kMasked);
+       Connected(log, Properties(false), kVersion, [](ExpectedLog& listing) {
+         listing.Info(kInfoLines[0])
+             .Warning("Errore durante la rilevazione dei campo 'attribute_name' e 'attribute_value' della "
+                      "sp_server_info: number=-2147217900, description=Conversione non riuscita, "
+                      "source=Microsoft OLE DB Provider for SQL Server")
+             .Info(kInfoLines[2]);
+       });
+       Closing(log);
+       return log;
+     },
+     {SuccessBox("ADO", kVersion)}, true},
+    {"AFailureClosingTheConnectionAfterSuccessShowsNoBoxAndNoNotepad", kCmdADO, kLog,
+     ServerScenario() +
+         standin::Fail("ado.Connection.Close", 0x80004005, "Chiusura non riuscita", "ADODB.Connection"),
+     [] {
+       ExpectedLog log = Opening(kMasked);
+       Connected(log, Properties(false), kVersion, ThreeRows);
+       log.Error("Errore durante l'esecuzione del metodo ADODB.Connection.Close: number=-2147467259, "
+                 "description=Chiusura non riuscita, source=ADODB.Connection");
+       return log;
+     },
+     {}, false},
+};
 
-  ExpectedLog log = Opening(kMasked);
-  Connected(log, Properties(false), kVersion, [](ExpectedLog& listing) {
-    listing.Info(kInfoLines[0])
-        .Warning("Errore durante la rilevazione dei campo 'attribute_name' e 'attribute_value' della "
-                 "sp_server_info: number=-2147217900, description=Conversione non riuscita, "
-                 "source=Microsoft OLE DB Provider for SQL Server")
-        .Info(kInfoLines[2]);
-  });
-  Closing(log);
-  ExpectEnding(ending, log, {SuccessBox("ADO", kVersion)}, true, kLog);
-}
-
-TEST_F(AdoRun, AFailureClosingTheConnectionAfterSuccessShowsNoBoxAndNoNotepad) {
-  Start(ServerScenario() +
-        standin::Fail("ado.Connection.Close", 0x80004005, "Chiusura non riuscita", "ADODB.Connection"));
-  SqlAuthentication(kServer, L"sa", kPassword);
-  Ending ending = Run(kCmdADO, kLog);
-
-  ExpectedLog log = Opening(kMasked);
-  Connected(log, Properties(false), kVersion, ThreeRows);
-  log.Error("Errore durante l'esecuzione del metodo ADODB.Connection.Close: number=-2147467259, "
-            "description=Chiusura non riuscita, source=ADODB.Connection");
-  ExpectEnding(ending, log, {}, false, kLog);
-}
+INSTANTIATE_TEST_SUITE_P(Ado, StandinFailure, ::testing::ValuesIn(kFailures), kRowName);
 
 }  // namespace
 }  // namespace sondalink::e2e

@@ -117,18 +117,6 @@ TEST_F(DaoRun, SuccessfulRunsOneAfterTheOtherInOneProgramLogEveryStepAndStartNoN
   EXPECT_THAT(journal, Not(Contains(HasSubstr("-> fault"))));
 }
 
-TEST_F(DaoRun, ALoginRefusedAtOpenConnectionLogsTheLowWordOfAControlFacilityCode) {
-  Start(ServerScenario() + standin::Fail("dao.Workspace.OpenConnection", 0x800A0C4A, "ODBC--chiamata non riuscita.",
-                                         "DAO.Workspace"));
-  SqlAuthentication(kServer, L"sa", kPassword);
-  Ending ending = Run(kCmdDAODirect, kLog);
-
-  ExpectedLog log = Opening(kMasked);
-  log.Error("Errore durante l'esecuzione del metodo DAO.Workspaces.OpenConnection: number=3146, "
-            "description=ODBC--chiamata non riuscita., source=DAO.Workspace");
-  ExpectEnding(ending, log, {kFailure}, true, kLog);
-}
-
 TEST_F(DaoRun, AFailingPropertyReadLeavesOutItsLineAndNothingElse) {
   Start(ServerScenario() +
         "property.dao.engine=SystemDB|@fail:0x800A0D5C|Oggetto non valido o non più impostato.|DAO.Property\n"
@@ -174,37 +162,49 @@ TEST_F(DaoRun, AnEmptyVersionResultSetUnderWindowsAuthenticationGivesAnEmptyVers
   ExpectEnding(ending, log, {SuccessBox("DAO ODBCDirect", "")}, false, kLog);
 }
 
-TEST_F(DaoRun, AFailingServerInfoRowIsAWarningThenSuccessAndNotepad) {
-  Start("version=" + standin::EscapeScenario(kVersion) + "\n" +
-        "info=DBMS_NAME|Microsoft SQL Server\n"
-        "info=DBMS_VER|@fail:0x800A0C4A|ODBC--chiamata non riuscita.|DAO.Field\n"
-        "info=OWNER_TERM|owner\n");
-  SqlAuthentication(kServer, L"sa", kPassword);
-  Ending ending = Run(kCmdDAODirect, kLog);
+// Played by StandinFailure, in standin_failure_test.cpp.
+const FailureRow kFailures[] = {
+    {"ALoginRefusedAtOpenConnectionLogsTheLowWordOfAControlFacilityCode", kCmdDAODirect, kLog,
+     ServerScenario() + standin::Fail("dao.Workspace.OpenConnection", 0x800A0C4A, "ODBC--chiamata non riuscita.",
+                                      "DAO.Workspace"),
+     [] {
+       ExpectedLog log = Opening(kMasked);
+       log.Error("Errore durante l'esecuzione del metodo DAO.Workspaces.OpenConnection: number=3146, "
+                 "description=ODBC--chiamata non riuscita., source=DAO.Workspace");
+       return log;
+     },
+     {kFailure}, true},
+    {"AFailingServerInfoRowIsAWarningThenSuccessAndNotepad", kCmdDAODirect, kLog,
+     "version=" + standin::EscapeScenario(kVersion) + "\n" +
+         "info=DBMS_NAME|Microsoft SQL Server\n"
+         "info=DBMS_VER|@fail:0x800A0C4A|ODBC--chiamata non riuscita.|DAO.Field\n"
+         "info=OWNER_TERM|owner\n",
+     [] {
+       ExpectedLog log = Opening(kMasked);
+       Connected(log, kVersion, [](ExpectedLog& listing) {
+         listing.Info(kInfoLines[0])
+             .Warning("Errore durante la rilevazione dei campo 'attribute_name' e 'attribute_value' della "
+                      "sp_server_info: number=3146, description=ODBC--chiamata non riuscita., source=DAO.Field")
+             .Info(kInfoLines[2]);
+       });
+       Closing(log);
+       return log;
+     },
+     {SuccessBox("DAO ODBCDirect", kVersion)}, true},
+    {"AFailureClosingTheConnectionAfterSuccessShowsNoBoxAndNoNotepad", kCmdDAODirect, kLog,
+     ServerScenario() + standin::Fail("dao.Connection.Close", 0x800A0D5C, "Oggetto non valido o non più impostato.",
+                                      "DAO.Connection"),
+     [] {
+       ExpectedLog log = Opening(kMasked);
+       Connected(log, kVersion);
+       log.Error("Errore durante l'esecuzione del metodo DAO.Connection.Close: number=3420, "
+                 "description=Oggetto non valido o non più impostato., source=DAO.Connection");
+       return log;
+     },
+     {}, false},
+};
 
-  ExpectedLog log = Opening(kMasked);
-  Connected(log, kVersion, [](ExpectedLog& listing) {
-    listing.Info(kInfoLines[0])
-        .Warning("Errore durante la rilevazione dei campo 'attribute_name' e 'attribute_value' della "
-                 "sp_server_info: number=3146, description=ODBC--chiamata non riuscita., source=DAO.Field")
-        .Info(kInfoLines[2]);
-  });
-  Closing(log);
-  ExpectEnding(ending, log, {SuccessBox("DAO ODBCDirect", kVersion)}, true, kLog);
-}
-
-TEST_F(DaoRun, AFailureClosingTheConnectionAfterSuccessShowsNoBoxAndNoNotepad) {
-  Start(ServerScenario() + standin::Fail("dao.Connection.Close", 0x800A0D5C,
-                                         "Oggetto non valido o non più impostato.", "DAO.Connection"));
-  SqlAuthentication(kServer, L"sa", kPassword);
-  Ending ending = Run(kCmdDAODirect, kLog);
-
-  ExpectedLog log = Opening(kMasked);
-  Connected(log, kVersion);
-  log.Error("Errore durante l'esecuzione del metodo DAO.Connection.Close: number=3420, "
-            "description=Oggetto non valido o non più impostato., source=DAO.Connection");
-  ExpectEnding(ending, log, {}, false, kLog);
-}
+INSTANTIATE_TEST_SUITE_P(Dao, StandinFailure, ::testing::ValuesIn(kFailures), kRowName);
 
 }  // namespace
 }  // namespace sondalink::e2e

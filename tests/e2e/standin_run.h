@@ -7,10 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "../support/row_name.h"
 #include "driver.h"
 #include "expected_log.h"
 
@@ -101,6 +104,25 @@ inline WantBox SuccessBox(const std::string& test, const std::string& version) {
           "Test Connessione " + test + " eseguita con SUCCESSO.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n" +
               version};
 }
+
+// One row of the ADO, DAO and SQL-DMO failure tables: the run under SQL
+// Server authentication on a scenario that fails at one step, and how it
+// must end. Each test's file instantiates StandinFailure with its rows.
+struct FailureRow {
+  const char* name;
+  Ctl button;
+  std::string logFile;
+  std::string scenario;
+  std::function<ExpectedLog()> log;
+  std::vector<WantBox> boxes;
+  bool notepad;
+  const char* notInJournal = nullptr;  // a journal line the run must not cause
+  friend void PrintTo(const FailureRow& row, std::ostream* os) { *os << row.name; }
+};
+
+class StandinFailure : public StandinRun, public ::testing::WithParamInterface<FailureRow> {};
+
+using sondalink::testing::kRowName;
 
 // Notepad processes started by `parent`.
 std::vector<DWORD> NotepadsOf(DWORD parent);

@@ -122,21 +122,6 @@ TEST_F(SqlDmoRun, AVersionGainsALineFeedOnlyAfterABareCarriageReturn) {
   ExpectEnding(ending, log, {SuccessBox("SQLDMO", shown)}, false, kLog);
 }
 
-TEST_F(SqlDmoRun, ALoginRefusedAtConnectEndsWithItsErrorLineTheFailureBoxAndNotepad) {
-  Start(ServerScenario() +
-        standin::Fail("dmo.SQLServer.Connect", 0x80044818,
-                      "[Microsoft][ODBC SQL Server Driver][SQL Server]Login failed for user 'sa'.",
-                      "Microsoft SQL-DMO (ODBC SQLState: 28000)"));
-  SqlAuthentication(kServer, L"sa", kPassword);
-  Ending ending = Run(kCmdSQLDMO, kLog);
-
-  ExpectedLog log = Opening(false);
-  log.Error("Errore durante l'esecuzione del metodo SQLServer.Connect: number=-2147203048, "
-            "description=[Microsoft][ODBC SQL Server Driver][SQL Server]Login failed for user 'sa'., "
-            "source=Microsoft SQL-DMO (ODBC SQLState: 28000)");
-  ExpectEnding(ending, log, {kFailure}, true, kLog);
-}
-
 TEST_F(SqlDmoRun, FailingReadsOfTheInstallationFactsLeaveOutTheirLinesAndAnEmptyFileIsMissing) {
   Start(ServerScenario() +
         standin::Fail("dmo.Application.Name", 0x80004005, "Lettura non riuscita", "Microsoft SQL-DMO") +
@@ -176,18 +161,34 @@ TEST_F(SqlDmoRun, AFailingVersionStringReadStillEndsInSuccessWithAnEmptyVersion)
   ExpectEnding(ending, log, {SuccessBox("SQLDMO", "")}, false, kLog);
 }
 
-TEST_F(SqlDmoRun, AFailureAtDisconnectAfterSuccessShowsNoBoxAndNoNotepad) {
-  Start(ServerScenario() + standin::Fail("dmo.SQLServer.Disconnect", 0x80045510,
-                                         "[SQL-DMO]Disconnessione non riuscita.", "Microsoft SQL-DMO"));
-  SqlAuthentication(kServer, L"sa", kPassword);
-  Ending ending = Run(kCmdSQLDMO, kLog);
+// Played by StandinFailure, in standin_failure_test.cpp.
+const FailureRow kFailures[] = {
+    {"ALoginRefusedAtConnectEndsWithItsErrorLineTheFailureBoxAndNotepad", kCmdSQLDMO, kLog,
+     ServerScenario() + standin::Fail("dmo.SQLServer.Connect", 0x80044818,
+                                      "[Microsoft][ODBC SQL Server Driver][SQL Server]Login failed for user 'sa'.",
+                                      "Microsoft SQL-DMO (ODBC SQLState: 28000)"),
+     [] {
+       ExpectedLog log = Opening(false);
+       log.Error("Errore durante l'esecuzione del metodo SQLServer.Connect: number=-2147203048, "
+                 "description=[Microsoft][ODBC SQL Server Driver][SQL Server]Login failed for user 'sa'., "
+                 "source=Microsoft SQL-DMO (ODBC SQLState: 28000)");
+       return log;
+     },
+     {kFailure}, true},
+    {"AFailureAtDisconnectAfterSuccessShowsNoBoxAndNoNotepad", kCmdSQLDMO, kLog,
+     ServerScenario() + standin::Fail("dmo.SQLServer.Disconnect", 0x80045510,
+                                      "[SQL-DMO]Disconnessione non riuscita.", "Microsoft SQL-DMO"),
+     [] {
+       ExpectedLog log = Opening(false);
+       Connected(log, kVersion);
+       log.Error("Errore durante l'esecuzione del metodo SQLServer.DisConnect: number=-2147199728, "
+                 "description=[SQL-DMO]Disconnessione non riuscita., source=Microsoft SQL-DMO");
+       return log;
+     },
+     {}, false},
+};
 
-  ExpectedLog log = Opening(false);
-  Connected(log, kVersion);
-  log.Error("Errore durante l'esecuzione del metodo SQLServer.DisConnect: number=-2147199728, "
-            "description=[SQL-DMO]Disconnessione non riuscita., source=Microsoft SQL-DMO");
-  ExpectEnding(ending, log, {}, false, kLog);
-}
+INSTANTIATE_TEST_SUITE_P(SqlDmo, StandinFailure, ::testing::ValuesIn(kFailures), kRowName);
 
 }  // namespace
 }  // namespace sondalink::e2e

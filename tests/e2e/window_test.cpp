@@ -284,16 +284,6 @@ TEST_F(Window, TheEndOfTheWindowsSessionClosesTheWindowAndEndsTheProgram) {
   EXPECT_TRUE(app.WaitExit());
 }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-  return out;
-}
-
 // The bytes of a file that may be open for writing elsewhere.
 std::string ReadAll(const std::wstring& path) {
   std::string bytes;

@@ -13,6 +13,7 @@
 #include "connection_endings.h"
 #include "connection_fixture.h"
 #include "platform/ui.h"
+#include "scripted_recordsets.h"
 
 namespace sondalink {
 namespace {
@@ -23,6 +24,7 @@ using fa::FakePtr;
 using fa::Null;
 using fa::Row;
 using fa::Value;
+using testing::Attributo;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -44,18 +46,13 @@ const testing::Profile kProfiloAdo{
     "Connessione ADO fallita.",
     "Test Connessione ADO eseguita con SUCCESSO.",
     kCmdADO,
+    cmdADO_Click,
 };
 
 FakePtr Proprieta(const std::string& name, Value value) {
   FakePtr p = fa::NewObject("ADODB.Property");
   p->Property("Name", name).Property("Value", std::move(value)).DefaultMember("Value");
   return p;
-}
-
-Row Attributo(int id, const std::string& name, const std::string& value) {
-  return {{"attribute_id", Value{int32_t{id}}},
-          {"attribute_name", Value{name}},
-          {"attribute_value", Value{value}}};
 }
 
 // The log of a whole successful run after the environment report, written
@@ -105,8 +102,10 @@ const std::vector<std::string> kRunRiuscito = {
     "INFO: Operazione terminata.",
 };
 
-class AdoRun : public testing::ConnectionTest {
+class AdoRun : public testing::ConnectionTest, public testing::ScriptedRecordsets {
  protected:
+  AdoRun() : ScriptedRecordsets(kVersion) {}
+
   void SetUp() override {
     ConnectionTest::SetUp();
     properties = fa::NewCollection(
@@ -121,16 +120,9 @@ class AdoRun : public testing::ConnectionTest {
         .Property("Properties", properties->object());
     fa::RegisterClass(kConnectionId, "ADODB.Connection", connection);
     fa::RegisterClass(kRecordsetId, "ADODB.Recordset", [this]() -> Outcome<fa::Object> {
-      size_t n = recordsets.size();
-      if (n < recordsetFailures.size() && recordsetFailures[n].failed()) {
-        recordsets.push_back(nullptr);
-        return recordsetFailures[n];
-      }
-      FakePtr rs = fa::NewRecordset("ADODB.Recordset", n == 0 ? versionRows : infoRows);
-      rs->Method("Open");
-      if (n < recordsetSetup.size() && recordsetSetup[n]) recordsetSetup[n](*rs);
-      recordsets.push_back(rs);
-      return rs->object();
+      Outcome<FakePtr> rs = NextRecordset("ADODB.Recordset", [](fa::FakeObject& o) { o.Method("Open"); });
+      if (!rs.ok()) return rs.error;
+      return rs.value->object();
     });
   }
 
@@ -147,33 +139,15 @@ class AdoRun : public testing::ConnectionTest {
   // The lines the ADO test's own steps wrote: after the environment report,
   // which the report's own tests check.
   std::vector<std::string> Steps() {
-    std::vector<std::string> body = Body("SondalinkADO.log");
-    EXPECT_FALSE(body.empty());
-    if (body.empty()) return body;
-    EXPECT_EQ(body[0], "INFO: Inizio test connessione ADO...");
-    auto first = std::find(body.begin(), body.end(),
-                           "INFO: Creazione dell'oggetto 'ADODB.Connection'...");
-    EXPECT_NE(first, body.end());
-    // The environment report in between names ADO's connection class.
-    EXPECT_TRUE(std::any_of(body.begin(), first, [](const std::string& line) {
-      return line.rfind("INFO: Nome del componente COM associato alla classe 'ADODB.Connection': ",
-                        0) == 0;
-    }));
-    return {first, body.end()};
+    return testing::StepsOf(Body(kProfiloAdo.logFile), kProfiloAdo,
+                            "INFO: Creazione dell'oggetto 'ADODB.Connection'...");
   }
 
-  friend class AdoFailureTable;
+  static const testing::Profile& profile() { return kProfiloAdo; }
+  void ExpectAfterFailure(const std::vector<std::string>&) {}
 
  public:
   FakePtr properties, connection;
-  std::vector<Row> versionRows{{{"", Value{std::string(kVersion)}}}};
-  std::vector<Row> infoRows{
-      Attributo(1, "DBMS_NAME", "Microsoft SQL Server"),
-      Attributo(2, "DBMS_VER", "Microsoft SQL Server 2000 - 8.00.2039"),
-  };
-  std::vector<ErrorRecord> recordsetFailures;                        // by creation
-  std::vector<std::function<void(fa::FakeObject&)>> recordsetSetup;  // by creation
-  std::vector<FakePtr> recordsets;
 };
 
 TEST_F(AdoRun, WholeSuccessfulRunWritesTheExpectedLog) {
@@ -452,37 +426,10 @@ TEST_F(AdoRun, RowThatCannotBeLeftEndsTheListingWithAWarning) {
 }
 
 using Fine = testing::Ending;
+using RigaTabella = testing::FailureRow<AdoRun>;
+using AdoFailureTable = testing::FailureTable<AdoRun>;
 
-
-struct RigaTabella {
-  const char* name;
-  std::function<void(AdoRun&)> setup;
-  const char* lastLine;  // the last line of the test's steps
-  Fine fine;
-  bool notepad;
-  const char* missing = nullptr;  // the start of a line the run must not write
-};
-
-class AdoFailureTable : public AdoRun, public ::testing::WithParamInterface<RigaTabella> {};
-
-TEST_P(AdoFailureTable, EndsAsTheTableSays) {
-  const RigaTabella& row = GetParam();
-  row.setup(*this);
-  cmdADO_Click();
-
-  std::vector<std::string> steps = Steps();
-  ASSERT_FALSE(steps.empty());
-  std::string last = steps.back();
-  if (row.fine == Fine::SuccessBox) {
-    EXPECT_EQ(last, "INFO: Operazione terminata.");
-    last = steps[steps.size() - 2];
-  }
-  EXPECT_EQ(last, row.lastLine);
-  if (row.missing) {
-    for (const std::string& line : steps) EXPECT_NE(line.rfind(row.missing, 0), 0u) << line;
-  }
-  testing::ExpectEnding(kProfiloAdo, row.fine, row.notepad);
-}
+TEST_P(AdoFailureTable, EndsAsTheTableSays) { RunRow(); }
 
 std::string Errore(const char* prefix) { return std::string("ERROR: ") + prefix + kGuastoTesto; }
 
@@ -506,36 +453,36 @@ INSTANTIATE_TEST_SUITE_P(
                     [](AdoRun&) {
                       fa::Reset();  // ADO not registered at all
                     },
-                    kErroreCreaConn.c_str(), Fine::FailureBox, true},
+                    kErroreCreaConn, Fine::FailureBox, true},
         RigaTabella{"ReadVersion",
                     [](AdoRun& t) { t.connection->Failing("Version", kGuasto); },
                     "INFO: Distruzione dell'oggetto ADODB.Connection...", Fine::SuccessBox, false,
                     "INFO: Lettura proprietà ADODB.Version="},
         RigaTabella{"OpenConnection",
                     [](AdoRun& t) { t.connection->Failing("Open", kGuasto); },
-                    kErroreApriConn.c_str(), Fine::FailureBox, true},
+                    kErroreApriConn, Fine::FailureBox, true},
         RigaTabella{"CreateFirstRecordset",
-                    [](AdoRun& t) { t.recordsetFailures = {kGuasto}; }, kErroreCreaRs.c_str(),
+                    [](AdoRun& t) { t.recordsetFailures = {kGuasto}; }, kErroreCreaRs,
                     Fine::FailureBox, true},
         RigaTabella{"VersionQuery",
                     [](AdoRun& t) {
                       t.recordsetSetup = {[](fa::FakeObject& rs) { rs.Failing("Open", kGuasto); }};
                     },
-                    kErroreApriRs.c_str(), Fine::FailureBox, true},
+                    kErroreApriRs, Fine::FailureBox, true},
         RigaTabella{"CloseFirstRecordset",
                     [](AdoRun& t) {
                       t.recordsetSetup = {[](fa::FakeObject& rs) { rs.Failing("Close", kGuasto); }};
                     },
-                    kErroreChiudiRs.c_str(), Fine::FailureBox, true},
+                    kErroreChiudiRs, Fine::FailureBox, true},
         RigaTabella{"CreateSecondRecordset",
                     [](AdoRun& t) { t.recordsetFailures = {ErrorRecord{}, kGuasto}; },
-                    kErroreCreaRs.c_str(), Fine::NoBox, false},
+                    kErroreCreaRs, Fine::NoBox, false},
         RigaTabella{"ServerInfoQuery",
                     [](AdoRun& t) {
                       t.recordsetSetup = {nullptr,
                                           [](fa::FakeObject& rs) { rs.Failing("Open", kGuasto); }};
                     },
-                    kErroreApriRs.c_str(), Fine::NoBox, false},
+                    kErroreApriRs, Fine::NoBox, false},
         RigaTabella{"AttributeRow",
                     [](AdoRun& t) {
                       t.recordsetSetup = {nullptr,
@@ -548,11 +495,11 @@ INSTANTIATE_TEST_SUITE_P(
                       t.recordsetSetup = {nullptr,
                                           [](fa::FakeObject& rs) { rs.Failing("Close", kGuasto); }};
                     },
-                    kErroreChiudiRs.c_str(), Fine::NoBox, false},
+                    kErroreChiudiRs, Fine::NoBox, false},
         RigaTabella{"CloseConnection",
                     [](AdoRun& t) { t.connection->Failing("Close", kGuasto); },
-                    kErroreChiudiConn.c_str(), Fine::NoBox, false}),
-    [](const ::testing::TestParamInfo<RigaTabella>& info) { return info.param.name; });
+                    kErroreChiudiConn, Fine::NoBox, false}),
+    testing::kRowName);
 
 }  // namespace
 }  // namespace sondalink

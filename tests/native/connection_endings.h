@@ -1,11 +1,14 @@
 // Checks that the ADO, DAO and SQL-DMO run tests share: the steps a test wrote
-// after its environment report, and how a run ended (which box, Notepad or
-// not, the window unlocked and the default pointer back).
+// after its environment report, how a run ended (which box, Notepad or not,
+// the window unlocked and the default pointer back), and the harness that
+// runs each test's failure table.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,7 @@
 #include "fakes/fake_shell.h"
 #include "fakes/fake_ui.h"
 #include "platform/ui.h"
+#include "support/row_name.h"
 #include "testlog/testlog.h"
 
 namespace sondalink::testing {
@@ -27,6 +31,7 @@ struct Profile {
   std::string failureText;
   std::string successLine;  // first line of the success box
   int button;
+  void (*press)();  // the button's click handler
 };
 
 // `body` from its first step on, `firstStep` being that step's line; checks
@@ -75,5 +80,45 @@ inline void ExpectEnding(const Profile& profile, Ending ending, bool notepad) {
   EXPECT_TRUE(ui::IsEnabled(profile.button));
   EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
 }
+
+// One row of a failure table: the scripted component made to fail at one
+// step, and how the run must end.
+template <class Run>
+struct FailureRow {
+  const char* name;
+  std::function<void(Run&)> setup;
+  std::string lastLine;  // the last line of the test's steps
+  Ending ending;
+  bool notepad;
+  const char* missing = nullptr;  // the start of a line the run must not write
+  friend void PrintTo(const FailureRow& row, std::ostream* os) { *os << row.name; }
+};
+
+// The parameterised fixture over a test's run fixture. `Run` gives
+// `static const Profile& profile()`, `Steps()`, and
+// `ExpectAfterFailure(steps)` for what its own test adds to every row.
+template <class Run>
+class FailureTable : public Run, public ::testing::WithParamInterface<FailureRow<Run>> {
+ protected:
+  void RunRow() {
+    const FailureRow<Run>& row = this->GetParam();
+    row.setup(*this);
+    Run::profile().press();
+
+    std::vector<std::string> steps = this->Steps();
+    ASSERT_FALSE(steps.empty());
+    std::string last = steps.back();
+    if (row.ending == Ending::SuccessBox) {
+      EXPECT_EQ(last, "INFO: Operazione terminata.");
+      last = steps[steps.size() - 2];
+    }
+    EXPECT_EQ(last, row.lastLine);
+    if (row.missing) {
+      for (const std::string& line : steps) EXPECT_NE(line.rfind(row.missing, 0), 0u) << line;
+    }
+    ExpectEnding(Run::profile(), row.ending, row.notepad);
+    this->ExpectAfterFailure(steps);
+  }
+};
 
 }  // namespace sondalink::testing

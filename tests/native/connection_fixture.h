@@ -2,7 +2,6 @@
 // a fresh data folder, and the log file read back as "LEVEL: message" lines.
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,6 +16,7 @@
 #include "fakes/fake_shell.h"
 #include "fakes/fake_ui.h"
 #include "platform/text.h"
+#include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
 namespace sondalink::testing {
@@ -28,9 +28,7 @@ class ConnectionTest : public ::testing::Test {
     fake::shell::Reset();
     fake::clock::Reset();
     fake::automation::Reset();
-    std::string pattern = (std::filesystem::temp_directory_path() / "sondalink-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
+    folder_ = tmp_.path();
     gstrCartellaLog = folder_ + "\\";
     gstrFileLog.clear();
     ASSERT_FALSE(MostraFinestra().failed());
@@ -42,21 +40,12 @@ class ConnectionTest : public ::testing::Test {
   void TearDown() override {
     LogStop();
     fake::automation::Reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
   }
 
   // A sub-folder of the test's folder as the data folder.
   void UseDataFolder(const std::string& name) {
-    std::filesystem::create_directories(folder_ + "/" + name);
+    tmp_.MakeFolder(name);
     gstrCartellaLog = folder_ + "\\" + name + "\\";
-  }
-
-  static std::string Host(std::string path) {
-    for (char& c : path) {
-      if (c == '\\') c = '/';
-    }
-    return path;
   }
 
   // The whole log file, split at CR LF, back from the ANSI code page.
@@ -113,6 +102,7 @@ class ConnectionTest : public ::testing::Test {
   static std::vector<fake::ui::Box>& Boxes() { return fake::ui::Get().boxes; }
   static std::vector<fake::shell::StartCall>& Started() { return fake::shell::Get().started; }
 
+  TempFolder tmp_;
   std::string folder_;
 };
 

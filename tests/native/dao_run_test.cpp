@@ -14,6 +14,7 @@
 #include "connection_endings.h"
 #include "connection_fixture.h"
 #include "platform/ui.h"
+#include "scripted_recordsets.h"
 
 namespace sondalink {
 namespace {
@@ -24,6 +25,7 @@ using fa::FakePtr;
 using fa::Null;
 using fa::Row;
 using fa::Value;
+using testing::Attributo;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using testing::Ending;
@@ -43,6 +45,7 @@ const testing::Profile kProfilo{
     "Connessione DAO ODBCDirect fallita.",
     "Test Connessione DAO ODBCDirect eseguita con SUCCESSO.",
     kCmdDAODirect,
+    cmdDAODirect_Click,
 };
 
 constexpr char kPrimoPasso[] = "INFO: Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...";
@@ -56,12 +59,6 @@ FakePtr Proprieta(const std::string& name, Value value) {
 FakePtr Proprieta(const std::vector<FakePtr>& items) {
   // DAO gives Count as a 16-bit number.
   return fa::NewCollection("DAO.Properties", items, fa::FakeObject::CountAs::Int16);
-}
-
-Row Attributo(int id, const std::string& name, const std::string& value) {
-  return {{"attribute_id", Value{int32_t{id}}},
-          {"attribute_name", Value{name}},
-          {"attribute_value", Value{value}}};
 }
 
 // The log of a whole successful run after the environment report, written
@@ -113,8 +110,10 @@ const std::vector<std::string> kRunRiuscito = {
 
 // A scripted DAO 3.5: one engine whose Workspaces refuse a second workspace
 // of a name they already hold, as DAO does, and let a closed one go.
-class DaoRun : public testing::ConnectionTest {
+class DaoRun : public testing::ConnectionTest, public testing::ScriptedRecordsets {
  protected:
+  DaoRun() : ScriptedRecordsets(kVersion) {}
+
   void SetUp() override {
     ConnectionTest::SetUp();
     RilasciaMotoreDAO();
@@ -195,15 +194,9 @@ class DaoRun : public testing::ConnectionTest {
     connection->Settable("QueryTimeout", int16_t{0})
         .Method("Close")
         .Method("OpenRecordset", [this](const fa::Arguments&) -> Outcome<Value> {
-          size_t n = recordsets.size();
-          if (n < recordsetFailures.size() && recordsetFailures[n].failed()) {
-            recordsets.push_back(nullptr);
-            return recordsetFailures[n];
-          }
-          FakePtr rs = fa::NewRecordset("DAO.Recordset", n == 0 ? versionRows : infoRows);
-          if (n < recordsetSetup.size() && recordsetSetup[n]) recordsetSetup[n](*rs);
-          recordsets.push_back(rs);
-          return Value{rs->object()};
+          Outcome<FakePtr> rs = NextRecordset("DAO.Recordset");
+          if (!rs.ok()) return rs.error;
+          return Value{rs.value->object()};
         });
     if (connectionSetup) connectionSetup(*connection);
     return connection;
@@ -211,6 +204,14 @@ class DaoRun : public testing::ConnectionTest {
 
   std::vector<std::string> Steps() {
     return testing::StepsOf(Body(kProfilo.logFile), kProfilo, kPrimoPasso);
+  }
+
+  static const testing::Profile& profile() { return kProfilo; }
+  // Whatever the ending, the failure was counted and the run's workspace is
+  // gone from Workspaces.
+  void ExpectAfterFailure(const std::vector<std::string>&) {
+    EXPECT_GT(glngNumErrori + glngNumWarning, 0);
+    EXPECT_TRUE(appended.empty());
   }
 
   // Forgets the boxes and programs of the previous run in the same process.
@@ -234,14 +235,6 @@ class DaoRun : public testing::ConnectionTest {
   std::vector<FakePtr> appended;  // those that Workspaces holds now
   ErrorRecord engineFailure, workspaceFailure, workspaceCloseFailure, openFailure;
   std::function<void(fa::FakeObject&)> workspaceSetup, connectionSetup;
-  std::vector<Row> versionRows{{{"", Value{std::string(kVersion)}}}};
-  std::vector<Row> infoRows{
-      Attributo(1, "DBMS_NAME", "Microsoft SQL Server"),
-      Attributo(2, "DBMS_VER", "Microsoft SQL Server 2000 - 8.00.2039"),
-  };
-  std::vector<ErrorRecord> recordsetFailures;                        // by opening
-  std::vector<std::function<void(fa::FakeObject&)>> recordsetSetup;  // by opening
-  std::vector<FakePtr> recordsets;
 };
 
 TEST_F(DaoRun, WholeSuccessfulRunWritesTheExpectedLog) {
@@ -571,35 +564,10 @@ TEST_F(DaoRun, ServerInfoRowsThatAreMissingOrUnreadable) {
   }
 }
 
-struct RigaTabella {
-  const char* name;
-  std::function<void(DaoRun&)> setup;
-  std::string lastLine;  // the last line of the test's steps
-  Ending ending;
-  bool notepad;
-  friend void PrintTo(const RigaTabella& row, std::ostream* os) { *os << row.name; }
-};
+using RigaTabella = testing::FailureRow<DaoRun>;
+using DaoFailureTable = testing::FailureTable<DaoRun>;
 
-class DaoFailureTable : public DaoRun, public ::testing::WithParamInterface<RigaTabella> {};
-
-TEST_P(DaoFailureTable, EndsAsTheTableSays) {
-  const RigaTabella& row = GetParam();
-  row.setup(*this);
-  cmdDAODirect_Click();
-
-  std::vector<std::string> steps = Steps();
-  ASSERT_FALSE(steps.empty());
-  std::string last = steps.back();
-  if (row.ending == Ending::SuccessBox) {
-    EXPECT_EQ(last, "INFO: Operazione terminata.");
-    last = steps[steps.size() - 2];
-  }
-  EXPECT_EQ(last, row.lastLine);
-  EXPECT_GT(glngNumErrori + glngNumWarning, 0);
-  testing::ExpectEnding(kProfilo, row.ending, row.notepad);
-  // Whatever the ending, the run's workspace is gone from Workspaces.
-  EXPECT_TRUE(appended.empty());
-}
+TEST_P(DaoFailureTable, EndsAsTheTableSays) { RunRow(); }
 
 std::string Errore(const char* prefix) { return std::string("ERROR: ") + prefix + kGuastoTesto; }
 
@@ -671,7 +639,7 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     Errore("Errore durante l'esecuzione del metodo DAO.Connection.Close: number="),
                     Ending::NoBox, false}),
-    [](const ::testing::TestParamInfo<RigaTabella>& info) { return info.param.name; });
+    testing::kRowName);
 
 }  // namespace
 }  // namespace sondalink

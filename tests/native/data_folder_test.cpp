@@ -2,7 +2,7 @@
 
 #include "app/basconn.h"
 #include "fakes/fake_shell.h"
-#include "native/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace sondalink {
 namespace {

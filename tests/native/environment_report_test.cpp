@@ -13,8 +13,10 @@
 #include "fakes/fake_sysinfo.h"
 #include "fakes/fake_ui.h"
 #include "fakes/fake_version.h"
-#include "native/temp_folder.h"
 #include "platform/text.h"
+#include "support/log_box_form.h"
+#include "support/log_lines.h"
+#include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
@@ -22,11 +24,6 @@ namespace {
 
 namespace ui = platform::ui;
 using testing::TempFolder;
-
-const ui::ControlSpec kOnlyLogBox[] = {
-    {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 2655, 8295, 4065},
-     ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
-};
 
 constexpr const char* kClasse = "ADODB.Connection";
 constexpr const char* kComponente =
@@ -41,7 +38,7 @@ class RapportoTest : public ::testing::Test {
     fake::registry::Reset();
     fake::version::Reset();
     mudtChiaviAperte.clear();
-    ui::ShowForm({"prova", 8595, 6870, kOnlyLogBox, 1}, {});
+    testing::ShowOnlyTheLogBox();
     gstrCartellaLog = tmp.path() + "\\";
     gstrFileLog = "SondalinkADO.log";
     ASSERT_TRUE(LogStart());
@@ -65,15 +62,7 @@ class RapportoTest : public ::testing::Test {
   // The report's lines as the file has them, "LEVEL: message", without the
   // stamp and in UTF-8 again.
   std::vector<std::string> Righe() const {
-    std::string file = TempFolder::ReadFile(tmp / "SondalinkADO.log");
-    std::vector<std::string> righe;
-    size_t inizio = 0;
-    for (size_t fine; (fine = file.find("\r\n", inizio)) != std::string::npos; inizio = fine + 2) {
-      righe.push_back(file.substr(inizio, fine - inizio));
-    }
-    righe.erase(righe.begin(), righe.begin() + 6);  // header
-    for (std::string& r : righe) r = platform::FromAnsi(r.substr(21));  // stamp and ", "
-    return righe;
+    return testing::MessagesOf(TempFolder::ReadFile(tmp / "SondalinkADO.log"));
   }
 
   TempFolder tmp;

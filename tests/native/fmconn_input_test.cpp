@@ -2,6 +2,7 @@
 #include <string>
 
 #include "fmconn_fixture.h"
+#include "support/row_name.h"
 
 namespace sondalink {
 namespace {
@@ -118,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValidationCase{"EmptyPasswordAccepted", false, "srv\\ist ", " sa ", "", nullptr, 0},
         ValidationCase{"SqlAuthentication", false, "srv", "sa", "p w", nullptr, 0},
         ValidationCase{"WindowsAuthenticationIgnoresTheBoxes", true, "srv", "", "", nullptr, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    sondalink::testing::kRowName);
 
 TEST_F(FmConnTest, ValidationMovesNoFocusToADisabledLoginBox) {
   Type(kEdServer, "srv");

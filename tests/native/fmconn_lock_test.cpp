@@ -4,7 +4,7 @@
 #include "app/basconn.h"
 #include "fakes/fake_shell.h"
 #include "fmconn_fixture.h"
-#include "native/temp_folder.h"
+#include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {

@@ -79,7 +79,7 @@ TEST_F(FrameRun, FailedValidationLeavesLogBoxAndFileNameAsTheyWere) {
   EXPECT_THAT(Started(), IsEmpty());
   EXPECT_THAT(fake::ui::Get().pointerHistory, ::testing::Each(ui::kPointerDefault));
   ExpectUnlockedAndIdle();
-  EXPECT_FALSE(std::filesystem::exists(Host(LogPath())));
+  EXPECT_FALSE(std::filesystem::exists(testing::Host(LogPath())));
 }
 
 TEST_F(FrameRun, LogThatCannotStartEndsTheRunWithoutFailureBoxOrNotepad) {
@@ -217,7 +217,7 @@ TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
   EseguiTest(
       kProva,
       [&](EsecuzioneTest& run) {
-        testing::FileSizeLimit full(std::filesystem::file_size(Host(LogPath())) + 10);
+        testing::FileSizeLimit full(std::filesystem::file_size(testing::Host(LogPath())) + 10);
         for (int i = 1; i <= 30; ++i) run.LogWrite("Riga " + std::to_string(i));
         CorpoRiuscito(run);
       },

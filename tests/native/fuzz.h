@@ -121,4 +121,14 @@ inline std::string Shown(std::string_view s) {
   return out + "\"";
 }
 
+// The ASCII characters of a text but its question marks, in order: what a
+// conversion to the code page must neither invent nor lose.
+inline std::string AsciiExceptQuestionMarks(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) < 0x80 && c != '?') out += c;
+  }
+  return out;
+}
+
 }  // namespace sondalink::testing

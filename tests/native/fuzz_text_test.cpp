@@ -13,6 +13,7 @@
 namespace sondalink {
 namespace {
 
+using testing::AsciiExceptQuestionMarks;
 using testing::Fuzz;
 using testing::Shown;
 
@@ -114,14 +115,6 @@ TEST(FuzzText, AnsiCodePageRoundTrips) {
     EXPECT_EQ(std::count(ansi.begin(), ansi.end(), '?'), std::count(text.begin(), text.end(), '?'))
         << Shown(text);
   });
-}
-
-std::string AsciiExceptQuestionMarks(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (static_cast<unsigned char>(c) < 0x80 && c != '?') out += c;
-  }
-  return out;
 }
 
 TEST(FuzzText, ToAnsiInventsNoAsciiFromBrokenUtf8) {

@@ -4,7 +4,7 @@
 #include "app/controls.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_ui.h"
-#include "native/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace sondalink {
 namespace {

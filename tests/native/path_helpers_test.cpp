@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/basconn.h"
-#include "native/temp_folder.h"
+#include "support/shared_cases.h"
 
 namespace sondalink {
 namespace {
@@ -77,54 +77,9 @@ TEST(PathHelpers, MettiVirgoletteQuotesTextsWithBlanksOrCommas) {
   for (const Case& c : cases) EXPECT_EQ(MettiVirgolette(c.in), c.out) << "input: [" << c.in << "]";
 }
 
-TEST(PathHelpers, EsisteCartellaOnRealFolders) {
-  TempFolder tmp;
-  tmp.MakeFolder("vuota");
-  tmp.MakeFile("file.txt");
-  struct Case {
-    std::string path;
-    bool exists;
-  } cases[] = {
-      {tmp / "vuota", true},  // empty: its "." entry matches
-      {tmp / "vuota\\", true},
-      {tmp / "vuota/", true},
-      {tmp / "vuota   ", true},
-      {tmp.path(), true},
-      {tmp / "manca", false},
-      {tmp / "manca\\sotto", false},
-      {tmp / "file.txt", false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(EsisteCartella(c.path), c.exists) << c.path;
-}
+TEST(PathHelpers, EsisteCartellaOnRealFolders) { testing::ExpectFolderCases(); }
 
-TEST(PathHelpers, EsisteFileOnRealFiles) {
-  TempFolder tmp;
-  tmp.MakeFile("file.txt");
-  tmp.MakeFile("con spazi.txt");
-  tmp.MakeFolder("cartella");
-  const std::string file = tmp / "file.txt";
-  struct Case {
-    std::string path;
-    bool exists;
-  } cases[] = {
-      {file, true},
-      {"\"" + file + "\"", true},
-      {"  " + file + "  ", true},
-      {"  \"" + file + "\"  ", true},
-      {file + "\\", true},  // one stray backslash
-      {"\"" + tmp / "con spazi.txt" + "\"", true},
-      {file + "\\\\", false},
-      {"\" " + file + "\"", false},  // a blank inside the quotes stays
-      {tmp / "manca.txt", false},
-      {tmp / "cartella", false},
-      {tmp / "cartella\\", false},
-      {"", false},
-      {"   ", false},
-      {"\"", false},
-      {"  \"  ", false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(EsisteFile(c.path), c.exists) << "[" << c.path << "]";
-}
+TEST(PathHelpers, EsisteFileOnRealFiles) { testing::ExpectFileCases(); }
 
 }  // namespace
 }  // namespace sondalink

@@ -44,6 +44,7 @@ const testing::Profile kProfilo{
     "Connessione SQLDMO fallita.",
     "Test Connessione SQLDMO eseguita con SUCCESSO.",
     kCmdSQLDMO,
+    cmdSQLDMO_Click,
 };
 
 constexpr char kPrimoPasso[] = "INFO: Creazione dell'oggetto 'SQLDMO.SQLServer'...";
@@ -53,7 +54,7 @@ class DmoRun : public testing::ConnectionTest {
   void SetUp() override {
     ConnectionTest::SetUp();
     dll = folder_ + "\\sqldmo.dll";
-    std::ofstream(Host(dll), std::ios::binary) << "MZ";
+    std::ofstream(testing::Host(dll), std::ios::binary) << "MZ";
     fake::version::Reset();
     fake::version::Get().files[dll] = {0x07D00050, 0x07F70000};  // 2000.80.2039.0
 
@@ -84,6 +85,14 @@ class DmoRun : public testing::ConnectionTest {
 
   std::vector<std::string> Steps() {
     return testing::StepsOf(Body(kProfilo.logFile), kProfilo, kPrimoPasso);
+  }
+
+  static const testing::Profile& profile() { return kProfilo; }
+  // A failing step writes one ERROR line, and the run goes no further.
+  static void ExpectAfterFailure(const std::vector<std::string>& steps) {
+    EXPECT_EQ(std::count_if(steps.begin(), steps.end(),
+                            [](const std::string& l) { return l.rfind("ERROR: ", 0) == 0; }),
+              1);
   }
 
   // The two lines that a read without check writes when it succeeds.
@@ -362,30 +371,10 @@ TEST_F(DmoRun, FileLinesForSQLDMOsOwnFile) {
   }
 }
 
-struct RigaTabella {
-  const char* name;
-  std::function<void(DmoRun&)> setup;
-  std::string lastLine;  // the last line of the test's steps
-  Ending ending;
-  bool notepad;
-  friend void PrintTo(const RigaTabella& row, std::ostream* os) { *os << row.name; }
-};
+using RigaTabella = testing::FailureRow<DmoRun>;
+using DmoFailureTable = testing::FailureTable<DmoRun>;
 
-class DmoFailureTable : public DmoRun, public ::testing::WithParamInterface<RigaTabella> {};
-
-TEST_P(DmoFailureTable, EndsAsTheTableSays) {
-  const RigaTabella& row = GetParam();
-  row.setup(*this);
-  cmdSQLDMO_Click();
-
-  std::vector<std::string> steps = Steps();
-  ASSERT_FALSE(steps.empty());
-  EXPECT_EQ(steps.back(), row.lastLine);
-  EXPECT_EQ(std::count_if(steps.begin(), steps.end(),
-                          [](const std::string& l) { return l.rfind("ERROR: ", 0) == 0; }),
-            1);
-  testing::ExpectEnding(kProfilo, row.ending, row.notepad);
-}
+TEST_P(DmoFailureTable, EndsAsTheTableSays) { RunRow(); }
 
 std::string Errore(const char* prefix) { return std::string("ERROR: ") + prefix + kGuastoTesto; }
 
@@ -413,7 +402,7 @@ INSTANTIATE_TEST_SUITE_P(
         RigaTabella{"Disconnect", [](DmoRun& t) { t.server->Failing("Disconnect", kGuasto); },
                     Errore("Errore durante l'esecuzione del metodo SQLServer.DisConnect: number="),
                     Ending::NoBox, false}),
-    [](const ::testing::TestParamInfo<RigaTabella>& info) { return info.param.name; });
+    testing::kRowName);
 
 TEST_F(DmoRun, FailedConnectLeavesTheObjectToTheExitSequence) {
   server->Failing("Connect", kGuasto);

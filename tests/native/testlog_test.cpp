@@ -8,8 +8,9 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_ui.h"
 #include "native/file_size_limit.h"
-#include "native/temp_folder.h"
 #include "platform/files.h"
+#include "support/log_box_form.h"
+#include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
@@ -39,17 +40,12 @@ bool HeldByAWriter(const std::string& path) {
   return probe.Open(path).failed();
 }
 
-const ui::ControlSpec kOnlyLogBox[] = {
-    {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 2655, 8295, 4065},
-     ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
-};
-
 class TestLog : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ui::Reset();
     fake::clock::Reset();
-    ui::ShowForm({"prova", 8595, 6870, kOnlyLogBox, 1}, {});
+    testing::ShowOnlyTheLogBox();
     gstrCartellaLog = tmp.path() + "\\";
     gstrFileLog = "SondalinkADO.log";
     glngNumWarning = glngNumErrori = 0;
@@ -208,7 +204,7 @@ TEST_F(TestLog, EachLineIsInTheFileBeforeEventsRun) {
 // for writing (a second Sondalink) nor delete it; once closed, both can.
 TEST_F(TestLog, OthersMayReadTheOpenLogButNotWriteOrDeleteIt) {
   ASSERT_TRUE(LogStart());
-  std::ifstream reader(TempFolder::Host(path()), std::ios::binary);
+  std::ifstream reader(testing::Host(path()), std::ios::binary);
   std::string head(kHead.size(), '\0');
   reader.read(head.data(), static_cast<std::streamsize>(head.size()));
   EXPECT_EQ(head, kHead);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/row_name.h"
 #include "platform/automation.h"
 #include "standin_fixture.h"
 
@@ -134,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Raised{"Deferred", 0x800A0C4A, "deferred", 3146},
                       Raised{"ErrorInfo", 0x80044818, "errorinfo", static_cast<int32_t>(0x80044818)},
                       Raised{"OtherFacility", 0x80040E4D, "excepinfo", static_cast<int32_t>(0x80040E4D)}),
-    [](const auto& info) { return std::string(info.param.name); });
+    sondalink::testing::kRowName);
 
 }  // namespace
 }  // namespace sondalink::standin

@@ -59,22 +59,13 @@
 #include <string>
 #include <vector>
 
+#include "../support/host_path.h"
+
 namespace sondalink::standin {
 
 // The DLL's path as Windows sees it (the build gives a Unix path under Wine,
 // where drive Z: is the Unix root).
-inline std::wstring StandinDllPath() {
-  std::string path = SONDALINK_STANDIN_DLL;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), n);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
+inline std::wstring StandinDllPath() { return sondalink::testing::FromHost(SONDALINK_STANDIN_DLL); }
 
 // The folder of the DLL, ending in a backslash; the default scenario file
 // (standin-scenario.txt) and journal (standin-journal.txt) live there.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/row_name.h"
 #include "standin_control.h"
 #include "standin_fixture.h"
 
@@ -505,7 +506,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"DmoConnect", "dmo.SQLServer.Connect", "excepinfo"},
                       Refusal{"AdoOpenDeferred", "ado.Connection.Open", "deferred"},
                       Refusal{"DmoConnectErrorInfo", "dmo.SQLServer.Connect", "errorinfo"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    sondalink::testing::kRowName);
 
 // ---- scenario features the end-to-end cases rely on
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/windows_support.h"
+#include "support/automation_contract.h"
 
 namespace sondalink::platform::automation {
 namespace {
@@ -114,15 +115,7 @@ TEST_F(Automation, CollectionItemsByPositionAndObjectsThroughTheirDefaultMember)
 
 TEST_F(Automation, ToTextUsesTheUsersLocale) {
   // The test prefix's user locale is English (United States).
-  const struct {
-    Value value;
-    const char* text;
-  } cases[] = {
-      {Null{}, ""},       {Value{}, ""},          {int16_t{-5}, "-5"},
-      {2.5, "2.5"},       {1e20, "1E+20"},        {Currency{125000}, "12.5"},
-      {Date{36525.0}, "12/31/1999"}, {Decimal{2, false, 0, 150}, "1.5"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ToText(c.value).value, c.text);
+  testing::contract::ExpectTexts();
 
   // A dictionary's default member needs a key: it cannot become text.
   Outcome<std::string> object = ToText(Make("Scripting.Dictionary"));
@@ -172,20 +165,7 @@ TEST_F(Automation, VbscriptRuntimeErrorsAreReportedByTheirOwnNumbers) {
   EXPECT_EQ(ToText(Call(script, "Eval", sum).value).value, "42");
 }
 
-TEST_F(Automation, UnknownClassesAndNames) {
-  Outcome<Object> dao =
-      CreateFromClassId("{00000010-0000-0010-8000-00AA006D2EA4}", "DAO.DBEngine.35");
-  EXPECT_FALSE(dao.value);
-  EXPECT_EQ(dao.error.number, -2147221164);
-  EXPECT_EQ(dao.error.description, "Class not registered");
-  EXPECT_EQ(dao.error.source, "DAO.DBEngine.35");
-
-  Outcome<Object> dmo = CreateFromName("SQLDMO.SQLServer");
-  EXPECT_FALSE(dmo.value);
-  EXPECT_EQ(dmo.error.number, -2147221005);
-  EXPECT_EQ(dmo.error.description, "Invalid class string");
-  EXPECT_EQ(dmo.error.source, "SQLDMO.SQLServer");
-}
+TEST_F(Automation, UnknownClassesAndNames) { testing::contract::ExpectUnknownClasses(); }
 
 TEST_F(Automation, FailuresWithoutASourceNameTheClassCreated) {
   Object re = Make("VBScript.RegExp");

@@ -11,7 +11,9 @@
 #include "environment_support.h"
 #include "platform/text.h"
 #include "platform/ui.h"
-#include "temp_folder.h"
+#include "support/log_box_form.h"
+#include "support/log_lines.h"
+#include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
@@ -20,16 +22,11 @@ namespace {
 namespace ui = platform::ui;
 using testing::TempFolder;
 
-const ui::ControlSpec kOnlyLogBox[] = {
-    {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 2655, 8295, 4065},
-     ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
-};
-
 // The whole report through the real Windows calls, into a real log.
 class RapportoWineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(ui::ShowForm({"prova", 8595, 6870, kOnlyLogBox, 1}, {}).failed());
+    ASSERT_FALSE(testing::ShowOnlyTheLogBox().failed());
     gstrCartellaLog = tmp.path() + "\\";
     gstrFileLog = "SondalinkADO.log";
     ASSERT_TRUE(LogStart());
@@ -43,19 +40,7 @@ class RapportoWineTest : public ::testing::Test {
 
   // "LEVEL: message" for each line of the report, in UTF-8.
   std::vector<std::string> Righe() const {
-    std::string file = TempFolder::ReadFile(tmp / "SondalinkADO.log");
-    std::vector<std::string> righe;
-    size_t inizio = 0;
-    for (size_t fine; (fine = file.find("\r\n", inizio)) != std::string::npos; inizio = fine + 2) {
-      righe.push_back(file.substr(inizio, fine - inizio));
-    }
-    if (righe.size() < 6) return {};
-    righe.erase(righe.begin(), righe.begin() + 6);  // header
-    for (std::string& r : righe) {
-      size_t livello = r.find(", ");
-      r = platform::FromAnsi(r.substr(livello == std::string::npos ? 0 : livello + 2));
-    }
-    return righe;
+    return testing::MessagesOf(TempFolder::ReadFile(tmp / "SondalinkADO.log"));
   }
 
   TempFolder tmp;

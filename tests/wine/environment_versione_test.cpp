@@ -5,10 +5,12 @@
 
 #include "environment/versione_file.h"
 #include "environment_support.h"
+#include "support/temp_folder.h"
 
 namespace sondalink {
 namespace {
 
+using testing::TempFolder;
 using Parti = std::array<int16_t, 4>;
 constexpr Parti kNessuna{-1, -1, -1, -1};
 
@@ -25,29 +27,6 @@ std::string Ambiente(const wchar_t* file) {
   return win32::Narrow(wine_test::CartellaAmbiente() + file);
 }
 
-// A folder of its own in the temporary folder, removed with what it holds.
-class CartellaTemporanea {
- public:
-  explicit CartellaTemporanea(const std::wstring& nome) {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + nome + L"\\";
-    ::CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  ~CartellaTemporanea() {
-    for (const std::wstring& f : file_) ::DeleteFileW(f.c_str());
-    ::RemoveDirectoryW(path_.c_str());
-  }
-  std::wstring File(const std::wstring& nome) {
-    file_.push_back(path_ + nome);
-    return file_.back();
-  }
-
- private:
-  std::wstring path_;
-  std::vector<std::wstring> file_;
-};
-
 TEST(VersioneFileWineTest, ReadsTheFixedFileVersion) {
   bool ok = false;
   EXPECT_EQ(Leggi(Ambiente(L"versione_6_3_12_345.dll"), &ok), (Parti{6, 3, 12, 345}));
@@ -58,18 +37,11 @@ TEST(VersioneFileWineTest, ReadsTheFixedFileVersion) {
 }
 
 TEST(VersioneFileWineTest, FilesWithoutVersionReadAsMinusOne) {
-  CartellaTemporanea cartella(L"SondalinkVersione");
-  std::wstring testo = cartella.File(L"testo.txt");
-  {
-    win32::unique_hfile f(::CreateFileW(testo.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(f);
-    DWORD scritti = 0;
-    ::WriteFile(f.get(), "solo testo\r\n", 12, &scritti, nullptr);
-  }
+  TempFolder cartella;
+  cartella.MakeFile("testo.txt", "solo testo\r\n");
   const std::string percorsi[] = {
       Ambiente(L"senza_versione.dll"),
-      win32::Narrow(testo),
+      cartella / "testo.txt",
       Ambiente(L"inesistente.dll"),
       // A LocalServer32 command line can hold one; Windows cannot use it.
       "\"" + Ambiente(L"versione_6_3_12_345.dll") + "\"",
@@ -84,11 +56,12 @@ TEST(VersioneFileWineTest, FilesWithoutVersionReadAsMinusOne) {
 }
 
 TEST(VersioneFileWineTest, PathsGoToWindowsInTheAnsiCodePage) {
-  CartellaTemporanea cartella(L"Sondalink Societ\u00E0");
-  std::wstring copia = cartella.File(L"versione.dll");
+  TempFolder cartella;
+  cartella.MakeFolder("Sondalink Societ\u00E0");
+  const std::string copia = cartella / "Sondalink Societ\u00E0\\versione.dll";
   ASSERT_TRUE(::CopyFileW((wine_test::CartellaAmbiente() + L"versione_6_3_12_345.dll").c_str(),
-                          copia.c_str(), FALSE));
-  EXPECT_EQ(Leggi(win32::Narrow(copia)), (Parti{6, 3, 12, 345}));
+                          win32::Widen(copia).c_str(), FALSE));
+  EXPECT_EQ(Leggi(copia), (Parti{6, 3, 12, 345}));
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include "app/basconn.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "support/shared_cases.h"
 #include "wine/failing_file_call.h"
-#include "wine/temp_folder.h"
 
 namespace sondalink {
 namespace {
@@ -45,56 +45,9 @@ TEST(DataFolderWin32, CreatedUnderLocalAppDataEndingWithBackslash) {
   EXPECT_EQ(gstrCartellaLog, inner + "\\");
 }
 
-TEST(PathHelpersWin32, EsisteCartellaOnRealFolders) {
-  TempFolder tmp;
-  tmp.MakeFolder("vuota");
-  tmp.MakeFolder("nascosta", FILE_ATTRIBUTE_HIDDEN);
-  tmp.MakeFolder("perché");
-  tmp.MakeFile("file.txt");
-  struct Case {
-    std::string path;
-    bool exists;
-  } cases[] = {
-      {tmp / "vuota", true},  // empty: its "." entry matches
-      {tmp / "vuota\\", true},
-      {tmp / "vuota/", true},
-      {tmp / "vuota  ", true},
-      {tmp / "nascosta", true},
-      {tmp / "perché", true},  // through the ANSI code page
-      {tmp / "manca", false},
-      {tmp / "manca\\sotto", false},
-      {tmp / "file.txt", false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(EsisteCartella(c.path), c.exists) << c.path;
-}
+TEST(PathHelpersWin32, EsisteCartellaOnRealFolders) { testing::ExpectFolderCases(); }
 
-TEST(PathHelpersWin32, EsisteFileOnRealFiles) {
-  TempFolder tmp;
-  tmp.MakeFile("file.txt");
-  tmp.MakeFile("con spazi.txt");
-  tmp.MakeFile("città.txt");
-  tmp.MakeFile("nascosto.txt", "x", FILE_ATTRIBUTE_HIDDEN);
-  tmp.MakeFolder("cartella");
-  const std::string file = tmp / "file.txt";
-  struct Case {
-    std::string path;
-    bool exists;
-  } cases[] = {
-      {file, true},
-      {"\"" + file + "\"", true},
-      {"  \"" + file + "\"  ", true},
-      {file + "\\", true},  // one stray backslash
-      {"\"" + tmp / "con spazi.txt" + "\"", true},
-      {tmp / "città.txt", true},
-      {tmp / "nascosto.txt", true},  // hidden, yet readable
-      {tmp / "manca.txt", false},
-      {tmp / "cartella", false},
-      {tmp / "cartella\\", false},
-      {"", false},
-      {"\"", false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(EsisteFile(c.path), c.exists) << "[" << c.path << "]";
-}
+TEST(PathHelpersWin32, EsisteFileOnRealFiles) { testing::ExpectFileCases(); }
 
 TEST(FilesWin32, FindFirstEntrySkipsHiddenAndSystemFilesButNotFolders) {
   TempFolder tmp;

@@ -8,16 +8,9 @@
 namespace sondalink::platform {
 namespace {
 
+using testing::AsciiExceptQuestionMarks;
 using testing::Fuzz;
 using testing::Shown;
-
-std::string AsciiExceptQuestionMarks(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (static_cast<unsigned char>(c) < 0x80 && c != '?') out += c;
-  }
-  return out;
-}
 
 TEST(FuzzAnsiCodePageWin32, BrokenUtf8InventsNoAscii) {
   Fuzz fuzz(21);

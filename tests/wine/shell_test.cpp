@@ -3,23 +3,14 @@
 
 #include "platform/shell.h"
 #include "platform/win32/windows_support.h"
-#include "wine/temp_folder.h"
+#include "support/temp_folder.h"
+#include "support/wait_for.h"
 
 namespace sondalink {
 namespace {
 
 using testing::TempFolder;
-
-// Polls `done` every 20 ms for at most `timeoutMs`.
-template <class F>
-bool WaitFor(F done, DWORD timeoutMs = 20000) {
-  DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > timeoutMs) return false;
-    ::Sleep(20);
-  }
-  return true;
-}
+using testing::WaitFor;
 
 struct FoundWindow {
   std::wstring part;
@@ -56,7 +47,7 @@ TEST(ShellWin32, StartProgramReturnsWhileTheProgramRuns) {
 
   // Notepad comes up with the file while this test goes on.
   FoundWindow notepad{};
-  ASSERT_TRUE(WaitFor([&] { return (notepad = FindByTitle(L"Sondalink prova")).hwnd != nullptr; }));
+  ASSERT_TRUE(WaitFor([&] { return (notepad = FindByTitle(L"Sondalink prova")).hwnd != nullptr; }, 20000));
   win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, notepad.process));
   ASSERT_TRUE(process);
   EXPECT_EQ(::WaitForSingleObject(process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -70,9 +61,9 @@ TEST(ShellWin32, ShellExecuteOpensAFolderWithBlanksInItsName) {
   const std::string folder = "\"" + tmp / "Cartella Sondalink" + "\\\"";
   ASSERT_FALSE(platform::shell::ShellExecute("Open", folder, "", folder, SW_SHOWNORMAL).failed());
   FoundWindow shell{};
-  ASSERT_TRUE(WaitFor([&] { return (shell = FindByTitle(L"Cartella Sondalink")).hwnd != nullptr; }));
+  ASSERT_TRUE(WaitFor([&] { return (shell = FindByTitle(L"Cartella Sondalink")).hwnd != nullptr; }, 20000));
   ::PostMessageW(shell.hwnd, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitFor([&] { return !::IsWindow(shell.hwnd); }));
+  EXPECT_TRUE(WaitFor([&] { return !::IsWindow(shell.hwnd); }, 20000));
 }
 
 TEST(ShellWin32, StartProgramReportsAMissingProgram) {

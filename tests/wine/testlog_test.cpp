@@ -12,11 +12,11 @@
 
 #include "app/basconn.h"
 #include "app/controls.h"
-#include "platform/ui.h"
 #include "platform/text.h"
+#include "platform/ui.h"
+#include "support/temp_folder.h"
 #include "testlog/testlog.h"
 #include "wine/failing_file_call.h"
-#include "wine/temp_folder.h"
 
 namespace sondalink {
 namespace {
