@@ -5,10 +5,9 @@
 
 #include <exception>
 #include <iterator>
-#include <new>
-#include <stdexcept>
 
 #include "connection/frame.h"
+#include "environment/trappola.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
@@ -18,7 +17,6 @@ using ui::ControlKind;
 
 namespace {
 
-constexpr const char kTitleSondalink[] = "Messaggio di Sondalink";
 constexpr const char kTitleValidation[] = "Messaggio di Collaudino";
 
 constexpr ui::ControlSpec kControls[] = {
@@ -84,20 +82,12 @@ void OnEvent(int control, ui::Event what) {
 
 constexpr ui::FormHandlers kHandlers{Form_Load, OnEvent, Form_QueryUnload};
 
-// The error record of a failure that escaped a routine's own steps.
-ErrorRecord ErrorFromException(const std::exception& e) {
-  if (dynamic_cast<const std::bad_alloc*>(&e)) return {7, "Out of memory", "fmConn"};
-  if (dynamic_cast<const std::out_of_range*>(&e)) return {9, "Subscript out of range", "fmConn"};
-  return {kErrFail, e.what(), "fmConn"};
-}
-
 // The routine error box; `toLog` also writes it as an ERROR line first, for
 // the routines that may run while a test log is open.
 void ReportRoutineError(const char* routine, const ErrorRecord& error, bool toLog) {
-  std::string text = std::string("Routine fmConn:") + routine + ", linea 0, errore " +
-                     std::to_string(error.number) + ", descrizione: " + error.description;
+  std::string text = TestoRoutine("fmConn", routine, error);
   if (toLog) LogWrite(text, kLogError);
-  ui::MsgBox(text, ui::kCritical, kTitleSondalink);
+  ui::MsgBox(text, ui::kCritical, kTitoloMessaggio);
 }
 
 // Runs `body` under the routine's error trap: a failure ends the routine with
@@ -106,8 +96,8 @@ template <class Body>
 bool Trapped(const char* routine, bool toLog, Body body) {
   try {
     return body();
-  } catch (const std::exception& e) {
-    ReportRoutineError(routine, ErrorFromException(e), toLog);
+  } catch (const std::exception&) {
+    ReportRoutineError(routine, ErroreInCorso(Numerazione::kRunTime), toLog);
     return false;
   }
 }
@@ -161,7 +151,7 @@ void Form_QueryUnload(int reason, bool& cancel) {
   // the controls are locked: the running test holds the window as well.
   if (reason == ui::kCloseByUser && (mbTestInCorso || TestInEsecuzione())) {
     ui::MsgBox("Impossibile uscire dal programma quando è in corso il test.", ui::kExclamation,
-               kTitleSondalink);
+               kTitoloMessaggio);
     cancel = true;
   }
   if (reason == ui::kCloseByWindows) ui::UnloadForm();

@@ -23,7 +23,7 @@ constexpr ProfiloTest kProfiloADO{
     "ADODB.Connection",
     "Test Connessione ADO eseguita con SUCCESSO.",
     "Connessione ADO fallita.",
-    "Routine fmConn:cmdADO_Click, linea ",
+    "cmdADO_Click",
 };
 
 // Created from their class identities, not through a class-name lookup.

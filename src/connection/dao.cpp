@@ -26,7 +26,7 @@ constexpr ProfiloTest kProfiloDAO{
     "DAO.DBEngine.35",
     "Test Connessione DAO ODBCDirect eseguita con SUCCESSO.",
     "Connessione DAO ODBCDirect fallita.",
-    "Routine fmConn:cmdDAODirect_Click, linea ",
+    "cmdDAODirect_Click",
 };
 
 // Created from its class identity, not through a class-name lookup.

@@ -2,12 +2,10 @@
 // the components are reached through their own units.
 #include "connection/frame.h"
 
-#include <exception>
-#include <new>
-
 #include "app/basconn.h"
 #include "app/fmconn.h"
 #include "environment/report.h"
+#include "environment/trappola.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
 
@@ -28,20 +26,15 @@ struct ErroreIntercettato {
 
 bool gbTestInEsecuzione = false;
 
-// E_OUTOFMEMORY, for a failed allocation.
-constexpr int32_t kErrMemoria = static_cast<int32_t>(0x8007000E);
-
+// The record that reached the error trap: a failure recorded in trapped
+// mode, or one of the C++ run time.
 ErrorRecord ErroreDaEccezione() {
   try {
     throw;
   } catch (const ErroreIntercettato& e) {
     return e.err;
-  } catch (const std::bad_alloc&) {
-    return ErrorRecord{kErrMemoria, "Out of memory", ""};
-  } catch (const std::exception& e) {
-    return ErrorRecord{kErrFail, e.what(), ""};
   } catch (...) {
-    return ErrorRecord{kErrFail, "Unexpected failure", ""};
+    return ErroreInCorso();
   }
 }
 
@@ -156,8 +149,7 @@ void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbi
   } catch (...) {
     // Error trap.
     ErrorRecord err = ErroreDaEccezione();
-    const std::string testo = std::string(profilo.strRoutine) + "0, errore " +
-                              std::to_string(err.number) + ", descrizione: " + err.description;
+    const std::string testo = TestoRoutine("fmConn", profilo.strGestore, err);
     Ignorando([&] { run.LogWrite(testo, kLogError); });
     Ignorando([&] { ui::MsgBox(testo, ui::kCritical, titolo); });
     run.Err.clear();

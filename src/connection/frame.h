@@ -23,10 +23,8 @@ struct ProfiloTest {
   std::string_view strClasse;      // class named in the environment report
   std::string_view strSuccesso;    // first line of the success box
   std::string_view strFallimento;  // text of the failure box
-  std::string_view strRoutine;     // "Routine fmConn:<handler>, linea "
+  std::string_view strGestore;     // the handler its error trap names
 };
-
-inline constexpr std::string_view kTitoloMessaggio = "Messaggio di Sondalink";
 
 // "<prefix><number>, description=<d>, source=<s>", the number in signed
 // decimal; the line of a failed guarded step and of a tolerated check.

@@ -23,7 +23,7 @@ constexpr ProfiloTest kProfiloSQLDMO{
     "SQLDMO.SQLServer",
     "Test Connessione SQLDMO eseguita con SUCCESSO.",
     "Connessione SQLDMO fallita.",
-    "Routine fmConn:cmdSQLDMO_Click, linea ",
+    "cmdSQLDMO_Click",
 };
 
 constexpr int16_t kLoginTimeout = 10;

@@ -8,6 +8,7 @@
 
 #include "app/basconn.h"
 #include "app/controls.h"
+#include "environment/trappola.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/ui.h"
@@ -29,7 +30,6 @@ namespace ui = platform::ui;
 // enough, and the file is free for the user at once.
 platform::files::AppendFile gLogFile;
 
-const std::string kTitle = "Messaggio di Sondalink";
 const std::string kLongRule(91, '-');
 const std::string kShortRule(68, '-');
 // ERROR_ARITHMETIC_OVERFLOW as an HRESULT.
@@ -60,10 +60,8 @@ void Echo(const std::string& text) {
 }
 
 void ShowTrappedError(const char* routine, const ErrorRecord& e) {
-  ui::MsgBox("Routine basConn:" + std::string(routine) + ", linea 0, errore " +
-                 std::to_string(e.number) + ", descrizione: " + e.description +
-                 "\r\n\r\nImpossibile continuare.",
-             ui::kCritical, kTitle);
+  ui::MsgBox(TestoRoutine("basConn", routine, e) + "\r\n\r\nImpossibile continuare.",
+             ui::kCritical, kTitoloMessaggio);
 }
 
 ErrorRecord WriteLines(std::initializer_list<std::string> lines) {
@@ -78,7 +76,7 @@ ErrorRecord WriteLines(std::initializer_list<std::string> lines) {
 bool LogStart(bool bSkipHeader) {
   if (gstrFileLog.empty()) {
     ui::MsgBox("Impostare il nome del file log prima di aprire il file di log.", ui::kExclamation,
-               kTitle);
+               kTitoloMessaggio);
     return false;
   }
   const std::string path = gstrCartellaLog + gstrFileLog;

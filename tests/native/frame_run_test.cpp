@@ -25,7 +25,7 @@ namespace ui = platform::ui;
 
 constexpr ProfiloTest kProva{
     "SondalinkProva.log", "Inizio prova...", "Prova.Classe", "Prova riuscita.", "Prova fallita.",
-    "Routine fmConn:cmdProva_Click, linea ",
+    "cmdProva_Click",
 };
 
 const ErrorRecord kEFail{static_cast<int32_t>(0x80004005), "Errore non specificato", "Prova.Classe"};
