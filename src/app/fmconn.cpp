@@ -6,7 +6,7 @@
 #include <exception>
 #include <iterator>
 
-#include "connection/frame.h"
+#include "app/test_in_corso.h"
 #include "environment/trappola.h"
 #include "testlog/testlog.h"
 
@@ -135,9 +135,11 @@ std::string mstrServer;
 std::string mstrLogin;
 std::string mstrPassword;
 bool mbTrusted = false;
-bool mbTestInCorso = false;
 
-ErrorRecord MostraFinestra() { return ui::ShowForm(kFormConn, kHandlers); }
+ErrorRecord MostraFinestra() {
+  LogEchoInto(kEdLog);
+  return ui::ShowForm(kFormConn, kHandlers);
+}
 
 void Form_Load() {
   Trapped("Form_Load", false, [] {
@@ -148,8 +150,8 @@ void Form_Load() {
 
 void Form_QueryUnload(int reason, bool& cancel) {
   // A close already queued reaches this through the first log lines, before
-  // the controls are locked: the running test holds the window as well.
-  if (reason == ui::kCloseByUser && (mbTestInCorso || TestInEsecuzione())) {
+  // the controls are locked: the busy state covers the whole run.
+  if (reason == ui::kCloseByUser && TestInCorso()) {
     ui::MsgBox("Impossibile uscire dal programma quando è in corso il test.", ui::kExclamation,
                kTitoloMessaggio);
     cancel = true;
@@ -199,7 +201,7 @@ bool ControlliBlocca() {
     SetUsable(kEdLogin, false);
     SetUsable(kEdPassword, false);
     for (int button : kTestButtons) ui::SetEnabled(button, false);
-    mbTestInCorso = true;
+    SegnaControlliBloccati(true);
     return true;
   });
 }
@@ -214,7 +216,7 @@ bool ControlliSblocca() {
       SetUsable(kEdPassword, true);
     }
     for (int button : kTestButtons) ui::SetEnabled(button, true);
-    mbTestInCorso = false;
+    SegnaControlliBloccati(false);
     return true;
   });
 }

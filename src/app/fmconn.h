@@ -16,9 +16,9 @@ extern std::string mstrServer;
 extern std::string mstrLogin;
 extern std::string mstrPassword;
 extern bool mbTrusted;
-extern bool mbTestInCorso;
 
-// Creates and shows the window (Form_Load runs inside).
+// Creates and shows the window (Form_Load runs inside); the log echoes into
+// its edLog.
 ErrorRecord MostraFinestra();
 
 void Form_Load();

@@ -1,7 +1,7 @@
-// The program's start: the data folder, then the window. Kept apart from the
-// path helpers so that a program using only the helpers needs no window.
+// The program's start: the data folder, then the window.
 #include "app/basconn.h"
 #include "app/fmconn.h"
+#include "environment/cartella_dati.h"
 #include "environment/trappola.h"
 #include "platform/ui.h"
 

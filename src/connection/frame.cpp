@@ -2,8 +2,9 @@
 // the components are reached through their own units.
 #include "connection/frame.h"
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "app/fmconn.h"
+#include "app/test_in_corso.h"
 #include "environment/report.h"
 #include "environment/trappola.h"
 #include "platform/shell.h"
@@ -23,8 +24,6 @@ struct Abbandono {};
 struct ErroreIntercettato {
   ErrorRecord err;
 };
-
-bool gbTestInEsecuzione = false;
 
 // The record that reached the error trap: a failure recorded in trapped
 // mode, or one of the C++ run time.
@@ -101,16 +100,9 @@ void EsecuzioneTest::ToleratedCheck(std::string_view strPrefisso) {
 
 void EsecuzioneTest::Leave() { throw Abbandono{}; }
 
-bool TestInEsecuzione() { return gbTestInEsecuzione; }
-
 void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbiente rapporto) {
-  // LogWrite lets the window handle its queued events long before the
-  // controls are locked: a second click must not start a test inside this one.
-  if (gbTestInEsecuzione) return;
-  struct Guardia {
-    Guardia() { gbTestInEsecuzione = true; }
-    ~Guardia() { gbTestInEsecuzione = false; }
-  } guardia;
+  GuardiaTest guardia;
+  if (!guardia) return;
   if (!rapporto) rapporto = ScriviRapportoAmbiente;
   const std::string titolo(kTitoloMessaggio);
 

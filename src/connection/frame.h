@@ -148,7 +148,4 @@ using RapportoAmbiente = void (*)(const std::string& strClasse);
 void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo,
                 RapportoAmbiente rapporto = nullptr);
 
-// True while a test handler runs, from its first step to its return.
-bool TestInEsecuzione();
-
 }  // namespace sondalink

@@ -6,8 +6,7 @@
 #include <initializer_list>
 #include <limits>
 
-#include "app/basconn.h"
-#include "app/controls.h"
+#include "environment/cartella_dati.h"
 #include "environment/trappola.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -29,6 +28,9 @@ namespace ui = platform::ui;
 // it early and goes on with the echo alone: one box for that failure is
 // enough, and the file is free for the user at once.
 platform::files::AppendFile gLogFile;
+
+// The window's log box, handed over by the window; 0 until then: no echo.
+int gnControlloEco = 0;
 
 const std::string kLongRule(91, '-');
 const std::string kShortRule(68, '-');
@@ -55,8 +57,9 @@ std::string VersionLine() {
 // One entry in edLog: CR LF between entries, none after the last. Appended,
 // so a long log costs nothing extra per line.
 void Echo(const std::string& text) {
-  if (ui::TextLength(kEdLog) > 0) ui::AppendText(kEdLog, "\r\n");
-  ui::AppendText(kEdLog, text);
+  if (gnControlloEco == 0) return;
+  if (ui::TextLength(gnControlloEco) > 0) ui::AppendText(gnControlloEco, "\r\n");
+  ui::AppendText(gnControlloEco, text);
 }
 
 void ShowTrappedError(const char* routine, const ErrorRecord& e) {
@@ -72,6 +75,8 @@ ErrorRecord WriteLines(std::initializer_list<std::string> lines) {
 }
 
 }  // namespace
+
+void LogEchoInto(int nControllo) { gnControlloEco = nControllo; }
 
 bool LogStart(bool bSkipHeader) {
   if (gstrFileLog.empty()) {

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "app/fmconn.h"
 #include "fakes/fake_automation.h"
 #include "fakes/fake_clock.h"

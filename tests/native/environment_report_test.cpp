@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "app/controls.h"
 #include "environment/registro.h"
 #include "environment/report.h"
@@ -42,6 +42,7 @@ class RapportoTest : public ::testing::Test {
     fake::version::Reset();
     mudtChiaviAperte.clear();
     ui::ShowForm({"prova", 8595, 6870, kOnlyLogBox, 1}, {});
+    LogEchoInto(kEdLog);
     gstrCartellaLog = tmp.path() + "\\";
     gstrFileLog = "SondalinkADO.log";
     ASSERT_TRUE(LogStart());

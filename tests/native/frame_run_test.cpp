@@ -11,6 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/test_in_corso.h"
 #include "connection/frame.h"
 #include "connection_fixture.h"
 #include "native/file_size_limit.h"
@@ -59,8 +60,7 @@ class FrameRun : public testing::ConnectionTest {
       EXPECT_TRUE(ui::IsEnabled(id)) << id;
     }
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
-    EXPECT_FALSE(mbTestInCorso);
-    EXPECT_FALSE(TestInEsecuzione());
+    EXPECT_FALSE(TestInCorso());
   }
 };
 
@@ -150,13 +150,13 @@ TEST_F(FrameRun, SuccessWithoutWarningsShowsOneInformationBoxAndNoNotepad) {
   bool lockedInside = false, lockedAtBox = false;
   int pointerInside = -1, pointerAtBox = -1;
   fake::ui::Get().onBox = [&](const fake::ui::Box&) {
-    lockedAtBox = !ui::IsEnabled(kCmdADO) && !ui::IsEnabled(kEdServer) && mbTestInCorso;
+    lockedAtBox = !ui::IsEnabled(kCmdADO) && !ui::IsEnabled(kEdServer) && TestInCorso();
     pointerAtBox = fake::ui::Get().pointer;
   };
   EseguiTest(
       kProva,
       [&](EsecuzioneTest& run) {
-        lockedInside = !ui::IsEnabled(kCmdADO) && mbTestInCorso;
+        lockedInside = !ui::IsEnabled(kCmdADO) && TestInCorso();
         pointerInside = fake::ui::Get().pointer;
         CorpoRiuscito(run);
       },
@@ -471,11 +471,11 @@ TEST_F(FrameRun, CloseQueuedBeforeTheLockKeepsTheWindowOpen) {
 
 TEST_F(FrameRun, GuardIsReleasedOnEveryWayOut) {
   EseguiTest(kProva, [](EsecuzioneTest& run) { run.Leave(); }, Rapporto);
-  EXPECT_FALSE(TestInEsecuzione());
+  EXPECT_FALSE(TestInCorso());
   EseguiTest(kProva, [](EsecuzioneTest&) { throw std::runtime_error("x"); }, Rapporto);
-  EXPECT_FALSE(TestInEsecuzione());
+  EXPECT_FALSE(TestInCorso());
   EseguiTest(kProva, [](EsecuzioneTest&) { throw std::bad_alloc(); }, Rapporto);
-  EXPECT_FALSE(TestInEsecuzione());
+  EXPECT_FALSE(TestInCorso());
   EXPECT_EQ(Boxes().back().text, "Prova fallita.");
   EXPECT_EQ(Boxes()[Boxes().size() - 2].text,
             "Routine fmConn:cmdProva_Click, linea 0, errore -2147024882, descrizione: Out of "

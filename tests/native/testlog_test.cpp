@@ -3,7 +3,7 @@
 #include <fstream>
 #include <limits>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "app/controls.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_ui.h"
@@ -50,6 +50,7 @@ class TestLog : public ::testing::Test {
     fake::ui::Reset();
     fake::clock::Reset();
     ui::ShowForm({"prova", 8595, 6870, kOnlyLogBox, 1}, {});
+    LogEchoInto(kEdLog);
     gstrCartellaLog = tmp.path() + "\\";
     gstrFileLog = "SondalinkADO.log";
     glngNumWarning = glngNumErrori = 0;
@@ -118,6 +119,18 @@ TEST_F(TestLog, EchoFollowsWhatTheBoxAlreadyHolds) {
   ui::SetText(kEdLog, "precedente");
   ASSERT_TRUE(LogStart());
   EXPECT_EQ(echo(), "precedente\r\nCreazione file di log " + path() + ".");
+}
+
+// The log echoes into the box its window handed over, and into none before.
+TEST_F(TestLog, EchoGoesOnlyIntoTheBoxHandedOver) {
+  LogEchoInto(0);
+  ASSERT_TRUE(LogStart());
+  LogWrite("solo nel file", kLogWarning);
+  ASSERT_TRUE(LogStop());
+  LogEchoInto(kEdLog);
+  EXPECT_EQ(echo(), "");
+  EXPECT_NE(file().find(", WARNING: solo nel file\r\n"), std::string::npos);
+  EXPECT_EQ(glngNumWarning, 1);
 }
 
 TEST_F(TestLog, SecondRunReplacesTheFirst) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "app/controls.h"
 #include "environment/registro.h"
 #include "environment/report.h"
@@ -30,6 +30,7 @@ class RapportoWineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(ui::ShowForm({"prova", 8595, 6870, kOnlyLogBox, 1}, {}).failed());
+    LogEchoInto(kEdLog);
     gstrCartellaLog = tmp.path() + "\\";
     gstrFileLog = "SondalinkADO.log";
     ASSERT_TRUE(LogStart());

@@ -10,7 +10,7 @@
 #include <vector>
 #include <regex>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "app/controls.h"
 #include "platform/ui.h"
 #include "platform/text.h"
@@ -237,6 +237,7 @@ TEST_F(TestLogWin32, EchoInTheWindowsLogBox) {
        ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
   };
   ASSERT_FALSE(ui::ShowForm({"Sondalink log", 8595, 4335, logBox, 1}, {}).failed());
+  LogEchoInto(kEdLog);
   ASSERT_TRUE(LogStart());
   LogWrite("proprietà è già", kLogWarning);
   LogWrite("seconda");

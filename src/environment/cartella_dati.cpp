@@ -1,5 +1,5 @@
 // The data folder and the path helpers.
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 
 #include "environment/trappola.h"
 #include "platform/files.h"
