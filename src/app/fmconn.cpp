@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char kTitleValidation[] = "Messaggio di Collaudino";
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlDef kControls[] = {
     {kFrame1, "Frame1", ControlKind::Frame, 0, "Parametri di connessione all'istanza",
      {135, 135, 5025, 2400}, ui::kStyleNone},
     {kPcFrame, "pcFrame", ControlKind::Panel, kFrame1, "", {30, 180, 4875, 2145}, ui::kStyleNone},
@@ -93,7 +93,7 @@ void ReportRoutineError(const char* routine, const ErrorRecord& error, bool toLo
 // Runs `body` under the routine's error trap: a failure ends the routine with
 // the error box and the result False.
 template <class Body>
-bool Trapped(const char* routine, bool toLog, Body body) {
+bool WithRoutineTrap(const char* routine, bool toLog, Body body) {
   try {
     return body();
   } catch (const std::exception&) {
@@ -128,7 +128,7 @@ constexpr int kTestButtons[] = {kCmdADO, kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCm
 
 }  // namespace
 
-const ui::FormSpec kFormConn{"Test connessioni SQL Server/MSDE", 8595, 6870, kControls,
+const ui::FormDef kFormConn{"Test connessioni SQL Server/MSDE", 8595, 6870, kControls,
                              std::size(kControls)};
 
 std::string mstrServer;
@@ -142,7 +142,7 @@ ErrorRecord MostraFinestra() {
 }
 
 void Form_Load() {
-  Trapped("Form_Load", false, [] {
+  WithRoutineTrap("Form_Load", false, [] {
     ui::SetValue(kOptSQL, true);
     return true;
   });
@@ -167,7 +167,7 @@ void edLogin_GotFocus() { SelectAll(kEdLogin); }
 void edPassword_GotFocus() { SelectAll(kEdPassword); }
 
 bool ValidaParametriConnessione() {
-  return Trapped("ValidaParametriConnessione", true, [] {
+  return WithRoutineTrap("ValidaParametriConnessione", true, [] {
     if (ui::TextLength(kEdServer) == 0) {
       ui::MsgBox("Inserire il nome del Server/Istanza.", ui::kExclamation, kTitleValidation);
       ui::SetFocus(kEdServer);
@@ -194,7 +194,7 @@ bool ValidaParametriConnessione() {
 }
 
 bool ControlliBlocca() {
-  return Trapped("ControlliBlocca", true, [] {
+  return WithRoutineTrap("ControlliBlocca", true, [] {
     SetUsable(kEdServer, false);
     ui::SetEnabled(kOptSQL, false);
     ui::SetEnabled(kOptTrusted, false);
@@ -207,7 +207,7 @@ bool ControlliBlocca() {
 }
 
 bool ControlliSblocca() {
-  return Trapped("ControlliSblocca", true, [] {
+  return WithRoutineTrap("ControlliSblocca", true, [] {
     SetUsable(kEdServer, true);
     ui::SetEnabled(kOptSQL, true);
     ui::SetEnabled(kOptTrusted, true);

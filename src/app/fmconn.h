@@ -9,7 +9,7 @@
 namespace sondalink {
 
 // The control table, in tab order, and the window around it.
-extern const platform::ui::FormSpec kFormConn;
+extern const platform::ui::FormDef kFormConn;
 
 // Window-level inputs, filled by ValidaParametriConnessione.
 extern std::string mstrServer;

@@ -93,7 +93,7 @@ void TestADO(EsecuzioneTest& run) {
   if (Outcome<std::string> versione = LeggiTesto(conn, "Version"); versione.ok()) {
     run.LogWrite("Lettura proprietà ADODB.Version=" + versione.value);
   } else {
-    run.Check(versione.error);
+    run.NoteOrTrap(versione.error);
   }
 
   run.LogWrite("Connessione al server/istanza '" + platform::ui::GetText(kEdServer) +
@@ -105,7 +105,7 @@ void TestADO(EsecuzioneTest& run) {
   run.GuardedStep(
       "Esecuzione metodo ADODB.Connection.Open in corso...",
       [&] {
-        run.HoldErrors();
+        run.EnterHeldMode();
         const std::vector<au::Value> argomenti{stringa.strReale, std::string(), std::string(),
                                                adUnspecified};
         return au::Call(conn, "Open", argomenti).error;
@@ -140,7 +140,7 @@ void TestADO(EsecuzioneTest& run) {
       "Errore durante l'esecuzione del metodo ADODB.Connection.Close: number=",
       "Esecuzione metodo ADODB.Connection.Close riuscita.");
 
-  run.TrapErrors();
+  run.EnterTrappedMode();
   run.LogWrite("Distruzione dell'oggetto ADODB.Connection...");
   run.ReleaseMainObject();
 }

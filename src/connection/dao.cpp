@@ -122,7 +122,7 @@ void TestDAO(EsecuzioneTest& run) {
   run.GuardedStep(
       "Esecuzione metodo DAO.Workspaces.OpenConnection in corso...",
       [&] {
-        run.HoldErrors();
+        run.EnterHeldMode();
         const std::vector<au::Value> argomenti{std::string(), dbDriverComplete, false,
                                                stringa.strReale};
         Outcome<au::Object> aperta = ComeOggetto(au::Call(ws, "OpenConnection", argomenti));
@@ -161,7 +161,7 @@ void TestDAO(EsecuzioneTest& run) {
       "Errore durante l'esecuzione del metodo DAO.Connection.Close: number=",
       "Esecuzione metodo DAO.Connection.Close riuscita.");
 
-  run.TrapErrors();
+  run.EnterTrappedMode();
   run.LogWrite("Distruzione dell'oggetto DAO.Connection...");
   run.ReleaseMainObject();
 }

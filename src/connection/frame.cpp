@@ -62,12 +62,12 @@ std::string RigaErrorePasso(std::string_view strPrefisso, const ErrorRecord& err
   return riga;
 }
 
-void EsecuzioneTest::TrapErrors() {
+void EsecuzioneTest::EnterTrappedMode() {
   trapped_ = true;
   Err.clear();
 }
 
-void EsecuzioneTest::HoldErrors() {
+void EsecuzioneTest::EnterHeldMode() {
   trapped_ = false;
   Err.clear();
 }
@@ -77,7 +77,7 @@ void EsecuzioneTest::LogWrite(const std::string& strMsg, int16_t nTypeLog) {
   sondalink::LogWrite(strMsg, nTypeLog);
 }
 
-void EsecuzioneTest::Check(const ErrorRecord& err) {
+void EsecuzioneTest::NoteOrTrap(const ErrorRecord& err) {
   if (!err.failed()) return;
   if (trapped_) throw ErroreIntercettato{err};
   Err = err;
@@ -109,7 +109,7 @@ void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbi
   EsecuzioneTest run(profilo);
   try {
     // Start sequence.
-    run.TrapErrors();
+    run.EnterTrappedMode();
     run.SetOutcome(true);
     if (!ValidaParametriConnessione()) throw Abbandono{};
     gstrFileLog = std::string(profilo.strFileLog);
@@ -120,11 +120,11 @@ void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbi
     ui::SetMousePointer(ui::kPointerHourglass);
     ControlliBlocca();
     rapporto(std::string(profilo.strClasse));
-    run.HoldErrors();
+    run.EnterHeldMode();
 
     // The test's own steps; their last ones trap errors again.
     corpo(run);
-    if (!run.Trapped()) run.TrapErrors();
+    if (!run.InTrappedMode()) run.EnterTrappedMode();
 
     // Success ending.
     run.LogWrite("Operazione terminata.");
@@ -134,7 +134,7 @@ void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbi
                    run.Version(),
                ui::kInformation, titolo);
     if (glngNumWarning > 0 || glngNumErrori > 0) {
-      run.Check(platform::shell::StartProgram(RigaComandoNotepad(), 1));
+      run.NoteOrTrap(platform::shell::StartProgram(RigaComandoNotepad(), 1));
     }
     ControlliSblocca();
   } catch (const Abbandono&) {
@@ -151,7 +151,7 @@ void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbi
   Ignorando([] { LogStop(); });
   Ignorando([] { ui::SetMousePointer(ui::kPointerDefault); });
   Ignorando([] { ControlliSblocca(); });
-  run.HoldErrors();
+  run.EnterHeldMode();
   Ignorando([&] { run.ReleaseMainObject(); });
   Ignorando([&] { run.RunExitAction(); });
   if (!run.OutcomeFlag()) {

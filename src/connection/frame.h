@@ -34,8 +34,10 @@ std::string RigaErrorePasso(std::string_view strPrefisso, const ErrorRecord& err
 // flag, the version text and the main object. The body of a test receives it
 // and drives its steps through it.
 //
-// Trapped mode: a failure recorded with Check() or Hold() goes straight to
-// the error trap. Held mode: it stays in `Err` until examined or cleared.
+// Trapped mode: a failure recorded with NoteOrTrap() or ValueOrTrap() goes
+// straight to the error trap. Held mode: it stays in `Err` until examined or
+// cleared. The members that may leave the test's steps say so in their name
+// (...OrTrap, GuardedStep, Leave); switching modes never leaves.
 // Leaving early and trapping are carried by exceptions the frame catches, so
 // a test body must let every exception pass (no catch-all of its own).
 class EsecuzioneTest {
@@ -50,9 +52,9 @@ class EsecuzioneTest {
   ErrorRecord Err;
 
   // Each switch of mode clears `Err`.
-  void TrapErrors();
-  void HoldErrors();
-  bool Trapped() const { return trapped_; }
+  void EnterTrappedMode();
+  void EnterHeldMode();
+  bool InTrappedMode() const { return trapped_; }
 
   // Writes one log line and clears `Err`, as LogWrite arms its own trap: a
   // line built from `Err` is formed before the record goes.
@@ -60,11 +62,11 @@ class EsecuzioneTest {
 
   // Records the failure of an operation by the current mode: nothing for a
   // success, the error trap in trapped mode, `Err` in held mode.
-  void Check(const ErrorRecord& err);
-  // The value of an operation; on failure as Check(), and a default value.
+  void NoteOrTrap(const ErrorRecord& err);
+  // The value of an operation; on failure as NoteOrTrap(), and a default value.
   template <class T>
-  T Hold(Outcome<T> outcome) {
-    Check(outcome.error);
+  T ValueOrTrap(Outcome<T> outcome) {
+    NoteOrTrap(outcome.error);
     return std::move(outcome.value);
   }
 
@@ -75,7 +77,7 @@ class EsecuzioneTest {
   void GuardedStep(std::string_view strAnnuncio, Operazione&& operazione,
                    std::string_view strPrefisso, std::string_view strConferma = {}) {
     LogWrite(std::string(strAnnuncio));
-    Check(std::forward<Operazione>(operazione)());
+    NoteOrTrap(std::forward<Operazione>(operazione)());
     FinishStep(strPrefisso, strConferma);
   }
 
@@ -134,7 +136,7 @@ class EsecuzioneTest {
 //     run.SetVersion(text);      // then the success block
 //     run.SetOutcome(true);      // from here a failed step shows no box
 //     ...
-//     run.TrapErrors();
+//     run.EnterTrappedMode();
 //     run.LogWrite("Distruzione dell'oggetto ...");
 //     run.ReleaseMainObject();
 //   }

@@ -42,7 +42,7 @@ void ScriviLettura(EsecuzioneTest& run, const std::string& strRiga,
   if (valore.ok()) {
     run.LogWrite(strRiga + valore.value);
   } else {
-    run.Check(valore.error);
+    run.NoteOrTrap(valore.error);
   }
 }
 
@@ -69,7 +69,7 @@ void ScriviProprieta(EsecuzioneTest& run, const std::string& strProprieta,
 }
 
 void TestSQLDMO(EsecuzioneTest& run) {
-  run.HoldErrors();
+  run.EnterHeldMode();
   run.GuardedStep(
       "Creazione dell'oggetto 'SQLDMO.SQLServer'...",
       [&] {
@@ -88,7 +88,7 @@ void TestSQLDMO(EsecuzioneTest& run) {
   if (Outcome<std::string> percorso = LeggiApplicazione(server, "FullName"); percorso.ok()) {
     strFile = percorso.value;
   } else {
-    run.Check(percorso.error);
+    run.NoteOrTrap(percorso.error);
   }
   run.LogWrite("Lettura proprietà SQLServer.Application.FullName=" + strFile);
   ScriviRigheFile(strFile);
@@ -102,7 +102,7 @@ void TestSQLDMO(EsecuzioneTest& run) {
 
   run.LogWrite("Connessione al server/istanza '" + platform::ui::GetText(kEdServer) +
                "' in corso...");
-  run.HoldErrors();
+  run.EnterHeldMode();
 
   ScriviProprieta(run, "LoginTimeout", "10", kLoginTimeout);
   ScriviProprieta(run, "LoginSecure", mbTrusted ? "True" : "False", mbTrusted);
@@ -125,7 +125,7 @@ void TestSQLDMO(EsecuzioneTest& run) {
   if (Outcome<std::string> versione = LeggiTesto(server, "VersionString"); versione.ok()) {
     run.SetVersion(AcapoWindows(versione.value));
   } else {
-    run.Check(versione.error);
+    run.NoteOrTrap(versione.error);
   }
   run.LogWrite("Versione istanza SQL SERVER:");
   run.LogWrite(run.Version());
@@ -138,7 +138,7 @@ void TestSQLDMO(EsecuzioneTest& run) {
       "Errore durante l'esecuzione del metodo SQLServer.DisConnect: number=",
       "Esecuzione metodo SQLServer.Disconnect riuscita.");
 
-  run.TrapErrors();
+  run.EnterTrappedMode();
   run.LogWrite("Distruzione dell'oggetto 'SQLDMO.SQLServer'...");
   run.ReleaseMainObject();
 }

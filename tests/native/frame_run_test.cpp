@@ -45,7 +45,7 @@ void CorpoRiuscito(EsecuzioneTest& run) {
   run.GuardedStep("Passo...", Riuscita, "Errore passo: number=", "Passo riuscito.");
   run.SetVersion("Versione 9");
   run.SetOutcome(true);
-  run.TrapErrors();
+  run.EnterTrappedMode();
   run.LogWrite("Distruzione...");
   run.ReleaseMainObject();
 }
@@ -188,7 +188,7 @@ TEST_F(FrameRun, SuccessWithAWarningOrErrorLineOpensNotepadAfterTheBox) {
       {"error in the report", RapportoConErrore, CorpoRiuscito},
       {"tolerated warning", Rapporto,
        [](EsecuzioneTest& run) {
-         run.Check(kEFail);
+         run.NoteOrTrap(kEFail);
          run.ToleratedCheck("Avviso: number=");
          CorpoRiuscito(run);
        }},
@@ -244,7 +244,7 @@ TEST_F(FrameRun, ToleratedCheckWritesOneWarningAndTheRunGoesOn) {
   EseguiTest(
       kProva,
       [](EsecuzioneTest& run) {
-        run.Check(kEFail);
+        run.NoteOrTrap(kEFail);
         run.ToleratedCheck("Avviso: number=");
         run.ToleratedCheck("Avviso: number=");  // Err was cleared: nothing more
         CorpoRiuscito(run);
@@ -263,13 +263,13 @@ TEST_F(FrameRun, UnguardedFailureIsDroppedByTheNextLogLine) {
   EseguiTest(
       kProva,
       [](EsecuzioneTest& run) {
-        run.Check(kEFail);  // a property read whose line is then missing
+        run.NoteOrTrap(kEFail);  // a property read whose line is then missing
         run.GuardedStep("Passo...", Riuscita, "Errore passo: number=", "Passo riuscito.");
-        run.Check(kEFail);
+        run.NoteOrTrap(kEFail);
         run.LogWrite("Riga");
         run.ToleratedCheck("Avviso: number=");
-        run.Check(kEFail);
-        run.HoldErrors();  // a switch of mode clears it too
+        run.NoteOrTrap(kEFail);
+        run.EnterHeldMode();  // a switch of mode clears it too
         run.ToleratedCheck("Avviso: number=");
         CorpoRiuscito(run);
       },
@@ -284,7 +284,7 @@ TEST_F(FrameRun, EmptyVersionTextEndsTheBoxAfterTwoLineBreaks) {
       kProva,
       [](EsecuzioneTest& run) {
         run.SetOutcome(true);
-        run.TrapErrors();
+        run.EnterTrappedMode();
       },
       Rapporto);
   ASSERT_EQ(Boxes().size(), 1u);
@@ -376,9 +376,9 @@ TEST_F(FrameRun, TrappedFailureInTheLastStepsShowsOnlyTheCriticalBox) {
       [&](EsecuzioneTest& run) {
         run.SetMainObject(holder->object());
         run.SetOutcome(true);
-        run.TrapErrors();
+        run.EnterTrappedMode();
         run.LogWrite("Distruzione...");
-        run.Check(ErrorRecord{91, "Object variable not set", ""});
+        run.NoteOrTrap(ErrorRecord{91, "Object variable not set", ""});
         ADD_FAILURE() << "a trapped failure must not return";
       },
       Rapporto);

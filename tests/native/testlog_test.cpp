@@ -39,7 +39,7 @@ bool HeldByAWriter(const std::string& path) {
   return probe.Open(path).failed();
 }
 
-const ui::ControlSpec kOnlyLogBox[] = {
+const ui::ControlDef kOnlyLogBox[] = {
     {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 2655, 8295, 4065},
      ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
 };

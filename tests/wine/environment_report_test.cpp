@@ -20,7 +20,7 @@ namespace {
 namespace ui = platform::ui;
 using testing::TempFolder;
 
-const ui::ControlSpec kOnlyLogBox[] = {
+const ui::ControlDef kOnlyLogBox[] = {
     {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 2655, 8295, 4065},
      ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
 };

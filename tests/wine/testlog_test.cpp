@@ -232,7 +232,7 @@ TEST_F(TestLogWin32, AFailedWriteShowsOneBoxAndLeavesTheFileClosed) {
 // letters intact, no stamp or level word.
 TEST_F(TestLogWin32, EchoInTheWindowsLogBox) {
   namespace ui = platform::ui;
-  const ui::ControlSpec logBox[] = {
+  const ui::ControlDef logBox[] = {
       {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 135, 8295, 4065},
        ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
   };
