@@ -16,7 +16,42 @@ constexpr char kErroreAttributi[] =
     "Errore durante la rilevazione dei campo 'attribute_name' e 'attribute_value' della "
     "sp_server_info: number=";
 
+// The query line, then the open step.
+void ApriRecordset(EsecuzioneTest& run, const RecordsetComponente& c, au::Object& rs,
+                   const std::string& strQuery) {
+  if (c.crea) c.crea(run, rs);
+  run.LogWrite("Query in corso di esecuzione: " + strQuery);
+  run.MethodStep(c.strMetodoApri, [&] { return c.apri(run, rs, strQuery); });
+}
+
+void ChiudiRecordset(EsecuzioneTest& run, const RecordsetComponente& c, au::Object& rs) {
+  run.MethodStep(std::string(c.strOggetto) + ".Close", [&] { return au::Call(rs, "Close").error; });
+  run.LogWrite("Distruzione dell'oggetto " + std::string(c.strOggetto) + "...");
+  rs.reset();
+}
+
 }  // namespace
+
+void InterrogaServer(EsecuzioneTest& run, const RecordsetComponente& componente) {
+  au::Object rs;
+  ApriRecordset(run, componente, rs, "SELECT @@VERSION");
+  LeggiVersioneDaRecordset(run, rs, componente.campoVersione);
+  ChiudiRecordset(run, componente, rs);
+
+  run.LogConnectionConfirmed();
+  run.LogVersionAndSucceed();
+
+  ApriRecordset(run, componente, rs, "sp_server_info");
+  ElencaAttributi(run, rs);
+  ChiudiRecordset(run, componente, rs);
+}
+
+void ChiudiConnessione(EsecuzioneTest& run, const std::string& strOggetto) {
+  run.MethodStep(strOggetto + ".Close", [&] { return au::Call(run.MainObject(), "Close").error; });
+  run.EnterTrappedMode();
+  run.LogWrite("Distruzione dell'oggetto " + strOggetto + "...");
+  run.ReleaseMainObject();
+}
 
 void ElencaProprieta(EsecuzioneTest& run, const au::Object& proprietario,
                      const std::string& strIntestazione) {

@@ -100,54 +100,68 @@ void EsecuzioneTest::ToleratedCheck(std::string_view strPrefisso) {
 
 void EsecuzioneTest::Leave() { throw Abbandono{}; }
 
-void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbiente rapporto) {
-  GuardiaTest guardia;
-  if (!guardia) return;
-  if (!rapporto) rapporto = ScriviRapportoAmbiente;
-  const std::string titolo(kTitoloMessaggio);
+void EsecuzioneTest::LogConnecting() {
+  LogWrite("Connessione al server/istanza '" + ui::GetText(kEdServer) + "' in corso...");
+}
 
-  EsecuzioneTest run(profilo);
-  try {
-    // Start sequence.
-    run.EnterTrappedMode();
-    run.SetOutcome(true);
-    if (!ValidaParametriConnessione()) throw Abbandono{};
-    gstrFileLog = std::string(profilo.strFileLog);
-    ui::SetText(kEdLog, "");
-    if (!LogStart(false)) throw Abbandono{};
-    run.LogWrite(std::string(profilo.strPrimaRiga));
-    run.SetOutcome(false);
-    ui::SetMousePointer(ui::kPointerHourglass);
-    ControlliBlocca();
-    rapporto(std::string(profilo.strClasse));
-    run.EnterHeldMode();
+void EsecuzioneTest::LogConnectionConfirmed() {
+  for (const char* riga : {"", "---> CONNESSIONE AVVENUTA CON SUCCESSO <---", ""}) LogWrite(riga);
+}
 
-    // The test's own steps; their last ones trap errors again.
-    corpo(run);
-    if (!run.InTrappedMode()) run.EnterTrappedMode();
+void EsecuzioneTest::LogVersionAndSucceed() {
+  LogWrite("Versione istanza SQL SERVER:");
+  LogWrite(versione_);
+  LogWrite("");
+  SetOutcome(true);
+}
 
-    // Success ending.
-    run.LogWrite("Operazione terminata.");
-    LogStop();
-    ui::SetMousePointer(ui::kPointerDefault);
-    ui::MsgBox(std::string(profilo.strSuccesso) + "\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n" +
-                   run.Version(),
-               ui::kInformation, titolo);
-    if (glngNumWarning > 0 || glngNumErrori > 0) {
-      run.NoteOrTrap(platform::shell::StartProgram(RigaComandoNotepad(), 1));
-    }
-    ControlliSblocca();
-  } catch (const Abbandono&) {
-  } catch (...) {
-    // Error trap.
-    ErrorRecord err = ErroreDaEccezione();
-    const std::string testo = TestoRoutine("fmConn", profilo.strGestore, err);
-    Ignorando([&] { run.LogWrite(testo, kLogError); });
-    Ignorando([&] { ui::MsgBox(testo, ui::kCritical, titolo); });
-    run.Err.clear();
+namespace {
+
+// Start sequence: validation, the log, the first line, the locked window
+// and the environment report; the test's own steps follow in held mode.
+void AvviaTest(EsecuzioneTest& run, RapportoAmbiente rapporto) {
+  const ProfiloTest& profilo = run.Profilo();
+  run.EnterTrappedMode();
+  run.SetOutcome(true);
+  if (!ValidaParametriConnessione()) throw Abbandono{};
+  gstrFileLog = std::string(profilo.strFileLog);
+  ui::SetText(kEdLog, "");
+  if (!LogStart(false)) throw Abbandono{};
+  run.LogWrite(std::string(profilo.strPrimaRiga));
+  run.SetOutcome(false);
+  ui::SetMousePointer(ui::kPointerHourglass);
+  ControlliBlocca();
+  rapporto(std::string(profilo.strClasse));
+  run.EnterHeldMode();
+}
+
+// Success ending: the log closed, the success box, Notepad on a log that
+// holds a WARNING or an ERROR line.
+void ConcludiConSuccesso(EsecuzioneTest& run) {
+  run.LogWrite("Operazione terminata.");
+  LogStop();
+  ui::SetMousePointer(ui::kPointerDefault);
+  ui::MsgBox(std::string(run.Profilo().strSuccesso) +
+                 "\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n" + run.Version(),
+             ui::kInformation, kTitoloMessaggio);
+  if (glngNumWarning > 0 || glngNumErrori > 0) {
+    run.NoteOrTrap(platform::shell::StartProgram(RigaComandoNotepad(), 1));
   }
+  ControlliSblocca();
+}
 
-  // Exit sequence.
+// Error trap: the handler's routine text as an ERROR line, then its box.
+void SegnalaErrore(EsecuzioneTest& run) {
+  const std::string testo = TestoRoutine("fmConn", run.Profilo().strGestore, ErroreDaEccezione());
+  Ignorando([&] { run.LogWrite(testo, kLogError); });
+  Ignorando([&] { ui::MsgBox(testo, ui::kCritical, kTitoloMessaggio); });
+  run.Err.clear();
+}
+
+// Exit sequence, every statement's failure ignored: the log closed, the
+// window free, the objects released, and for a failed test its box and
+// Notepad on its log.
+void SequenzaUscita(EsecuzioneTest& run) {
   Ignorando([] { LogStop(); });
   Ignorando([] { ui::SetMousePointer(ui::kPointerDefault); });
   Ignorando([] { ControlliSblocca(); });
@@ -155,9 +169,30 @@ void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbi
   Ignorando([&] { run.ReleaseMainObject(); });
   Ignorando([&] { run.RunExitAction(); });
   if (!run.OutcomeFlag()) {
-    Ignorando([&] { ui::MsgBox(std::string(profilo.strFallimento), ui::kExclamation, titolo); });
+    Ignorando([&] {
+      ui::MsgBox(std::string(run.Profilo().strFallimento), ui::kExclamation, kTitoloMessaggio);
+    });
     Ignorando([] { platform::shell::StartProgram(RigaComandoNotepad(), 1); });
   }
+}
+
+}  // namespace
+
+void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbiente rapporto) {
+  GuardiaTest guardia;
+  if (!guardia) return;
+  EsecuzioneTest run(profilo);
+  try {
+    AvviaTest(run, rapporto ? rapporto : ScriviRapportoAmbiente);
+    // The test's own steps; their last ones trap errors again.
+    corpo(run);
+    if (!run.InTrappedMode()) run.EnterTrappedMode();
+    ConcludiConSuccesso(run);
+  } catch (const Abbandono&) {
+  } catch (...) {
+    SegnalaErrore(run);
+  }
+  SequenzaUscita(run);
 }
 
 }  // namespace sondalink

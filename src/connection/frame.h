@@ -81,12 +81,32 @@ class EsecuzioneTest {
     FinishStep(strPrefisso, strConferma);
   }
 
+  // The guarded step of a method call, its three lines named after the
+  // method: "Esecuzione metodo <m> in corso...", then "Errore durante
+  // l'esecuzione del metodo <m>: number=..." or "Esecuzione metodo <m> riuscita.".
+  template <class Operazione>
+  void MethodStep(std::string_view strMetodo, Operazione&& operazione) {
+    const std::string m(strMetodo);
+    GuardedStep("Esecuzione metodo " + m + " in corso...", std::forward<Operazione>(operazione),
+                "Errore durante l'esecuzione del metodo " + m + ": number=",
+                "Esecuzione metodo " + m + " riuscita.");
+  }
+
   // Tolerated check: a failure in `Err` becomes one WARNING line made like
   // the step error line; the run goes on.
   void ToleratedCheck(std::string_view strPrefisso);
 
   // Ends the test's steps at once and goes to the exit sequence.
   [[noreturn]] void Leave();
+
+  // "Connessione al server/istanza '<server as typed>' in corso...".
+  void LogConnecting();
+
+  // The success block: the lines that confirm the connection, then, once the
+  // version text is known, the lines that show it and the outcome true (from
+  // there a failed step shows no failure box).
+  void LogConnectionConfirmed();
+  void LogVersionAndSucceed();
 
   // Outcome flag: the exit sequence shows the failure box exactly when false.
   void SetOutcome(bool bEsito) { esito_ = bEsito; }
