@@ -1,7 +1,7 @@
 // The buttons that run no connection test: the log folder opened in the
 // shell, and the two data-access stacks that the program does not test.
-#include "environment/cartella_dati.h"
 #include "app/fmconn.h"
+#include "environment/cartella_dati.h"
 #include "environment/trappola.h"
 #include "platform/shell.h"
 

@@ -2,9 +2,9 @@
 // the components are reached through their own units.
 #include "connection/frame.h"
 
-#include "environment/cartella_dati.h"
 #include "app/fmconn.h"
 #include "app/test_in_corso.h"
+#include "environment/cartella_dati.h"
 #include "environment/report.h"
 #include "environment/trappola.h"
 #include "platform/shell.h"

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "environment/cartella_dati.h"
 #include "app/fmconn.h"
+#include "environment/cartella_dati.h"
 #include "fakes/fake_automation.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_shell.h"

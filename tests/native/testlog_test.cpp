@@ -3,8 +3,8 @@
 #include <fstream>
 #include <limits>
 
-#include "environment/cartella_dati.h"
 #include "app/controls.h"
+#include "environment/cartella_dati.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_ui.h"
 #include "native/file_size_limit.h"

@@ -10,8 +10,8 @@
 #include <vector>
 #include <regex>
 
-#include "environment/cartella_dati.h"
 #include "app/controls.h"
+#include "environment/cartella_dati.h"
 #include "platform/ui.h"
 #include "platform/text.h"
 #include "testlog/testlog.h"
