@@ -5,10 +5,9 @@
 
 #include <exception>
 #include <iterator>
-#include <new>
-#include <stdexcept>
 
-#include "connection/frame.h"
+#include "app/test_in_corso.h"
+#include "environment/trappola.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
@@ -18,10 +17,9 @@ using ui::ControlKind;
 
 namespace {
 
-constexpr const char kTitleSondalink[] = "Messaggio di Sondalink";
 constexpr const char kTitleValidation[] = "Messaggio di Collaudino";
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlDef kControls[] = {
     {kFrame1, "Frame1", ControlKind::Frame, 0, "Parametri di connessione all'istanza",
      {135, 135, 5025, 2400}, ui::kStyleNone},
     {kPcFrame, "pcFrame", ControlKind::Panel, kFrame1, "", {30, 180, 4875, 2145}, ui::kStyleNone},
@@ -84,30 +82,22 @@ void OnEvent(int control, ui::Event what) {
 
 constexpr ui::FormHandlers kHandlers{Form_Load, OnEvent, Form_QueryUnload};
 
-// The error record of a failure that escaped a routine's own steps.
-ErrorRecord ErrorFromException(const std::exception& e) {
-  if (dynamic_cast<const std::bad_alloc*>(&e)) return {7, "Out of memory", "fmConn"};
-  if (dynamic_cast<const std::out_of_range*>(&e)) return {9, "Subscript out of range", "fmConn"};
-  return {kErrFail, e.what(), "fmConn"};
-}
-
 // The routine error box; `toLog` also writes it as an ERROR line first, for
 // the routines that may run while a test log is open.
 void ReportRoutineError(const char* routine, const ErrorRecord& error, bool toLog) {
-  std::string text = std::string("Routine fmConn:") + routine + ", linea 0, errore " +
-                     std::to_string(error.number) + ", descrizione: " + error.description;
+  std::string text = TestoRoutine("fmConn", routine, error);
   if (toLog) LogWrite(text, kLogError);
-  ui::MsgBox(text, ui::kCritical, kTitleSondalink);
+  ui::MsgBox(text, ui::kCritical, kTitoloMessaggio);
 }
 
 // Runs `body` under the routine's error trap: a failure ends the routine with
 // the error box and the result False.
 template <class Body>
-bool Trapped(const char* routine, bool toLog, Body body) {
+bool WithRoutineTrap(const char* routine, bool toLog, Body body) {
   try {
     return body();
-  } catch (const std::exception& e) {
-    ReportRoutineError(routine, ErrorFromException(e), toLog);
+  } catch (const std::exception&) {
+    ReportRoutineError(routine, ErroreInCorso(Numerazione::kRunTime), toLog);
     return false;
   }
 }
@@ -138,19 +128,21 @@ constexpr int kTestButtons[] = {kCmdADO, kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCm
 
 }  // namespace
 
-const ui::FormSpec kFormConn{"Test connessioni SQL Server/MSDE", 8595, 6870, kControls,
+const ui::FormDef kFormConn{"Test connessioni SQL Server/MSDE", 8595, 6870, kControls,
                              std::size(kControls)};
 
 std::string mstrServer;
 std::string mstrLogin;
 std::string mstrPassword;
 bool mbTrusted = false;
-bool mbTestInCorso = false;
 
-ErrorRecord MostraFinestra() { return ui::ShowForm(kFormConn, kHandlers); }
+ErrorRecord MostraFinestra() {
+  LogEchoInto(kEdLog);
+  return ui::ShowForm(kFormConn, kHandlers);
+}
 
 void Form_Load() {
-  Trapped("Form_Load", false, [] {
+  WithRoutineTrap("Form_Load", false, [] {
     ui::SetValue(kOptSQL, true);
     return true;
   });
@@ -158,10 +150,10 @@ void Form_Load() {
 
 void Form_QueryUnload(int reason, bool& cancel) {
   // A close already queued reaches this through the first log lines, before
-  // the controls are locked: the running test holds the window as well.
-  if (reason == ui::kCloseByUser && (mbTestInCorso || TestInEsecuzione())) {
+  // the controls are locked: the busy state covers the whole run.
+  if (reason == ui::kCloseByUser && TestInCorso()) {
     ui::MsgBox("Impossibile uscire dal programma quando è in corso il test.", ui::kExclamation,
-               kTitleSondalink);
+               kTitoloMessaggio);
     cancel = true;
   }
   if (reason == ui::kCloseByWindows) ui::UnloadForm();
@@ -175,7 +167,7 @@ void edLogin_GotFocus() { SelectAll(kEdLogin); }
 void edPassword_GotFocus() { SelectAll(kEdPassword); }
 
 bool ValidaParametriConnessione() {
-  return Trapped("ValidaParametriConnessione", true, [] {
+  return WithRoutineTrap("ValidaParametriConnessione", true, [] {
     if (ui::TextLength(kEdServer) == 0) {
       ui::MsgBox("Inserire il nome del Server/Istanza.", ui::kExclamation, kTitleValidation);
       ui::SetFocus(kEdServer);
@@ -202,20 +194,20 @@ bool ValidaParametriConnessione() {
 }
 
 bool ControlliBlocca() {
-  return Trapped("ControlliBlocca", true, [] {
+  return WithRoutineTrap("ControlliBlocca", true, [] {
     SetUsable(kEdServer, false);
     ui::SetEnabled(kOptSQL, false);
     ui::SetEnabled(kOptTrusted, false);
     SetUsable(kEdLogin, false);
     SetUsable(kEdPassword, false);
     for (int button : kTestButtons) ui::SetEnabled(button, false);
-    mbTestInCorso = true;
+    SegnaControlliBloccati(true);
     return true;
   });
 }
 
 bool ControlliSblocca() {
-  return Trapped("ControlliSblocca", true, [] {
+  return WithRoutineTrap("ControlliSblocca", true, [] {
     SetUsable(kEdServer, true);
     ui::SetEnabled(kOptSQL, true);
     ui::SetEnabled(kOptTrusted, true);
@@ -224,7 +216,7 @@ bool ControlliSblocca() {
       SetUsable(kEdPassword, true);
     }
     for (int button : kTestButtons) ui::SetEnabled(button, true);
-    mbTestInCorso = false;
+    SegnaControlliBloccati(false);
     return true;
   });
 }

@@ -9,16 +9,16 @@
 namespace sondalink {
 
 // The control table, in tab order, and the window around it.
-extern const platform::ui::FormSpec kFormConn;
+extern const platform::ui::FormDef kFormConn;
 
 // Window-level inputs, filled by ValidaParametriConnessione.
 extern std::string mstrServer;
 extern std::string mstrLogin;
 extern std::string mstrPassword;
 extern bool mbTrusted;
-extern bool mbTestInCorso;
 
-// Creates and shows the window (Form_Load runs inside).
+// Creates and shows the window (Form_Load runs inside); the log echoes into
+// its edLog.
 ErrorRecord MostraFinestra();
 
 void Form_Load();

@@ -1,7 +1,8 @@
-// The program's start: the data folder, then the window. Kept apart from the
-// path helpers so that a program using only the helpers needs no window.
+// The program's start: the data folder, then the window.
 #include "app/basconn.h"
 #include "app/fmconn.h"
+#include "environment/cartella_dati.h"
+#include "environment/trappola.h"
 #include "platform/ui.h"
 
 namespace sondalink {
@@ -13,13 +14,11 @@ void Main() {
     ui::MsgBox(
         "Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di "
         "connessione " + strErrore,
-        ui::kCritical, "Messaggio di Sondalink");
+        ui::kCritical, kTitoloMessaggio);
     return;
   }
   if (ErrorRecord e = MostraFinestra(); e.failed()) {
-    ui::MsgBox("Routine busConn:Main, linea 0, errore " + std::to_string(e.number) +
-                   ", descrizione: " + e.description,
-               ui::kCritical, "Messaggio di Sondalink");
+    ui::MsgBox(TestoRoutine("busConn", "Main", e), ui::kCritical, kTitoloMessaggio);
   }
 }
 

@@ -1,7 +1,8 @@
 // The buttons that run no connection test: the log folder opened in the
 // shell, and the two data-access stacks that the program does not test.
-#include "app/basconn.h"
 #include "app/fmconn.h"
+#include "environment/cartella_dati.h"
+#include "environment/trappola.h"
 #include "platform/shell.h"
 
 namespace sondalink {
@@ -14,18 +15,20 @@ void cmdOpenLog_Click() {
   std::string folder = MettiVirgolette(gstrCartellaLog);
   ErrorRecord error = platform::shell::ShellExecute("Open", folder, "", folder, 1);
   if (error.failed()) {
-    ui::MsgBox("Routine fmConn:cmdOpenLog_Click, linea 0, errore " + std::to_string(error.number) +
-                   ", descrizione: " + error.description,
-               ui::kCritical, "Messaggio di Sondalink");
+    ui::MsgBox(TestoRoutine("fmConn", "cmdOpenLog_Click", error), ui::kCritical,
+               kTitoloMessaggio);
   }
 }
 
-void cmdRDO_Click() {
-  ui::MsgBox("Funzionalità non supportata.", ui::kExclamation, "Messaggio di Sondalink");
+namespace {
+
+void NonSupportata() {
+  ui::MsgBox("Funzionalità non supportata.", ui::kExclamation, kTitoloMessaggio);
 }
 
-void cmdODBC_Click() {
-  ui::MsgBox("Funzionalità non supportata.", ui::kExclamation, "Messaggio di Sondalink");
-}
+}  // namespace
+
+void cmdRDO_Click() { NonSupportata(); }
+void cmdODBC_Click() { NonSupportata(); }
 
 }  // namespace sondalink

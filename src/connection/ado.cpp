@@ -9,7 +9,6 @@
 #include "connection/frame.h"
 #include "connection/values.h"
 #include "platform/automation.h"
-#include "platform/ui.h"
 
 namespace sondalink {
 
@@ -23,7 +22,7 @@ constexpr ProfiloTest kProfiloADO{
     "ADODB.Connection",
     "Test Connessione ADO eseguita con SUCCESSO.",
     "Connessione ADO fallita.",
-    "Routine fmConn:cmdADO_Click, linea ",
+    "cmdADO_Click",
 };
 
 // Created from their class identities, not through a class-name lookup.
@@ -34,51 +33,33 @@ constexpr int32_t adOpenStatic = 3;
 constexpr int32_t adLockReadOnly = 1;
 constexpr int32_t adUnspecified = -1;  // adConnectUnspecified, adCmdUnspecified
 
-constexpr char kCreaRecordset[] = "Creazione dell'oggetto ADODB.Recordset...";
-constexpr char kErroreCreaRecordset[] = "Errore nella creazione dell'oggetto ADODB.Recordset: number=";
-constexpr char kRecordsetCreato[] = "Oggetto ADODB.Recordset creato correttamente.";
-constexpr char kApriRecordset[] = "Esecuzione metodo ADODB.Recordset.Open in corso...";
-constexpr char kErroreApriRecordset[] =
-    "Errore durante l'esecuzione del metodo ADODB.Recordset.Open: number=";
-constexpr char kRecordsetAperto[] = "Esecuzione metodo ADODB.Recordset.Open riuscita.";
-constexpr char kChiudiRecordset[] = "Esecuzione metodo ADODB.Recordset.Close in corso...";
-constexpr char kErroreChiudiRecordset[] =
-    "Errore durante l'esecuzione del metodo ADODB.Recordset.Close: number=";
-constexpr char kRecordsetChiuso[] = "Esecuzione metodo ADODB.Recordset.Close riuscita.";
-constexpr char kDistruggiRecordset[] = "Distruzione dell'oggetto ADODB.Recordset...";
-
-void CreaRecordset(EsecuzioneTest& run, au::Object& rs) {
-  run.GuardedStep(
-      kCreaRecordset,
-      [&] {
-        Outcome<au::Object> creato = au::CreateFromClassId(kClsidRecordset, "ADODB.Recordset");
-        rs = creato.value;
-        return creato.error;
-      },
-      kErroreCreaRecordset, kRecordsetCreato);
+// The recordset steps; each query runs on a recordset object of its own.
+RecordsetComponente RecordsetADO() {
+  RecordsetComponente c{};
+  c.crea = [](EsecuzioneTest& run, au::Object& rs) {
+    run.GuardedStep(
+        "Creazione dell'oggetto ADODB.Recordset...",
+        [&] {
+          Outcome<au::Object> creato = au::CreateFromClassId(kClsidRecordset, "ADODB.Recordset");
+          rs = creato.value;
+          return creato.error;
+        },
+        "Errore nella creazione dell'oggetto ADODB.Recordset: number=",
+        "Oggetto ADODB.Recordset creato correttamente.");
+  };
+  c.apri = [](EsecuzioneTest& run, au::Object& rs, const std::string& strQuery) {
+    const std::vector<au::Value> argomenti{strQuery, run.MainObject(), adOpenStatic,
+                                           adLockReadOnly, adUnspecified};
+    return au::Call(rs, "Open", argomenti).error;
+  };
+  c.strMetodoApri = "ADODB.Recordset.Open";
+  c.strOggetto = "ADODB.Recordset";
+  c.campoVersione = int32_t{0};
+  return c;
 }
 
-void EseguiQuery(EsecuzioneTest& run, au::Object& rs, const std::string& strQuery) {
-  run.LogWrite("Query in corso di esecuzione: " + strQuery);
-  run.GuardedStep(
-      kApriRecordset,
-      [&] {
-        const std::vector<au::Value> argomenti{strQuery, run.MainObject(), adOpenStatic,
-                                               adLockReadOnly, adUnspecified};
-        return au::Call(rs, "Open", argomenti).error;
-      },
-      kErroreApriRecordset, kRecordsetAperto);
-}
-
-void ChiudiRecordset(EsecuzioneTest& run, au::Object& rs) {
-  run.GuardedStep(
-      kChiudiRecordset, [&] { return au::Call(rs, "Close").error; }, kErroreChiudiRecordset,
-      kRecordsetChiuso);
-  run.LogWrite(kDistruggiRecordset);
-  rs.reset();
-}
-
-void TestADO(EsecuzioneTest& run) {
+// The Connection object, and the version of ADO it reports.
+void CreaConnessione(EsecuzioneTest& run) {
   run.GuardedStep(
       "Creazione dell'oggetto 'ADODB.Connection'...",
       [&] {
@@ -88,61 +69,33 @@ void TestADO(EsecuzioneTest& run) {
       },
       "Errore nella creazione dell'oggetto 'ADODB.Connection': number=",
       "Oggetto 'ADODB.Connection' creato correttamente.");
-  const au::Object& conn = run.MainObject();
-
-  if (Outcome<std::string> versione = LeggiTesto(conn, "Version"); versione.ok()) {
+  if (Outcome<std::string> versione = LeggiTesto(run.MainObject(), "Version"); versione.ok()) {
     run.LogWrite("Lettura proprietà ADODB.Version=" + versione.value);
   } else {
-    run.Check(versione.error);
+    run.NoteOrTrap(versione.error);
   }
+}
 
-  run.LogWrite("Connessione al server/istanza '" + platform::ui::GetText(kEdServer) +
-               "' in corso...");
+void ApriConnessione(EsecuzioneTest& run) {
+  run.LogConnecting();
   const StringaConnessione stringa =
       StringaConnessioneADO(mstrServer, mstrLogin, mstrPassword, mbTrusted);
   run.LogWrite("Stringa di connessione: " + stringa.strVisibile);
+  run.MethodStep("ADODB.Connection.Open", [&] {
+    run.EnterHeldMode();
+    const std::vector<au::Value> argomenti{stringa.strReale, std::string(), std::string(),
+                                           adUnspecified};
+    return au::Call(run.MainObject(), "Open", argomenti).error;
+  });
+}
 
-  run.GuardedStep(
-      "Esecuzione metodo ADODB.Connection.Open in corso...",
-      [&] {
-        run.HoldErrors();
-        const std::vector<au::Value> argomenti{stringa.strReale, std::string(), std::string(),
-                                               adUnspecified};
-        return au::Call(conn, "Open", argomenti).error;
-      },
-      "Errore durante l'esecuzione del metodo ADODB.Connection.Open: number=",
-      "Esecuzione metodo ADODB.Connection.Open riuscita.");
-
-  ElencaProprieta(run, conn, "Lettura proprietà ADODB.Connection.Properties in corso...");
-
-  au::Object rs;
-  CreaRecordset(run, rs);
-  EseguiQuery(run, rs, "SELECT @@VERSION");
-  LeggiVersioneDaRecordset(run, rs, int32_t{0});
-  ChiudiRecordset(run, rs);
-
-  for (const char* riga : {"", "---> CONNESSIONE AVVENUTA CON SUCCESSO <---", "",
-                           "Versione istanza SQL SERVER:"}) {
-    run.LogWrite(riga);
-  }
-  run.LogWrite(run.Version());
-  run.LogWrite("");
-  run.SetOutcome(true);
-
-  CreaRecordset(run, rs);
-  EseguiQuery(run, rs, "sp_server_info");
-  ElencaAttributi(run, rs);
-  ChiudiRecordset(run, rs);
-
-  run.GuardedStep(
-      "Esecuzione metodo ADODB.Connection.Close in corso...",
-      [&] { return au::Call(conn, "Close").error; },
-      "Errore durante l'esecuzione del metodo ADODB.Connection.Close: number=",
-      "Esecuzione metodo ADODB.Connection.Close riuscita.");
-
-  run.TrapErrors();
-  run.LogWrite("Distruzione dell'oggetto ADODB.Connection...");
-  run.ReleaseMainObject();
+void TestADO(EsecuzioneTest& run) {
+  CreaConnessione(run);
+  ApriConnessione(run);
+  ElencaProprieta(run, run.MainObject(),
+                  "Lettura proprietà ADODB.Connection.Properties in corso...");
+  InterrogaServer(run, RecordsetADO());
+  ChiudiConnessione(run, "ADODB.Connection");
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "connection/frame.h"
 #include "connection/values.h"
 #include "platform/automation.h"
-#include "platform/ui.h"
 
 namespace sondalink {
 
@@ -26,7 +25,7 @@ constexpr ProfiloTest kProfiloDAO{
     "DAO.DBEngine.35",
     "Test Connessione DAO ODBCDirect eseguita con SUCCESSO.",
     "Connessione DAO ODBCDirect fallita.",
-    "Routine fmConn:cmdDAODirect_Click, linea ",
+    "cmdDAODirect_Click",
 };
 
 // Created from its class identity, not through a class-name lookup.
@@ -37,15 +36,6 @@ constexpr int32_t dbUseODBC = 1;
 constexpr int32_t dbDriverComplete = 0;
 constexpr int32_t dbOpenSnapshot = 4;
 constexpr int16_t kQueryTimeout = 60;
-
-constexpr char kApriRecordset[] = "Esecuzione metodo DAO.Connection.OpenRecordset in corso...";
-constexpr char kErroreApriRecordset[] =
-    "Errore durante l'esecuzione del metodo DAO.Connection.OpenRecordset: number=";
-constexpr char kRecordsetAperto[] = "Esecuzione metodo DAO.Connection.OpenRecordset riuscita.";
-constexpr char kChiudiRecordset[] = "Esecuzione metodo DAO.Recordset.Close in corso...";
-constexpr char kErroreChiudiRecordset[] =
-    "Errore durante l'esecuzione del metodo DAO.Recordset.Close: number=";
-constexpr char kRecordsetChiuso[] = "Esecuzione metodo DAO.Recordset.Close riuscita.";
 
 // One engine for the process: created on first use, kept with everything
 // that hangs on it until the program ends.
@@ -59,29 +49,23 @@ ErrorRecord MotoreDAO() {
   return {};
 }
 
-void EseguiQuery(EsecuzioneTest& run, au::Object& rs, const std::string& strQuery) {
-  run.LogWrite("Query in corso di esecuzione: " + strQuery);
-  run.GuardedStep(
-      kApriRecordset,
-      [&] {
-        const std::vector<au::Value> argomenti{strQuery, dbOpenSnapshot};
-        Outcome<au::Object> aperto =
-            ComeOggetto(au::Call(run.MainObject(), "OpenRecordset", argomenti));
-        rs = aperto.value;
-        return aperto.error;
-      },
-      kErroreApriRecordset, kRecordsetAperto);
+// The recordset steps; each query opens a recordset of its own.
+RecordsetComponente RecordsetDAO() {
+  RecordsetComponente c{};
+  c.apri = [](EsecuzioneTest& run, au::Object& rs, const std::string& strQuery) {
+    const std::vector<au::Value> argomenti{strQuery, dbOpenSnapshot};
+    Outcome<au::Object> aperto = ComeOggetto(au::Call(run.MainObject(), "OpenRecordset", argomenti));
+    rs = aperto.value;
+    return aperto.error;
+  };
+  c.strMetodoApri = "DAO.Connection.OpenRecordset";
+  c.strOggetto = "DAO.Recordset";
+  c.campoVersione = int16_t{0};
+  return c;
 }
 
-void ChiudiRecordset(EsecuzioneTest& run, au::Object& rs) {
-  run.GuardedStep(
-      kChiudiRecordset, [&] { return au::Call(rs, "Close").error; }, kErroreChiudiRecordset,
-      kRecordsetChiuso);
-  run.LogWrite("Distruzione dell'oggetto DAO.Recordset...");
-  rs.reset();
-}
-
-void TestDAO(EsecuzioneTest& run) {
+// The ODBCDirect workspace, appended to the engine's Workspaces.
+au::Object CreaWorkspace(EsecuzioneTest& run) {
   au::Object ws;
   run.GuardedStep(
       "Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...",
@@ -109,61 +93,38 @@ void TestDAO(EsecuzioneTest& run) {
         return au::Call(spazi.value, "Append", argomenti).error;
       },
       "Errore nell'esecuzione metoto 'DAO.DBEngine.Workspaces.Append': number=");
+  return ws;
+}
 
-  ElencaProprieta(run, gMotoreDAO, "Lettura proprietà DAO.DBEngine.Properties in corso...");
-  ElencaProprieta(run, ws, "Lettura proprietà DAO.Workspace.Properties in corso...");
-
-  run.LogWrite("Connessione al server/istanza '" + platform::ui::GetText(kEdServer) +
-               "' in corso...");
+// The connection through the workspace, with its query timeout.
+void ApriConnessione(EsecuzioneTest& run, const au::Object& ws) {
+  run.LogConnecting();
   const StringaConnessione stringa =
       StringaConnessioneODBC(mstrServer, mstrLogin, mstrPassword, mbTrusted);
   run.LogWrite("Stringa di connessione: " + stringa.strVisibile);
 
-  run.GuardedStep(
-      "Esecuzione metodo DAO.Workspaces.OpenConnection in corso...",
-      [&] {
-        run.HoldErrors();
-        const std::vector<au::Value> argomenti{std::string(), dbDriverComplete, false,
-                                               stringa.strReale};
-        Outcome<au::Object> aperta = ComeOggetto(au::Call(ws, "OpenConnection", argomenti));
-        run.SetMainObject(aperta.value);
-        return aperta.error;
-      },
-      "Errore durante l'esecuzione del metodo DAO.Workspaces.OpenConnection: number=",
-      "Esecuzione metodo DAO.Workspaces.OpenConnection riuscita.");
-  const au::Object& conn = run.MainObject();
+  run.MethodStep("DAO.Workspaces.OpenConnection", [&] {
+    run.EnterHeldMode();
+    const std::vector<au::Value> argomenti{std::string(), dbDriverComplete, false,
+                                           stringa.strReale};
+    Outcome<au::Object> aperta = ComeOggetto(au::Call(ws, "OpenConnection", argomenti));
+    run.SetMainObject(aperta.value);
+    return aperta.error;
+  });
 
   run.GuardedStep(
       "Scrittura proprietà DAO.Connection.QueryTimeout = 60 in corso...",
-      [&] { return au::Put(conn, "QueryTimeout", kQueryTimeout); },
+      [&] { return au::Put(run.MainObject(), "QueryTimeout", kQueryTimeout); },
       "Errore durante la scrittura proprietà DAO.Connection.QueryTimeout: number=");
+}
 
-  au::Object rs;
-  EseguiQuery(run, rs, "SELECT @@VERSION");
-  LeggiVersioneDaRecordset(run, rs, int16_t{0});
-  ChiudiRecordset(run, rs);
-
-  for (const char* riga :
-       {"", "---> CONNESSIONE AVVENUTA CON SUCCESSO <---", "", "Versione istanza SQL SERVER:"}) {
-    run.LogWrite(riga);
-  }
-  run.LogWrite(run.Version());
-  run.LogWrite("");
-  run.SetOutcome(true);
-
-  EseguiQuery(run, rs, "sp_server_info");
-  ElencaAttributi(run, rs);
-  ChiudiRecordset(run, rs);
-
-  run.GuardedStep(
-      "Esecuzione metodo DAO.Connection.Close in corso...",
-      [&] { return au::Call(conn, "Close").error; },
-      "Errore durante l'esecuzione del metodo DAO.Connection.Close: number=",
-      "Esecuzione metodo DAO.Connection.Close riuscita.");
-
-  run.TrapErrors();
-  run.LogWrite("Distruzione dell'oggetto DAO.Connection...");
-  run.ReleaseMainObject();
+void TestDAO(EsecuzioneTest& run) {
+  const au::Object ws = CreaWorkspace(run);
+  ElencaProprieta(run, gMotoreDAO, "Lettura proprietà DAO.DBEngine.Properties in corso...");
+  ElencaProprieta(run, ws, "Lettura proprietà DAO.Workspace.Properties in corso...");
+  ApriConnessione(run, ws);
+  InterrogaServer(run, RecordsetDAO());
+  ChiudiConnessione(run, "DAO.Connection");
 }
 
 }  // namespace

@@ -16,14 +16,49 @@ constexpr char kErroreAttributi[] =
     "Errore durante la rilevazione dei campo 'attribute_name' e 'attribute_value' della "
     "sp_server_info: number=";
 
+// The query line, then the open step.
+void ApriRecordset(EsecuzioneTest& run, const RecordsetComponente& c, au::Object& rs,
+                   const std::string& strQuery) {
+  if (c.crea) c.crea(run, rs);
+  run.LogWrite("Query in corso di esecuzione: " + strQuery);
+  run.MethodStep(c.strMetodoApri, [&] { return c.apri(run, rs, strQuery); });
+}
+
+void ChiudiRecordset(EsecuzioneTest& run, const RecordsetComponente& c, au::Object& rs) {
+  run.MethodStep(std::string(c.strOggetto) + ".Close", [&] { return au::Call(rs, "Close").error; });
+  run.LogWrite("Distruzione dell'oggetto " + std::string(c.strOggetto) + "...");
+  rs.reset();
+}
+
 }  // namespace
+
+void InterrogaServer(EsecuzioneTest& run, const RecordsetComponente& componente) {
+  au::Object rs;
+  ApriRecordset(run, componente, rs, "SELECT @@VERSION");
+  LeggiVersioneDaRecordset(run, rs, componente.campoVersione);
+  ChiudiRecordset(run, componente, rs);
+
+  run.LogConnectionConfirmed();
+  run.LogVersionAndSucceed();
+
+  ApriRecordset(run, componente, rs, "sp_server_info");
+  ElencaAttributi(run, rs);
+  ChiudiRecordset(run, componente, rs);
+}
+
+void ChiudiConnessione(EsecuzioneTest& run, const std::string& strOggetto) {
+  run.MethodStep(strOggetto + ".Close", [&] { return au::Call(run.MainObject(), "Close").error; });
+  run.EnterTrappedMode();
+  run.LogWrite("Distruzione dell'oggetto " + strOggetto + "...");
+  run.ReleaseMainObject();
+}
 
 void ElencaProprieta(EsecuzioneTest& run, const au::Object& proprietario,
                      const std::string& strIntestazione) {
   run.LogWrite(strIntestazione);
-  au::Object proprieta = run.Hold(LeggiOggetto(proprietario, "Properties"));
+  au::Object proprieta = run.ValueOrTrap(LeggiOggetto(proprietario, "Properties"));
   if (!proprieta) return;
-  const int64_t nConta = run.Hold(ComeIntero(au::Get(proprieta, "Count")));
+  const int64_t nConta = run.ValueOrTrap(ComeIntero(au::Get(proprieta, "Count")));
   for (int64_t i = 0; i < nConta; ++i) {
     // Items by position as a 32-bit number, as both components take it.
     Outcome<au::Object> elemento = ComeOggetto(au::Item(proprieta, static_cast<int32_t>(i)));
@@ -44,7 +79,7 @@ void ElencaAttributi(EsecuzioneTest& run, const au::Object& rs) {
     if (fine.ok() && fine.value) break;
     if (!fine.ok()) {
       // Without EOF the loop could not end: warn and stop listing.
-      run.Check(fine.error);
+      run.NoteOrTrap(fine.error);
       run.ToleratedCheck(kErroreAttributi);
       break;
     }
@@ -56,13 +91,13 @@ void ElencaAttributi(EsecuzioneTest& run, const au::Object& rs) {
     if (campi.ok() && nome.ok() && valore.ok()) {
       run.LogWrite("    " + nome.value + " = " + valore.value);
     } else {
-      run.Check(!campi.ok() ? campi.error : !nome.ok() ? nome.error : valore.error);
+      run.NoteOrTrap(!campi.ok() ? campi.error : !nome.ok() ? nome.error : valore.error);
     }
     run.ToleratedCheck(kErroreAttributi);
     ErrorRecord avanti = au::Call(rs, "MoveNext").error;
     if (avanti.failed()) {
       // A row that cannot be left would be listed for ever: warn and stop.
-      run.Check(avanti);
+      run.NoteOrTrap(avanti);
       run.ToleratedCheck(kErroreAttributi);
       break;
     }

@@ -1,7 +1,9 @@
-// Listings and readings that the ADO and DAO tests share: every property of
-// an object, the rows of sp_server_info, and the version from field 0.
+// Listings, readings and steps that the ADO and DAO tests share: every
+// property of an object, the queries with their recordsets, the rows of
+// sp_server_info, the version from field 0, and the connection's close.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "connection/frame.h"
@@ -24,5 +26,27 @@ void ElencaAttributi(EsecuzioneTest& run, const platform::automation::Object& rs
 // (Null gives an empty text). Nothing is logged; a failure is dropped.
 void LeggiVersioneDaRecordset(EsecuzioneTest& run, const platform::automation::Object& rs,
                               const platform::automation::Value& campo);
+
+// How one component opens a recordset on a query.
+struct RecordsetComponente {
+  // Runs before the query line, or nothing: ADO creates its recordset here.
+  std::function<void(EsecuzioneTest&, platform::automation::Object& rs)> crea;
+  // Opens `rs` on the query; the operation of the method step `strMetodoApri`.
+  std::function<ErrorRecord(EsecuzioneTest&, platform::automation::Object& rs,
+                            const std::string& strQuery)>
+      apri;
+  const char* strMetodoApri;  // "ADODB.Recordset.Open"
+  const char* strOggetto;     // "ADODB.Recordset", whose Close ends each query
+  platform::automation::Value campoVersione;  // the version's field in its row
+};
+
+// The queries that ADO and DAO send once connected: the version from
+// "SELECT @@VERSION", the success block, then the rows of sp_server_info;
+// each on a recordset of its own, opened, read, closed and released.
+void InterrogaServer(EsecuzioneTest& run, const RecordsetComponente& componente);
+
+// The main object's Close step, back to trapped mode, and its release:
+// the last steps of the ADO and DAO tests, `strOggetto` naming the object.
+void ChiudiConnessione(EsecuzioneTest& run, const std::string& strOggetto);
 
 }  // namespace sondalink

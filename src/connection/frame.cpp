@@ -2,12 +2,11 @@
 // the components are reached through their own units.
 #include "connection/frame.h"
 
-#include <exception>
-#include <new>
-
-#include "app/basconn.h"
 #include "app/fmconn.h"
+#include "app/test_in_corso.h"
+#include "environment/cartella_dati.h"
 #include "environment/report.h"
+#include "environment/trappola.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
 
@@ -26,22 +25,15 @@ struct ErroreIntercettato {
   ErrorRecord err;
 };
 
-bool gbTestInEsecuzione = false;
-
-// E_OUTOFMEMORY, for a failed allocation.
-constexpr int32_t kErrMemoria = static_cast<int32_t>(0x8007000E);
-
+// The record that reached the error trap: a failure recorded in trapped
+// mode, or one of the C++ run time.
 ErrorRecord ErroreDaEccezione() {
   try {
     throw;
   } catch (const ErroreIntercettato& e) {
     return e.err;
-  } catch (const std::bad_alloc&) {
-    return ErrorRecord{kErrMemoria, "Out of memory", ""};
-  } catch (const std::exception& e) {
-    return ErrorRecord{kErrFail, e.what(), ""};
   } catch (...) {
-    return ErrorRecord{kErrFail, "Unexpected failure", ""};
+    return ErroreInCorso();
   }
 }
 
@@ -70,12 +62,12 @@ std::string RigaErrorePasso(std::string_view strPrefisso, const ErrorRecord& err
   return riga;
 }
 
-void EsecuzioneTest::TrapErrors() {
+void EsecuzioneTest::EnterTrappedMode() {
   trapped_ = true;
   Err.clear();
 }
 
-void EsecuzioneTest::HoldErrors() {
+void EsecuzioneTest::EnterHeldMode() {
   trapped_ = false;
   Err.clear();
 }
@@ -85,7 +77,7 @@ void EsecuzioneTest::LogWrite(const std::string& strMsg, int16_t nTypeLog) {
   sondalink::LogWrite(strMsg, nTypeLog);
 }
 
-void EsecuzioneTest::Check(const ErrorRecord& err) {
+void EsecuzioneTest::NoteOrTrap(const ErrorRecord& err) {
   if (!err.failed()) return;
   if (trapped_) throw ErroreIntercettato{err};
   Err = err;
@@ -108,72 +100,99 @@ void EsecuzioneTest::ToleratedCheck(std::string_view strPrefisso) {
 
 void EsecuzioneTest::Leave() { throw Abbandono{}; }
 
-bool TestInEsecuzione() { return gbTestInEsecuzione; }
+void EsecuzioneTest::LogConnecting() {
+  LogWrite("Connessione al server/istanza '" + ui::GetText(kEdServer) + "' in corso...");
+}
 
-void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbiente rapporto) {
-  // LogWrite lets the window handle its queued events long before the
-  // controls are locked: a second click must not start a test inside this one.
-  if (gbTestInEsecuzione) return;
-  struct Guardia {
-    Guardia() { gbTestInEsecuzione = true; }
-    ~Guardia() { gbTestInEsecuzione = false; }
-  } guardia;
-  if (!rapporto) rapporto = ScriviRapportoAmbiente;
-  const std::string titolo(kTitoloMessaggio);
+void EsecuzioneTest::LogConnectionConfirmed() {
+  for (const char* riga : {"", "---> CONNESSIONE AVVENUTA CON SUCCESSO <---", ""}) LogWrite(riga);
+}
 
-  EsecuzioneTest run(profilo);
-  try {
-    // Start sequence.
-    run.TrapErrors();
-    run.SetOutcome(true);
-    if (!ValidaParametriConnessione()) throw Abbandono{};
-    gstrFileLog = std::string(profilo.strFileLog);
-    ui::SetText(kEdLog, "");
-    if (!LogStart(false)) throw Abbandono{};
-    run.LogWrite(std::string(profilo.strPrimaRiga));
-    run.SetOutcome(false);
-    ui::SetMousePointer(ui::kPointerHourglass);
-    ControlliBlocca();
-    rapporto(std::string(profilo.strClasse));
-    run.HoldErrors();
+void EsecuzioneTest::LogVersionAndSucceed() {
+  LogWrite("Versione istanza SQL SERVER:");
+  LogWrite(versione_);
+  LogWrite("");
+  SetOutcome(true);
+}
 
-    // The test's own steps; their last ones trap errors again.
-    corpo(run);
-    if (!run.Trapped()) run.TrapErrors();
+namespace {
 
-    // Success ending.
-    run.LogWrite("Operazione terminata.");
-    LogStop();
-    ui::SetMousePointer(ui::kPointerDefault);
-    ui::MsgBox(std::string(profilo.strSuccesso) + "\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n" +
-                   run.Version(),
-               ui::kInformation, titolo);
-    if (glngNumWarning > 0 || glngNumErrori > 0) {
-      run.Check(platform::shell::StartProgram(RigaComandoNotepad(), 1));
-    }
-    ControlliSblocca();
-  } catch (const Abbandono&) {
-  } catch (...) {
-    // Error trap.
-    ErrorRecord err = ErroreDaEccezione();
-    const std::string testo = std::string(profilo.strRoutine) + "0, errore " +
-                              std::to_string(err.number) + ", descrizione: " + err.description;
-    Ignorando([&] { run.LogWrite(testo, kLogError); });
-    Ignorando([&] { ui::MsgBox(testo, ui::kCritical, titolo); });
-    run.Err.clear();
+// Start sequence: validation, the log, the first line, the locked window
+// and the environment report; the test's own steps follow in held mode.
+void AvviaTest(EsecuzioneTest& run, RapportoAmbiente rapporto) {
+  const ProfiloTest& profilo = run.Profilo();
+  run.EnterTrappedMode();
+  run.SetOutcome(true);
+  if (!ValidaParametriConnessione()) throw Abbandono{};
+  gstrFileLog = std::string(profilo.strFileLog);
+  ui::SetText(kEdLog, "");
+  if (!LogStart(false)) throw Abbandono{};
+  run.LogWrite(std::string(profilo.strPrimaRiga));
+  run.SetOutcome(false);
+  ui::SetMousePointer(ui::kPointerHourglass);
+  ControlliBlocca();
+  rapporto(std::string(profilo.strClasse));
+  run.EnterHeldMode();
+}
+
+// Success ending: the log closed, the success box, Notepad on a log that
+// holds a WARNING or an ERROR line.
+void ConcludiConSuccesso(EsecuzioneTest& run) {
+  run.LogWrite("Operazione terminata.");
+  LogStop();
+  ui::SetMousePointer(ui::kPointerDefault);
+  ui::MsgBox(std::string(run.Profilo().strSuccesso) +
+                 "\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n" + run.Version(),
+             ui::kInformation, kTitoloMessaggio);
+  if (glngNumWarning > 0 || glngNumErrori > 0) {
+    run.NoteOrTrap(platform::shell::StartProgram(RigaComandoNotepad(), 1));
   }
+  ControlliSblocca();
+}
 
-  // Exit sequence.
+// Error trap: the handler's routine text as an ERROR line, then its box.
+void SegnalaErrore(EsecuzioneTest& run) {
+  const std::string testo = TestoRoutine("fmConn", run.Profilo().strGestore, ErroreDaEccezione());
+  Ignorando([&] { run.LogWrite(testo, kLogError); });
+  Ignorando([&] { ui::MsgBox(testo, ui::kCritical, kTitoloMessaggio); });
+  run.Err.clear();
+}
+
+// Exit sequence, every statement's failure ignored: the log closed, the
+// window free, the objects released, and for a failed test its box and
+// Notepad on its log.
+void SequenzaUscita(EsecuzioneTest& run) {
   Ignorando([] { LogStop(); });
   Ignorando([] { ui::SetMousePointer(ui::kPointerDefault); });
   Ignorando([] { ControlliSblocca(); });
-  run.HoldErrors();
+  run.EnterHeldMode();
   Ignorando([&] { run.ReleaseMainObject(); });
   Ignorando([&] { run.RunExitAction(); });
   if (!run.OutcomeFlag()) {
-    Ignorando([&] { ui::MsgBox(std::string(profilo.strFallimento), ui::kExclamation, titolo); });
+    Ignorando([&] {
+      ui::MsgBox(std::string(run.Profilo().strFallimento), ui::kExclamation, kTitoloMessaggio);
+    });
     Ignorando([] { platform::shell::StartProgram(RigaComandoNotepad(), 1); });
   }
+}
+
+}  // namespace
+
+void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo, RapportoAmbiente rapporto) {
+  GuardiaTest guardia;
+  if (!guardia) return;
+  EsecuzioneTest run(profilo);
+  try {
+    AvviaTest(run, rapporto ? rapporto : ScriviRapportoAmbiente);
+    // The test's own steps; their last ones trap errors again.
+    corpo(run);
+    if (!run.InTrappedMode()) run.EnterTrappedMode();
+    ConcludiConSuccesso(run);
+  } catch (const Abbandono&) {
+  } catch (...) {
+    SegnalaErrore(run);
+  }
+  SequenzaUscita(run);
 }
 
 }  // namespace sondalink

@@ -23,10 +23,8 @@ struct ProfiloTest {
   std::string_view strClasse;      // class named in the environment report
   std::string_view strSuccesso;    // first line of the success box
   std::string_view strFallimento;  // text of the failure box
-  std::string_view strRoutine;     // "Routine fmConn:<handler>, linea "
+  std::string_view strGestore;     // the handler its error trap names
 };
-
-inline constexpr std::string_view kTitoloMessaggio = "Messaggio di Sondalink";
 
 // "<prefix><number>, description=<d>, source=<s>", the number in signed
 // decimal; the line of a failed guarded step and of a tolerated check.
@@ -36,8 +34,10 @@ std::string RigaErrorePasso(std::string_view strPrefisso, const ErrorRecord& err
 // flag, the version text and the main object. The body of a test receives it
 // and drives its steps through it.
 //
-// Trapped mode: a failure recorded with Check() or Hold() goes straight to
-// the error trap. Held mode: it stays in `Err` until examined or cleared.
+// Trapped mode: a failure recorded with NoteOrTrap() or ValueOrTrap() goes
+// straight to the error trap. Held mode: it stays in `Err` until examined or
+// cleared. The members that may leave the test's steps say so in their name
+// (...OrTrap, GuardedStep, Leave); switching modes never leaves.
 // Leaving early and trapping are carried by exceptions the frame catches, so
 // a test body must let every exception pass (no catch-all of its own).
 class EsecuzioneTest {
@@ -52,9 +52,9 @@ class EsecuzioneTest {
   ErrorRecord Err;
 
   // Each switch of mode clears `Err`.
-  void TrapErrors();
-  void HoldErrors();
-  bool Trapped() const { return trapped_; }
+  void EnterTrappedMode();
+  void EnterHeldMode();
+  bool InTrappedMode() const { return trapped_; }
 
   // Writes one log line and clears `Err`, as LogWrite arms its own trap: a
   // line built from `Err` is formed before the record goes.
@@ -62,11 +62,11 @@ class EsecuzioneTest {
 
   // Records the failure of an operation by the current mode: nothing for a
   // success, the error trap in trapped mode, `Err` in held mode.
-  void Check(const ErrorRecord& err);
-  // The value of an operation; on failure as Check(), and a default value.
+  void NoteOrTrap(const ErrorRecord& err);
+  // The value of an operation; on failure as NoteOrTrap(), and a default value.
   template <class T>
-  T Hold(Outcome<T> outcome) {
-    Check(outcome.error);
+  T ValueOrTrap(Outcome<T> outcome) {
+    NoteOrTrap(outcome.error);
     return std::move(outcome.value);
   }
 
@@ -77,8 +77,19 @@ class EsecuzioneTest {
   void GuardedStep(std::string_view strAnnuncio, Operazione&& operazione,
                    std::string_view strPrefisso, std::string_view strConferma = {}) {
     LogWrite(std::string(strAnnuncio));
-    Check(std::forward<Operazione>(operazione)());
+    NoteOrTrap(std::forward<Operazione>(operazione)());
     FinishStep(strPrefisso, strConferma);
+  }
+
+  // The guarded step of a method call, its three lines named after the
+  // method: "Esecuzione metodo <m> in corso...", then "Errore durante
+  // l'esecuzione del metodo <m>: number=..." or "Esecuzione metodo <m> riuscita.".
+  template <class Operazione>
+  void MethodStep(std::string_view strMetodo, Operazione&& operazione) {
+    const std::string m(strMetodo);
+    GuardedStep("Esecuzione metodo " + m + " in corso...", std::forward<Operazione>(operazione),
+                "Errore durante l'esecuzione del metodo " + m + ": number=",
+                "Esecuzione metodo " + m + " riuscita.");
   }
 
   // Tolerated check: a failure in `Err` becomes one WARNING line made like
@@ -87,6 +98,15 @@ class EsecuzioneTest {
 
   // Ends the test's steps at once and goes to the exit sequence.
   [[noreturn]] void Leave();
+
+  // "Connessione al server/istanza '<server as typed>' in corso...".
+  void LogConnecting();
+
+  // The success block: the lines that confirm the connection, then, once the
+  // version text is known, the lines that show it and the outcome true (from
+  // there a failed step shows no failure box).
+  void LogConnectionConfirmed();
+  void LogVersionAndSucceed();
 
   // Outcome flag: the exit sequence shows the failure box exactly when false.
   void SetOutcome(bool bEsito) { esito_ = bEsito; }
@@ -136,7 +156,7 @@ class EsecuzioneTest {
 //     run.SetVersion(text);      // then the success block
 //     run.SetOutcome(true);      // from here a failed step shows no box
 //     ...
-//     run.TrapErrors();
+//     run.EnterTrappedMode();
 //     run.LogWrite("Distruzione dell'oggetto ...");
 //     run.ReleaseMainObject();
 //   }
@@ -149,8 +169,5 @@ using RapportoAmbiente = void (*)(const std::string& strClasse);
 // second test inside it. `rapporto` writes the environment report.
 void EseguiTest(const ProfiloTest& profilo, const CorpoTest& corpo,
                 RapportoAmbiente rapporto = nullptr);
-
-// True while a test handler runs, from its first step to its return.
-bool TestInEsecuzione();
 
 }  // namespace sondalink

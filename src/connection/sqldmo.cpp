@@ -9,7 +9,6 @@
 #include "connection/values.h"
 #include "environment/report.h"
 #include "platform/automation.h"
-#include "platform/ui.h"
 
 namespace sondalink {
 
@@ -23,7 +22,7 @@ constexpr ProfiloTest kProfiloSQLDMO{
     "SQLDMO.SQLServer",
     "Test Connessione SQLDMO eseguita con SUCCESSO.",
     "Connessione SQLDMO fallita.",
-    "Routine fmConn:cmdSQLDMO_Click, linea ",
+    "cmdSQLDMO_Click",
 };
 
 constexpr int16_t kLoginTimeout = 10;
@@ -42,7 +41,7 @@ void ScriviLettura(EsecuzioneTest& run, const std::string& strRiga,
   if (valore.ok()) {
     run.LogWrite(strRiga + valore.value);
   } else {
-    run.Check(valore.error);
+    run.NoteOrTrap(valore.error);
   }
 }
 
@@ -68,8 +67,7 @@ void ScriviProprieta(EsecuzioneTest& run, const std::string& strProprieta,
                 LeggiTesto(server, strProprieta));
 }
 
-void TestSQLDMO(EsecuzioneTest& run) {
-  run.HoldErrors();
+void CreaServer(EsecuzioneTest& run) {
   run.GuardedStep(
       "Creazione dell'oggetto 'SQLDMO.SQLServer'...",
       [&] {
@@ -79,8 +77,11 @@ void TestSQLDMO(EsecuzioneTest& run) {
       },
       "Errore nella creazione dell'oggetto 'SQLDMO.SQLServer': number=",
       "Oggetto 'SQLDMO.SQLServer' creato correttamente.");
-  const au::Object& server = run.MainObject();
+}
 
+// What SQL-DMO says of its own installation, and the file it runs from.
+void LeggiInstallazione(EsecuzioneTest& run) {
+  const au::Object& server = run.MainObject();
   ScriviLettura(run,
                 "Lettura proprietà SQLServer.Application.Name=", LeggiApplicazione(server, "Name"));
   // The path's line is written even when it could not be read: it is empty.
@@ -88,7 +89,7 @@ void TestSQLDMO(EsecuzioneTest& run) {
   if (Outcome<std::string> percorso = LeggiApplicazione(server, "FullName"); percorso.ok()) {
     strFile = percorso.value;
   } else {
-    run.Check(percorso.error);
+    run.NoteOrTrap(percorso.error);
   }
   run.LogWrite("Lettura proprietà SQLServer.Application.FullName=" + strFile);
   ScriviRigheFile(strFile);
@@ -99,48 +100,55 @@ void TestSQLDMO(EsecuzioneTest& run) {
   ScriviLettura(
       run, "Lettura proprietà SQLServer.ApplicationName=", LeggiTesto(server, "ApplicationName"));
   ScriviLettura(run, "Lettura proprietà SQLServer.CodePage=", LeggiTesto(server, "CodePage"));
+}
 
-  run.LogWrite("Connessione al server/istanza '" + platform::ui::GetText(kEdServer) +
-               "' in corso...");
-  run.HoldErrors();
+// The login settings, the connection and its language.
+void Connetti(EsecuzioneTest& run) {
+  run.LogConnecting();
+  run.EnterHeldMode();
 
   ScriviProprieta(run, "LoginTimeout", "10", kLoginTimeout);
   ScriviProprieta(run, "LoginSecure", mbTrusted ? "True" : "False", mbTrusted);
 
-  run.GuardedStep(
-      "Esecuzione metodo SQLServer.Connect in corso...",
-      [&] {
-        const std::vector<au::Value> argomenti{mstrServer, mstrLogin, mstrPassword};
-        return au::Call(server, "Connect", argomenti).error;
-      },
-      "Errore durante l'esecuzione del metodo SQLServer.Connect: number=",
-      "Esecuzione metodo SQLServer.Connect riuscita.");
+  run.MethodStep("SQLServer.Connect", [&] {
+    const std::vector<au::Value> argomenti{mstrServer, mstrLogin, mstrPassword};
+    return au::Call(run.MainObject(), "Connect", argomenti).error;
+  });
 
   ScriviProprieta(run, "Language", "us_english", std::string("us_english"));
+}
 
-  run.LogWrite("");
-  run.LogWrite("---> CONNESSIONE AVVENUTA CON SUCCESSO <---");
-  run.LogWrite("");
-
-  if (Outcome<std::string> versione = LeggiTesto(server, "VersionString"); versione.ok()) {
+// The success block, with the version string the server gives.
+void ConfermaConnessione(EsecuzioneTest& run) {
+  run.LogConnectionConfirmed();
+  if (Outcome<std::string> versione = LeggiTesto(run.MainObject(), "VersionString");
+      versione.ok()) {
     run.SetVersion(AcapoWindows(versione.value));
   } else {
-    run.Check(versione.error);
+    run.NoteOrTrap(versione.error);
   }
-  run.LogWrite("Versione istanza SQL SERVER:");
-  run.LogWrite(run.Version());
-  run.LogWrite("");
-  run.SetOutcome(true);
+  run.LogVersionAndSucceed();
+}
 
+void Disconnetti(EsecuzioneTest& run) {
+  // Not a MethodStep: its first two lines have always spelt "DisConnect".
   run.GuardedStep(
       "Esecuzione metodo SQLServer.DisConnect in corso...",
-      [&] { return au::Call(server, "Disconnect").error; },
+      [&] { return au::Call(run.MainObject(), "Disconnect").error; },
       "Errore durante l'esecuzione del metodo SQLServer.DisConnect: number=",
       "Esecuzione metodo SQLServer.Disconnect riuscita.");
-
-  run.TrapErrors();
+  run.EnterTrappedMode();
   run.LogWrite("Distruzione dell'oggetto 'SQLDMO.SQLServer'...");
   run.ReleaseMainObject();
+}
+
+void TestSQLDMO(EsecuzioneTest& run) {
+  run.EnterHeldMode();
+  CreaServer(run);
+  LeggiInstallazione(run);
+  Connetti(run);
+  ConfermaConnessione(run);
+  Disconnetti(run);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // of the component under test, with its version.
 #include "environment/report.h"
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "environment/registro.h"
 #include "environment/sistema.h"
 #include "environment/versione_file.h"

@@ -29,7 +29,7 @@ struct TwipsRect {
 
 // One control. Ids are the window's own, non-zero; parent 0 is the window.
 // A caption's "&" marks the access key of the letter after it.
-struct ControlSpec {
+struct ControlDef {
   int id;
   const char* name;
   ControlKind kind;
@@ -40,10 +40,10 @@ struct ControlSpec {
 };
 
 // The window: its caption, client size in twips and its controls in tab order.
-struct FormSpec {
+struct FormDef {
   const char* caption;
   int clientWidth, clientHeight;
-  const ControlSpec* controls;
+  const ControlDef* controls;
   size_t count;
 };
 
@@ -69,7 +69,7 @@ void MsgBox(const std::string& text, int flags, const std::string& title);
 
 // Creates the window from the table, runs `load`, shows it modeless with no
 // owner. The window lives until it is unloaded or closed.
-ErrorRecord ShowForm(const FormSpec& form, const FormHandlers& handlers);
+ErrorRecord ShowForm(const FormDef& form, const FormHandlers& handlers);
 // Closes the window without asking; the program ends after it.
 void UnloadForm();
 // True while the window exists.

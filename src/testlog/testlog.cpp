@@ -6,8 +6,8 @@
 #include <initializer_list>
 #include <limits>
 
-#include "app/basconn.h"
-#include "app/controls.h"
+#include "environment/cartella_dati.h"
+#include "environment/trappola.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/ui.h"
@@ -29,7 +29,9 @@ namespace ui = platform::ui;
 // enough, and the file is free for the user at once.
 platform::files::AppendFile gLogFile;
 
-const std::string kTitle = "Messaggio di Sondalink";
+// The window's log box, handed over by the window; 0 until then: no echo.
+int gnControlloEco = 0;
+
 const std::string kLongRule(91, '-');
 const std::string kShortRule(68, '-');
 // ERROR_ARITHMETIC_OVERFLOW as an HRESULT.
@@ -55,15 +57,14 @@ std::string VersionLine() {
 // One entry in edLog: CR LF between entries, none after the last. Appended,
 // so a long log costs nothing extra per line.
 void Echo(const std::string& text) {
-  if (ui::TextLength(kEdLog) > 0) ui::AppendText(kEdLog, "\r\n");
-  ui::AppendText(kEdLog, text);
+  if (gnControlloEco == 0) return;
+  if (ui::TextLength(gnControlloEco) > 0) ui::AppendText(gnControlloEco, "\r\n");
+  ui::AppendText(gnControlloEco, text);
 }
 
 void ShowTrappedError(const char* routine, const ErrorRecord& e) {
-  ui::MsgBox("Routine basConn:" + std::string(routine) + ", linea 0, errore " +
-                 std::to_string(e.number) + ", descrizione: " + e.description +
-                 "\r\n\r\nImpossibile continuare.",
-             ui::kCritical, kTitle);
+  ui::MsgBox(TestoRoutine("basConn", routine, e) + "\r\n\r\nImpossibile continuare.",
+             ui::kCritical, kTitoloMessaggio);
 }
 
 ErrorRecord WriteLines(std::initializer_list<std::string> lines) {
@@ -75,10 +76,12 @@ ErrorRecord WriteLines(std::initializer_list<std::string> lines) {
 
 }  // namespace
 
+void LogEchoInto(int nControllo) { gnControlloEco = nControllo; }
+
 bool LogStart(bool bSkipHeader) {
   if (gstrFileLog.empty()) {
     ui::MsgBox("Impostare il nome del file log prima di aprire il file di log.", ui::kExclamation,
-               kTitle);
+               kTitoloMessaggio);
     return false;
   }
   const std::string path = gstrCartellaLog + gstrFileLog;

@@ -15,6 +15,10 @@ extern bool gbLogAperto;
 extern int32_t glngNumWarning;
 extern int32_t glngNumErrori;
 
+// The text box that every message is echoed into, bare; the window that owns
+// it hands it over before the first log starts. 0: no echo.
+void LogEchoInto(int nControllo);
+
 bool LogStart(bool bSkipHeader = false);
 void LogWrite(const std::string& strMsg, int16_t nTypeLog = kLogInfo);
 bool LogStop();

@@ -56,14 +56,14 @@ void MsgBox(const std::string& text, int flags, const std::string& title) {
   if (Get().onBox) Get().onBox(box);
 }
 
-ErrorRecord ShowForm(const FormSpec& form, const FormHandlers& handlers) {
+ErrorRecord ShowForm(const FormDef& form, const FormHandlers& handlers) {
   auto& s = Get();
   if (s.showFormError.failed()) return s.showFormError;
   s.caption = form.caption;
   s.handlers = handlers;
   s.controls.clear();
   for (size_t i = 0; i < form.count; ++i) {
-    const ControlSpec& def = form.controls[i];
+    const ControlDef& def = form.controls[i];
     fake::ui::Control c;
     c.def = def;
     if (def.kind != ControlKind::TextBox && def.caption) c.text = def.caption;

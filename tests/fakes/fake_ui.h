@@ -16,7 +16,7 @@ using platform::ui::ControlKind;
 using platform::ui::SysColor;
 
 struct Control {
-  platform::ui::ControlSpec def;
+  platform::ui::ControlDef def;
   std::string text;
   bool enabled = true;
   SysColor back = SysColor::Window;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_ui.h"
 #include "platform/ui.h"

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/basconn.h"
 #include "app/fmconn.h"
+#include "environment/cartella_dati.h"
 #include "fakes/fake_automation.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_shell.h"

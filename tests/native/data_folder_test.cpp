@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "fakes/fake_shell.h"
 #include "support/temp_folder.h"
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/fmconn.h"
+#include "app/test_in_corso.h"
 #include "fakes/fake_ui.h"
 
 namespace sondalink {
@@ -17,7 +18,7 @@ class FmConnTest : public ::testing::Test {
     mstrLogin.clear();
     mstrPassword.clear();
     mbTrusted = false;
-    mbTestInCorso = false;
+    SegnaControlliBloccati(false);
     ASSERT_FALSE(MostraFinestra().failed());
   }
   void TearDown() override { fake::ui::Reset(); }

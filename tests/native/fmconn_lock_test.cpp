@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "fakes/fake_shell.h"
 #include "fmconn_fixture.h"
 #include "support/temp_folder.h"
@@ -20,7 +20,7 @@ constexpr int kTestButtons[] = {kCmdADO, kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCm
 
 TEST_F(FmConnTest, LockDisablesInputsAndTestButtonsButNotTheLogFolderOrTheLogBox) {
   EXPECT_TRUE(ControlliBlocca());
-  EXPECT_TRUE(mbTestInCorso);
+  EXPECT_TRUE(TestInCorso());
   for (int id : kInputs) EXPECT_FALSE(At(id).enabled) << id;
   for (int id : kTestButtons) EXPECT_FALSE(At(id).enabled) << id;
   for (int box : {kEdServer, kEdLogin, kEdPassword}) EXPECT_EQ(At(box).back, SysColor::ButtonFace);
@@ -33,7 +33,7 @@ TEST_F(FmConnTest, UnlockEnablesEverythingIncludingRdoAndOdbc) {
   Type(kEdLogin, "sa");
   ASSERT_TRUE(ControlliBlocca());
   EXPECT_TRUE(ControlliSblocca());
-  EXPECT_FALSE(mbTestInCorso);
+  EXPECT_FALSE(TestInCorso());
   for (int id : kInputs) EXPECT_TRUE(At(id).enabled) << id;
   for (int id : kTestButtons) EXPECT_TRUE(At(id).enabled) << id;
   for (int box : {kEdServer, kEdLogin, kEdPassword}) EXPECT_EQ(At(box).back, SysColor::Window);
@@ -61,7 +61,7 @@ TEST_F(FmConnTest, AnyTestButtonEnablesRdoAndOdbcEvenWhenValidationStopsIt) {
     EXPECT_EQ(Ui().focus, kEdServer);
     EXPECT_TRUE(At(kCmdRDO).enabled);
     EXPECT_TRUE(At(kCmdODBC).enabled);
-    EXPECT_FALSE(mbTestInCorso);
+    EXPECT_FALSE(TestInCorso());
   }
 }
 
@@ -86,7 +86,7 @@ TEST_F(FmConnTest, ALockThatFailsHalfwayKeepsWhatItChangedAndReportsTheRoutine) 
     ASSERT_TRUE(ControlliSblocca());  // RDO and ODBC enabled too
     Ui().controls.erase(c.missing);
     EXPECT_FALSE(ControlliBlocca());
-    EXPECT_FALSE(mbTestInCorso);
+    EXPECT_FALSE(TestInCorso());
     for (int id : c.changedBefore) EXPECT_FALSE(At(id).enabled) << id;
     for (int id : c.untouched) EXPECT_TRUE(At(id).enabled) << id;
     ASSERT_EQ(Boxes().size(), 1u);
@@ -102,7 +102,7 @@ TEST_F(FmConnTest, AnUnlockThatFailsLeavesTheWindowBusy) {
   ASSERT_TRUE(ControlliBlocca());
   Ui().controls.erase(kCmdDAODirect);
   EXPECT_FALSE(ControlliSblocca());
-  EXPECT_TRUE(mbTestInCorso);
+  EXPECT_TRUE(TestInCorso());
   EXPECT_TRUE(At(kCmdSQLDMO).enabled);
   EXPECT_FALSE(At(kCmdRDO).enabled);
   ASSERT_EQ(Boxes().size(), 1u);
@@ -230,7 +230,7 @@ TEST_F(FmConnTest, LogFolderButtonWorksDuringATestAndReportsAShellItCannotReach)
             "Impossibile trovare il file specificato.");
   EXPECT_EQ(Boxes()[0].flags, 16);
   EXPECT_EQ(Boxes()[0].title, "Messaggio di Sondalink");
-  EXPECT_TRUE(mbTestInCorso);
+  EXPECT_TRUE(TestInCorso());
   fake::shell::Reset();
 }
 

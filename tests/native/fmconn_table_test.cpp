@@ -93,7 +93,7 @@ TEST_F(FmConnTest, LoadSelectsSqlAuthenticationWithEveryBoxUsableAndEmpty) {
   EXPECT_FALSE(At(kCmdRDO).enabled);
   EXPECT_FALSE(At(kCmdODBC).enabled);
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_FALSE(mbTestInCorso);
+  EXPECT_FALSE(TestInCorso());
 }
 
 }  // namespace

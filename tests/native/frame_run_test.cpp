@@ -11,6 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/test_in_corso.h"
 #include "connection/frame.h"
 #include "connection_fixture.h"
 #include "native/file_size_limit.h"
@@ -25,7 +26,7 @@ namespace ui = platform::ui;
 
 constexpr ProfiloTest kProva{
     "SondalinkProva.log", "Inizio prova...", "Prova.Classe", "Prova riuscita.", "Prova fallita.",
-    "Routine fmConn:cmdProva_Click, linea ",
+    "cmdProva_Click",
 };
 
 const ErrorRecord kEFail{static_cast<int32_t>(0x80004005), "Errore non specificato", "Prova.Classe"};
@@ -44,7 +45,7 @@ void CorpoRiuscito(EsecuzioneTest& run) {
   run.GuardedStep("Passo...", Riuscita, "Errore passo: number=", "Passo riuscito.");
   run.SetVersion("Versione 9");
   run.SetOutcome(true);
-  run.TrapErrors();
+  run.EnterTrappedMode();
   run.LogWrite("Distruzione...");
   run.ReleaseMainObject();
 }
@@ -59,8 +60,7 @@ class FrameRun : public testing::ConnectionTest {
       EXPECT_TRUE(ui::IsEnabled(id)) << id;
     }
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
-    EXPECT_FALSE(mbTestInCorso);
-    EXPECT_FALSE(TestInEsecuzione());
+    EXPECT_FALSE(TestInCorso());
   }
 };
 
@@ -150,13 +150,13 @@ TEST_F(FrameRun, SuccessWithoutWarningsShowsOneInformationBoxAndNoNotepad) {
   bool lockedInside = false, lockedAtBox = false;
   int pointerInside = -1, pointerAtBox = -1;
   fake::ui::Get().onBox = [&](const fake::ui::Box&) {
-    lockedAtBox = !ui::IsEnabled(kCmdADO) && !ui::IsEnabled(kEdServer) && mbTestInCorso;
+    lockedAtBox = !ui::IsEnabled(kCmdADO) && !ui::IsEnabled(kEdServer) && TestInCorso();
     pointerAtBox = fake::ui::Get().pointer;
   };
   EseguiTest(
       kProva,
       [&](EsecuzioneTest& run) {
-        lockedInside = !ui::IsEnabled(kCmdADO) && mbTestInCorso;
+        lockedInside = !ui::IsEnabled(kCmdADO) && TestInCorso();
         pointerInside = fake::ui::Get().pointer;
         CorpoRiuscito(run);
       },
@@ -188,7 +188,7 @@ TEST_F(FrameRun, SuccessWithAWarningOrErrorLineOpensNotepadAfterTheBox) {
       {"error in the report", RapportoConErrore, CorpoRiuscito},
       {"tolerated warning", Rapporto,
        [](EsecuzioneTest& run) {
-         run.Check(kEFail);
+         run.NoteOrTrap(kEFail);
          run.ToleratedCheck("Avviso: number=");
          CorpoRiuscito(run);
        }},
@@ -244,7 +244,7 @@ TEST_F(FrameRun, ToleratedCheckWritesOneWarningAndTheRunGoesOn) {
   EseguiTest(
       kProva,
       [](EsecuzioneTest& run) {
-        run.Check(kEFail);
+        run.NoteOrTrap(kEFail);
         run.ToleratedCheck("Avviso: number=");
         run.ToleratedCheck("Avviso: number=");  // Err was cleared: nothing more
         CorpoRiuscito(run);
@@ -263,13 +263,13 @@ TEST_F(FrameRun, UnguardedFailureIsDroppedByTheNextLogLine) {
   EseguiTest(
       kProva,
       [](EsecuzioneTest& run) {
-        run.Check(kEFail);  // a property read whose line is then missing
+        run.NoteOrTrap(kEFail);  // a property read whose line is then missing
         run.GuardedStep("Passo...", Riuscita, "Errore passo: number=", "Passo riuscito.");
-        run.Check(kEFail);
+        run.NoteOrTrap(kEFail);
         run.LogWrite("Riga");
         run.ToleratedCheck("Avviso: number=");
-        run.Check(kEFail);
-        run.HoldErrors();  // a switch of mode clears it too
+        run.NoteOrTrap(kEFail);
+        run.EnterHeldMode();  // a switch of mode clears it too
         run.ToleratedCheck("Avviso: number=");
         CorpoRiuscito(run);
       },
@@ -284,7 +284,7 @@ TEST_F(FrameRun, EmptyVersionTextEndsTheBoxAfterTwoLineBreaks) {
       kProva,
       [](EsecuzioneTest& run) {
         run.SetOutcome(true);
-        run.TrapErrors();
+        run.EnterTrappedMode();
       },
       Rapporto);
   ASSERT_EQ(Boxes().size(), 1u);
@@ -376,9 +376,9 @@ TEST_F(FrameRun, TrappedFailureInTheLastStepsShowsOnlyTheCriticalBox) {
       [&](EsecuzioneTest& run) {
         run.SetMainObject(holder->object());
         run.SetOutcome(true);
-        run.TrapErrors();
+        run.EnterTrappedMode();
         run.LogWrite("Distruzione...");
-        run.Check(ErrorRecord{91, "Object variable not set", ""});
+        run.NoteOrTrap(ErrorRecord{91, "Object variable not set", ""});
         ADD_FAILURE() << "a trapped failure must not return";
       },
       Rapporto);
@@ -471,11 +471,11 @@ TEST_F(FrameRun, CloseQueuedBeforeTheLockKeepsTheWindowOpen) {
 
 TEST_F(FrameRun, GuardIsReleasedOnEveryWayOut) {
   EseguiTest(kProva, [](EsecuzioneTest& run) { run.Leave(); }, Rapporto);
-  EXPECT_FALSE(TestInEsecuzione());
+  EXPECT_FALSE(TestInCorso());
   EseguiTest(kProva, [](EsecuzioneTest&) { throw std::runtime_error("x"); }, Rapporto);
-  EXPECT_FALSE(TestInEsecuzione());
+  EXPECT_FALSE(TestInCorso());
   EseguiTest(kProva, [](EsecuzioneTest&) { throw std::bad_alloc(); }, Rapporto);
-  EXPECT_FALSE(TestInEsecuzione());
+  EXPECT_FALSE(TestInCorso());
   EXPECT_EQ(Boxes().back().text, "Prova fallita.");
   EXPECT_EQ(Boxes()[Boxes().size() - 2].text,
             "Routine fmConn:cmdProva_Click, linea 0, errore -2147024882, descrizione: Out of "

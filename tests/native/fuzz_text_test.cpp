@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "environment/registro.h"
 #include "native/fuzz.h"
 #include "platform/text.h"

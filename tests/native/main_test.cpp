@@ -2,6 +2,7 @@
 
 #include "app/basconn.h"
 #include "app/controls.h"
+#include "environment/cartella_dati.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_ui.h"
 #include "support/temp_folder.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "support/shared_cases.h"
 
 namespace sondalink {

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <limits>
 
-#include "app/basconn.h"
 #include "app/controls.h"
+#include "environment/cartella_dati.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_ui.h"
 #include "native/file_size_limit.h"
@@ -114,6 +114,18 @@ TEST_F(TestLog, EchoFollowsWhatTheBoxAlreadyHolds) {
   ui::SetText(kEdLog, "precedente");
   ASSERT_TRUE(LogStart());
   EXPECT_EQ(echo(), "precedente\r\nCreazione file di log " + path() + ".");
+}
+
+// The log echoes into the box its window handed over, and into none before.
+TEST_F(TestLog, EchoGoesOnlyIntoTheBoxHandedOver) {
+  LogEchoInto(0);
+  ASSERT_TRUE(LogStart());
+  LogWrite("solo nel file", kLogWarning);
+  ASSERT_TRUE(LogStop());
+  LogEchoInto(kEdLog);
+  EXPECT_EQ(echo(), "");
+  EXPECT_NE(file().find(", WARNING: solo nel file\r\n"), std::string::npos);
+  EXPECT_EQ(glngNumWarning, 1);
 }
 
 TEST_F(TestLog, SecondRunReplacesTheFirst) {

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "support/temp_folder.h"
 
 namespace sondalink::testing {

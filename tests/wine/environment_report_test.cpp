@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/basconn.h"
 #include "app/controls.h"
+#include "environment/cartella_dati.h"
 #include "environment/registro.h"
 #include "environment/report.h"
 #include "environment/sistema.h"

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "support/shared_cases.h"

@@ -10,8 +10,9 @@
 #include <vector>
 #include <regex>
 
-#include "app/basconn.h"
 #include "app/controls.h"
+#include "environment/cartella_dati.h"
+#include "platform/ui.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "support/temp_folder.h"
@@ -232,11 +233,12 @@ TEST_F(TestLogWin32, AFailedWriteShowsOneBoxAndLeavesTheFileClosed) {
 // letters intact, no stamp or level word.
 TEST_F(TestLogWin32, EchoInTheWindowsLogBox) {
   namespace ui = platform::ui;
-  const ui::ControlSpec logBox[] = {
+  const ui::ControlDef logBox[] = {
       {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 135, 8295, 4065},
        ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
   };
   ASSERT_FALSE(ui::ShowForm({"Sondalink log", 8595, 4335, logBox, 1}, {}).failed());
+  LogEchoInto(kEdLog);
   ASSERT_TRUE(LogStart());
   LogWrite("proprietà è già", kLogWarning);
   LogWrite("seconda");

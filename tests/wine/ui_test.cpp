@@ -19,7 +19,7 @@ namespace ui = platform::ui;
 
 enum : int { kPanel = 1, kEdit, kOptA, kOptB, kLog, kButton };
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlDef kControls[] = {
     {kPanel, "panel", ui::ControlKind::Panel, 0, "", {0, 0, 4000, 1500}, ui::kStyleNone},
     {kEdit, "edit", ui::ControlKind::TextBox, kPanel, "", {100, 100, 2000, 315}, ui::kStyleNone},
     {kOptA, "optA", ui::ControlKind::OptionButton, kPanel, "&Uno", {100, 500, 2000, 285},
@@ -246,7 +246,7 @@ VOID CALLBACK PressOk(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST(UiWin32Start, TheBoxAfterAWindowThatCouldNotBeBuiltWaitsForOk) {
-  constexpr ui::ControlSpec kBroken[] = {
+  constexpr ui::ControlDef kBroken[] = {
       {kPanel, "panel", ui::ControlKind::Panel, 0, "", {0, 0, 4000, 1500}, ui::kStyleNone},
       {kEdit, "edit", ui::ControlKind::TextBox, 42, "", {100, 100, 2000, 315}, ui::kStyleNone},
   };

@@ -26,7 +26,7 @@ constexpr wchar_t kFormClass[] = L"SondalinkForm";
 constexpr wchar_t kPanelClass[] = L"SondalinkPanel";
 
 struct Control {
-  const ControlSpec* def;
+  const ControlDef* def;
   HWND hwnd;
   SysColor back;
   bool selected;  // option buttons: the value that the handlers last saw
@@ -328,7 +328,7 @@ struct Realization {
   DWORD exStyle;
 };
 
-Realization Realize(const ControlSpec& def) {
+Realization Realize(const ControlDef& def) {
   switch (def.kind) {
     case ControlKind::Frame:
       // The dialog manager walks into it for Tab and the access keys.
@@ -357,19 +357,19 @@ Realization Realize(const ControlSpec& def) {
 
 // The first option of a run of options among the children of one parent,
 // and the first control after such a run, start a group.
-bool StartsGroup(const FormSpec& form, size_t index) {
-  const ControlSpec& def = form.controls[index];
+bool StartsGroup(const FormDef& form, size_t index) {
+  const ControlDef& def = form.controls[index];
   bool option = def.kind == ControlKind::OptionButton;
   for (size_t i = index; i-- > 0;) {
-    const ControlSpec& before = form.controls[i];
+    const ControlDef& before = form.controls[i];
     if (before.parent != def.parent) continue;
     return (before.kind == ControlKind::OptionButton) != option;
   }
   return option;
 }
 
-ErrorRecord CreateControl(const FormSpec& form, size_t index, int dpi, HINSTANCE instance) {
-  const ControlSpec& def = form.controls[index];
+ErrorRecord CreateControl(const FormDef& form, size_t index, int dpi, HINSTANCE instance) {
+  const ControlDef& def = form.controls[index];
   HWND parent = def.parent ? Hwnd(def.parent) : Form().hwnd;
   if (!parent) return {kErrInvalidArg, "Parent control not found", "ShowForm"};
   Realization r = Realize(def);
@@ -402,7 +402,7 @@ void MsgBox(const std::string& text, int flags, const std::string& title) {
                 static_cast<UINT>(flags) | MB_OK);
 }
 
-ErrorRecord ShowForm(const FormSpec& form, const FormHandlers& handlers) {
+ErrorRecord ShowForm(const FormDef& form, const FormHandlers& handlers) {
   FormState& s = Form();
   if (s.hwnd) return {kErrFail, "The window is already shown", "ShowForm"};
   HINSTANCE instance = ::GetModuleHandleW(nullptr);

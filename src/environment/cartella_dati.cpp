@@ -1,6 +1,7 @@
 // The data folder and the path helpers.
-#include "app/basconn.h"
+#include "environment/cartella_dati.h"
 
+#include "environment/trappola.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 
@@ -13,17 +14,13 @@ namespace {
 // CSIDL_LOCAL_APPDATA with CSIDL_FLAG_CREATE.
 constexpr int kLocalAppDataCreate = 0x801C;
 
-std::string TrappedError(const ErrorRecord& e) {
-  return std::to_string(e.number) + ": " + e.description + " (linea 0)";
-}
-
 }  // namespace
 
 bool LeggiCartellaLog(std::string& strErrore) {
   Outcome<platform::shell::FolderPath> folder =
       platform::shell::GetFolderPath(kLocalAppDataCreate);
   if (!folder.ok()) {
-    strErrore = TrappedError(folder.error);
+    strErrore = TestoErrore(folder.error);
     return false;
   }
   if (folder.value.result != 0) {
@@ -38,7 +35,7 @@ bool LeggiCartellaLog(std::string& strErrore) {
     path += level;
     if (!EsisteCartella(path)) {
       if (ErrorRecord e = platform::files::CreateFolder(path); e.failed()) {
-        strErrore = TrappedError(e);
+        strErrore = TestoErrore(e);
         return false;
       }
     }
