@@ -52,8 +52,13 @@ RecordsetComponente RecordsetADO() {
                                            adLockReadOnly, adUnspecified};
     return au::Call(rs, "Open", argomenti).error;
   };
-  c.strMetodoApri = "ADODB.Recordset.Open";
-  c.strOggetto = "ADODB.Recordset";
+  c.apertura = {"Esecuzione metodo ADODB.Recordset.Open in corso...",
+                "Errore durante l'esecuzione del metodo ADODB.Recordset.Open: number=",
+                "Esecuzione metodo ADODB.Recordset.Open riuscita."};
+  c.chiusura = {"Esecuzione metodo ADODB.Recordset.Close in corso...",
+                "Errore durante l'esecuzione del metodo ADODB.Recordset.Close: number=",
+                "Esecuzione metodo ADODB.Recordset.Close riuscita."};
+  c.strDistruzione = "Distruzione dell'oggetto ADODB.Recordset...";
   c.campoVersione = int32_t{0};
   return c;
 }
@@ -81,7 +86,11 @@ void ApriConnessione(EsecuzioneTest& run) {
   const StringaConnessione stringa =
       StringaConnessioneADO(mstrServer, mstrLogin, mstrPassword, mbTrusted);
   run.LogWrite("Stringa di connessione: " + stringa.strVisibile);
-  run.MethodStep("ADODB.Connection.Open", [&] {
+  constexpr TestiPasso kApertura{
+      "Esecuzione metodo ADODB.Connection.Open in corso...",
+      "Errore durante l'esecuzione del metodo ADODB.Connection.Open: number=",
+      "Esecuzione metodo ADODB.Connection.Open riuscita."};
+  run.GuardedStep(kApertura, [&] {
     run.EnterHeldMode();
     const std::vector<au::Value> argomenti{stringa.strReale, std::string(), std::string(),
                                            adUnspecified};
@@ -95,7 +104,11 @@ void TestADO(EsecuzioneTest& run) {
   ElencaProprieta(run, run.MainObject(),
                   "Lettura proprietà ADODB.Connection.Properties in corso...");
   InterrogaServer(run, RecordsetADO());
-  ChiudiConnessione(run, "ADODB.Connection");
+  ChiudiConnessione(run,
+                    {"Esecuzione metodo ADODB.Connection.Close in corso...",
+                     "Errore durante l'esecuzione del metodo ADODB.Connection.Close: number=",
+                     "Esecuzione metodo ADODB.Connection.Close riuscita."},
+                    "Distruzione dell'oggetto ADODB.Connection...");
 }
 
 }  // namespace

@@ -58,8 +58,13 @@ RecordsetComponente RecordsetDAO() {
     rs = aperto.value;
     return aperto.error;
   };
-  c.strMetodoApri = "DAO.Connection.OpenRecordset";
-  c.strOggetto = "DAO.Recordset";
+  c.apertura = {"Esecuzione metodo DAO.Connection.OpenRecordset in corso...",
+                "Errore durante l'esecuzione del metodo DAO.Connection.OpenRecordset: number=",
+                "Esecuzione metodo DAO.Connection.OpenRecordset riuscita."};
+  c.chiusura = {"Esecuzione metodo DAO.Recordset.Close in corso...",
+                "Errore durante l'esecuzione del metodo DAO.Recordset.Close: number=",
+                "Esecuzione metodo DAO.Recordset.Close riuscita."};
+  c.strDistruzione = "Distruzione dell'oggetto DAO.Recordset...";
   c.campoVersione = int16_t{0};
   return c;
 }
@@ -103,7 +108,11 @@ void ApriConnessione(EsecuzioneTest& run, const au::Object& ws) {
       StringaConnessioneODBC(mstrServer, mstrLogin, mstrPassword, mbTrusted);
   run.LogWrite("Stringa di connessione: " + stringa.strVisibile);
 
-  run.MethodStep("DAO.Workspaces.OpenConnection", [&] {
+  constexpr TestiPasso kApertura{
+      "Esecuzione metodo DAO.Workspaces.OpenConnection in corso...",
+      "Errore durante l'esecuzione del metodo DAO.Workspaces.OpenConnection: number=",
+      "Esecuzione metodo DAO.Workspaces.OpenConnection riuscita."};
+  run.GuardedStep(kApertura, [&] {
     run.EnterHeldMode();
     const std::vector<au::Value> argomenti{std::string(), dbDriverComplete, false,
                                            stringa.strReale};
@@ -124,7 +133,11 @@ void TestDAO(EsecuzioneTest& run) {
   ElencaProprieta(run, ws, "Lettura proprietà DAO.Workspace.Properties in corso...");
   ApriConnessione(run, ws);
   InterrogaServer(run, RecordsetDAO());
-  ChiudiConnessione(run, "DAO.Connection");
+  ChiudiConnessione(run,
+                    {"Esecuzione metodo DAO.Connection.Close in corso...",
+                     "Errore durante l'esecuzione del metodo DAO.Connection.Close: number=",
+                     "Esecuzione metodo DAO.Connection.Close riuscita."},
+                    "Distruzione dell'oggetto DAO.Connection...");
 }
 
 }  // namespace

@@ -21,12 +21,12 @@ void ApriRecordset(EsecuzioneTest& run, const RecordsetComponente& c, au::Object
                    const std::string& strQuery) {
   if (c.crea) c.crea(run, rs);
   run.LogWrite("Query in corso di esecuzione: " + strQuery);
-  run.MethodStep(c.strMetodoApri, [&] { return c.apri(run, rs, strQuery); });
+  run.GuardedStep(c.apertura, [&] { return c.apri(run, rs, strQuery); });
 }
 
 void ChiudiRecordset(EsecuzioneTest& run, const RecordsetComponente& c, au::Object& rs) {
-  run.MethodStep(std::string(c.strOggetto) + ".Close", [&] { return au::Call(rs, "Close").error; });
-  run.LogWrite("Distruzione dell'oggetto " + std::string(c.strOggetto) + "...");
+  run.GuardedStep(c.chiusura, [&] { return au::Call(rs, "Close").error; });
+  run.LogWrite(c.strDistruzione);
   rs.reset();
 }
 
@@ -46,10 +46,11 @@ void InterrogaServer(EsecuzioneTest& run, const RecordsetComponente& componente)
   ChiudiRecordset(run, componente, rs);
 }
 
-void ChiudiConnessione(EsecuzioneTest& run, const std::string& strOggetto) {
-  run.MethodStep(strOggetto + ".Close", [&] { return au::Call(run.MainObject(), "Close").error; });
+void ChiudiConnessione(EsecuzioneTest& run, const TestiPasso& chiusura,
+                       const char* strDistruzione) {
+  run.GuardedStep(chiusura, [&] { return au::Call(run.MainObject(), "Close").error; });
   run.EnterTrappedMode();
-  run.LogWrite("Distruzione dell'oggetto " + strOggetto + "...");
+  run.LogWrite(strDistruzione);
   run.ReleaseMainObject();
 }
 

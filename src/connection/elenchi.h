@@ -31,12 +31,13 @@ void LeggiVersioneDaRecordset(EsecuzioneTest& run, const platform::automation::O
 struct RecordsetComponente {
   // Runs before the query line, or nothing: ADO creates its recordset here.
   std::function<void(EsecuzioneTest&, platform::automation::Object& rs)> crea;
-  // Opens `rs` on the query; the operation of the method step `strMetodoApri`.
+  // Opens `rs` on the query; the operation of the step `apertura`.
   std::function<ErrorRecord(EsecuzioneTest&, platform::automation::Object& rs,
                             const std::string& strQuery)>
       apri;
-  const char* strMetodoApri;  // "ADODB.Recordset.Open"
-  const char* strOggetto;     // "ADODB.Recordset", whose Close ends each query
+  TestiPasso apertura;          // the Open step
+  TestiPasso chiusura;          // the Close step that ends each query
+  const char* strDistruzione;   // "Distruzione dell'oggetto ADODB.Recordset..."
   platform::automation::Value campoVersione;  // the version's field in its row
 };
 
@@ -46,7 +47,8 @@ struct RecordsetComponente {
 void InterrogaServer(EsecuzioneTest& run, const RecordsetComponente& componente);
 
 // The main object's Close step, back to trapped mode, and its release:
-// the last steps of the ADO and DAO tests, `strOggetto` naming the object.
-void ChiudiConnessione(EsecuzioneTest& run, const std::string& strOggetto);
+// the last steps of the ADO and DAO tests.
+void ChiudiConnessione(EsecuzioneTest& run, const TestiPasso& chiusura,
+                       const char* strDistruzione);
 
 }  // namespace sondalink

@@ -34,6 +34,15 @@ std::string RigaErrorePasso(std::string_view strPrefisso, const ErrorRecord& err
 // flag, the version text and the main object. The body of a test receives it
 // and drives its steps through it.
 //
+// The three lines of a guarded step, each written out whole so that any log
+// line can be found in the sources as it reads: the announcement, the step
+// error line's prefix, and the confirmation (empty: none).
+struct TestiPasso {
+  const char* strAnnuncio;
+  const char* strPrefisso;
+  const char* strConferma;
+};
+
 // Trapped mode: a failure recorded with NoteOrTrap() or ValueOrTrap() goes
 // straight to the error trap. Held mode: it stays in `Err` until examined or
 // cleared. The members that may leave the test's steps say so in their name
@@ -81,15 +90,11 @@ class EsecuzioneTest {
     FinishStep(strPrefisso, strConferma);
   }
 
-  // The guarded step of a method call, its three lines named after the
-  // method: "Esecuzione metodo <m> in corso...", then "Errore durante
-  // l'esecuzione del metodo <m>: number=..." or "Esecuzione metodo <m> riuscita.".
+  // The same, with its three texts from one table row (TestiPasso).
   template <class Operazione>
-  void MethodStep(std::string_view strMetodo, Operazione&& operazione) {
-    const std::string m(strMetodo);
-    GuardedStep("Esecuzione metodo " + m + " in corso...", std::forward<Operazione>(operazione),
-                "Errore durante l'esecuzione del metodo " + m + ": number=",
-                "Esecuzione metodo " + m + " riuscita.");
+  void GuardedStep(const TestiPasso& testi, Operazione&& operazione) {
+    GuardedStep(testi.strAnnuncio, std::forward<Operazione>(operazione), testi.strPrefisso,
+                testi.strConferma);
   }
 
   // Tolerated check: a failure in `Err` becomes one WARNING line made like

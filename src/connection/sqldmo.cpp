@@ -110,7 +110,11 @@ void Connetti(EsecuzioneTest& run) {
   ScriviProprieta(run, "LoginTimeout", "10", kLoginTimeout);
   ScriviProprieta(run, "LoginSecure", mbTrusted ? "True" : "False", mbTrusted);
 
-  run.MethodStep("SQLServer.Connect", [&] {
+  constexpr TestiPasso kConnessione{
+      "Esecuzione metodo SQLServer.Connect in corso...",
+      "Errore durante l'esecuzione del metodo SQLServer.Connect: number=",
+      "Esecuzione metodo SQLServer.Connect riuscita."};
+  run.GuardedStep(kConnessione, [&] {
     const std::vector<au::Value> argomenti{mstrServer, mstrLogin, mstrPassword};
     return au::Call(run.MainObject(), "Connect", argomenti).error;
   });
@@ -131,7 +135,7 @@ void ConfermaConnessione(EsecuzioneTest& run) {
 }
 
 void Disconnetti(EsecuzioneTest& run) {
-  // Not a MethodStep: its first two lines have always spelt "DisConnect".
+  // Its first two lines have always spelt "DisConnect".
   run.GuardedStep(
       "Esecuzione metodo SQLServer.DisConnect in corso...",
       [&] { return au::Call(run.MainObject(), "Disconnect").error; },
