@@ -320,7 +320,68 @@ class LocalAppDataMovedTo {
   DWORD savedSize_ = 0;
 };
 
-// The host's file manager, as the prefix's "Open" on a folder reaches it:
+// The folder window that the shell opened for the program, and the command
+// line of the process that shows it; the window is closed afterwards.
+struct ShellFolder {
+  HWND window = nullptr;
+  std::wstring commandLine;
+};
+
+ShellFolder WaitForShellFolder(const App& app, const std::wstring& title) {
+  ShellFolder found;
+  WaitFor(
+      [&] {
+        for (HWND hwnd : WindowsTitled(title, app.processId())) {
+          if (ClassOf(hwnd) == L"ExplorerWClass") found.window = hwnd;
+        }
+        return found.window != nullptr;
+      },
+      20000);
+  if (found.window) found.commandLine = CommandLineOf(ProcessOfWindow(found.window));
+  return found;
+}
+
+void CloseShellFolder(const ShellFolder& folder) {
+  DWORD process = ProcessOfWindow(folder.window);
+  ::PostMessageW(folder.window, WM_CLOSE, 0, 0);
+  WaitFor([&] { return !::IsWindow(folder.window); });
+  HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, process);
+  if (handle) {
+    ::WaitForSingleObject(handle, 10000);
+    ::CloseHandle(handle);
+  }
+}
+
+// The shell gets the data folder; Wine opens it in a folder window of its
+// explorer, started with the folder as its argument. A folder with a blank
+// and a comma goes to the shell between quotes and still opens.
+TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
+  const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
+  for (bool move : {false, true}) {
+    SCOPED_TRACE(move ? "moved" : "default");
+    std::optional<LocalAppDataMovedTo> movedAppData;
+    if (move) movedAppData.emplace(moved);
+    const std::wstring folder = (move ? moved : LocalAppData()) + L"\\Ardenza\\Sondalink\\";
+    App app;
+    ASSERT_TRUE(app.window());
+    EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
+    ShellFolder shown = WaitForShellFolder(app, L"Sondalink");
+    ASSERT_TRUE(shown.window) << "no folder window";
+    EXPECT_NE(shown.commandLine.find(L"\"" + folder + L"\""), std::wstring::npos)
+        << std::string(shown.commandLine.begin(), shown.commandLine.end());
+    EXPECT_FALSE(app.OpenBox());
+    CloseShellFolder(shown);
+    app.Close();
+    EXPECT_TRUE(app.WaitExit());
+  }
+  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
+    ::RemoveDirectoryW((moved + level).c_str());
+  }
+}
+
+// The host's file manager, as "Open" on a folder reaches it through the
+// script of ./sondalink's prefixes:
 // winebrowser hands the folder to the first program of its list, here a
 // script that writes what it got into a file. The list is the user's own
 // setting and comes back afterwards.
@@ -376,8 +437,7 @@ class HostFileManager {
   DWORD savedSize_ = 0;
 };
 
-// Folder windows of Wine's own explorer showing the program's folder: the
-// prefixes do not open one, but a prefix without their setting does.
+// Folder windows of Wine's own explorer showing the program's folder.
 std::vector<HWND> WineFolderWindows(const App& app) {
   std::vector<HWND> found;
   for (HWND hwnd : WindowsTitled(L"Sondalink", app.processId())) {
@@ -414,43 +474,40 @@ std::string HostUrlTail(const std::wstring& folder) {
   return "/dosdevices/" + tail;
 }
 
-// The shell gets the data folder, and the prefix hands it to the host's file
-// manager. A folder with a blank and a comma goes to the shell between
-// quotes and still arrives whole.
-TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
-  const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
-  for (bool move : {false, true}) {
-    SCOPED_TRACE(move ? "moved" : "default");
-    std::optional<LocalAppDataMovedTo> movedAppData;
-    if (move) movedAppData.emplace(moved);
-    const std::wstring folder = (move ? moved : LocalAppData()) + L"\\Ardenza\\Sondalink\\";
-    HostFileManager host;
-    App app;
-    ASSERT_TRUE(app.window());
-    EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
-    app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
-    std::optional<std::string> opened = host.WaitOpened();
-    ASSERT_TRUE(opened) << "the folder did not reach the host's file manager";
-    const std::string tail = HostUrlTail(folder);
-    EXPECT_EQ(opened->rfind("file://", 0), 0u) << *opened;
-    EXPECT_TRUE(opened->size() >= tail.size() && opened->compare(opened->size() - tail.size(), tail.size(), tail) == 0)
-        << *opened << " does not end in " << tail;
-    EXPECT_FALSE(app.OpenBox());
-    app.Close();
-    EXPECT_TRUE(app.WaitExit());
+// "Open" on a folder sent to the host's file manager, as in the prefixes of
+// ./sondalink (tools/wine-prefix --host-folder), for the life of the object.
+class FoldersOpenOnTheHost {
+ public:
+  FoldersOpenOnTheHost() {
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr);
+    static constexpr wchar_t kScript[] = L"C:\\windows\\open-folder-on-host.cmd";
+    ::RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kScript), sizeof kScript);
   }
-  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
-    ::RemoveDirectoryW((moved + level).c_str());
+  ~FoldersOpenOnTheHost() {
+    ::RegCloseKey(key_);
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
   }
-}
+  FoldersOpenOnTheHost(const FoldersOpenOnTheHost&) = delete;
+  FoldersOpenOnTheHost& operator=(const FoldersOpenOnTheHost&) = delete;
 
-// Wine's own folder window is served by the desktop process; once it closed,
-// the wineserver could take the desktop for unused and end that process
-// under the running program, and the program's next pointer grab (Wine's
-// own move loop on a press on the title bar) failed with BadWindow and
-// ended it. With the folder handed to the host, the desktop stays, and the
-// program still answers after a press on its title bar.
-TEST(LogFolderButton, TheProgramOutlivesTheFolderAndStillAnswers) {
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\explorer";
+  HKEY key_ = nullptr;
+};
+
+// Wine's own folder window leaves a thread in the desktop process; once the
+// window closed, the wineserver could take the desktop for unused and end
+// that process under the running program, whose next pointer grab (Wine's
+// own move loop on a press on the title bar) failed with BadWindow and ended
+// it. ./sondalink's prefixes hand the folder to the host's file manager: it
+// gets the folder whole (a blank and a comma in it), the desktop stays, and
+// the program still answers after a press on its title bar. (Here this
+// test's own process keeps the desktop in use, so Wine's window alone would
+// not end it.)
+TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
+  const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
+  std::optional<LocalAppDataMovedTo> movedAppData(moved);
+  FoldersOpenOnTheHost onTheHost;
   HostFileManager host;
   App app;
   ASSERT_TRUE(app.window());
@@ -462,7 +519,15 @@ TEST(LogFolderButton, TheProgramOutlivesTheFolderAndStillAnswers) {
   app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
   ASSERT_TRUE(WaitFor([&] { return host.Opened() || !WineFolderWindows(app).empty(); }, 20000))
       << "the folder was not opened";
+  EXPECT_TRUE(WineFolderWindows(app).empty()) << "Wine's own folder window opened";
   CloseWineFolderWindows(app);
+  if (std::optional<std::string> opened = host.Opened()) {
+    const std::string tail = HostUrlTail(moved + L"\\Ardenza\\Sondalink\\");
+    EXPECT_EQ(opened->rfind("file://", 0), 0u) << *opened;
+    EXPECT_TRUE(opened->size() >= tail.size() &&
+                opened->compare(opened->size() - tail.size(), tail.size(), tail) == 0)
+        << *opened << " does not end in " << tail;
+  }
   // The wineserver ends a desktop it takes for unused after one second.
   EXPECT_EQ(::WaitForSingleObject(desktop.get(), 3000), static_cast<DWORD>(WAIT_TIMEOUT))
       << "the desktop process ended under the program";
@@ -488,6 +553,10 @@ TEST(LogFolderButton, TheProgramOutlivesTheFolderAndStillAnswers) {
   EXPECT_EQ(TextOf(app.Control(kEdServer)), L"SRVDATI");
   app.Close();
   EXPECT_TRUE(app.WaitExit());
+  movedAppData.reset();
+  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
+    ::RemoveDirectoryW((moved + level).c_str());
+  }
 }
 
 TEST_F(Window, Screenshot) {
