@@ -63,7 +63,7 @@ int wmain(int argc, wchar_t** argv) {
     while (box) {
       std::string text = Utf8(box->text);
       for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
-      std::printf("[%s] %s\n", e2e::IconName(box->icon), text.c_str());
+      std::printf("The box \"%s\" says: %s\n", Utf8(box->title).c_str(), text.c_str());
       std::fflush(stdout);
       if (!app.PressOk(*box)) break;
       app.Settle();

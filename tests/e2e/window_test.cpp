@@ -445,6 +445,182 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
     EXPECT_TRUE(app.WaitExit());
   }
   ::DeleteFileW(log.c_str());
+}
+
+// The host's file manager, as "Open" on a folder reaches it through the
+// script of ./sondalink's prefixes:
+// winebrowser hands the folder to the first program of its list, here a
+// script that writes what it got into a file. The list is the user's own
+// setting and comes back afterwards.
+class HostFileManager {
+ public:
+  HostFileManager() {
+    ::DeleteFileW(kRecord);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", 0, nullptr, 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
+    DWORD size = sizeof saved_;
+    had_ = ::RegQueryValueExW(key_, L"Browsers", nullptr, nullptr, reinterpret_cast<BYTE*>(saved_),
+                              &size) == ERROR_SUCCESS;
+    savedSize_ = size;
+    const std::wstring recorder = W(SONDALINK_FOLDER_RECORDER);
+    ::RegSetValueExW(key_, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(recorder.c_str()),
+                     static_cast<DWORD>((recorder.size() + 1) * sizeof(wchar_t)));
+  }
+  ~HostFileManager() {
+    if (had_) {
+      ::RegSetValueExW(key_, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_), savedSize_);
+    } else {
+      ::RegDeleteValueW(key_, L"Browsers");
+    }
+    ::RegCloseKey(key_);
+    ::DeleteFileW(kRecord);
+  }
+  HostFileManager(const HostFileManager&) = delete;
+  HostFileManager& operator=(const HostFileManager&) = delete;
+
+  // What the file manager was given (a file: URL), if it was given something.
+  std::optional<std::string> Opened() const {
+    win32::unique_hfile file(::CreateFileW(kRecord, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+    if (!file) return std::nullopt;
+    char buffer[1024];
+    DWORD read = 0;
+    ::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr);
+    std::string got(buffer, read);
+    if (got.find('\n') == std::string::npos) return std::nullopt;
+    return got.substr(0, got.find('\n'));
+  }
+  std::optional<std::string> WaitOpened() const {
+    std::optional<std::string> got;
+    WaitFor([&] { return (got = Opened()).has_value(); }, 20000);
+    return got;
+  }
+
+ private:
+  static constexpr const wchar_t* kRecord = L"Z:" SONDALINK_FOLDER_RECORD_DOS;
+  HKEY key_ = nullptr;
+  bool had_ = false;
+  wchar_t saved_[512] = {};
+  DWORD savedSize_ = 0;
+};
+
+// Folder windows of Wine's own explorer showing the program's folder.
+std::vector<HWND> WineFolderWindows(const App& app) {
+  std::vector<HWND> found;
+  for (HWND hwnd : WindowsTitled(L"Sondalink", app.processId())) {
+    if (ClassOf(hwnd) == L"ExplorerWClass") found.push_back(hwnd);
+  }
+  return found;
+}
+
+// Closes them as the user does, and waits for their process to end.
+void CloseWineFolderWindows(const App& app) {
+  for (HWND hwnd : WineFolderWindows(app)) {
+    DWORD process = ProcessOfWindow(hwnd);
+    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    win32::unique_handle handle(::OpenProcess(SYNCHRONIZE, FALSE, process));
+    if (handle) ::WaitForSingleObject(handle.get(), 10000);
+  }
+}
+
+// The end of the file: URL that the host's file manager gets for a folder
+// of the prefix's drive C.
+std::string HostUrlTail(const std::wstring& folder) {
+  std::string tail;
+  for (wchar_t c : folder) {
+    if (c == L'\\') {
+      tail += '/';
+    } else if (c == L' ') {
+      tail += "%20";  // the one character of these paths that a URL escapes
+    } else {
+      tail += static_cast<char>(c);
+    }
+  }
+  if (tail.size() > 1 && tail[1] == ':') tail[0] = static_cast<char>(::tolower(tail[0]));
+  while (!tail.empty() && tail.back() == '/') tail.pop_back();
+  return "/dosdevices/" + tail;
+}
+
+// "Open" on a folder sent to the host's file manager, as in the prefixes of
+// ./sondalink (tools/wine-prefix --host-folder), for the life of the object.
+class FoldersOpenOnTheHost {
+ public:
+  FoldersOpenOnTheHost() {
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr);
+    static constexpr wchar_t kScript[] = L"C:\\windows\\open-folder-on-host.cmd";
+    ::RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kScript), sizeof kScript);
+  }
+  ~FoldersOpenOnTheHost() {
+    ::RegCloseKey(key_);
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
+  }
+  FoldersOpenOnTheHost(const FoldersOpenOnTheHost&) = delete;
+  FoldersOpenOnTheHost& operator=(const FoldersOpenOnTheHost&) = delete;
+
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\explorer";
+  HKEY key_ = nullptr;
+};
+
+// Wine's own folder window leaves a thread in the desktop process; once the
+// window closed, the wineserver could take the desktop for unused and end
+// that process under the running program, whose next pointer grab (Wine's
+// own move loop on a press on the title bar) failed with BadWindow and ended
+// it. ./sondalink's prefixes hand the folder to the host's file manager: it
+// gets the folder whole (a blank and a comma in it), the desktop stays, and
+// the program still answers after a press on its title bar. (Here this
+// test's own process keeps the desktop in use, so Wine's window alone would
+// not end it.)
+TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
+  const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
+  std::optional<LocalAppDataMovedTo> movedAppData(moved);
+  FoldersOpenOnTheHost onTheHost;
+  HostFileManager host;
+  App app;
+  ASSERT_TRUE(app.window());
+  DWORD desktopProcess = 0;
+  ::GetWindowThreadProcessId(::GetDesktopWindow(), &desktopProcess);
+  win32::unique_handle desktop(::OpenProcess(SYNCHRONIZE, FALSE, desktopProcess));
+  ASSERT_TRUE(desktop) << "no desktop process";
+
+  app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
+  ASSERT_TRUE(WaitFor([&] { return host.Opened() || !WineFolderWindows(app).empty(); }, 20000))
+      << "the folder was not opened";
+  EXPECT_TRUE(WineFolderWindows(app).empty()) << "Wine's own folder window opened";
+  CloseWineFolderWindows(app);
+  if (std::optional<std::string> opened = host.Opened()) {
+    const std::string tail = HostUrlTail(moved + L"\\Ardenza\\Sondalink\\");
+    EXPECT_EQ(opened->rfind("file://", 0), 0u) << *opened;
+    EXPECT_TRUE(opened->size() >= tail.size() &&
+                opened->compare(opened->size() - tail.size(), tail.size(), tail) == 0)
+        << *opened << " does not end in " << tail;
+  }
+  // The wineserver ends a desktop it takes for unused after one second.
+  EXPECT_EQ(::WaitForSingleObject(desktop.get(), 3000), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the desktop process ended under the program";
+
+  RECT frame{};
+  ::GetWindowRect(app.window(), &frame);
+  const POINT caption{(frame.left + frame.right) / 2, frame.top + ::GetSystemMetrics(SM_CYFRAME) +
+                                                          ::GetSystemMetrics(SM_CYCAPTION) / 2};
+  ::SetForegroundWindow(app.window());
+  WaitFor([&] { return ::GetForegroundWindow() == app.window(); }, 2000);
+  ::SetCursorPos(caption.x, caption.y);
+  INPUT press[2] = {};
+  press[0].type = press[1].type = INPUT_MOUSE;
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, press, sizeof(INPUT));
+  app.Settle();
+
+  ASSERT_TRUE(app.Running()) << "the program ended after a press on its title bar";
+  DWORD_PTR answer = 0;
+  EXPECT_TRUE(::SendMessageTimeoutW(app.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+  app.Type(app.Control(kEdServer), L"SRVDATI");
+  EXPECT_EQ(TextOf(app.Control(kEdServer)), L"SRVDATI");
+  app.Close();
+  EXPECT_TRUE(app.WaitExit());
+  movedAppData.reset();
   for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
     ::RemoveDirectoryW((moved + level).c_str());
   }
