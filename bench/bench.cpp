@@ -289,9 +289,9 @@ struct BoxLike {
   SIZE size{};
 };
 
-// What the program does for each line it echoes (a line break appended to
-// the log box, then the text, each as a selection at the end replaced; then
-// the window updated and the pending messages handled), done here to a box
+// What the program does for each line it echoes (a line break and the text
+// appended to the log box in one piece, as the selection at the end
+// replaced; then the window updated and the pending messages handled), done here to a box
 // of this process shown like `like`. Seconds a line, over the lines from
 // `from` to `to`, so that the box holds as much text as the program's.
 std::optional<double> Echo(const BoxLike& like, int from, int to) {
@@ -318,8 +318,7 @@ std::optional<double> Echo(const BoxLike& like, int from, int to) {
   for (int i = 0; i < to; ++i) {
     if (i == from) t0 = Seconds();
     const std::wstring line = L"Proprieta' " + std::to_wstring(i) + L" del server: valore di esempio per la misura";
-    if (::SendMessageW(box, WM_GETTEXTLENGTH, 0, 0) > 0) append(L"\r\n");
-    append(line.c_str());
+    append(((::SendMessageW(box, WM_GETTEXTLENGTH, 0, 0) > 0 ? L"\r\n" : L"") + line).c_str());
     pump();
   }
   const double elapsed = Seconds() - t0;

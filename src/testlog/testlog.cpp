@@ -54,12 +54,13 @@ std::string VersionLine() {
   return text;
 }
 
-// One entry in edLog: CR LF between entries, none after the last. Appended,
-// so a long log costs nothing extra per line.
+// One entry in edLog: CR LF between entries, none after the last. Appended
+// in one piece, so a long log costs nothing extra per line and the box
+// redraws once for it.
 void Echo(const std::string& text) {
   if (gnControlloEco == 0) return;
-  if (ui::TextLength(gnControlloEco) > 0) ui::AppendText(gnControlloEco, "\r\n");
-  ui::AppendText(gnControlloEco, text);
+  ui::AppendText(gnControlloEco,
+                 ui::TextLength(gnControlloEco) > 0 ? "\r\n" + text : text);
 }
 
 void ShowTrappedError(const char* routine, const ErrorRecord& e) {
