@@ -562,15 +562,15 @@ class FoldersOpenOnTheHost {
   HKEY key_ = nullptr;
 };
 
-// Wine's own folder window leaves a thread in the desktop process; once the
-// window closed, the wineserver could take the desktop for unused and end
-// that process under the running program, whose next pointer grab (Wine's
-// own move loop on a press on the title bar) failed with BadWindow and ended
-// it. ./sondalink's prefixes hand the folder to the host's file manager: it
-// gets the folder whole (a blank and a comma in it), the desktop stays, and
-// the program still answers after a press on its title bar. (Here this
-// test's own process keeps the desktop in use, so Wine's window alone would
-// not end it.)
+// Once Wine's own folder window closed, the wineserver could take the
+// desktop process for unused and end it under the running program, whose
+// next pointer grab (Wine's own move loop on a press on the title bar)
+// failed with BadWindow and ended it. ./sondalink's prefixes hand the folder
+// to the host's file manager: it gets the folder whole (a blank and a comma
+// in it), the desktop stays, and the program still answers after a press on
+// its title bar. (Here this test's own process keeps the desktop in use, so
+// Wine's window alone would not end it: outlives-folder-window drives the
+// program from outside Wine and shows the difference.)
 TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
   std::optional<LocalAppDataMovedTo> movedAppData(moved);
