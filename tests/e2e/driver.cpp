@@ -495,4 +495,29 @@ bool Screenshot(const std::string& unixPath) {
       30000);
 }
 
+RegistryValueFor::RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type,
+                                   const std::wstring& value)
+    : name_(name) {
+  ::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.put(),
+                    nullptr);
+  DWORD size = 0;
+  if (::RegQueryValueExW(key_.get(), name, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+    saved_.resize(size);
+    had_ = ::RegQueryValueExW(key_.get(), name, nullptr, &type_, saved_.data(), &size) ==
+           ERROR_SUCCESS;
+    saved_.resize(size);
+  }
+  ::RegSetValueExW(key_.get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+RegistryValueFor::~RegistryValueFor() {
+  if (had_) {
+    ::RegSetValueExW(key_.get(), name_.c_str(), 0, type_, saved_.data(),
+                     static_cast<DWORD>(saved_.size()));
+  } else {
+    ::RegDeleteValueW(key_.get(), name_.c_str());
+  }
+}
+
 }  // namespace sondalink::e2e

@@ -121,4 +121,35 @@ std::wstring LocalAppData();
 // ImageMagick's import on $DISPLAY; `unixPath` is where it goes.
 bool Screenshot(const std::string& unixPath);
 
+// A registry value of the prefix set for the life of the object, and put
+// back as it was (or removed) afterwards, also when an assertion fails.
+class RegistryValueFor {
+ public:
+  RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type,
+                   const std::wstring& value);
+  ~RegistryValueFor();
+  RegistryValueFor(const RegistryValueFor&) = delete;
+  RegistryValueFor& operator=(const RegistryValueFor&) = delete;
+
+ private:
+  win32::unique_hkey key_;
+  std::wstring name_;
+  bool had_ = false;
+  DWORD type_ = REG_SZ;
+  std::vector<BYTE> saved_;
+};
+
+// Points the prefix user's local application data folder elsewhere for the
+// life of the object (Wine reads it from the registry at every request).
+class LocalAppDataMovedTo {
+ public:
+  explicit LocalAppDataMovedTo(const std::wstring& path)
+      : value_(HKEY_CURRENT_USER,
+               L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+               L"Local AppData", REG_EXPAND_SZ, path) {}
+
+ private:
+  RegistryValueFor value_;
+};
+
 }  // namespace sondalink::e2e

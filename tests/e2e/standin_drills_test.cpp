@@ -250,17 +250,8 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
 // application data folder is moved for the test (Wine reads it from the
 // registry at every request).
 TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
-  const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, esercitazione";
-  win32::unique_hkey owner;
-  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, owner.put()), ERROR_SUCCESS);
-  HKEY key = owner.get();
-  wchar_t saved[MAX_PATH] = {};
-  DWORD type = REG_EXPAND_SZ, size = sizeof saved;
-  const bool had = ::RegQueryValueExW(key, L"Local AppData", nullptr, &type, reinterpret_cast<BYTE*>(saved), &size) ==
-                   ERROR_SUCCESS;
-  ::RegSetValueExW(key, L"Local AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(moved.c_str()),
-                   static_cast<DWORD>((moved.size() + 1) * sizeof(wchar_t)));
+  std::optional<LocalAppDataMovedTo> movedAppData(moved);
 
   Start(standin::Fail("ado.Connection.Open", 0x800A0C4A, "Login failed for user 'sa'.", "Microsoft OLE DB Provider"));
   SqlAuthentication(kServer, L"sa", kPassword);
@@ -278,11 +269,7 @@ TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
   for (HWND w : WindowsTitled(L"SondalinkADO.log", app->processId())) ::PostMessageW(w, WM_CLOSE, 0, 0);
   app.reset();
 
-  if (had) {
-    ::RegSetValueExW(key, L"Local AppData", 0, type, reinterpret_cast<const BYTE*>(saved), size);
-  } else {
-    ::RegDeleteValueW(key, L"Local AppData");
-  }
+  movedAppData.reset();
   ::DeleteFileW(log.c_str());
   for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) ::RemoveDirectoryW((moved + level).c_str());
 }

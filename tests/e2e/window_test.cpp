@@ -287,51 +287,17 @@ TEST_F(Window, TheEndOfTheWindowsSessionClosesTheWindowAndEndsTheProgram) {
 // The bytes of a file that may be open for writing elsewhere.
 std::string ReadAll(const std::wstring& path) {
   std::string bytes;
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  win32::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
+  if (!file) return "<missing>";
   char buffer[4096];
   DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-  ::CloseHandle(file);
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    bytes.append(buffer, read);
+  }
   return bytes;
 }
-
-// Points the prefix user's local application data folder elsewhere for the
-// life of the object (Wine reads it from the registry at every request).
-class LocalAppDataMovedTo {
- public:
-  explicit LocalAppDataMovedTo(const std::wstring& path) {
-    ::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
-    DWORD size = sizeof saved_;
-    had_ = ::RegQueryValueExW(key_, L"Local AppData", nullptr, &type_,
-                              reinterpret_cast<BYTE*>(saved_), &size) == ERROR_SUCCESS;
-    savedSize_ = size;
-    ::RegSetValueExW(key_, L"Local AppData", 0, REG_EXPAND_SZ,
-                     reinterpret_cast<const BYTE*>(path.c_str()),
-                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-  }
-  ~LocalAppDataMovedTo() {
-    if (had_) {
-      ::RegSetValueExW(key_, L"Local AppData", 0, type_, reinterpret_cast<const BYTE*>(saved_),
-                       savedSize_);
-    } else {
-      ::RegDeleteValueW(key_, L"Local AppData");
-    }
-    ::RegCloseKey(key_);
-  }
-  LocalAppDataMovedTo(const LocalAppDataMovedTo&) = delete;
-  LocalAppDataMovedTo& operator=(const LocalAppDataMovedTo&) = delete;
-
- private:
-  static constexpr wchar_t kKey[] =
-      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  HKEY key_ = nullptr;
-  bool had_ = false;
-  DWORD type_ = REG_EXPAND_SZ;
-  wchar_t saved_[MAX_PATH] = {};
-  DWORD savedSize_ = 0;
-};
 
 // The folder window that the shell opened for the program, and the command
 // line of the process that shows it; the window is closed afterwards.
@@ -454,27 +420,8 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
 // setting and comes back afterwards.
 class HostFileManager {
  public:
-  HostFileManager() {
-    ::DeleteFileW(kRecord);
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", 0, nullptr, 0,
-                      KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
-    DWORD size = sizeof saved_;
-    had_ = ::RegQueryValueExW(key_, L"Browsers", nullptr, nullptr, reinterpret_cast<BYTE*>(saved_),
-                              &size) == ERROR_SUCCESS;
-    savedSize_ = size;
-    const std::wstring recorder = W(SONDALINK_FOLDER_RECORDER);
-    ::RegSetValueExW(key_, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(recorder.c_str()),
-                     static_cast<DWORD>((recorder.size() + 1) * sizeof(wchar_t)));
-  }
-  ~HostFileManager() {
-    if (had_) {
-      ::RegSetValueExW(key_, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_), savedSize_);
-    } else {
-      ::RegDeleteValueW(key_, L"Browsers");
-    }
-    ::RegCloseKey(key_);
-    ::DeleteFileW(kRecord);
-  }
+  HostFileManager() { ::DeleteFileW(kRecord); }
+  ~HostFileManager() { ::DeleteFileW(kRecord); }
   HostFileManager(const HostFileManager&) = delete;
   HostFileManager& operator=(const HostFileManager&) = delete;
 
@@ -498,10 +445,8 @@ class HostFileManager {
 
  private:
   static constexpr const wchar_t* kRecord = L"Z:" SONDALINK_FOLDER_RECORD_DOS;
-  HKEY key_ = nullptr;
-  bool had_ = false;
-  wchar_t saved_[512] = {};
-  DWORD savedSize_ = 0;
+  RegistryValueFor browsers_{HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ,
+                             W(SONDALINK_FOLDER_RECORDER)};
 };
 
 // Folder windows of Wine's own explorer showing the program's folder.
