@@ -31,6 +31,10 @@ constexpr ProfiloTest kProfiloDAO{
 // Created from its class identity, not through a class-name lookup.
 constexpr char kClsidMotore[] = "{00000010-0000-0010-8000-00AA006D2EA4}";
 constexpr char kClasseMotore[] = "DAO.DBEngine.35";
+// DAO's published run-time licence key: its engine is a licensed class,
+// which without the key creates only where the design-time licence of the
+// developer tools is installed.
+constexpr char kLicenzaMotore[] = "mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak";
 
 constexpr int32_t dbUseODBC = 1;
 constexpr int32_t dbDriverComplete = 0;
@@ -43,7 +47,7 @@ au::Object gMotoreDAO;
 
 ErrorRecord MotoreDAO() {
   if (gMotoreDAO) return {};
-  Outcome<au::Object> creato = au::CreateFromClassId(kClsidMotore, kClasseMotore);
+  Outcome<au::Object> creato = au::CreateFromClassId(kClsidMotore, kClasseMotore, kLicenzaMotore);
   if (!creato.ok()) return creato.error;
   gMotoreDAO = creato.value;
   return {};

@@ -64,8 +64,11 @@ void Uninitialize();
 
 // Creates an object from its class identity, "{xxxxxxxx-xxxx-...}", in
 // process or as a local server. `sourceName` names it in error records that
-// the component leaves without a source.
-Outcome<Object> CreateFromClassId(const std::string& classId, const std::string& sourceName);
+// the component leaves without a source. `licenceKey`, when given, is the
+// run-time licence key of a licensed class: a class factory that checks
+// licences creates with it, one that does not creates as without it.
+Outcome<Object> CreateFromClassId(const std::string& classId, const std::string& sourceName,
+                                  const std::string& licenceKey = {});
 // Creates an object from its class name, looked up in the registry.
 Outcome<Object> CreateFromName(const std::string& className);
 

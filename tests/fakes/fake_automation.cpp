@@ -376,8 +376,11 @@ ErrorRecord Initialize() {
 
 void Uninitialize() { ++S().uninitializeCalls; }
 
-Outcome<Object> CreateFromClassId(const std::string& classId, const std::string& sourceName) {
-  Journalize(Access::Create, classId, {}, nullptr);
+Outcome<Object> CreateFromClassId(const std::string& classId, const std::string& sourceName,
+                                  const std::string& licenceKey) {
+  Arguments key;
+  if (!licenceKey.empty()) key.push_back(licenceKey);
+  Journalize(Access::Create, classId, std::move(key), nullptr);
   for (const Class& c : S().classes)
     if (c.classId == Lower(classId)) return Create(c, sourceName);
   // Like CLSIDFromString, a text that is not an identity is tried as a name.

@@ -105,6 +105,7 @@ struct Invocation {
   // class identity or name asked for. Item: empty.
   std::string member;
   // Put: the value. Call: the arguments in their order. Item: the key.
+  // Create: the licence key, when one was given.
   Arguments arguments;
   const FakeObject* target = nullptr;  // null for Create
   std::string className;               // the target's class name

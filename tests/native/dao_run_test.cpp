@@ -258,6 +258,9 @@ TEST_F(DaoRun, ComponentsGetTheirArgumentsAsDAOExpectsThem) {
   }
   ASSERT_EQ(creations.size(), 1u);  // by class identity, never by name
   EXPECT_EQ(creations[0].member, kEngineId);
+  // DAO's run-time licence key, without which a user's machine refuses the engine.
+  EXPECT_THAT(creations[0].arguments,
+              ElementsAre(Value{std::string("mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak")}));
 
   ASSERT_EQ(fa::Journal("CreateWorkspace").size(), 1u);
   EXPECT_THAT(fa::Journal("CreateWorkspace")[0].arguments,

@@ -15,7 +15,14 @@ struct ClassInfo {
   const wchar_t* type;  // the objects' type in the journal and in failure rules
   NodeRef (*create)();
   bool startsRun;  // creating it begins a test run (the scenario is read afresh)
+  // A licensed class's run-time key (its factory offers IClassFactory2);
+  // null for a class that any machine may create.
+  const wchar_t* runtimeKey = nullptr;
 };
+
+// DAO's published run-time licence key, which its engine requires where
+// the design-time licence is not installed.
+inline constexpr wchar_t kDaoRuntimeKey[] = L"mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak";
 
 extern const ClassInfo kClasses[];
 extern const size_t kClassCount;

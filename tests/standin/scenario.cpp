@@ -12,6 +12,11 @@
 //                           begins with '/' is a Unix path, reached through Z:
 //   journal.reads=yes|no    whether property reads are journalled (default
 //                           yes; "no" keeps a 10000-row listing fast)
+//   licence.design=yes|no   whether the machine holds the design-time licence
+//                           of DAO's engine, a licensed class (default no, a
+//                           user's machine: plain creation is refused with
+//                           CLASS_E_NOTLICENSED, IClassFactory2's
+//                           CreateInstanceLic with DAO's run-time key works)
 //   version=<value>         field 0 of "SELECT @@VERSION" (ADO and DAO) and
 //                           SQL-DMO's VersionString
 //   version.rows=0|1        rows "SELECT @@VERSION" returns (0: none)
@@ -288,6 +293,8 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
         s.journalPath = WindowsPath(Unescape(Trim(value)));
       } else if (key == L"journal.reads") {
         s.journalReads = ParseYesNo(value);
+      } else if (key == L"licence.design") {
+        s.designLicence = ParseYesNo(value);
       } else if (key == L"version") {
         s.version = ParseCell(value);
       } else if (key == L"version.rows") {

@@ -36,6 +36,9 @@ struct Rule {
 struct Scenario {
   std::wstring journalPath;  // empty: nothing is journalled
   bool journalReads = true;  // "get" lines; off keeps big listings fast
+  // The machine holds the design-time licence of the licensed classes (as
+  // developer tools install it): DAO's engine is created without its key.
+  bool designLicence = false;
   Cell version;
   int versionRows = 1;
   std::vector<Attribute> serverInfo;

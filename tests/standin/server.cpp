@@ -1,5 +1,7 @@
 // The COM server: class factories and the four exports of an in-process
 // server.
+#include <ocidl.h>
+
 #include "classes.h"
 #include "components.h"
 #include "journal.h"
@@ -16,7 +18,7 @@ const ClassInfo kClasses[] = {
      L"ado.Recordset", NewAdoRecordset, false},
     {{0x00000010, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
      L"{00000010-0000-0010-8000-00AA006D2EA4}", L"DAO.DBEngine.35",
-     L"Sondalink stand-in DAO DBEngine", L"dao.DBEngine", NewDaoEngine, false},
+     L"Sondalink stand-in DAO DBEngine", L"dao.DBEngine", NewDaoEngine, false, kDaoRuntimeKey},
     {{0x7D3A51C2, 0x9B84, 0x4E0F, {0xA6, 0xD3, 0x5C, 0x21, 0xE8, 0xB9, 0x4F, 0x10}}, kDmoServerClsid,
      L"SQLDMO.SQLServer", L"Sondalink stand-in SQL-DMO SQLServer", L"dmo.SQLServer", NewDmoServer, true},
 };
@@ -24,14 +26,18 @@ const size_t kClassCount = sizeof(kClasses) / sizeof(kClasses[0]);
 
 namespace {
 
-class ClassFactory final : public IClassFactory {
+// Every class's factory; a licensed class's also answers as IClassFactory2
+// and, like DAO's engine, creates without a key only where the scenario
+// says the machine holds the design-time licence.
+class ClassFactory final : public IClassFactory2 {
  public:
   explicit ClassFactory(const ClassInfo& info) : info_(info) { ++gLiveObjects; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
     if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-      *object = static_cast<IClassFactory*>(this);
+    if (riid == IID_IUnknown || riid == IID_IClassFactory ||
+        (riid == IID_IClassFactory2 && info_.runtimeKey)) {
+      *object = static_cast<IClassFactory2*>(this);
       AddRef();
       return S_OK;
     }
@@ -49,6 +55,56 @@ class ClassFactory final : public IClassFactory {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
+    if (info_.runtimeKey && !Current().designLicence) return NotLicensed();
+    return Create(riid, object);
+  }
+
+  HRESULT STDMETHODCALLTYPE GetLicInfo(LICINFO* info) override {
+    if (!info) return E_POINTER;
+    info->cbLicInfo = sizeof(LICINFO);
+    info->fRuntimeKeyAvail = TRUE;
+    info->fLicVerified = Current().designLicence ? TRUE : FALSE;
+    return S_OK;
+  }
+
+  // The run-time key is handed out only where the design-time licence is.
+  HRESULT STDMETHODCALLTYPE RequestLicKey(DWORD, BSTR* key) override {
+    if (!key) return E_POINTER;
+    *key = nullptr;
+    if (!Current().designLicence) return CLASS_E_NOTLICENSED;
+    *key = ::SysAllocString(info_.runtimeKey);
+    return *key ? S_OK : E_OUTOFMEMORY;
+  }
+
+  // A key must be the class's own; without one the machine's licence decides.
+  HRESULT STDMETHODCALLTYPE CreateInstanceLic(IUnknown* outer, IUnknown*, REFIID riid, BSTR key,
+                                              void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    if (!key) return CreateInstance(outer, riid, object);
+    if (std::wstring(key, ::SysStringLen(key)) != info_.runtimeKey) return NotLicensed();
+    return Create(riid, object);
+  }
+
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    if (lock) {
+      ++gServerLocks;
+    } else {
+      --gServerLocks;
+    }
+    return S_OK;
+  }
+
+ private:
+  ~ClassFactory() { --gLiveObjects; }
+
+  HRESULT NotLicensed() {
+    Journal(std::wstring(L"create ") + info_.type + L" -> fault 0x80040112");
+    return CLASS_E_NOTLICENSED;
+  }
+
+  HRESULT Create(REFIID riid, void** object) {
     if (info_.startsRun) {
       if (std::optional<std::wstring> error = BeginRun()) {
         // A malformed scenario must not pass for a component failure.
@@ -80,17 +136,6 @@ class ClassFactory final : public IClassFactory {
     return node->QueryInterface(riid, object);
   }
 
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) {
-      ++gServerLocks;
-    } else {
-      --gServerLocks;
-    }
-    return S_OK;
-  }
-
- private:
-  ~ClassFactory() { --gLiveObjects; }
   std::atomic<ULONG> refs_{1};
   const ClassInfo& info_;
 };

@@ -78,8 +78,16 @@ TEST_F(Standin, AdoRunThroughTheProgramsAutomationLayer) {
 
 TEST_F(Standin, DaoThroughTheAutomationLayerKeepsSixteenBitIntegersAndRefusesTheSecondWorkspace) {
   Scenario("");
-  auto engine = automation::CreateFromClassId("{00000010-0000-0010-8000-00AA006D2EA4}", "DAO.DBEngine.35");
+  // DAO's run-time key, as on a machine without the design-time licence.
+  auto engine = automation::CreateFromClassId("{00000010-0000-0010-8000-00AA006D2EA4}", "DAO.DBEngine.35",
+                                              "mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak");
   ASSERT_TRUE(engine.ok());
+  // Without it the engine is refused, the failure that users once met.
+  Outcome<automation::Object> plain =
+      automation::CreateFromClassId("{00000010-0000-0010-8000-00AA006D2EA4}", "DAO.DBEngine.35");
+  EXPECT_EQ(plain.error.number, -2147221230);  // CLASS_E_NOTLICENSED
+  EXPECT_EQ(plain.error.description, "Class is not licensed for use");
+  EXPECT_EQ(plain.error.source, "DAO.DBEngine.35");
   const automation::Value create[] = {std::string("ODBCWorkspace"), std::string("admin"), std::string(),
                                       int32_t{1}};
   auto workspace = Must<automation::Object>(automation::Call(engine.value, "CreateWorkspace", create));

@@ -32,11 +32,16 @@
 //                      line (and lets its window run) every 100 ms for 4 s
 //   creation fails     Fail("ado.Recordset.create#2", 0x80004005, ...): the second
 //                      recordset's CoCreateInstance returns that code
+//   developer machine  Line("licence.design", "yes"): DAO's engine, a licensed
+//                      class, is created without its run-time key too; by
+//                      default only IClassFactory2::CreateInstanceLic with
+//                      the key creates it
 //   load               info.rows=10000 with journal.reads=no
 //
 // Journal lines (UTF-8, LF; texts in double quotes with \r \n \t \\ \"):
 //   create <type>                                  the class factory made an object
 //   create <type> -> fault 0x80004005              ... or failed to, as the scenario said
+//   create dao.DBEngine -> fault 0x80040112        ... or refused it: no licence, or a wrong key
 //   get <type>[<label>].<member>                   a property read (no arguments)
 //   get <type>.<member>(<arg>, ...)                a read with arguments (Item)
 //   put <type>.<member> = <arg>                    a property write

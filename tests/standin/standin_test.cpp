@@ -6,6 +6,7 @@
 
 #include <ole2.h>
 #include <oleauto.h>
+#include <ocidl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -188,6 +189,37 @@ IDispatch* CreateByName(const wchar_t* progId) {
   return object;
 }
 
+// Through the class factory, as a licensed class is created: IClassFactory2's
+// CreateInstanceLic with `key` (null: none), or plain IClassFactory when
+// `key` is kPlain.
+const wchar_t kPlain[] = L"<plain>";
+HRESULT CreateWithKey(const wchar_t* clsidText, const wchar_t* key, IDispatch** object) {
+  *object = nullptr;
+  CLSID clsid;
+  HRESULT hr = ::CLSIDFromString(clsidText, &clsid);
+  if (FAILED(hr)) return hr;
+  IClassFactory2* factory = nullptr;
+  hr = ::CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory2, reinterpret_cast<void**>(&factory));
+  if (FAILED(hr)) return hr;
+  if (key == kPlain) {
+    hr = factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object));
+  } else {
+    BSTR bstr = key ? ::SysAllocString(key) : nullptr;
+    hr = factory->CreateInstanceLic(nullptr, nullptr, IID_IDispatch, bstr, reinterpret_cast<void**>(object));
+    ::SysFreeString(bstr);
+  }
+  factory->Release();
+  return hr;
+}
+
+// DAO's engine as the program creates it on a user's machine: with DAO's
+// run-time licence key.
+IDispatch* CreateDaoEngine() {
+  IDispatch* engine = nullptr;
+  CreateWithKey(kDaoEngine, L"mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak", &engine);
+  return engine;
+}
+
 struct Released {
   void operator()(IDispatch* p) const {
     if (p) p->Release();
@@ -361,7 +393,7 @@ TEST_F(Standin, AdoRunGivesVersionAndAttributesAndJournalsTheArguments) {
 
 TEST_F(Standin, DaoEngineRefusesASecondWorkspaceOfTheSameNameUntilTheFirstIsClosed) {
   Scenario("");
-  Object engine(Create(kDaoEngine));
+  Object engine(CreateDaoEngine());
   ASSERT_TRUE(engine);
   auto createWorkspace = [&] {
     return Call(engine.get(), L"CreateWorkspace",
@@ -376,7 +408,7 @@ TEST_F(Standin, DaoEngineRefusesASecondWorkspaceOfTheSameNameUntilTheFirstIsClos
   EXPECT_EQ(V_I2(&*count.value), 1);
 
   // The engine is one per process: a second creation sees the same collection.
-  Object again(Create(kDaoEngine));
+  Object again(CreateDaoEngine());
   Reply second = Call(again.get(), L"CreateWorkspace",
                       {Var::Str(L"ODBCWorkspace"), Var::Str(L"admin"), Var::Str(L""), Var::I4(1)});
   Reply refused = Call(Get(again.get(), L"Workspaces").value.dispatch(), L"Append", {second.value});
@@ -392,7 +424,7 @@ TEST_F(Standin, DaoEngineRefusesASecondWorkspaceOfTheSameNameUntilTheFirstIsClos
 
 TEST_F(Standin, DaoRunGivesVersionAndJournalsSixteenBitArguments) {
   Scenario("");
-  Object engine(Create(kDaoEngine));
+  Object engine(CreateDaoEngine());
   Reply workspace = Call(engine.get(), L"CreateWorkspace",
                          {Var::Str(L"ODBCWorkspace"), Var::Str(L"admin"), Var::Str(L""), Var::I4(1)});
   ASSERT_TRUE(workspace.ok());
@@ -483,7 +515,7 @@ TEST_P(Refusals, LoginRefusedReachesTheCallerWithCodeDescriptionAndSource) {
     Object connection(Create(kAdoConnection));
     reply = Call(connection.get(), L"Open", {Var::Str(kAdoString), Var::Str(L""), Var::Str(L""), Var::I4(-1)});
   } else if (target.rfind("dao.", 0) == 0) {
-    Object engine(Create(kDaoEngine));
+    Object engine(CreateDaoEngine());
     Reply ws = Call(engine.get(), L"CreateWorkspace",
                     {Var::Str(L"ODBCWorkspace"), Var::Str(L"admin"), Var::Str(L""), Var::I4(1)});
     reply = Call(ws.value.dispatch(), L"OpenConnection",
@@ -507,6 +539,77 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"AdoOpenDeferred", "ado.Connection.Open", "deferred"},
                       Refusal{"DmoConnectErrorInfo", "dmo.SQLServer.Connect", "errorinfo"}),
     sondalink::testing::kRowName);
+
+// ---- DAO's engine is a licensed class
+
+struct Licence {
+  const char* name;
+  bool designLicence;  // the machine holds the design-time licence
+  const wchar_t* key;  // kPlain: IClassFactory::CreateInstance
+  HRESULT expected;
+};
+
+void PrintTo(const Licence& l, std::ostream* os) { *os << l.name; }
+
+class Licences : public Standin, public ::testing::WithParamInterface<Licence> {};
+
+TEST_P(Licences, EngineIsCreatedWithItsRunTimeKeyOrOnADevelopersMachine) {
+  const Licence& l = GetParam();
+  Scenario(l.designLicence ? "licence.design=yes\n" : "");
+  IDispatch* raw = nullptr;
+  EXPECT_EQ(CreateWithKey(kDaoEngine, l.key, &raw), l.expected);
+  Object engine(raw);
+  EXPECT_EQ(engine != nullptr, l.expected == S_OK);
+  if (engine) {
+    EXPECT_EQ(Get(engine.get(), L"Version").value.text(), L"3.5");
+  } else {
+    EXPECT_THAT(JournalLines(), Contains("create dao.DBEngine -> fault 0x80040112"));
+  }
+
+  // What the factory tells of the machine's licence, and the key it gives
+  // away only where the design-time licence is.
+  CLSID clsid;
+  ASSERT_HRESULT_SUCCEEDED(::CLSIDFromString(kDaoEngine, &clsid));
+  IClassFactory2* factory = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(::CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory2,
+                                              reinterpret_cast<void**>(&factory)));
+  LICINFO info{};
+  EXPECT_HRESULT_SUCCEEDED(factory->GetLicInfo(&info));
+  EXPECT_EQ(info.cbLicInfo, static_cast<LONG>(sizeof info));
+  EXPECT_TRUE(info.fRuntimeKeyAvail);
+  EXPECT_EQ(info.fLicVerified != FALSE, l.designLicence);
+  BSTR key = nullptr;
+  EXPECT_EQ(factory->RequestLicKey(0, &key), l.designLicence ? S_OK : CLASS_E_NOTLICENSED);
+  EXPECT_EQ(key ? std::wstring(key) : L"<none>",
+            l.designLicence ? L"mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak" : L"<none>");
+  ::SysFreeString(key);
+  factory->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UserAndDeveloperMachines, Licences,
+    ::testing::Values(
+        Licence{"UserMachineRunTimeKey", false, L"mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak", S_OK},
+        Licence{"UserMachinePlainCreation", false, kPlain, CLASS_E_NOTLICENSED},
+        Licence{"UserMachineWrongKey", false, L"mbmabptebkjcdlgtjmskjwtsdhjbmkmwtraK", CLASS_E_NOTLICENSED},
+        Licence{"UserMachineNoKey", false, nullptr, CLASS_E_NOTLICENSED},
+        Licence{"DeveloperMachinePlainCreation", true, kPlain, S_OK},
+        Licence{"DeveloperMachineNoKey", true, nullptr, S_OK},
+        Licence{"DeveloperMachineWrongKey", true, L"mbmabptebkjcdlgtjmskjwt", CLASS_E_NOTLICENSED}),
+    sondalink::testing::kRowName);
+
+// Classes nobody licenses keep to IClassFactory.
+TEST_F(Standin, OnlyTheDaoEngineOffersALicensingFactory) {
+  for (const wchar_t* clsidText : {kAdoConnection, kAdoRecordset}) {
+    CLSID clsid;
+    ASSERT_HRESULT_SUCCEEDED(::CLSIDFromString(clsidText, &clsid));
+    IClassFactory2* factory = nullptr;
+    EXPECT_EQ(::CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory2,
+                                 reinterpret_cast<void**>(&factory)),
+              E_NOINTERFACE);
+    if (factory) factory->Release();
+  }
+}
 
 // ---- scenario features the end-to-end cases rely on
 
@@ -582,7 +685,7 @@ TEST_F(Standin, ConnectionCloseAndDisconnectCanFailAfterSuccess) {
 
 TEST_F(Standin, SlowListingTakesItsTimeItemByItem) {
   Scenario(SlowListing("dao.engine", 5, 60));
-  Object engine(Create(kDaoEngine));
+  Object engine(CreateDaoEngine());
   Reply properties = Get(engine.get(), L"Properties");
   short count = V_I2(Get(properties.value.dispatch(), L"Count").value.get());
   ASSERT_EQ(count, 10);  // five built-in, five added

@@ -78,6 +78,13 @@ inline void ExpectUnknownClasses() {
   EXPECT_EQ(dao.error.number, -2147221164);
   EXPECT_EQ(dao.error.description, "Class not registered");
   EXPECT_EQ(dao.error.source, "DAO.DBEngine.35");
+  // With a licence key the class object is asked for first: the same record.
+  Outcome<pa::Object> keyed = pa::CreateFromClassId("{00000010-0000-0010-8000-00AA006D2EA4}",
+                                                    "DAO.DBEngine.35", "mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak");
+  EXPECT_FALSE(keyed.value);
+  EXPECT_EQ(keyed.error.number, -2147221164);
+  EXPECT_EQ(keyed.error.description, "Class not registered");
+  EXPECT_EQ(keyed.error.source, "DAO.DBEngine.35");
 
   Outcome<pa::Object> dmo = pa::CreateFromName("SQLDMO.SQLServer");
   EXPECT_FALSE(dmo.value);

@@ -41,6 +41,7 @@ const char* KnownText(HRESULT hr) {
     case 0x8002000F: return "Parameter not optional.";
     case 0x80020012: return "Division by zero.";
     case 0x8002801D: return "Library not registered.";
+    case 0x80040112: return "Class is not licensed for use";
     case 0x80040154: return "Class not registered";
     case 0x800401F0: return "CoInitialize has not been called.";
     case 0x800401F3: return "Invalid class string";
@@ -310,10 +311,32 @@ Outcome<Value> InvokeByName(const Object& object, const std::string& member, WOR
   return Invoke(*object.impl(), id.value, flags, arguments);
 }
 
-Outcome<Object> CreateFromClsid(const CLSID& clsid, const std::string& source) {
+constexpr DWORD kServers = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER;
+
+// A licensed class's factory refuses plain creation (CLASS_E_NOTLICENSED)
+// where no design-time licence is installed, as on a user's machine; with
+// the class's run-time key it creates anywhere.
+HRESULT CreateLicensed(const CLSID& clsid, const std::string& licenceKey,
+                       com_ptr<IDispatch>& dispatch) {
+  com_ptr<IClassFactory> factory;
+  HRESULT hr = ::CoGetClassObject(clsid, kServers, nullptr, IID_IClassFactory, factory.put_void());
+  if (FAILED(hr)) return hr;
+  if (!factory) return E_NOINTERFACE;
+  com_ptr<IClassFactory2> licensed;
+  if (FAILED(factory->QueryInterface(IID_IClassFactory2, licensed.put_void())) || !licensed)
+    return factory->CreateInstance(nullptr, IID_IDispatch, dispatch.put_void());
+  unique_bstr key = ToBstr(licenceKey);
+  if (!key) return E_OUTOFMEMORY;
+  return licensed->CreateInstanceLic(nullptr, nullptr, IID_IDispatch, key.get(),
+                                     dispatch.put_void());
+}
+
+Outcome<Object> CreateFromClsid(const CLSID& clsid, const std::string& source,
+                                const std::string& licenceKey = {}) {
   com_ptr<IDispatch> dispatch;
-  HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                  IID_IDispatch, dispatch.put_void());
+  HRESULT hr = licenceKey.empty()
+                   ? ::CoCreateInstance(clsid, nullptr, kServers, IID_IDispatch, dispatch.put_void())
+                   : CreateLicensed(clsid, licenceKey, dispatch);
   if (FAILED(hr)) return Failure(hr, source);
   if (!dispatch) return Failure(E_NOINTERFACE, source);
   return Wrap(dispatch.get(), source);
@@ -347,12 +370,13 @@ void Uninitialize() {
   ::CoUninitialize();
 }
 
-Outcome<Object> CreateFromClassId(const std::string& classId, const std::string& sourceName) {
+Outcome<Object> CreateFromClassId(const std::string& classId, const std::string& sourceName,
+                                  const std::string& licenceKey) {
   std::wstring wide = win32::Widen(classId);
   CLSID clsid{};
   HRESULT hr = ::CLSIDFromString(wide.c_str(), &clsid);
   if (FAILED(hr)) return Failure(hr, sourceName);
-  return CreateFromClsid(clsid, sourceName);
+  return CreateFromClsid(clsid, sourceName, licenceKey);
 }
 
 Outcome<Object> CreateFromName(const std::string& className) {

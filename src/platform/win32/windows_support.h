@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
+#include <ocidl.h>
 // The seam has its own DeleteFile; Windows code here calls the A/W functions
 // by their full names.
 #undef DeleteFile
