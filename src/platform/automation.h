@@ -52,9 +52,10 @@ struct Decimal {  // (hi32 * 2^64 + lo64) / 10^scale, scale 0 to 28
 };
 
 // What a member gives back or takes, with the width of its integers kept:
-// components tell a 16-bit from a 32-bit argument.
+// components tell a 16-bit from a 32-bit argument. An unsigned 32-bit value
+// stays 32-bit: Windows 2000's OLE Automation has no 8-byte integers.
 using Value = std::variant<std::monostate,  // empty
-                           Null, bool, uint8_t, int16_t, int32_t, int64_t, float, double,
+                           Null, bool, uint8_t, int16_t, int32_t, uint32_t, int64_t, float, double,
                            Currency, Decimal, Date, std::string, Object>;
 
 // COM for the user-interface thread: once before the window exists, and

@@ -137,6 +137,7 @@ std::optional<int64_t> AsPosition(const Value& key) {
   if (auto* v = std::get_if<uint8_t>(&key)) return *v;
   if (auto* v = std::get_if<int16_t>(&key)) return *v;
   if (auto* v = std::get_if<int32_t>(&key)) return *v;
+  if (auto* v = std::get_if<uint32_t>(&key)) return *v;
   if (auto* v = std::get_if<int64_t>(&key)) return *v;
   return std::nullopt;
 }
@@ -453,6 +454,7 @@ Outcome<std::string> ToText(const Value& value) {
     Outcome<std::string> operator()(uint8_t v) const { return std::to_string(v); }
     Outcome<std::string> operator()(int16_t v) const { return std::to_string(v); }
     Outcome<std::string> operator()(int32_t v) const { return std::to_string(v); }
+    Outcome<std::string> operator()(uint32_t v) const { return std::to_string(v); }
     Outcome<std::string> operator()(int64_t v) const { return std::to_string(v); }
     Outcome<std::string> operator()(float v) const { return Trimmed("%.7G", v); }
     Outcome<std::string> operator()(double v) const { return Trimmed("%.15G", v); }

@@ -3,6 +3,7 @@
 // failures the ways components do (an exception filled in at once or
 // deferred, an error code, an error object), which Wine's own objects
 // never do with texts.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -29,10 +30,54 @@ struct Received {
 std::vector<Received> received;
 int liveObjects = 0;
 int deferredFills = 0;
+VARIANT answer;  // what the member Answer gives back, set by the test
+
+// The test program's own import slot of VariantChangeTypeEx: the automation
+// layer, linked in, converts through it.
+extern HRESULT(WINAPI* importVariantChangeTypeEx)(VARIANTARG*, const VARIANTARG*, LCID, USHORT,
+                                                      VARTYPE) __asm__("__imp__VariantChangeTypeEx@20");
+
+// Records the type of every VARIANT handed to VariantChangeTypeEx while it
+// lives, and passes the call on.
+class ConversionWatch {
+ public:
+  ConversionWatch() : original_(importVariantChangeTypeEx) {
+    original() = original_;
+    types().clear();
+    Set(Record);
+  }
+  ~ConversionWatch() { Set(original_); }
+  ConversionWatch(const ConversionWatch&) = delete;
+  ConversionWatch& operator=(const ConversionWatch&) = delete;
+
+  static std::vector<VARTYPE>& types() {
+    static std::vector<VARTYPE> seen;
+    return seen;
+  }
+
+ private:
+  using Fn = decltype(importVariantChangeTypeEx);
+  static Fn& original() {
+    static Fn fn = nullptr;
+    return fn;
+  }
+  static HRESULT WINAPI Record(VARIANTARG* out, const VARIANTARG* in, LCID lcid, USHORT flags,
+                               VARTYPE vt) {
+    types().push_back(in->vt);
+    return original()(out, in, lcid, flags, vt);
+  }
+  static void Set(Fn fn) {
+    DWORD was = 0;
+    ::VirtualProtect(&importVariantChangeTypeEx, sizeof fn, PAGE_READWRITE, &was);
+    importVariantChangeTypeEx = fn;
+    ::VirtualProtect(&importVariantChangeTypeEx, sizeof fn, was, &was);
+  }
+  Fn original_;
+};
 
 enum : DISPID {
   kRecord = 1, kDeferred, kWithCode, kErrorObject, kPlainFailure, kByRef, kItself,
-  kErrorValue, kProp, kStale, kUnsigned64
+  kErrorValue, kProp, kStale, kUnsigned64, kAnswer
 };
 
 const struct {
@@ -43,7 +88,7 @@ const struct {
                 {L"PlainFailure", kPlainFailure}, {L"ByRef", kByRef},
                 {L"Itself", kItself},       {L"ErrorValue", kErrorValue},
                 {L"Prop", kProp},           {L"Stale", kStale},
-                {L"Unsigned64", kUnsigned64}};
+                {L"Unsigned64", kUnsigned64}, {L"Answer", kAnswer}};
 
 HRESULT STDMETHODCALLTYPE FillIn(EXCEPINFO* info) {
   ++deferredFills;
@@ -156,6 +201,8 @@ class Recorder : public IDispatch, public ISupportErrorInfo {
         result->vt = VT_UI8;
         result->ullVal = 0xFEDCBA9876543210ull;
         return S_OK;
+      case kAnswer:
+        return ::VariantCopy(result, &answer);
       case kErrorValue:
         result->vt = VT_ERROR;
         result->scode = DISP_E_PARAMNOTFOUND;
@@ -223,15 +270,15 @@ class AutomationDispatch : public ::testing::Test {
 TEST_F(AutomationDispatch, ArgumentsGoInReverseOrderWithTheirTypes) {
   Outcome<Object> other = CreateFromClassId(kRecorderId, "ADODB.Recordset");
   const Value args[] = {std::string("SELECT @@VERSION"), other.value, int32_t{3}, int16_t{1},
-                        true, Currency{10000}, Date{1.0}, uint8_t{7}, Null{}};
+                        true, Currency{10000}, Date{1.0}, uint8_t{7}, Null{}, uint32_t{5}};
   Outcome<Value> r = Call(object_, "record", args);
   ASSERT_TRUE(r.ok());
-  EXPECT_EQ(r.value, Value{int32_t{9}});
+  EXPECT_EQ(r.value, Value{int32_t{10}});
   ASSERT_EQ(received.size(), 1u);
   EXPECT_EQ(received[0].id, kRecord);
   EXPECT_EQ(received[0].flags, DISPATCH_METHOD);
-  EXPECT_EQ(received[0].types, (std::vector<VARTYPE>{VT_NULL, VT_UI1, VT_DATE, VT_CY, VT_BOOL,
-                                                     VT_I2, VT_I4, VT_DISPATCH, VT_BSTR}));
+  EXPECT_EQ(received[0].types, (std::vector<VARTYPE>{VT_UI4, VT_NULL, VT_UI1, VT_DATE, VT_CY,
+                                                     VT_BOOL, VT_I2, VT_I4, VT_DISPATCH, VT_BSTR}));
   EXPECT_TRUE(received[0].named.empty());
 }
 
@@ -266,6 +313,38 @@ TEST_F(AutomationDispatch, ResultsByReferenceAndAsUnknownAreUnwrapped) {
   ASSERT_EQ(::VarDecFromUI8(0xFEDCBA9876543210ull, &d), S_OK);
   const Decimal expected{d.scale, d.sign != 0, d.Hi32, d.Lo64};
   EXPECT_EQ(Get(object_, "Unsigned64").value, Value{expected});
+}
+
+// Windows 2000's oleaut32 has no 8-byte integers: an unsigned 32-bit value
+// stays 32-bit on its way in and into its text, or its line would vanish.
+TEST_F(AutomationDispatch, UnsignedThirtyTwoBitValuesBecomeTextWithoutAnEightByteInteger) {
+  const struct {
+    VARTYPE vt;
+    ULONG n;
+    const char* text;
+  } cases[] = {
+      {VT_UI4, 4294967295u, "4294967295"}, {VT_UINT, 4294967295u, "4294967295"},
+      {VT_UI4, 2147483648u, "2147483648"}, {VT_UINT, 0u, "0"},
+      {VT_UI4, 20u, "20"},
+  };
+  ConversionWatch watch;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ::VariantInit(&answer);
+    answer.vt = c.vt;
+    answer.ulVal = c.n;  // uintVal shares it
+    Outcome<Value> got = Get(object_, "Answer");
+    ASSERT_TRUE(got.ok());
+    EXPECT_EQ(got.value, Value{uint32_t{c.n}});
+    Outcome<std::string> text = ToText(got.value);
+    EXPECT_TRUE(text.ok());
+    EXPECT_EQ(text.value, c.text);
+  }
+  // An 8-byte integer a newer component gives is written out without one.
+  Outcome<std::string> wide = ToText(Value{int64_t{-9223372036854775807LL - 1}});
+  EXPECT_EQ(wide.value, "-9223372036854775808");
+  EXPECT_THAT(ConversionWatch::types(), ::testing::Contains(VT_UI4)) << "the watch sees the calls";
+  EXPECT_THAT(ConversionWatch::types(), ::testing::Each(::testing::Ne(VT_I8)));
 }
 
 // How each kind of failure becomes number, description and source.

@@ -73,6 +73,7 @@ TEST_F(Automation, ValuesRoundTripThroughVariants) {
       uint8_t{200},
       int16_t{-32768},
       int32_t{-2147467259},
+      uint32_t{4294967295u},
       int64_t{1} << 40,
       0.5f,
       2.5,

@@ -122,6 +122,7 @@ ErrorRecord ToVariant(const Value& value, VARIANT& v) {
     ErrorRecord operator()(uint8_t n) const { v.vt = VT_UI1; v.bVal = n; return {}; }
     ErrorRecord operator()(int16_t n) const { v.vt = VT_I2; v.iVal = n; return {}; }
     ErrorRecord operator()(int32_t n) const { v.vt = VT_I4; v.lVal = n; return {}; }
+    ErrorRecord operator()(uint32_t n) const { v.vt = VT_UI4; v.ulVal = n; return {}; }
     ErrorRecord operator()(int64_t n) const { v.vt = VT_I8; v.llVal = n; return {}; }
     ErrorRecord operator()(float n) const { v.vt = VT_R4; v.fltVal = n; return {}; }
     ErrorRecord operator()(double n) const { v.vt = VT_R8; v.dblVal = n; return {}; }
@@ -185,8 +186,8 @@ Outcome<Value> FromVariant(const VARIANT& in, const std::string& source) {
     case VT_UI2: return Value{static_cast<int32_t>(v->uiVal)};
     case VT_I4: return Value{static_cast<int32_t>(v->lVal)};
     case VT_INT: return Value{static_cast<int32_t>(v->intVal)};
-    case VT_UI4: return Value{static_cast<int64_t>(v->ulVal)};
-    case VT_UINT: return Value{static_cast<int64_t>(v->uintVal)};
+    case VT_UI4: return Value{static_cast<uint32_t>(v->ulVal)};
+    case VT_UINT: return Value{static_cast<uint32_t>(v->uintVal)};
     case VT_I8: return Value{static_cast<int64_t>(v->llVal)};
     case VT_R4: return Value{v->fltVal};
     case VT_R8: return Value{v->dblVal};
@@ -412,6 +413,8 @@ Outcome<std::string> ToText(const Value& value) {
     return std::string();
   if (auto* b = std::get_if<bool>(&value)) return std::string(*b ? "True" : "False");
   if (auto* s = std::get_if<std::string>(&value)) return *s;
+  // Written out here: a VT_I8 is unknown to Windows 2000's oleaut32.
+  if (auto* n = std::get_if<int64_t>(&value)) return std::to_string(*n);
   VariantArray in(1);
   if (ErrorRecord e = ToVariant(value, in[0]); e.failed()) return e;
   unique_variant out;
