@@ -359,7 +359,8 @@ bool operator==(const Object& a, const Object& b) {
 }
 
 ErrorRecord Initialize() {
-  HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  // No OLE 1.0 DDE, as the shell asks of a program that calls ShellExecute.
+  HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   if (FAILED(hr)) return Failure(hr, "");
   ++initialized;
   return {};
