@@ -373,7 +373,10 @@ std::wstring ModuleFolder() {
   return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-std::optional<std::wstring> BeginRun() {
+namespace {
+
+// The defaults, with the scenario file over them when there is one.
+std::optional<std::wstring> ReadScenario(Scenario& scenario) {
   const std::wstring folder = ModuleFolder();
   std::wstring file;
   wchar_t named[MAX_PATH * 2];
@@ -384,18 +387,31 @@ std::optional<std::wstring> BeginRun() {
     file = folder + L"standin-scenario.txt";
   }
 
-  auto& slot = CurrentSlot();
-  slot = std::make_unique<Scenario>(DefaultScenario(folder));
+  scenario = DefaultScenario(folder);
   if (file.empty()) return std::nullopt;
 
   std::ifstream in(file.c_str(), std::ios::binary);
   if (!in) return L"scenario " + file + L": cannot be read";
   std::stringstream bytes;
   bytes << in.rdbuf();
-  if (std::optional<std::wstring> error = ParseScenario(bytes.str(), *slot)) {
+  if (std::optional<std::wstring> error = ParseScenario(bytes.str(), scenario)) {
     return L"scenario " + file + L", " + *error;
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::wstring> BeginRun() {
+  auto& slot = CurrentSlot();
+  slot = std::make_unique<Scenario>();
+  return ReadScenario(*slot);
+}
+
+bool DesignLicenceInstalled() {
+  Scenario now;
+  ReadScenario(now);  // a malformed file: as far as its good lines go
+  return now.designLicence;
 }
 
 Scenario& Current() {

@@ -68,6 +68,10 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& sce
 std::optional<std::wstring> BeginRun();
 // The scenario of the current run (starting one when none has begun).
 Scenario& Current();
+// Whether the machine holds the design-time licence: the machine's, not a
+// run's (the DAO engine is created before its run begins), so the scenario
+// file is read afresh for it at each look.
+bool DesignLicenceInstalled();
 
 // The DLL's own path and folder (ending in a backslash).
 std::wstring ModulePath();

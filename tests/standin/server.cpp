@@ -55,7 +55,7 @@ class ClassFactory final : public IClassFactory2 {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    if (info_.runtimeKey && !Current().designLicence) return NotLicensed();
+    if (info_.runtimeKey && !DesignLicenceInstalled()) return NotLicensed();
     return Create(riid, object);
   }
 
@@ -63,7 +63,7 @@ class ClassFactory final : public IClassFactory2 {
     if (!info) return E_POINTER;
     info->cbLicInfo = sizeof(LICINFO);
     info->fRuntimeKeyAvail = TRUE;
-    info->fLicVerified = Current().designLicence ? TRUE : FALSE;
+    info->fLicVerified = DesignLicenceInstalled() ? TRUE : FALSE;
     return S_OK;
   }
 
@@ -71,7 +71,7 @@ class ClassFactory final : public IClassFactory2 {
   HRESULT STDMETHODCALLTYPE RequestLicKey(DWORD, BSTR* key) override {
     if (!key) return E_POINTER;
     *key = nullptr;
-    if (!Current().designLicence) return CLASS_E_NOTLICENSED;
+    if (!DesignLicenceInstalled()) return CLASS_E_NOTLICENSED;
     *key = ::SysAllocString(info_.runtimeKey);
     return *key ? S_OK : E_OUTOFMEMORY;
   }
