@@ -13,8 +13,6 @@ namespace {
 
 constexpr wchar_t kWindowCaption[] = L"Test connessioni SQL Server/MSDE";
 
-std::wstring ExePath() { return sondalink::testing::FromHost(SONDALINK_EXE); }
-
 DWORD ProcessOf(HWND hwnd) {
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
@@ -222,8 +220,9 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-App::App() {
-  std::wstring exe = ExePath();
+std::wstring BuiltProgram() { return sondalink::testing::FromHost(SONDALINK_EXE); }
+
+App::App(const std::wstring& exe) {
   std::wstring commandLine = L"\"" + exe + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

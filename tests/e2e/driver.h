@@ -54,11 +54,15 @@ std::wstring W(const char* utf8);
 // And back, for messages.
 std::string Utf8(const std::wstring& text);
 
-// One run of Sondalink.exe: started by the constructor, which waits for its
-// window; ended, if it is still running, by the destructor.
+// Sondalink.exe as built.
+std::wstring BuiltProgram();
+
+// One run of Sondalink.exe (the one built, or a copy of it elsewhere):
+// started by the constructor, which waits for its window; ended, if it is
+// still running, by the destructor.
 class App {
  public:
-  App();
+  explicit App(const std::wstring& exe = BuiltProgram());
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
