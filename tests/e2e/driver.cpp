@@ -496,9 +496,11 @@ bool Screenshot(const std::string& unixPath) {
 
 RegistryValueFor::RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type,
                                    const std::wstring& value)
-    : name_(name) {
+    : root_(root), name_(name) {
+  DWORD disposition = 0;
   ::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.put(),
-                    nullptr);
+                    &disposition);
+  if (disposition == REG_CREATED_NEW_KEY) made_ = key;
   DWORD size = 0;
   if (::RegQueryValueExW(key_.get(), name, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
     saved_.resize(size);
@@ -517,6 +519,8 @@ RegistryValueFor::~RegistryValueFor() {
   } else {
     ::RegDeleteValueW(key_.get(), name_.c_str());
   }
+  key_.reset();
+  if (!made_.empty()) ::RegDeleteKeyW(root_, made_.c_str());
 }
 
 }  // namespace sondalink::e2e
