@@ -26,7 +26,10 @@ ErrorRecord ShellExecute(const std::string& operation, const std::string& file,
                          int show);
 
 // Starts a program from a command line with the given window style and
-// returns at once, without waiting for it.
+// returns at once, without waiting for it. A program named without a folder
+// ("notepad.exe <log>") is the one in Windows's system folder, never a file
+// of that name in the program's own folder, the current folder or the PATH;
+// the command line the program gets is the one given.
 ErrorRecord StartProgram(const std::string& commandLine, int show);
 
 }  // namespace sondalink::platform::shell

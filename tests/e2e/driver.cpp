@@ -13,8 +13,6 @@ namespace {
 
 constexpr wchar_t kWindowCaption[] = L"Test connessioni SQL Server/MSDE";
 
-std::wstring ExePath() { return sondalink::testing::FromHost(SONDALINK_EXE); }
-
 DWORD ProcessOf(HWND hwnd) {
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
@@ -222,8 +220,9 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-App::App() {
-  std::wstring exe = ExePath();
+std::wstring BuiltProgram() { return sondalink::testing::FromHost(SONDALINK_EXE); }
+
+App::App(const std::wstring& exe) {
   std::wstring commandLine = L"\"" + exe + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -497,9 +496,11 @@ bool Screenshot(const std::string& unixPath) {
 
 RegistryValueFor::RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type,
                                    const std::wstring& value)
-    : name_(name) {
+    : root_(root), name_(name) {
+  DWORD disposition = 0;
   ::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.put(),
-                    nullptr);
+                    &disposition);
+  if (disposition == REG_CREATED_NEW_KEY) made_ = key;
   DWORD size = 0;
   if (::RegQueryValueExW(key_.get(), name, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
     saved_.resize(size);
@@ -518,6 +519,8 @@ RegistryValueFor::~RegistryValueFor() {
   } else {
     ::RegDeleteValueW(key_.get(), name_.c_str());
   }
+  key_.reset();
+  if (!made_.empty()) ::RegDeleteKeyW(root_, made_.c_str());
 }
 
 }  // namespace sondalink::e2e

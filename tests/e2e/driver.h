@@ -54,11 +54,15 @@ std::wstring W(const char* utf8);
 // And back, for messages.
 std::string Utf8(const std::wstring& text);
 
-// One run of Sondalink.exe: started by the constructor, which waits for its
-// window; ended, if it is still running, by the destructor.
+// Sondalink.exe as built.
+std::wstring BuiltProgram();
+
+// One run of Sondalink.exe (the one built, or a copy of it elsewhere):
+// started by the constructor, which waits for its window; ended, if it is
+// still running, by the destructor.
 class App {
  public:
-  App();
+  explicit App(const std::wstring& exe = BuiltProgram());
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
@@ -122,7 +126,9 @@ std::wstring LocalAppData();
 bool Screenshot(const std::string& unixPath);
 
 // A registry value of the prefix set for the life of the object, and put
-// back as it was (or removed) afterwards, also when an assertion fails.
+// back as it was (or removed) afterwards, also when an assertion fails; a
+// key made for it goes too, once empty of subkeys (RegDeleteKeyW), so that
+// another test's RegDeleteKeyW of its parent still succeeds.
 class RegistryValueFor {
  public:
   RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type,
@@ -133,6 +139,8 @@ class RegistryValueFor {
 
  private:
   win32::unique_hkey key_;
+  HKEY root_ = nullptr;
+  std::wstring made_;  // the key's path when it was made for the value
   std::wstring name_;
   bool had_ = false;
   DWORD type_ = REG_SZ;

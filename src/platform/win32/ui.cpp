@@ -95,14 +95,12 @@ int WindowDpi(HWND hwnd) {
 int ToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
 HFONT CreateMessageFont() {
+  // Declared for Windows 2000, the structure ends before Vista's
+  // iPaddedBorderWidth: a size that every later Windows accepts too.
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-    // Before Vista the structure ends before iPaddedBorderWidth.
-    metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
-    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-      return nullptr;
-    }
+    return nullptr;
   }
   return ::CreateFontIndirectW(&metrics.lfMessageFont);
 }

@@ -68,6 +68,7 @@ inline void free_bstr(BSTR s) { ::SysFreeString(s); }
 inline void delete_object(HGDIOBJ h) { ::DeleteObject(h); }
 inline void delete_dc(HDC h) { ::DeleteDC(h); }
 inline void local_free_string(wchar_t* s) { ::LocalFree(s); }
+inline void free_library(HMODULE h) { ::FreeLibrary(h); }
 
 // Null is the empty value.
 using unique_handle = unique_any<handle_traits<HANDLE, nullptr, close_handle>>;
@@ -90,6 +91,8 @@ using unique_bstr = unique_any<handle_traits<BSTR, nullptr, free_bstr>>;
 using unique_hgdiobj = unique_any<handle_traits<HGDIOBJ, nullptr, delete_object>>;
 // A device context of CreateCompatibleDC and the like, deleted.
 using unique_hdc = unique_any<handle_traits<HDC, nullptr, delete_dc>>;
+// A DLL of LoadLibrary's, freed.
+using unique_hmodule = unique_any<handle_traits<HMODULE, nullptr, free_library>>;
 // A text that FormatMessage allocated (FORMAT_MESSAGE_ALLOCATE_BUFFER).
 using unique_hlocal_string = unique_any<handle_traits<wchar_t*, nullptr, local_free_string>>;
 

@@ -1,0 +1,131 @@
+// A copy of the program in a folder where someone has left a shfolder.dll
+// and a notepad.exe of their own, as a download folder or a share may hold:
+// neither may run with the user's rights.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "../support/host_path.h"
+#include "../support/temp_folder.h"
+#include "driver.h"
+
+namespace sondalink::e2e {
+namespace {
+
+constexpr size_t kEdServer = 3, kEdLogin = 7, kEdLog = 10;
+
+bool Exists(const std::wstring& path) {
+  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The file that a process runs, by its full path.
+std::wstring ImageOf(DWORD processId) {
+  win32::unique_handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  if (!process || !::QueryFullProcessImageNameW(process.get(), 0, path, &size)) return {};
+  return std::wstring(path, size);
+}
+
+std::wstring SystemFolder() {
+  wchar_t path[MAX_PATH] = {};
+  UINT n = ::GetSystemDirectoryW(path, MAX_PATH);
+  return std::wstring(path, n < MAX_PATH ? n : 0);
+}
+
+TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
+  testing::TempFolder folder;
+  const std::wstring dir = win32::Widen(folder.path());
+  const std::wstring exe = dir + L"\\Sondalink.exe";
+  ASSERT_TRUE(::CopyFileW(BuiltProgram().c_str(), exe.c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW(testing::FromHost(SONDALINK_PLANTED_SHFOLDER).c_str(),
+                          (dir + L"\\shfolder.dll").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW(testing::FromHost(SONDALINK_PLANTED_NOTEPAD).c_str(),
+                          (dir + L"\\notepad.exe").c_str(), FALSE));
+  // What each leaves beside itself when it runs.
+  const std::wstring dllLoaded = dir + L"\\shfolder.dll.loaded";
+  const std::wstring dllData = dir + L"\\shfolder.dll.data";
+  const std::wstring notepadRan = dir + L"\\notepad.exe.ran";
+
+  // Wine takes its own shfolder.dll whatever lies beside the program;
+  // Windows looks in the program's folder first for a DLL that is no
+  // KnownDLL, and so does Wine for this program with this setting (ignored
+  // by Windows).
+  RegistryValueFor programFolderFirst(HKEY_CURRENT_USER,
+                                      L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
+                                      L"shfolder", REG_SZ, L"native,builtin");
+  App app(exe);
+  ASSERT_TRUE(app.window()) << "no window; box: "
+                            << (app.OpenBox() ? Utf8(app.OpenBox()->text) : "none");
+  EXPECT_FALSE(Exists(dllLoaded)) << "the planted shfolder.dll was loaded";
+
+  // A failed test opens its log in Notepad: SQL-DMO fails at once here.
+  app.Type(app.Control(kEdServer), L"SRVDATI");
+  app.Type(app.Control(kEdLogin), L"sa");
+  app.Click(app.Find(L"Button", L"Test connessione SQL&DMO"));
+  std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 30000);
+  ASSERT_TRUE(box) << "no failure box";
+  EXPECT_EQ(box->text, L"Connessione SQLDMO fallita.");
+  ASSERT_TRUE(app.PressOk(*box));
+
+  HWND notepad = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND hwnd : WindowsTitled(L"SondalinkSQLDMO.log", app.processId())) {
+          if (ClassOf(hwnd) == L"Notepad") notepad = hwnd;
+        }
+        return notepad != nullptr || Exists(notepadRan);
+      },
+      20000);
+  EXPECT_FALSE(Exists(notepadRan)) << "the planted notepad.exe ran";
+  ASSERT_TRUE(notepad) << "Windows's own Notepad did not show the log";
+  const DWORD notepadProcess = ProcessOfWindow(notepad);
+  const std::wstring image = ImageOf(notepadProcess);
+  EXPECT_EQ(::lstrcmpiW(image.c_str(), (SystemFolder() + L"\\notepad.exe").c_str()), 0)
+      << Utf8(image);
+  // The command line is the program's own, whichever file runs it.
+  EXPECT_EQ(CommandLineOf(notepadProcess).rfind(L"notepad.exe ", 0), 0u)
+      << Utf8(CommandLineOf(notepadProcess));
+  ::PostMessageW(notepad, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return !::IsWindow(notepad); }));
+
+  // The log went to the user's real data folder, not to the planted one.
+  const std::wstring log = LocalAppData() + L"\\Ardenza\\Sondalink\\SondalinkSQLDMO.log";
+  EXPECT_NE(TextOf(app.Control(kEdLog)).find(L"Creazione file di log " + log + L"."),
+            std::wstring::npos)
+      << Utf8(TextOf(app.Control(kEdLog)));
+  EXPECT_FALSE(Exists(dllData));
+  EXPECT_FALSE(Exists(dllLoaded)) << "the planted shfolder.dll was loaded";
+  app.Close();
+  EXPECT_TRUE(app.WaitExit());
+}
+
+// Wine lets a program's shfolder.dll be switched off (an empty DllOverrides
+// value): the system folder's copy then cannot be loaded, as on a damaged
+// Windows. The start-up box says why and the program ends by itself, where
+// one that imported shfolder.dll would not start at all.
+TEST(SystemDlls, AShfolderThatCannotBeLoadedEndsTheProgramWithItsBox) {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  if (!ntdll || !::GetProcAddress(ntdll, "wine_get_version")) {
+    GTEST_SKIP() << "switches the DLL off through Wine's AppDefaults";
+  }
+  RegistryValueFor off(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
+                       L"shfolder", REG_SZ, L"");
+  App app;
+  EXPECT_FALSE(app.window());
+  std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 20000);
+  ASSERT_TRUE(box) << "no start-up box";
+  // HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND), with the system's text for it.
+  const std::wstring start = W(
+      "Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di "
+      "connessione -2147024770: ");
+  EXPECT_EQ(box->text.rfind(start, 0), 0u) << Utf8(box->text);
+  EXPECT_TRUE(box->text.ends_with(L" (linea 0)")) << Utf8(box->text);
+  EXPECT_EQ(box->icon, Icon::Error) << IconName(box->icon);
+  EXPECT_TRUE(app.PressOk(*box));
+  EXPECT_TRUE(app.WaitExit());
+}
+
+}  // namespace
+}  // namespace sondalink::e2e
