@@ -179,7 +179,14 @@ int wmain(int argc, wchar_t** argv) {
     CloseWhatTheTestOpened(app);
   }
 
-  // Repainted where Notepad was, before the picture.
+  // Nothing over the window (what the last test opened could still be on
+  // its way), and the window repainted where Notepad was.
+  e2e::WaitFor(
+      [&] {
+        CloseWhatTheTestOpened(app);
+        return WindowOver(app.window()).empty();
+      },
+      5000);
   ::RedrawWindow(app.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   app.Settle();
   std::wstring over = WindowOver(app.window());
