@@ -1,16 +1,22 @@
 // The first run of ./sondalink on a machine without a display: plays the
 // user once through the UI driver. Types the server, chooses Windows
 // authentication, presses the three test buttons in turn, reads and closes
-// every box (and the Notepad that a failed test opens), takes a picture of
-// the window after the last test, and closes the program.
+// every box and the Notepad that each failed test opens, takes a picture of
+// the program's window alone after the last test, and closes the program.
 //
 //   sondalink_first_run <server> <screenshot, a host path>
-#include <cstdio>
-#include <string>
-
 #include "driver.h"
 
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../support/host_path.h"
+
 namespace e2e = sondalink::e2e;
+namespace win32 = sondalink::win32;
 
 namespace {
 
@@ -22,10 +28,105 @@ std::string Utf8(const std::wstring& wide) {
   return out;
 }
 
-// Notepad windows that show one of the program's logs.
-void CloseLogWindows(const e2e::App& app) {
-  for (HWND w : e2e::WindowsTitled(L".log", app.processId())) ::PostMessageW(w, WM_CLOSE, 0, 0);
-  e2e::WaitFor([&] { return e2e::WindowsTitled(L".log", app.processId()).empty(); }, 10000);
+std::vector<DWORD> ProcessesStartedBy(DWORD parent) {
+  std::vector<DWORD> children;
+  win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+    if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
+  }
+  return children;
+}
+
+BOOL CALLBACK CloseIfOf(HWND hwnd, LPARAM process) {
+  if (::IsWindowVisible(hwnd) && e2e::ProcessOfWindow(hwnd) == static_cast<DWORD>(process)) {
+    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  }
+  return TRUE;
+}
+
+// What the last test started: Notepad on its log after a failure (or a
+// warning). It is started once the box is closed, so its process is there
+// by now but its window, titled "Untitled" at first, may still be coming:
+// each one is closed as its user would, again until its process ends.
+void CloseWhatTheTestOpened(const e2e::App& app) {
+  for (DWORD id : ProcessesStartedBy(app.processId())) {
+    win32::unique_handle child(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+    if (!child) continue;
+    bool ended = e2e::WaitFor(
+        [&] {
+          ::EnumWindows(CloseIfOf, static_cast<LPARAM>(id));
+          return ::WaitForSingleObject(child.get(), 100) == WAIT_OBJECT_0;
+        },
+        15000);
+    if (!ended) {
+      std::printf("(a program that the test started did not close: ended)\n");
+      ::TerminateProcess(child.get(), 1);
+      ::WaitForSingleObject(child.get(), 5000);
+    }
+  }
+}
+
+struct Overlap {
+  RECT area;
+  DWORD process;
+  std::wstring title;
+};
+
+BOOL CALLBACK FindOverlap(HWND hwnd, LPARAM lp) {
+  auto* o = reinterpret_cast<Overlap*>(lp);
+  RECT r{}, both{};
+  if (::IsWindowVisible(hwnd) && e2e::ProcessOfWindow(hwnd) != o->process && ::GetWindowRect(hwnd, &r) &&
+      ::IntersectRect(&both, &r, &o->area)) {
+    o->title = e2e::TextOf(hwnd) + L" (" + e2e::ClassOf(hwnd) + L")";
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A window of another program over the program's own, if any: its title.
+std::wstring WindowOver(HWND window) {
+  Overlap o{{}, e2e::ProcessOfWindow(window), {}};
+  ::GetWindowRect(window, &o.area);
+  ::EnumWindows(FindOverlap, reinterpret_cast<LPARAM>(&o));
+  return o.title;
+}
+
+// A picture of the window's rectangle of the display (ImageMagick's import,
+// a host program that Wine runs): the window alone, frame included, as Wine
+// draws the frame itself where there is no window manager.
+bool PictureOf(HWND window, const std::string& unixPath) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  const std::wstring target = sondalink::testing::FromHost(unixPath);
+  ::DeleteFileW(target.c_str());
+  wchar_t crop[64];
+  std::swprintf(crop, 64, L"%ldx%ld+%ld+%ld", r.right - r.left, r.bottom - r.top, r.left, r.top);
+  std::wstring commandLine = L"Z:\\usr\\bin\\import -window root -crop " + std::wstring(crop) + L" +repage " +
+                             e2e::W(unixPath.c_str());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return false;
+  }
+  win32::unique_handle thread(info.hThread);
+  win32::unique_handle process(info.hProcess);
+  // A host program's exit code does not come back through Wine: the
+  // picture is there once the file has stopped growing.
+  LONGLONG size = -1;
+  return e2e::WaitFor(
+      [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!::GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data)) return false;
+        LONGLONG now = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        bool stable = now > 0 && now == size;
+        size = now;
+        if (!stable) ::Sleep(200);
+        return stable;
+      },
+      30000);
 }
 
 }  // namespace
@@ -74,14 +175,37 @@ int wmain(int argc, wchar_t** argv) {
       status = 1;
       break;
     }
-    CloseLogWindows(app);
+    app.Settle();
+    CloseWhatTheTestOpened(app);
   }
 
+  // Nothing over the window (what the last test opened could still be on
+  // its way), and the window repainted where Notepad was.
+  e2e::WaitFor(
+      [&] {
+        CloseWhatTheTestOpened(app);
+        return WindowOver(app.window()).empty();
+      },
+      5000);
+  ::RedrawWindow(app.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   app.Settle();
-  if (!e2e::Screenshot(shot)) {
-    std::printf("no screenshot taken\n");
+  std::wstring over = WindowOver(app.window());
+  if (!over.empty()) {
+    std::printf("not taken: a window of another program is over the window: %s\n", Utf8(over).c_str());
     status = 1;
+  } else if (!PictureOf(app.window(), shot)) {
+    std::printf("no picture of the window taken\n");
+    status = 1;
+  } else if (!(over = WindowOver(app.window())).empty()) {
+    std::printf("a window of another program came over the window while its picture was taken: %s\n",
+                Utf8(over).c_str());
+    status = 1;
+  } else {
+    RECT r{};
+    ::GetWindowRect(app.window(), &r);
+    std::printf("The picture of the window after the last test: %ldx%ld pixels.\n", r.right - r.left, r.bottom - r.top);
   }
+  std::fflush(stdout);
   app.Close();
   if (!app.WaitExit()) status = 1;
   return status;
