@@ -1,6 +1,6 @@
 // The program's window realized from its control table with the Windows
 // API: standard controls, the dialog manager for the keyboard, system
-// colours and the message font. Win32-specific code only.
+// colours and the dialog font. Win32-specific code only.
 #include "platform/ui.h"
 
 #include <cstddef>
@@ -94,17 +94,18 @@ int WindowDpi(HWND hwnd) {
 
 int ToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
-HFONT CreateMessageFont() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-    // Before Vista the structure ends before iPaddedBorderWidth.
-    metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
-    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-      return nullptr;
-    }
-  }
-  return ::CreateFontIndirectW(&metrics.lfMessageFont);
+// The positions in the table are laid out for the 8-point dialog font, so
+// the controls take that font at the window's DPI rather than the user's
+// message font: Segoe UI 9 pt (Vista and later) would cut the long captions.
+// "MS Shell Dlg 2" is the system's name for it (Tahoma from 2000 on).
+HFONT CreateDialogFont(int dpi) {
+  LOGFONTW font{};
+  font.lfHeight = -::MulDiv(8, dpi, 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  font.lfQuality = DEFAULT_QUALITY;
+  ::lstrcpynW(font.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
+  return ::CreateFontIndirectW(&font);
 }
 
 bool IsOption(const Control& c) { return c.def->kind == ControlKind::OptionButton; }
@@ -418,10 +419,10 @@ ErrorRecord ShowForm(const FormDef& form, const FormHandlers& handlers) {
   if (!hwnd) return win32::ErrorFromLastError("CreateWindowExW");
   s.hwnd = hwnd;
   s.handlers = handlers;
-  s.font.reset(CreateMessageFont());
 
   // The client area in twips at the window's DPI, centred on the work area.
   int dpi = WindowDpi(hwnd);
+  s.font.reset(CreateDialogFont(dpi));
   RECT frame{0, 0, ToPixels(form.clientWidth, dpi), ToPixels(form.clientHeight, dpi)};
   ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
