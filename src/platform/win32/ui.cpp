@@ -138,17 +138,20 @@ void MarkSelected(Control& chosen) {
 
 int ColorIndex(SysColor color) { return color == SysColor::Window ? COLOR_WINDOW : COLOR_BTNFACE; }
 
+// Text boxes: window text on their background; captions: button text on the
+// button face. Disabled controls draw their gray text themselves, whatever
+// colour is set here.
 LRESULT OnCtlColor(HDC dc, HWND hwnd) {
   Control* c = FindByHwnd(hwnd);
-  int color = COLOR_BTNFACE;
+  int back = COLOR_BTNFACE, text = COLOR_BTNTEXT;
   if (c && c->def->kind == ControlKind::TextBox) {
     // Read-only and disabled boxes ask through WM_CTLCOLORSTATIC as well.
-    color = ColorIndex(c->back);
-  } else {
-    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    back = ColorIndex(c->back);
+    text = COLOR_WINDOWTEXT;
   }
-  ::SetBkColor(dc, ::GetSysColor(color));
-  return reinterpret_cast<LRESULT>(::GetSysColorBrush(color));
+  ::SetTextColor(dc, ::GetSysColor(text));
+  ::SetBkColor(dc, ::GetSysColor(back));
+  return reinterpret_cast<LRESULT>(::GetSysColorBrush(back));
 }
 
 bool OnCommand(WPARAM wParam, LPARAM lParam) {
