@@ -525,6 +525,9 @@ void AppendText(int control, const std::string& text) {
   LRESULT end = ::SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
   ::SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(end), end);
   ::SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  // The caret stays at the end, but the box shows where the lines begin:
+  // the replacement scrolled it to the caret, right for a long last line.
+  ::SendMessageW(hwnd, WM_HSCROLL, SB_LEFT, 0);
 }
 
 size_t TextLength(int control) {
