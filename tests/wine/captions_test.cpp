@@ -48,13 +48,6 @@ class MessageFontOf {
   bool had_ = false;
 };
 
-LONG MessageFontHeight() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  return metrics.lfMessageFont.lfHeight;
-}
-
 BOOL CALLBACK Collect(HWND hwnd, LPARAM lp) {
   reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
   return TRUE;
@@ -134,13 +127,6 @@ int RoomFor(ui::ControlKind kind, HWND hwnd, int dpi) {
   }
 }
 
-std::wstring Wide(const char* utf8) {
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  std::wstring out(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), n);
-  out.resize(out.size() - 1);
-  return out;
-}
 
 // Closes the window at the end of the scope, however the test ends.
 struct Unloaded {
@@ -164,7 +150,10 @@ TEST(MainWindowCaptions, EachIsDrawnWholeInTheDialogFontWhateverTheMessageFont) 
     ASSERT_EQ(dpi, std::atoi(wanted)) << "the display scale was not applied";
   }
   MessageFontOf nine(9);
-  ASSERT_EQ(MessageFontHeight(), -::MulDiv(9, dpi, 72)) << "the message font was not changed";
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  ASSERT_EQ(metrics.lfMessageFont.lfHeight, -::MulDiv(9, dpi, 72)) << "not changed";
 
   ASSERT_FALSE(ui::ShowForm(kFormConn, {nullptr, nullptr, nullptr}).failed());
   Unloaded unloaded;
@@ -183,7 +172,7 @@ TEST(MainWindowCaptions, EachIsDrawnWholeInTheDialogFontWhateverTheMessageFont) 
     ASSERT_TRUE(font);
     // A fresh prefix lacks Wine's Tahoma; a stand-in would be measured instead.
     EXPECT_EQ(FamilyOf(font), L"Tahoma");
-    const int ink = InkWidth(Wide(def.caption), font);
+    const int ink = InkWidth(win32::Widen(def.caption), font);
     const int room = RoomFor(def.kind, controls[i], dpi);
     EXPECT_GT(ink, 0);
     EXPECT_LE(ink, room) << "at " << dpi << " DPI";
