@@ -3,7 +3,9 @@
 // colours and the dialog font. Win32-specific code only.
 #include "platform/ui.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -104,7 +106,9 @@ HFONT CreateDialogFont(int dpi) {
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
-  ::lstrcpynW(font.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
+  static constexpr wchar_t kFace[] = L"MS Shell Dlg 2";
+  static_assert(std::size(kFace) <= LF_FACESIZE);
+  std::copy(std::begin(kFace), std::end(kFace), font.lfFaceName);
   return ::CreateFontIndirectW(&font);
 }
 
