@@ -106,6 +106,8 @@ HFONT CreateDialogFont(int dpi) {
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
+  // Where the name is unknown (before 2000) the mapper picks a sans serif.
+  font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
   static constexpr wchar_t kFace[] = L"MS Shell Dlg 2";
   static_assert(std::size(kFace) <= LF_FACESIZE);
   std::copy(std::begin(kFace), std::end(kFace), font.lfFaceName);
