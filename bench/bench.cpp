@@ -291,7 +291,8 @@ struct BoxLike {
 
 // What the program does for each line it echoes (a line break and the text
 // appended to the log box in one piece, as the selection at the end
-// replaced; then the window updated and the pending messages handled), done here to a box
+// replaced, the box scrolled back to its left edge; then the window updated
+// and the pending messages handled), done here to a box
 // of this process shown like `like`. Seconds a line, over the lines from
 // `from` to `to`, so that the box holds as much text as the program's.
 std::optional<double> Echo(const BoxLike& like, int from, int to) {
@@ -304,6 +305,7 @@ std::optional<double> Echo(const BoxLike& like, int from, int to) {
     LRESULT end = ::SendMessageW(box, WM_GETTEXTLENGTH, 0, 0);
     ::SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(end), end);
     ::SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+    ::SendMessageW(box, WM_HSCROLL, SB_LEFT, 0);
   };
   auto pump = [frame] {
     ::UpdateWindow(frame);

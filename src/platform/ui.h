@@ -88,7 +88,8 @@ void SetValue(int control, bool selected);
 
 std::string GetText(int control);
 void SetText(int control, const std::string& text);
-// Appends at the end of the text without rebuilding it.
+// Appends at the end of the text without rebuilding it; the caret ends at
+// the end and the box shows its left edge with the end in view.
 void AppendText(int control, const std::string& text);
 // Length in the units that SetSelection counts in.
 size_t TextLength(int control);

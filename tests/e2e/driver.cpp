@@ -309,6 +309,32 @@ COLORREF App::BackgroundOf(HWND box) const {
   return color;
 }
 
+std::map<COLORREF, int> App::ColoursOf(HWND control, int fromX) const {
+  ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  Settle();
+  RECT client;
+  ::GetClientRect(control, &client);
+  POINT at{fromX, 0};
+  ::ClientToScreen(control, &at);
+  const int w = client.right - fromX, h = client.bottom;
+  if (w <= 0 || h <= 0) return {};
+  // Under Wine a repaint reaches the display a little after the program has
+  // handled it: read until two pictures agree.
+  auto read = [&] { return Capture(win32::GetWindowDc(nullptr).get().dc, at.x, at.y, w, h); };
+  std::vector<DWORD> shown = read();
+  WaitFor(
+      [&] {
+        std::vector<DWORD> again = read();
+        bool still = again == shown;
+        shown = std::move(again);
+        return still;
+      },
+      2000);
+  std::map<COLORREF, int> counts;
+  for (DWORD p : shown) ++counts[RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF)];
+  return counts;
+}
+
 std::pair<int, int> App::Selection(HWND edit) const {
   DWORD_PTR both = 0;
   ::SendMessageTimeoutW(edit, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &both);
@@ -521,6 +547,20 @@ RegistryValueFor::~RegistryValueFor() {
   }
   key_.reset();
   if (!made_.empty()) ::RegDeleteKeyW(root_, made_.c_str());
+}
+
+SystemColoursFor::SystemColoursFor(std::initializer_list<std::pair<int, COLORREF>> colours) {
+  std::vector<COLORREF> wanted;
+  for (const auto& [index, colour] : colours) {
+    indexes_.push_back(index);
+    saved_.push_back(::GetSysColor(index));
+    wanted.push_back(colour);
+  }
+  ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), wanted.data());
+}
+
+SystemColoursFor::~SystemColoursFor() {
+  ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), saved_.data());
 }
 
 }  // namespace sondalink::e2e

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -80,6 +81,9 @@ class App {
   // The colour the box's background shows on the screen, read near the
   // right end of its client area where no text is.
   COLORREF BackgroundOf(HWND box) const;
+  // How many pixels of each colour the control's client area shows on the
+  // screen from `fromX` rightwards, repainted and held still.
+  std::map<COLORREF, int> ColoursOf(HWND control, int fromX = 0) const;
   // The selection of an edit box: start and end.
   std::pair<int, int> Selection(HWND edit) const;
 
@@ -145,6 +149,20 @@ class RegistryValueFor {
   bool had_ = false;
   DWORD type_ = REG_SZ;
   std::vector<BYTE> saved_;
+};
+
+// System colours of the session set for the life of the object and put
+// back afterwards; programs started meanwhile draw with them.
+class SystemColoursFor {
+ public:
+  explicit SystemColoursFor(std::initializer_list<std::pair<int, COLORREF>> colours);
+  ~SystemColoursFor();
+  SystemColoursFor(const SystemColoursFor&) = delete;
+  SystemColoursFor& operator=(const SystemColoursFor&) = delete;
+
+ private:
+  std::vector<int> indexes_;
+  std::vector<COLORREF> saved_;
 };
 
 // Points the prefix user's local application data folder elsewhere for the

@@ -3,6 +3,7 @@
 // inputs that the validation keeps for the next run.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "driver.h"
@@ -11,9 +12,15 @@
 namespace sondalink::e2e {
 namespace {
 
+constexpr size_t kEdServer = 3, kOptTrusted = 4, kOptSQL = 5, kEdLogin = 7, kEdPassword = 9,
+                 kEdLog = 10;
+
 class WindowDuringATest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    // A data folder whose path is wider than the log box: the last line of
+    // every run, which names the log file, is.
+    dataFolder.emplace(kLongFolder);
     ASSERT_EQ(standin::RegisterStandin(), S_OK);
     // Every property of the listing takes 100 ms, each followed by a log
     // line that lets the window handle its events: about 3 s of a run.
@@ -23,7 +30,16 @@ class WindowDuringATest : public ::testing::Test {
   static void TearDownTestSuite() {
     standin::ForgetScenario();
     standin::UnregisterStandin();
+    dataFolder.reset();
+    ::DeleteFileW((std::wstring(kLongFolder) + L"\\Ardenza\\Sondalink\\SondalinkADO.log").c_str());
+    for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
+      ::RemoveDirectoryW((std::wstring(kLongFolder) + level).c_str());
+    }
   }
+
+  static constexpr wchar_t kLongFolder[] =
+      L"C:\\users\\Public\\Dati locali della postazione di prova, con un percorso piuttosto lungo";
+  static inline std::optional<LocalAppDataMovedTo> dataFolder;
 
   void SetUp() override { ASSERT_TRUE(app.window()); }
 
@@ -39,12 +55,35 @@ class WindowDuringATest : public ::testing::Test {
     EXPECT_EQ(done->icon, Icon::Information) << IconName(done->icon);
     ASSERT_TRUE(app.PressOk(*done));
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(Button("Test connessione &ADO")); }));
+    ExpectTheLogAtItsLeftEdgeWithItsEndInView();
+  }
+
+  // A user reads the beginnings of the lines: the box is at its left edge,
+  // the last line in view, the caret still after the last character.
+  void ExpectTheLogAtItsLeftEdgeWithItsEndInView() const {
+    HWND log = Box(kEdLog);
+    auto send = [&](UINT msg, WPARAM wParam) {
+      DWORD_PTR result = 0;
+      ::SendMessageTimeoutW(log, msg, wParam, 0, SMTO_ABORTIFHUNG, 5000, &result);
+      return result;
+    };
+    const auto length = static_cast<int>(send(WM_GETTEXTLENGTH, 0));
+    EXPECT_EQ(app.Selection(log), std::make_pair(length, length));
+    const DWORD_PTR lastLine = send(EM_LINEINDEX, send(EM_GETLINECOUNT, 0) - 1);
+    const DWORD_PTR at = send(EM_POSFROMCHAR, lastLine);
+    RECT client;
+    ::GetClientRect(log, &client);
+    const auto x = static_cast<short>(LOWORD(at)), y = static_cast<short>(HIWORD(at));
+    // From another process Wine's GetScrollPos gives 0 whatever the box
+    // shows; where the box draws a line's first character tells.
+    EXPECT_GE(x, 0) << "scrolled to the right";
+    EXPECT_GE(y, 0);
+    EXPECT_LT(y, client.bottom) << "the last line is out of view";
   }
 
   App app;
 };
 
-constexpr size_t kEdServer = 3, kOptTrusted = 4, kOptSQL = 5, kEdLogin = 7, kEdPassword = 9;
 
 TEST_F(WindowDuringATest, TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPassword) {
   app.Type(Box(kEdServer), L"srv");
@@ -71,7 +110,7 @@ TEST_F(WindowDuringATest, TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPasswo
   EndOfTheRun();
   EXPECT_TRUE(app.Running());
   EXPECT_TRUE(::IsWindow(app.window()));
-  EXPECT_NE(TextOf(app.Control(10)).find(L"Inizio test connessione ADO..."), std::wstring::npos);
+  EXPECT_NE(TextOf(app.Control(kEdLog)).find(L"Inizio test connessione ADO..."), std::wstring::npos);
 
   // After the run the close button closes.
   app.Close();

@@ -3,6 +3,7 @@
 // authentication options, the close guard and the buttons that run no test.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -248,6 +249,45 @@ TEST_F(Window, WindowsAuthenticationDisablesAndEmptiesLoginAndPassword) {
   EXPECT_TRUE(Enabled(kEdLogin));
   EXPECT_EQ(TextOf(At(kEdLogin)), L"");
   EXPECT_EQ(app.BackgroundOf(At(kEdLogin)), ::GetSysColor(COLOR_WINDOW));
+}
+
+// A scheme whose four colours all differ, as High Contrast's may (there the
+// window and the button face are both black): what the user types must be
+// in the window's text colour, the captions in the buttons' one. The scheme
+// reaches the programs started after it is set.
+TEST(WindowColours, BoxesDrawWindowTextOnTheirBackgroundAndCaptionsButtonTextOnTheFace) {
+  const COLORREF window = RGB(255, 255, 200), windowText = RGB(200, 0, 0),
+                 face = RGB(170, 200, 240), buttonText = RGB(0, 110, 0);
+  SystemColoursFor scheme({{COLOR_WINDOW, window}, {COLOR_WINDOWTEXT, windowText},
+                           {COLOR_BTNFACE, face}, {COLOR_BTNTEXT, buttonText}});
+  App app;
+  ASSERT_TRUE(app.window());
+  ASSERT_EQ(app.Controls().size(), size_t{kControlCount});
+  app.Type(app.Control(kEdServer), L"SERVER\\ISTANZA");
+
+  // An option's glyph is drawn in the scheme's colours too: only its caption.
+  const int glyph = ::GetSystemMetrics(SM_CXMENUCHECK) + 4;
+  struct Case {
+    size_t control;
+    int fromX;
+    COLORREF text, back;
+  };
+  const Case cases[] = {
+      {kEdServer, 0, windowText, window},
+      {kLabel6, 0, buttonText, face},
+      {kOptSQL, glyph, buttonText, face},
+      {kCmdADO, 0, buttonText, face},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(kExpected[c.control].name);
+    std::map<COLORREF, int> shown = app.ColoursOf(app.Control(c.control), c.fromX);
+    EXPECT_GT(shown[c.back], 100);
+    EXPECT_GT(shown[c.text], 8) << "no text in its colour";
+    for (COLORREF other : {windowText, buttonText, RGB(0, 0, 0)}) {
+      if (other == c.text) continue;
+      EXPECT_EQ(shown[other], 0) << "text in " << std::hex << other;
+    }
+  }
 }
 
 TEST_F(Window, FocusIntoABoxWithTextSelectsAllOfItByTabAndByValidation) {

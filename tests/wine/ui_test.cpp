@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -184,6 +185,39 @@ TEST_F(UiWin32, BackgroundsAreTheSystemColoursAskedForAlsoForReadOnlyBoxes) {
   EXPECT_EQ(brush(WM_CTLCOLORSTATIC, kEdit), ::GetSysColorBrush(COLOR_BTNFACE));
   ui::SetBackColor(kLog, ui::SysColor::Window);
   EXPECT_EQ(brush(WM_CTLCOLORSTATIC, kLog), ::GetSysColorBrush(COLOR_WINDOW));
+}
+
+// The colours of the pixels that a control paints into a bitmap.
+std::vector<COLORREF> Painted(HWND control) {
+  RECT client;
+  ::GetClientRect(control, &client);
+  win32::unique_hdc_window screen = win32::GetWindowDc(nullptr);
+  win32::unique_hdc dc(::CreateCompatibleDC(screen.get().dc));
+  win32::unique_hgdiobj bitmap(
+      ::CreateCompatibleBitmap(screen.get().dc, client.right, client.bottom));
+  HGDIOBJ old = ::SelectObject(dc.get(), bitmap.get());
+  ::SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) pixels.push_back(::GetPixel(dc.get(), x, y));
+  }
+  ::SelectObject(dc.get(), old);
+  return pixels;
+}
+
+TEST_F(UiWin32, ADisabledBoxDrawsItsTextInGrayNotInTheWindowTextColour) {
+  ui::SetText(kEdit, "MMMM WWWW");
+  auto count = [](const std::vector<COLORREF>& pixels, int index) {
+    return std::count(pixels.begin(), pixels.end(), ::GetSysColor(index));
+  };
+  std::vector<COLORREF> enabled = Painted(Hwnd(kEdit));
+  EXPECT_GT(count(enabled, COLOR_WINDOWTEXT), 10);
+  ui::SetEnabled(kEdit, false);
+  ui::SetBackColor(kEdit, ui::SysColor::ButtonFace);
+  std::vector<COLORREF> disabled = Painted(Hwnd(kEdit));
+  EXPECT_EQ(count(disabled, COLOR_WINDOWTEXT), 0);
+  EXPECT_GT(count(disabled, COLOR_GRAYTEXT), 10);
 }
 
 HWND g_boxOwner = nullptr;

@@ -1,9 +1,11 @@
 // The program's window realized from its control table with the Windows
 // API: standard controls, the dialog manager for the keyboard, system
-// colours and the message font. Win32-specific code only.
+// colours and the dialog font. Win32-specific code only.
 #include "platform/ui.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -94,15 +96,22 @@ int WindowDpi(HWND hwnd) {
 
 int ToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
-HFONT CreateMessageFont() {
-  // Declared for Windows 2000, the structure ends before Vista's
-  // iPaddedBorderWidth: a size that every later Windows accepts too.
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-    return nullptr;
-  }
-  return ::CreateFontIndirectW(&metrics.lfMessageFont);
+// The positions in the table are laid out for the 8-point dialog font, so
+// the controls take that font at the window's DPI rather than the user's
+// message font: Segoe UI 9 pt (Vista and later) would cut the long captions.
+// "MS Shell Dlg 2" is the system's name for it (Tahoma from 2000 on).
+HFONT CreateDialogFont(int dpi) {
+  LOGFONTW font{};
+  font.lfHeight = -::MulDiv(8, dpi, 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  font.lfQuality = DEFAULT_QUALITY;
+  // Where the name is unknown (before 2000) the mapper picks a sans serif.
+  font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+  static constexpr wchar_t kFace[] = L"MS Shell Dlg 2";
+  static_assert(std::size(kFace) <= LF_FACESIZE);
+  std::copy(std::begin(kFace), std::end(kFace), font.lfFaceName);
+  return ::CreateFontIndirectW(&font);
 }
 
 bool IsOption(const Control& c) { return c.def->kind == ControlKind::OptionButton; }
@@ -135,17 +144,20 @@ void MarkSelected(Control& chosen) {
 
 int ColorIndex(SysColor color) { return color == SysColor::Window ? COLOR_WINDOW : COLOR_BTNFACE; }
 
+// Text boxes: window text on their background; captions: button text on the
+// button face. Disabled controls draw their gray text themselves, whatever
+// colour is set here.
 LRESULT OnCtlColor(HDC dc, HWND hwnd) {
   Control* c = FindByHwnd(hwnd);
-  int color = COLOR_BTNFACE;
+  int back = COLOR_BTNFACE, text = COLOR_BTNTEXT;
   if (c && c->def->kind == ControlKind::TextBox) {
     // Read-only and disabled boxes ask through WM_CTLCOLORSTATIC as well.
-    color = ColorIndex(c->back);
-  } else {
-    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    back = ColorIndex(c->back);
+    text = COLOR_WINDOWTEXT;
   }
-  ::SetBkColor(dc, ::GetSysColor(color));
-  return reinterpret_cast<LRESULT>(::GetSysColorBrush(color));
+  ::SetTextColor(dc, ::GetSysColor(text));
+  ::SetBkColor(dc, ::GetSysColor(back));
+  return reinterpret_cast<LRESULT>(::GetSysColorBrush(back));
 }
 
 bool OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -416,10 +428,10 @@ ErrorRecord ShowForm(const FormDef& form, const FormHandlers& handlers) {
   if (!hwnd) return win32::ErrorFromLastError("CreateWindowExW");
   s.hwnd = hwnd;
   s.handlers = handlers;
-  s.font.reset(CreateMessageFont());
 
   // The client area in twips at the window's DPI, centred on the work area.
   int dpi = WindowDpi(hwnd);
+  s.font.reset(CreateDialogFont(dpi));
   RECT frame{0, 0, ToPixels(form.clientWidth, dpi), ToPixels(form.clientHeight, dpi)};
   ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
@@ -519,6 +531,9 @@ void AppendText(int control, const std::string& text) {
   LRESULT end = ::SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
   ::SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(end), end);
   ::SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  // The caret stays at the end, but the box shows where the lines begin:
+  // the replacement scrolled it to the caret, right for a long last line.
+  ::SendMessageW(hwnd, WM_HSCROLL, SB_LEFT, 0);
 }
 
 size_t TextLength(int control) {
