@@ -415,9 +415,9 @@ std::optional<Box> App::WaitBox(const std::wstring& title, DWORD timeoutMs) cons
           timeoutMs)) {
     return std::nullopt;
   }
-  // The icon is read from the screen: wait until the box has drawn it.
-  Box box = ReadBox(found);
-  WaitFor([&] { return (box = ReadBox(found)).icon != Icon::Unknown; }, 3000);
+  // The icon is read from the screen: wait until the box has drawn it (on a
+  // loaded machine Wine may take seconds to paint it).
+  WaitFor([&] { return (box = ReadBox(found)).icon != Icon::Unknown; }, 10000);
   return box;
 }
 
