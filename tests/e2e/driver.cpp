@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "../support/host_path.h"
 
@@ -417,6 +418,7 @@ std::optional<Box> App::WaitBox(const std::wstring& title, DWORD timeoutMs) cons
   }
   // The icon is read from the screen: wait until the box has drawn it (on a
   // loaded machine Wine may take seconds to paint it).
+  Box box = ReadBox(found);
   WaitFor([&] { return (box = ReadBox(found)).icon != Icon::Unknown; }, 10000);
   return box;
 }
@@ -490,11 +492,20 @@ std::wstring LocalAppData() {
   return path;
 }
 
-bool Screenshot(const std::string& unixPath) {
+bool Screenshot(const std::string& unixPath, HWND window) {
   // Wine runs a host program handed to CreateProcess.
   const std::wstring target = sondalink::testing::FromHost(unixPath);
   ::DeleteFileW(target.c_str());
-  std::wstring commandLine = L"Z:\\usr\\bin\\import -window root " + W(unixPath.c_str());
+  std::wstring commandLine = L"Z:\\usr\\bin\\import -window root ";
+  if (window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    wchar_t crop[64];
+    std::swprintf(crop, 64, L"-crop %ldx%ld+%ld+%ld +repage ", r.right - r.left, r.bottom - r.top,
+                  r.left, r.top);
+    commandLine += crop;
+  }
+  commandLine += W(unixPath.c_str());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};

@@ -125,9 +125,11 @@ std::wstring CommandLineOf(DWORD processId);
 // The prefix user's local application data folder, with no trailing slash.
 std::wstring LocalAppData();
 
-// A picture of the whole virtual display in a PNG file, taken by
-// ImageMagick's import on $DISPLAY; `unixPath` is where it goes.
-bool Screenshot(const std::string& unixPath);
+// A picture of the virtual display in a PNG file, taken by ImageMagick's
+// import on $DISPLAY; `unixPath` is where it goes. Given a window, only its
+// rectangle, frame included (Wine draws the frame where there is no window
+// manager).
+bool Screenshot(const std::string& unixPath, HWND window = nullptr);
 
 // A registry value of the prefix set for the life of the object, and put
 // back as it was (or removed) afterwards, also when an assertion fails; a

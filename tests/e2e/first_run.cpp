@@ -93,42 +93,6 @@ std::wstring WindowOver(HWND window) {
   return o.title;
 }
 
-// A picture of the window's rectangle of the display (ImageMagick's import,
-// a host program that Wine runs): the window alone, frame included, as Wine
-// draws the frame itself where there is no window manager.
-bool PictureOf(HWND window, const std::string& unixPath) {
-  RECT r{};
-  ::GetWindowRect(window, &r);
-  const std::wstring target = sondalink::testing::FromHost(unixPath);
-  ::DeleteFileW(target.c_str());
-  wchar_t crop[64];
-  std::swprintf(crop, 64, L"%ldx%ld+%ld+%ld", r.right - r.left, r.bottom - r.top, r.left, r.top);
-  std::wstring commandLine = L"Z:\\usr\\bin\\import -window root -crop " + std::wstring(crop) + L" +repage " +
-                             e2e::W(unixPath.c_str());
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-    return false;
-  }
-  win32::unique_handle thread(info.hThread);
-  win32::unique_handle process(info.hProcess);
-  // A host program's exit code does not come back through Wine: the
-  // picture is there once the file has stopped growing.
-  LONGLONG size = -1;
-  return e2e::WaitFor(
-      [&] {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!::GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data)) return false;
-        LONGLONG now = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        bool stable = now > 0 && now == size;
-        size = now;
-        if (!stable) ::Sleep(200);
-        return stable;
-      },
-      30000);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -193,7 +157,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!over.empty()) {
     std::printf("not taken: a window of another program is over the window: %s\n", Utf8(over).c_str());
     status = 1;
-  } else if (!PictureOf(app.window(), shot)) {
+  } else if (!e2e::Screenshot(shot, app.window())) {
     std::printf("no picture of the window taken\n");
     status = 1;
   } else if (!(over = WindowOver(app.window())).empty()) {
