@@ -235,7 +235,10 @@ App::App(const std::wstring& exe) {
     TopLevelQuery q{process_.dwProcessId, false, nullptr, kWindowCaption, true, {}};
     ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
     if (!q.found.empty()) window_ = q.found[0];
-    return window_ != nullptr || !Running();
+    // A box before any window is the start-up's failure: no window follows.
+    TopLevelQuery box{process_.dwProcessId, false, L"#32770", L"", false, {}};
+    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&box));
+    return window_ != nullptr || !box.found.empty() || !Running();
   });
   if (window_) Settle();
 }
