@@ -61,7 +61,6 @@ std::wstring BuiltProgram();
 // One run of Sondalink.exe (the one built, or a copy of it elsewhere):
 // started by the constructor, which waits for its window (or for the box of a
 // start-up that fails); ended, if it is still running, by the destructor.
-// still running, by the destructor.
 class App {
  public:
   explicit App(const std::wstring& exe = BuiltProgram());
