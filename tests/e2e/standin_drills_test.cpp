@@ -295,9 +295,11 @@ TEST_P(DrillBurst, ADoubleClickAndABurstOfClicksRunOneTest) {
     Ending ending = Finish(b.logFile);
     ASSERT_EQ(ending.boxes.size(), 1u);
     EXPECT_EQ(ending.boxes[0].icon, Icon::Information);
+    // Whatever was still queued has been dispatched once the program has
+    // settled: a second run would have begun in it, and its box or its
+    // first call would show now.
     app->Settle();
-    // Whatever is still queued must not start a second run.
-    EXPECT_FALSE(WaitFor([&] { return CountContaining(Journal(), b.runBegins) > 1 || app->OpenBox(); }, 1500));
+    EXPECT_FALSE(app->OpenBox());
     EXPECT_EQ(CountContaining(Journal(), b.runBegins), 1u);
     EXPECT_EQ(CountContaining(LogNow(b.logFile), std::string("Inizio test connessione ") + b.test + "..."), 1u);
     app.reset();
