@@ -7,6 +7,7 @@
 
 #include "driver.h"
 #include "standin_control.h"
+#include "../support/version_line.h"
 
 namespace sondalink::e2e {
 
@@ -79,7 +80,7 @@ ExpectedLog::ExpectedLog(const std::string& fileName) {
   const std::string longRule(91, '-');
   lines_ = {longRule,
             "Sondalink.exe - Utility per testare le connessioni VB6 ai database SQL Server/MSDE",
-            "Versione 15.00.0022",
+            testing::VersionLine(),
             "Nome file di log: '" + fileName + "'",
             "Operazione avviata il " + kStamp,
             longRule};
