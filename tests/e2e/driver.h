@@ -124,6 +124,12 @@ std::wstring CommandLineOf(DWORD processId);
 
 // The prefix user's local application data folder, with no trailing slash.
 std::wstring LocalAppData();
+// A variable of this process's environment, UTF-8 ("" when unset): the
+// expected machine facts come from there, not from the calls the program
+// makes. Windows, and Wine, put the computer's and the account's names in
+// COMPUTERNAME and USERNAME, and PROCESSOR_ARCHITEW6432 only in a 32-bit
+// process on 64-bit Windows.
+std::string EnvironmentVariable(const wchar_t* name);
 
 // A picture of the virtual display in a PNG file, taken by ImageMagick's
 // import on $DISPLAY; `unixPath` is where it goes. Given a window, only its

@@ -7,6 +7,7 @@
 
 #include "driver.h"
 #include "standin_control.h"
+#include "../support/version_line.h"
 
 namespace sondalink::e2e {
 
@@ -35,26 +36,6 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
   return lines;
 }
 
-std::string ComputerName() {
-  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-  ::GetComputerNameW(name, &size);
-  return standin::Narrow(name);
-}
-
-std::string UserName() {
-  wchar_t name[256] = {};
-  DWORD size = 256;
-  ::GetUserNameW(name, &size);
-  return standin::Narrow(name);
-}
-
-bool Wow64() {
-  BOOL wow = FALSE;
-  ::IsWow64Process(::GetCurrentProcess(), &wow);
-  return wow != FALSE;
-}
-
 std::string Visible(const std::string& line) {
   if (!line.empty() && line[0] == '\x01') return "/" + line.substr(1) + "/";
   return "\"" + line + "\"";
@@ -79,7 +60,7 @@ ExpectedLog::ExpectedLog(const std::string& fileName) {
   const std::string longRule(91, '-');
   lines_ = {longRule,
             "Sondalink.exe - Utility per testare le connessioni VB6 ai database SQL Server/MSDE",
-            "Versione 15.00.0022",
+            testing::VersionLine(),
             "Nome file di log: '" + fileName + "'",
             "Operazione avviata il " + kStamp,
             longRule};
@@ -103,10 +84,12 @@ ExpectedLog& ExpectedLog::EnvironmentReport(const std::string& className, const 
   // Wine names itself as a Windows version with a service pack and a build
   // that this test cannot know; the report's form is what counts here.
   InfoMatching(R"(Sistema operativo rivelato: Windows .+ \(versione: \d+\.\d+\.\d+\))");
-  Info(std::string("Architettura: ") + (Wow64() ? "64 bit" : "32 bit"));
-  Info("Nome computer: " + ComputerName());
-  Info("Nome account Windows: " + UserName());
-  InfoMatching("Account Windows di tipo amministratore: (Sì|No)");
+  const bool wow64 = !EnvironmentVariable(L"PROCESSOR_ARCHITEW6432").empty();
+  Info(std::string("Architettura: ") + (wow64 ? "64 bit" : "32 bit"));
+  Info("Nome computer: " + EnvironmentVariable(L"COMPUTERNAME"));
+  Info("Nome account Windows: " + EnvironmentVariable(L"USERNAME"));
+  // Wine lets every account open the service manager with full access.
+  Info("Account Windows di tipo amministratore: Sì");
   Info("Nome del componente COM associato alla classe '" + className + "': " + StandinPath());
   Info("Chiave registry rilevata: HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\InprocServer32");
   return StandinFileVersion();

@@ -3,10 +3,14 @@
 // authentication options, the close guard and the buttons that run no test.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/fmconn.h"
+#include "../support/host_path.h"
 #include "driver.h"
 
 namespace sondalink::e2e {
@@ -20,45 +24,28 @@ enum Index : size_t {
 };
 constexpr size_t kWindow = SIZE_MAX;
 
-struct Expected {
-  const char* name;
+// The expectations come from the program's own control table: what it must
+// satisfy is checked natively (FmConnTable); here, that the real window is
+// built from it, each kind as the Windows class and type it stands for.
+const platform::ui::ControlDef& Def(size_t index) { return kFormConn.controls[index]; }
+
+struct Realized {
   const wchar_t* className;
   LONG kindStyle;  // the BS_/SS_ type bits that tell the kind
-  size_t parent;
-  const char* caption;
-  int left, top, width, height;  // twips
-  bool enabled;
 };
 
-const Expected kExpected[] = {
-    {"Frame1", L"Button", BS_GROUPBOX, kWindow, "Parametri di connessione all'istanza", 135, 135,
-     5025, 2400, true},
-    {"pcFrame", L"SondalinkPanel", 0, kFrame1, "", 30, 180, 4875, 2145, true},
-    {"Label6", L"Static", SS_LEFT, kPcFrame, "&Server\\Istanza:", 180, 225, 1275, 285, true},
-    {"edServer", L"Edit", 0, kPcFrame, "", 1530, 180, 3150, 315, true},
-    {"optTrusted", L"Button", BS_AUTORADIOBUTTON, kPcFrame,
-     "Utilizza autenticazione &Windows integrata", 180, 585, 4470, 285, true},
-    {"optSQL", L"Button", BS_AUTORADIOBUTTON, kPcFrame,
-     "Utilizza &autenticazione SQL Server tramite ID e password", 180, 900, 4470, 285, true},
-    {"Label2", L"Static", SS_LEFT, kPcFrame, "&Login ID:", 450, 1350, 735, 330, true},
-    {"edLogin", L"Edit", 0, kPcFrame, "", 1575, 1305, 2115, 315, true},
-    {"Label1", L"Static", SS_LEFT, kPcFrame, "&Password:", 450, 1710, 735, 330, true},
-    {"edPassword", L"Edit", 0, kPcFrame, "", 1575, 1710, 2115, 315, true},
-    {"edLog", L"Edit", 0, kWindow, "", 135, 2655, 8295, 4065, true},
-    {"cmdSQLDMO", L"Button", BS_PUSHBUTTON, kWindow, "Test connessione SQL&DMO", 5355, 225, 3075,
-     330, true},
-    {"cmdADO", L"Button", BS_PUSHBUTTON, kWindow, "Test connessione &ADO", 5355, 585, 3075, 330,
-     true},
-    {"cmdDAODirect", L"Button", BS_PUSHBUTTON, kWindow, "Test connessione D&AO ODBCDirect", 5355,
-     945, 3075, 330, true},
-    {"cmdRDO", L"Button", BS_PUSHBUTTON, kWindow, "Test connessione RDO", 5355, 1305, 3075, 330,
-     false},
-    {"cmdODBC", L"Button", BS_PUSHBUTTON, kWindow, "Test connessione &ODBC DSN less ", 5355, 1665,
-     3075, 330, false},
-    {"cmdOpenLog", L"Button", BS_PUSHBUTTON, kWindow, "Apri cartella file di &LOG", 5355, 2205,
-     3075, 330, true},
-};
-static_assert(std::size(kExpected) == kControlCount);
+Realized RealizedAs(platform::ui::ControlKind kind) {
+  using platform::ui::ControlKind;
+  switch (kind) {
+    case ControlKind::Frame: return {L"Button", BS_GROUPBOX};
+    case ControlKind::Panel: return {L"SondalinkPanel", 0};
+    case ControlKind::Label: return {L"Static", SS_LEFT};
+    case ControlKind::TextBox: return {L"Edit", 0};
+    case ControlKind::OptionButton: return {L"Button", BS_AUTORADIOBUTTON};
+    case ControlKind::CommandButton: return {L"Button", BS_PUSHBUTTON};
+  }
+  return {L"?", 0};
+}
 
 const std::wstring kSondalink = L"Messaggio di Sondalink";
 const std::wstring kCollaudino = L"Messaggio di Collaudino";
@@ -67,6 +54,7 @@ class Window : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(app.window()) << "Sondalink.exe showed no window";
+    ASSERT_EQ(kFormConn.count, size_t{kControlCount});
     ASSERT_EQ(app.Controls().size(), size_t{kControlCount});
   }
 
@@ -93,25 +81,30 @@ class Window : public ::testing::Test {
 TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
   wchar_t caption[128] = {};
   ::GetWindowTextW(app.window(), caption, 128);
-  EXPECT_EQ(std::wstring(caption), L"Test connessioni SQL Server/MSDE");
+  EXPECT_EQ(std::wstring(caption), W(kFormConn.caption));
   SIZE client = ClientSize(app.window());
-  EXPECT_EQ(client.cx, TwipsToPixels(8595));
-  EXPECT_EQ(client.cy, TwipsToPixels(6870));
+  EXPECT_EQ(client.cx, TwipsToPixels(kFormConn.clientWidth));
+  EXPECT_EQ(client.cy, TwipsToPixels(kFormConn.clientHeight));
 
   for (size_t i = 0; i < kControlCount; ++i) {
-    const Expected& want = kExpected[i];
+    const platform::ui::ControlDef& want = Def(i);
     SCOPED_TRACE(want.name);
     HWND hwnd = At(i);
-    EXPECT_EQ(ClassOf(hwnd), want.className);
-    if (want.kindStyle) {
-      EXPECT_EQ(StyleOf(hwnd) & 0x0F, want.kindStyle);
+    const Realized kind = RealizedAs(want.kind);
+    EXPECT_EQ(ClassOf(hwnd), kind.className);
+    if (kind.kindStyle) {
+      EXPECT_EQ(StyleOf(hwnd) & 0x0F, kind.kindStyle);
     }
-    EXPECT_EQ(::GetParent(hwnd), want.parent == kWindow ? app.window() : At(want.parent));
-    EXPECT_EQ(TextOf(hwnd), W(want.caption));
-    EXPECT_EQ(Enabled(i), want.enabled);
+    HWND parent = app.window();
+    for (size_t p = 0; p < kControlCount; ++p) {
+      if (Def(p).id == want.parent) parent = At(p);
+    }
+    EXPECT_EQ(::GetParent(hwnd), parent);
+    EXPECT_EQ(TextOf(hwnd), W(want.caption ? want.caption : ""));
+    EXPECT_EQ(Enabled(i), !(want.style & platform::ui::kStyleDisabled));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
-    PixelRect expected{TwipsToPixels(want.left), TwipsToPixels(want.top),
-                       TwipsToPixels(want.width), TwipsToPixels(want.height)};
+    PixelRect expected{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
+                       TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)};
     EXPECT_EQ(RectInParent(hwnd), expected)
         << RectInParent(hwnd).left << "," << RectInParent(hwnd).top << " "
         << RectInParent(hwnd).width << "x" << RectInParent(hwnd).height;
@@ -129,24 +122,37 @@ TEST_F(Window, PasswordShowsStarsAndTheLogBoxIsAReadOnlyMultiLineBoxWithScrollBa
     EXPECT_EQ(log & bit, bit) << std::hex << bit;
   }
   for (size_t box : {kEdServer, kEdLogin, kEdPassword}) {
-    EXPECT_FALSE(StyleOf(At(box)) & (ES_READONLY | ES_MULTILINE)) << kExpected[box].name;
-    EXPECT_EQ(::SendMessageW(At(box), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << kExpected[box].name;
+    EXPECT_FALSE(StyleOf(At(box)) & (ES_READONLY | ES_MULTILINE)) << Def(box).name;
+    EXPECT_EQ(::SendMessageW(At(box), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << Def(box).name;
   }
   EXPECT_EQ(app.BackgroundOf(At(kEdLog)), ::GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(app.BackgroundOf(At(kEdServer)), ::GetSysColor(COLOR_WINDOW));
 }
 
 TEST_F(Window, TabAndShiftTabFollowTheTableAndEnterTheOptionGroupAtItsChoice) {
-  const size_t forward[] = {kEdServer, kOptSQL, kEdLogin, kEdPassword, kEdLog,
-                            kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdOpenLog, kEdServer};
+  // The table's order, through the boxes, the buttons it enables and the
+  // chosen option (SQL Server authentication at start), and round again.
+  std::vector<size_t> forward;
+  for (size_t i = 0; i < kControlCount; ++i) {
+    using platform::ui::ControlKind;
+    const ControlKind kind = Def(i).kind;
+    const bool enabled = !(Def(i).style & platform::ui::kStyleDisabled);
+    if ((kind == ControlKind::TextBox || kind == ControlKind::CommandButton) && enabled) {
+      forward.push_back(i);
+    } else if (i == kOptSQL) {
+      forward.push_back(i);
+    }
+  }
+  ASSERT_EQ(forward.size(), 9u);
+  forward.push_back(forward.front());
   ASSERT_EQ(app.Focus(), At(kEdServer));
   for (size_t i = 1; i < std::size(forward); ++i) {
     app.Tab();
-    EXPECT_EQ(app.Focus(), At(forward[i])) << "after " << kExpected[forward[i - 1]].name;
+    EXPECT_EQ(app.Focus(), At(forward[i])) << "after " << Def(forward[i - 1]).name;
   }
   for (size_t i = std::size(forward) - 1; i > 0; --i) {
     app.Tab(true);
-    EXPECT_EQ(app.Focus(), At(forward[i - 1])) << "Shift+Tab from " << kExpected[forward[i]].name;
+    EXPECT_EQ(app.Focus(), At(forward[i - 1])) << "Shift+Tab from " << Def(forward[i]).name;
   }
 }
 
@@ -210,7 +216,7 @@ TEST_F(Window, RdoAndOdbcOnlySayTheyAreNotSupported) {
   app.Type(At(kEdLogin), L"sa");
   std::wstring log = TextOf(At(kEdLog));
   for (size_t button : {kCmdRDO, kCmdODBC}) {
-    SCOPED_TRACE(kExpected[button].name);
+    SCOPED_TRACE(Def(button).name);
     ExpectBox(button, kSondalink, "Funzionalità non supportata.", Icon::Warning);
     EXPECT_EQ(TextOf(At(kEdLog)), log);
     EXPECT_EQ(TextOf(At(kEdServer)), L"srv");
@@ -238,7 +244,7 @@ TEST_F(Window, WindowsAuthenticationDisablesAndEmptiesLoginAndPassword) {
   EXPECT_TRUE(Checked(kOptTrusted));
   EXPECT_FALSE(Checked(kOptSQL));
   for (size_t box : {kEdLogin, kEdPassword}) {
-    SCOPED_TRACE(kExpected[box].name);
+    SCOPED_TRACE(Def(box).name);
     EXPECT_FALSE(Enabled(box));
     EXPECT_EQ(TextOf(At(box)), L"");
     EXPECT_EQ(app.BackgroundOf(At(box)), ::GetSysColor(COLOR_BTNFACE));
@@ -279,7 +285,7 @@ TEST(WindowColours, BoxesDrawWindowTextOnTheirBackgroundAndCaptionsButtonTextOnT
       {kCmdADO, 0, buttonText, face},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(kExpected[c.control].name);
+    SCOPED_TRACE(Def(c.control).name);
     std::map<COLORREF, int> shown = app.ColoursOf(app.Control(c.control), c.fromX);
     EXPECT_GT(shown[c.back], 100);
     EXPECT_GT(shown[c.text], 8) << "no text in its colour";
@@ -611,12 +617,52 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   }
 }
 
+// The colour at `p` of a P6 picture ("P6 <w> <h> <max>", then RGB samples of
+// one byte, or of two, high first, past 255); CLR_INVALID outside it.
+COLORREF PixelOf(const std::string& ppm, POINT p) {
+  int width = 0, height = 0, max = 0;
+  if (std::sscanf(ppm.c_str(), "P6 %d %d %d", &width, &height, &max) != 3) return CLR_INVALID;
+  const size_t sample = max > 255 ? 2 : 1, pixel = 3 * sample;
+  const size_t data = size_t(width) * height * pixel;
+  if (ppm.size() < data || p.x < 0 || p.y < 0 || p.x >= width || p.y >= height) return CLR_INVALID;
+  const size_t at = ppm.size() - data + (size_t(p.y) * width + p.x) * pixel;
+  return RGB(BYTE(ppm[at]), BYTE(ppm[at + sample]), BYTE(ppm[at + 2 * sample]));
+}
+
+// The picture is of the window, frame included: its size, and the faces of
+// the log box and the password box in their own colours where the window
+// shows them.
 TEST_F(Window, Screenshot) {
   app.Type(At(kEdServer), L"SRVDATI\\SQLEXPRESS");
   app.Type(At(kEdLogin), L"sa");
   app.Type(At(kEdPassword), L"segreta");
   app.Settle();
-  EXPECT_TRUE(e2e::Screenshot(SONDALINK_SCREENSHOT));
+  ASSERT_TRUE(e2e::Screenshot(SONDALINK_SCREENSHOT, app.window()));
+  const std::string bytes = ReadAll(sondalink::testing::FromHost(SONDALINK_SCREENSHOT));
+  ASSERT_GE(bytes.size(), 24u);
+  ASSERT_EQ(bytes.compare(1, 3, "PNG"), 0);
+  auto bigEndian = [&](size_t at) {
+    return (BYTE(bytes[at]) << 24) | (BYTE(bytes[at + 1]) << 16) | (BYTE(bytes[at + 2]) << 8) |
+           BYTE(bytes[at + 3]);
+  };
+  RECT frame{};
+  ::GetWindowRect(app.window(), &frame);
+  EXPECT_EQ(bigEndian(16), frame.right - frame.left);  // IHDR: width, then height
+  EXPECT_EQ(bigEndian(20), frame.bottom - frame.top);
+
+  // The same picture without compression, to read its pixels.
+  const std::string raw = std::string(SONDALINK_SCREENSHOT) + ".ppm";
+  ASSERT_TRUE(e2e::Screenshot(raw, app.window()));
+  const std::string picture = ReadAll(sondalink::testing::FromHost(raw));
+  auto inside = [&](size_t control, double across) {
+    RECT r{};
+    ::GetWindowRect(At(control), &r);
+    return POINT{r.left - frame.left + LONG((r.right - r.left) * across),
+                 r.top - frame.top + (r.bottom - r.top) / 2};
+  };
+  EXPECT_EQ(PixelOf(picture, inside(kEdLog, 0.5)), ::GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(PixelOf(picture, inside(kEdPassword, 0.9)), ::GetSysColor(COLOR_WINDOW));
+  ::DeleteFileW(sondalink::testing::FromHost(raw).c_str());
 }
 
 }  // namespace

@@ -37,11 +37,12 @@ struct Riga {
 };
 
 TEST_F(SistemaTest, NamesEveryRowOfTheTable) {
+  // Each name once, at an edge of its rule: the build Win32s ignores, the
+  // major the 95 family ignores, any minor of NT 3 and 4, the first unknown
+  // minor after each known one.
   const Riga righe[] = {
-      {0, 3, 10, 0, "Win 32s", 32, "3.10", ""},
       {0, 3, 10, 1234, "Win 32s", 32, "3.10", ""},
       {1, 4, 0, 67109814, "Windows 95", 95, "4.0", "950"},
-      {1, 4, 10, 67766446, "Windows 98", 98, "4.10", "2222"},
       {1, 4, 90, 73010104, "Windows ME", 99, "4.90", "3000"},
       // The major version is not looked at on the 95 family.
       {1, 7, 10, 67766446, "Windows 98", 98, "7.10", "2222"},
@@ -49,9 +50,7 @@ TEST_F(SistemaTest, NamesEveryRowOfTheTable) {
       {1, 4, 10, 0x0400F000, "Windows 98", 98, "4.10", "-4096"},
       // An unknown minor keeps the whole number, high word included.
       {1, 4, 20, 67766446, "Sconosciuto", 0, "4.20", "67766446"},
-      {2, 3, 51, 1057, "Windows NT 3.51", 351, "3.51", "1057"},
       {2, 3, 10, 528, "Windows NT 3.51", 351, "3.10", "528"},
-      {2, 4, 0, 1381, "Windows NT 4.0", 40, "4.0", "1381"},
       {2, 4, 7, 1381, "Windows NT 4.0", 40, "4.7", "1381"},
       {2, 5, 0, 2195, "Windows 2000", 2000, "5.0", "2195"},
       {2, 5, 1, 2600, "Windows XP", 50, "5.1", "2600"},
@@ -60,7 +59,6 @@ TEST_F(SistemaTest, NamesEveryRowOfTheTable) {
       {2, 6, 0, 6002, "Windows Vista (o Windows Server 2008)", 60, "6.0", "6002"},
       {2, 6, 1, 7601, "Windows 7 (o Windows Server 2008 R2)", 61, "6.1", "7601"},
       {2, 6, 2, 9200, "Sconosciuto: 6.2.9200", 0, "6.2", "9200"},
-      {2, 10, 0, 18362, "Sconosciuto: 10.0.18362", 0, "10.0", "18362"},
       {2, 10, 0, 0x80000001u, "Sconosciuto: 10.0.-2147483647", 0, "10.0", "-2147483647"},
       {2, 1, 0, 5, "Sconosciuto: 1.0.5", 0, "1.0", "5"},
       {3, 10, 0, 100, "Piattaforma S.O. sconosciuta", 0, "10.0", "100"},

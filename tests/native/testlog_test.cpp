@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "support/log_box_form.h"
 #include "support/temp_folder.h"
+#include "support/version_line.h"
 #include "testlog/testlog.h"
 
 namespace sondalink {
@@ -22,8 +23,8 @@ using testing::TempFolder;
 
 const std::string kHead =
     std::string(91, '-') + "\r\n" +
-    "Sondalink.exe - Utility per testare le connessioni VB6 ai database SQL Server/MSDE\r\n"
-    "Versione 15.00.0022\r\n"
+    "Sondalink.exe - Utility per testare le connessioni VB6 ai database SQL Server/MSDE\r\n" +
+    testing::VersionLine() + "\r\n" +
     "Nome file di log: 'SondalinkADO.log'\r\n";
 const std::string kLongRule = std::string(91, '-') + "\r\n";
 const std::string kShortRule = std::string(68, '-') + "\r\n";

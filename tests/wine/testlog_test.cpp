@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "support/temp_folder.h"
+#include "support/version_line.h"
 #include "testlog/testlog.h"
 #include "wine/failing_file_call.h"
 
@@ -117,8 +118,8 @@ TEST_F(TestLogWin32, FileBytesMatchTheNativeBuild) {
   EXPECT_EQ(std::regex_replace(bytes, stamp, T),
             std::string(91, '-') + "\r\n" +
                 "Sondalink.exe - Utility per testare le connessioni VB6 ai database SQL "
-                "Server/MSDE\r\n"
-                "Versione 15.00.0022\r\n"
+                "Server/MSDE\r\n" +
+                testing::VersionLine() + "\r\n" +
                 "Nome file di log: 'SondalinkADO.log'\r\n"
                 "Operazione avviata il " + T + "\r\n" +
                 std::string(91, '-') + "\r\n" +
