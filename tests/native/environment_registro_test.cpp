@@ -4,6 +4,8 @@
 
 #include "environment/registro.h"
 #include "fakes/fake_registry.h"
+#include "platform/text.h"
+#include "support/registry_cases.h"
 
 namespace sondalink {
 namespace {
@@ -26,91 +28,13 @@ class RegistroTest : public ::testing::Test {
   }
 };
 
-TEST_F(RegistroTest, InprocServerIsFoundThroughTheClsid) {
-  Classe("Prova.Classe", "{ID-1}");
-  Registry().SetString(HKCR, "CLSID\\{ID-1}\\InprocServer32", "", "C:\\Windows\\prova.dll");
-  Registry().SetString(HKCR, "CLSID\\{ID-1}\\LocalServer32", "", "C:\\prova.exe");
-  std::string chiave;
-  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), "C:\\Windows\\prova.dll");
-  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\{ID-1}\\InprocServer32");
-  EXPECT_EQ(Registry().OpenHandles(), 0u);  // every key closed again
-}
-
-TEST_F(RegistroTest, AClassWithoutClsidKeyLeavesTheKeyTextAlone) {
-  Registry().AddKey(HKCR, "Prova.Classe");
-  std::string chiave = "prima";
-  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), "");
-  EXPECT_EQ(chiave, "prima");
-  EXPECT_EQ(CercaComponenteCOM("Assente", chiave), "");
-  EXPECT_EQ(chiave, "prima");
-}
-
 TEST_F(RegistroTest, AnInprocKeyWithoutStringValueEndsTheSearch) {
   Classe("Prova.Classe", "{ID-1}");
   Registry().SetValue(HKCR, "CLSID\\{ID-1}\\InprocServer32", "", 4, std::string(4, '\1'));
   Registry().SetString(HKCR, "CLSID\\{ID-1}\\LocalServer32", "", "C:\\prova.exe");
   std::string chiave;
   EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), "");
-  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\{ID-1}\\InprocServer32");
   EXPECT_EQ(Registry().opens, 2);  // LocalServer32 was not opened
-  EXPECT_EQ(Registry().OpenHandles(), 0u);
-}
-
-TEST_F(RegistroTest, LocalServerCommandLineComesBackWhole) {
-  Classe("Prova.Classe", "{ID-2}");
-  Registry().SetString(HKCR, "CLSID\\{ID-2}\\LocalServer32", "",
-                       "\"C:\\Program Files\\Prova\\prova.exe\" /automation");
-  std::string chiave;
-  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave),
-            "\"C:\\Program Files\\Prova\\prova.exe\" /automation");
-  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\{ID-2}\\LocalServer32");
-  EXPECT_EQ(Registry().OpenHandles(), 0u);
-}
-
-TEST_F(RegistroTest, AClsidWithoutDefaultValueStillTriesBothServerKeys) {
-  Registry().AddKey(HKCR, "Prova.Classe\\CLSID");
-  std::string chiave;
-  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), "");
-  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\\\LocalServer32");
-
-  Registry().SetValue(HKCR, "Prova.Classe\\CLSID", "", 3, "{ID-3}");  // binary: not a CLSID
-  chiave.clear();
-  EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave), "");
-  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\\\LocalServer32");
-}
-
-TEST_F(RegistroTest, ValuesComeBackAsStoredAndSayWhetherTheyExpand) {
-  const struct {
-    const char* sottoChiave;
-    uint32_t tipo;
-    std::string dati;
-    std::string atteso;
-    bool espandibile;
-  } casi[] = {
-      {"InprocServer32", 2, std::string("%SystemRoot%\\System32\\prova.dll\0", 32),
-       "%SystemRoot%\\System32\\prova.dll", true},
-      {"LocalServer32", 2, std::string("\"%ProgramFiles%\\p.exe\" /a") + '\0',
-       "\"%ProgramFiles%\\p.exe\" /a", true},
-      {"InprocServer32", 1, std::string("%SystemRoot%\\prova.dll\0", 23),
-       "%SystemRoot%\\prova.dll", false},
-      {"InprocServer32", 1, std::string("C:\\prova.dll\0resto\0", 19), "C:\\prova.dll", false},
-      {"InprocServer32", 1, std::string("\0", 1), "", false},
-      {"InprocServer32", 1, "senza terminatore", "senza terminatore", false},
-      {"InprocServer32", 1, std::string("C:\\Societ\xE0\\prova.dll\0", 21),
-       "C:\\Società\\prova.dll", false},
-      // Not a string: nothing read, nothing to expand.
-      {"InprocServer32", 3, std::string("%X%\0", 4), "", false},
-  };
-  for (const auto& c : casi) {
-    SCOPED_TRACE(c.atteso);
-    fake::registry::Reset();
-    Classe("Prova.Classe", "{ID-4}");
-    Registry().SetValue(HKCR, std::string("CLSID\\{ID-4}\\") + c.sottoChiave, "", c.tipo, c.dati);
-    std::string chiave;
-    bool espandibile = !c.espandibile;
-    EXPECT_EQ(CercaComponenteCOM("Prova.Classe", chiave, espandibile), c.atteso);
-    EXPECT_EQ(espandibile, c.espandibile);
-  }
 }
 
 TEST_F(RegistroTest, OnlyStringTypesAreRead) {
@@ -228,4 +152,15 @@ TEST(TroncaAlNulTest, CutsAtTheFirstNul) {
 }
 
 }  // namespace
+
+// The rows of support/registry_cases.h, written into the fake.
+struct testing::ClassesRootForTest::Impl {};
+testing::ClassesRootForTest::ClassesRootForTest() { fake::registry::Reset(); }
+testing::ClassesRootForTest::~ClassesRootForTest() { EXPECT_EQ(Registry().OpenHandles(), 0u); }
+void testing::ClassesRootForTest::Write(const RegEntry& e) {
+  if (e.type == kKeyOnly) return Registry().AddKey(HKCR, e.path);
+  const bool text = e.type == kSz || e.type == kExpandSz;
+  Registry().SetValue(HKCR, e.path, "", e.type, text && !e.raw ? platform::ToAnsi(e.data) + '\0' : e.data);
+}
+
 }  // namespace sondalink

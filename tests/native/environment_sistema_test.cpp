@@ -4,6 +4,7 @@
 
 #include "environment/sistema.h"
 #include "fakes/fake_sysinfo.h"
+#include "support/os_cases.h"
 
 namespace sondalink {
 namespace {
@@ -28,53 +29,11 @@ class SistemaTest : public ::testing::Test {
   void SetUp() override { fake::sysinfo::Reset(); }
 };
 
-struct Riga {
-  uint32_t piattaforma, major, minor, build;
-  const char* nome;
-  int32_t codice;
-  const char* versione;
-  const char* testoBuild;
-};
-
 TEST_F(SistemaTest, NamesEveryRowOfTheTable) {
-  // Each name once, at an edge of its rule: the build Win32s ignores, the
-  // major the 95 family ignores, any minor of NT 3 and 4, the first unknown
-  // minor after each known one.
-  const Riga righe[] = {
-      {0, 3, 10, 1234, "Win 32s", 32, "3.10", ""},
-      {1, 4, 0, 67109814, "Windows 95", 95, "4.0", "950"},
-      {1, 4, 90, 73010104, "Windows ME", 99, "4.90", "3000"},
-      // The major version is not looked at on the 95 family.
-      {1, 7, 10, 67766446, "Windows 98", 98, "7.10", "2222"},
-      // The low word read as a signed 16-bit number.
-      {1, 4, 10, 0x0400F000, "Windows 98", 98, "4.10", "-4096"},
-      // An unknown minor keeps the whole number, high word included.
-      {1, 4, 20, 67766446, "Sconosciuto", 0, "4.20", "67766446"},
-      {2, 3, 10, 528, "Windows NT 3.51", 351, "3.10", "528"},
-      {2, 4, 7, 1381, "Windows NT 4.0", 40, "4.7", "1381"},
-      {2, 5, 0, 2195, "Windows 2000", 2000, "5.0", "2195"},
-      {2, 5, 1, 2600, "Windows XP", 50, "5.1", "2600"},
-      {2, 5, 2, 3790, "Windows Server 2003", 2003, "5.2", "3790"},
-      {2, 5, 3, 4001, "Sconosciuto: 5.3.4001", 0, "5.3", "4001"},
-      {2, 6, 0, 6002, "Windows Vista (o Windows Server 2008)", 60, "6.0", "6002"},
-      {2, 6, 1, 7601, "Windows 7 (o Windows Server 2008 R2)", 61, "6.1", "7601"},
-      {2, 6, 2, 9200, "Sconosciuto: 6.2.9200", 0, "6.2", "9200"},
-      {2, 10, 0, 0x80000001u, "Sconosciuto: 10.0.-2147483647", 0, "10.0", "-2147483647"},
-      {2, 1, 0, 5, "Sconosciuto: 1.0.5", 0, "1.0", "5"},
-      {3, 10, 0, 100, "Piattaforma S.O. sconosciuta", 0, "10.0", "100"},
-      {0xFFFFFFFFu, 4, 0, 100, "Piattaforma S.O. sconosciuta", 0, "4.0", "100"},
-  };
-  for (const Riga& r : righe) {
-    SCOPED_TRACE(std::to_string(r.piattaforma) + " " + std::to_string(r.major) + "." +
-                 std::to_string(r.minor) + "." + std::to_string(r.build));
-    Sysinfo().version = VersionRecord(r.piattaforma, r.major, r.minor, r.build);
-    Facts f = Leggi();
-    EXPECT_TRUE(f.ok);
-    EXPECT_EQ(f.nome, r.nome);
-    EXPECT_EQ(f.codice, r.codice);
-    EXPECT_EQ(f.versione, r.versione);
-    EXPECT_EQ(f.build, r.testoBuild);
-    EXPECT_EQ(f.errore, "");
+  for (const testing::OsCase& c : testing::kOsCases) {
+    SCOPED_TRACE(testing::RowName(c));
+    Sysinfo().version = VersionRecord(c.platform, c.major, c.minor, c.build, c.csd);
+    EXPECT_EQ(testing::ReadFacts(), testing::ExpectedFacts(c));
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "environment/registro.h"
 #include "environment_support.h"
+#include "support/registry_cases.h"
 
 namespace sondalink {
 namespace {
@@ -19,7 +20,6 @@ class RegistroWineTest : public ::testing::Test {
   win32::unique_hkey Crea(const std::wstring& path, const std::wstring& top = L"") {
     return classi_.Crea(path, top);
   }
-  void Classe(const std::wstring& nome, const std::wstring& clsid) { classi_.Classe(nome, clsid); }
   void Server(const std::wstring& clsid, const wchar_t* sottoChiave, DWORD tipo,
               const std::wstring& dati) {
     classi_.Server(clsid, sottoChiave, tipo, dati);
@@ -37,75 +37,6 @@ Ricerca Cerca(const std::string& classe) {
   Ricerca r{"", "intatta"};
   r.risultato = CercaComponenteCOM(classe, r.chiave);
   return r;
-}
-
-bool Espandibile(const std::string& classe) {
-  std::string chiave;
-  bool espandibile = false;
-  CercaComponenteCOM(classe, chiave, espandibile);
-  return espandibile;
-}
-
-TEST_F(RegistroWineTest, ClassesWithoutAServerGiveAnEmptyResult) {
-  Crea(L"Sondalink.Prova.SenzaClsid");
-  Crea(L"Sondalink.Prova.ClsidVuoto\\CLSID");
-
-  Ricerca r = Cerca("Sondalink.Prova.SenzaClsid");
-  EXPECT_EQ(r.risultato, "");
-  EXPECT_EQ(r.chiave, "intatta");
-
-  r = Cerca("Sondalink.Prova.ClsidVuoto");
-  EXPECT_EQ(r.risultato, "");
-  EXPECT_EQ(r.chiave, "HKEY_CLASSES_ROOT\\CLSID\\\\LocalServer32");
-}
-
-TEST_F(RegistroWineTest, AnInprocKeyWithoutStringValueIsTheAnswer) {
-  const std::wstring clsid = L"{5D1A0003-0000-4000-8000-0000534F4E44}";
-  Classe(L"Sondalink.Prova.InprocNumero", clsid);
-  win32::unique_hkey inproc = Crea(L"CLSID\\" + clsid + L"\\InprocServer32", L"CLSID\\" + clsid);
-  DWORD numero = 1;
-  ASSERT_EQ(::RegSetValueExW(inproc.get(), nullptr, 0, REG_DWORD,
-                             reinterpret_cast<const BYTE*>(&numero), sizeof numero),
-            ERROR_SUCCESS);
-  Server(clsid, L"LocalServer32", REG_SZ, L"C:\\sonda.exe");
-
-  Ricerca r = Cerca("Sondalink.Prova.InprocNumero");
-  EXPECT_EQ(r.risultato, "");
-  EXPECT_EQ(r.chiave, "HKEY_CLASSES_ROOT\\CLSID\\" + win32::Narrow(clsid) + "\\InprocServer32");
-}
-
-TEST_F(RegistroWineTest, ServerValuesComeBackAsStored) {
-  const struct {
-    const wchar_t* classe;
-    const wchar_t* clsid;
-    const wchar_t* sottoChiave;
-    DWORD tipo;
-    std::wstring dati;
-    std::string atteso;
-  } casi[] = {
-      {L"Sondalink.Prova.SoloLocal", L"{5D1A0004-0000-4000-8000-0000534F4E44}", L"LocalServer32",
-       REG_SZ, L"\"C:\\Program Files\\Sonda\\sonda.exe\" /automation",
-       "\"C:\\Program Files\\Sonda\\sonda.exe\" /automation"},
-      {L"Sondalink.Prova.Espandibile", L"{5D1A0005-0000-4000-8000-0000534F4E44}",
-       L"InprocServer32", REG_EXPAND_SZ, L"%SystemRoot%\\System32\\sonda.dll",
-       "%SystemRoot%\\System32\\sonda.dll"},
-      {L"Sondalink.Prova.NulInterno", L"{5D1A0006-0000-4000-8000-0000534F4E44}",
-       L"InprocServer32", REG_SZ, std::wstring(L"C:\\sonda.dll\0resto", 18), "C:\\sonda.dll"},
-      {L"Sondalink.Prova.Vuoto", L"{5D1A0007-0000-4000-8000-0000534F4E44}", L"InprocServer32",
-       REG_SZ, L"", ""},
-      {L"Sondalink.Prova.Accenti", L"{5D1A0008-0000-4000-8000-0000534F4E44}", L"InprocServer32",
-       REG_SZ, L"C:\\Societ\u00E0\\sonda.dll", "C:\\Società\\sonda.dll"},
-  };
-  for (const auto& c : casi) {
-    SCOPED_TRACE(win32::Narrow(c.classe));
-    Classe(c.classe, c.clsid);
-    Server(c.clsid, c.sottoChiave, c.tipo, c.dati);
-    Ricerca r = Cerca(win32::Narrow(c.classe));
-    EXPECT_EQ(r.risultato, c.atteso);
-    EXPECT_EQ(r.chiave, "HKEY_CLASSES_ROOT\\CLSID\\" + win32::Narrow(c.clsid) + "\\" +
-                            win32::Narrow(c.sottoChiave));
-    EXPECT_EQ(Espandibile(win32::Narrow(c.classe)), c.tipo == REG_EXPAND_SZ);
-  }
 }
 
 TEST_F(RegistroWineTest, AnEmptyStringValueIsReadAsAnEmptyText) {
@@ -196,4 +127,24 @@ TEST(EspansioneWineTest, VariablesExpandInUtf8AndUnknownOnesStay) {
 }
 
 }  // namespace
+
+// The rows of support/registry_cases.h, written into the real classes root.
+struct testing::ClassesRootForTest::Impl {
+  wine_test::ClassiDiProva classi;
+};
+testing::ClassesRootForTest::ClassesRootForTest() : impl_(std::make_unique<Impl>()) {}
+testing::ClassesRootForTest::~ClassesRootForTest() = default;
+void testing::ClassesRootForTest::Write(const RegEntry& e) {
+  const std::wstring path = win32::Widen(e.path);
+  // What to remove afterwards: the class, or the CLSID's own key.
+  const size_t cut = path.find(L'\\', path.starts_with(L"CLSID\\") ? 6 : 0);
+  win32::unique_hkey key = impl_->classi.Crea(path, path.substr(0, cut));
+  if (e.type == kKeyOnly) return;
+  const bool text = e.type == kSz || e.type == kExpandSz;
+  const std::wstring wide = win32::Widen(e.data) + L'\0';
+  const BYTE* bytes = text ? reinterpret_cast<const BYTE*>(wide.data()) : reinterpret_cast<const BYTE*>(e.data.data());
+  const size_t size = text ? wide.size() * sizeof(wchar_t) : e.data.size();
+  EXPECT_EQ(::RegSetValueExW(key.get(), nullptr, 0, e.type, bytes, static_cast<DWORD>(size)), ERROR_SUCCESS);
+}
+
 }  // namespace sondalink

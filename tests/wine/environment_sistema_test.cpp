@@ -5,6 +5,7 @@
 
 #include "environment/sistema.h"
 #include "environment_support.h"
+#include "support/os_cases.h"
 
 namespace sondalink {
 namespace {
@@ -37,43 +38,12 @@ class VersioneWineTest : public ::testing::Test {
 };
 
 TEST_F(VersioneWineTest, NamesEveryVersionWineCanReport) {
-  const struct {
-    const wchar_t* wine;
-    const char* nome;
-    const char* codice;
-    const char* versione;
-    const char* build;
-    const char* servicePack;
-  } casi[] = {
-      {L"win31", "Win 32s", "32", "3.10", "", "Win32s 1.3"},
-      {L"win95", "Windows 95", "95", "4.0", "950", ""},
-      {L"win98", "Windows 98", "98", "4.10", "2222", "A"},
-      {L"winme", "Windows ME", "99", "4.90", "3000", ""},
-      {L"nt351", "Windows NT 3.51", "351", "3.51", "1057", "Service Pack 5"},
-      {L"nt40", "Windows NT 4.0", "40", "4.0", "1381", "Service Pack 6a"},
-      {L"win2k", "Windows 2000", "2000", "5.0", "2195", "Service Pack 4"},
-      {L"winxp", "Windows XP", "50", "5.1", "2600", "Service Pack 3"},
-      {L"win2003", "Windows Server 2003", "2003", "5.2", "3790", "Service Pack 2"},
-      {L"vista", "Windows Vista (o Windows Server 2008)", "60", "6.0", "6002", "Service Pack 2"},
-      {L"win7", "Windows 7 (o Windows Server 2008 R2)", "61", "6.1", "7601", "Service Pack 1"},
-      {L"win8", "Sconosciuto: 6.2.9200", "0", "6.2", "9200", ""},
-      // 8.1 and 10 report themselves only to a program whose manifest
-      // names them, as the product's does.
-      {L"win81", "Sconosciuto: 6.3.9600", "0", "6.3", "9600", ""},
-      {L"win10", "Sconosciuto: 10.0.18362", "0", "10.0", "18362", ""},
-  };
   const std::wstring sonda = CartellaAmbiente() + L"sonda_sistema.exe";
-  for (const auto& c : casi) {
-    SCOPED_TRACE(win32::Narrow(c.wine));
-    Imposta(c.wine);
-    auto fatti = Chiavi(Esegui(sonda));
-    EXPECT_EQ(fatti["ok"], "1");
-    EXPECT_EQ(fatti["nome"], c.nome);
-    EXPECT_EQ(fatti["codice"], c.codice);
-    EXPECT_EQ(fatti["versione"], c.versione);
-    EXPECT_EQ(fatti["build"], c.build);
-    EXPECT_EQ(fatti["servicepack"], c.servicePack);
-    EXPECT_EQ(fatti["errore"], "");
+  for (const testing::OsCase& c : testing::kOsCases) {
+    if (!c.wine) continue;
+    SCOPED_TRACE(c.wine);
+    Imposta(win32::Widen(c.wine));
+    EXPECT_EQ(testing::ReadFacts(Chiavi(Esegui(sonda))), testing::ExpectedFacts(c));
   }
 }
 
