@@ -5,12 +5,13 @@
 
 #include "environment/versione_file.h"
 #include "fakes/fake_version.h"
+#include "support/version_cases.h"
 
 namespace sondalink {
 namespace {
 
 fake::version::State& Version() { return fake::version::Get(); }
-using Parti = std::array<int16_t, 4>;
+using Parti = testing::VersionParts;
 
 struct Lettura {
   bool ok;
@@ -30,19 +31,11 @@ class VersioneTest : public ::testing::Test {
 };
 
 TEST_F(VersioneTest, HalvesAreReadAsSigned16BitNumbers) {
-  const struct {
-    uint32_t ms, ls;
-    Parti atteso;
-  } casi[] = {
-      {0x00060003, 0x000C0159, {6, 3, 12, 345}},
-      {0x00010002, 0x8000FFFF, {1, 2, -32768, -1}},
-      {0xFFFF7FFF, 0x00000000, {-1, 32767, 0, 0}},
-  };
-  for (const auto& c : casi) {
+  for (const testing::VersionCase& c : testing::kVersionCases) {
     Version().files["C:\\prova.dll"] = {c.ms, c.ls};
     Lettura l = Leggi("C:\\prova.dll");
     EXPECT_TRUE(l.ok);
-    EXPECT_EQ(l.parti, c.atteso);
+    EXPECT_EQ(l.parti, c.parts);
     EXPECT_EQ(l.errore, "intatto");
   }
 }

@@ -107,11 +107,8 @@ constexpr char32_t kWindows1252[] = {
 TEST(FuzzText, AnsiCodePageRoundTrips) {
   Fuzz fuzz(5);
   fuzz.Run(20000, [&](int) {
-    // Every byte sequence survives the way in from the system and back out.
-    const std::string bytes = fuzz.Bytes(48);
-    EXPECT_EQ(platform::ToAnsi(platform::FromAnsi(bytes)), bytes) << Shown(bytes);
-
-    // Every text the code page can hold survives the way out and back in.
+    // Every text the code page can hold survives the way out and back in
+    // (any bytes the way in and out: support/text_contract.cpp).
     const std::string text = fuzz.FromPool(kWindows1252, 24);
     const std::string ansi = platform::ToAnsi(text);
     EXPECT_EQ(platform::FromAnsi(ansi), text) << Shown(text);

@@ -6,12 +6,13 @@
 #include "environment/versione_file.h"
 #include "environment_support.h"
 #include "support/temp_folder.h"
+#include "support/version_cases.h"
 
 namespace sondalink {
 namespace {
 
 using testing::TempFolder;
-using Parti = std::array<int16_t, 4>;
+using Parti = testing::VersionParts;
 constexpr Parti kNessuna{-1, -1, -1, -1};
 
 Parti Leggi(const std::string& percorso, bool* ok = nullptr) {
@@ -28,12 +29,12 @@ std::string Ambiente(const wchar_t* file) {
 }
 
 TEST(VersioneFileWineTest, ReadsTheFixedFileVersion) {
-  bool ok = false;
-  EXPECT_EQ(Leggi(Ambiente(L"versione_6_3_12_345.dll"), &ok), (Parti{6, 3, 12, 345}));
-  EXPECT_TRUE(ok);
-  // Halves of 32768 and more are negative 16-bit numbers; 65535 reads as -1.
-  EXPECT_EQ(Leggi(Ambiente(L"versione_1_2_32768_65535.dll"), &ok), (Parti{1, 2, -32768, -1}));
-  EXPECT_TRUE(ok);
+  for (const testing::VersionCase& c : testing::kVersionCases) {
+    if (!c.dll) continue;
+    bool ok = false;
+    EXPECT_EQ(Leggi(Ambiente(c.dll), &ok), c.parts);
+    EXPECT_TRUE(ok);
+  }
 }
 
 TEST(VersioneFileWineTest, FilesWithoutVersionReadAsMinusOne) {
