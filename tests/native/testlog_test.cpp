@@ -1,36 +1,27 @@
+// The log's own native cases (the shared ones are support/testlog_contract.cpp):
+// the stamps from the fake clock, the events run after each line, and the
+// failures the posix twin can be made to meet.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <limits>
 
-#include "app/controls.h"
-#include "environment/cartella_dati.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_ui.h"
 #include "native/file_size_limit.h"
 #include "platform/files.h"
 #include "support/log_box_form.h"
-#include "support/temp_folder.h"
-#include "support/version_line.h"
-#include "testlog/testlog.h"
+#include "support/log_cases.h"
 
 namespace sondalink {
 namespace {
 
 namespace ui = platform::ui;
 using testing::FileSizeLimit;
+using testing::kShortRule;
+using testing::LogFile;
 using testing::TempFolder;
+using testing::TestLog;
 
-const std::string kHead =
-    std::string(91, '-') + "\r\n" +
-    "Sondalink.exe - Utility per testare le connessioni VB6 ai database SQL Server/MSDE\r\n" +
-    testing::VersionLine() + "\r\n" +
-    "Nome file di log: 'SondalinkADO.log'\r\n";
-const std::string kLongRule = std::string(91, '-') + "\r\n";
-const std::string kShortRule = std::string(68, '-') + "\r\n";
-
-// ERROR_SHARING_VIOLATION as an HRESULT.
-constexpr int32_t kSharingViolation = static_cast<int32_t>(0x80070020);
 const std::string kTooLarge =
     ", linea 0, errore -2147024673, descrizione: File too large\r\n\r\nImpossibile continuare.";
 
@@ -41,40 +32,13 @@ bool HeldByAWriter(const std::string& path) {
   return probe.Open(path).failed();
 }
 
-class TestLog : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fake::ui::Reset();
-    fake::clock::Reset();
-    testing::ShowOnlyTheLogBox();
-    gstrCartellaLog = tmp.path() + "\\";
-    gstrFileLog = "SondalinkADO.log";
-    glngNumWarning = glngNumErrori = 0;
-  }
-  void TearDown() override {
-    LogStop();
-    gbLogAperto = false;
-    gstrCartellaLog.clear();
-    gstrFileLog.clear();
-    fake::ui::Reset();
-    fake::clock::Reset();
-  }
-  std::string path() const { return tmp / "SondalinkADO.log"; }
-  std::string file() const { return TempFolder::ReadFile(path()); }
-  static std::string echo() { return ui::GetText(kEdLog); }
-  static const std::vector<fake::ui::Box>& boxes() { return fake::ui::Get().boxes; }
-
-  TempFolder tmp;
-};
-
 TEST_F(TestLog, RunWithoutLinesHasNineLines) {
   ASSERT_TRUE(LogStart());
   EXPECT_TRUE(gbLogAperto);
   fake::clock::Set({2026, 12, 31, 23, 59, 58});
   ASSERT_TRUE(LogStop());
   EXPECT_FALSE(gbLogAperto);
-  EXPECT_EQ(file(), kHead + "Operazione avviata il 2026-03-07 09:05:04\r\n" + kLongRule +
-                        "Operazione terminata il 2026-12-31 23:59:58\r\n" + kShortRule + " \r\n");
+  EXPECT_EQ(file(), LogFile("2026-03-07 09:05:04", "", "2026-12-31 23:59:58"));
   EXPECT_EQ(echo(), "Creazione file di log " + path() + ".\r\nChiusura file di log " + path() + ".");
   EXPECT_TRUE(boxes().empty());
 }
@@ -82,125 +46,13 @@ TEST_F(TestLog, RunWithoutLinesHasNineLines) {
 TEST_F(TestLog, LinesCarryTheirStampLevelAndMessage) {
   ASSERT_TRUE(LogStart());
   fake::clock::Set({2026, 11, 10, 14, 7, 9});
-  LogWrite("senza livello");
-  LogWrite("info", kLogInfo);
-  LogWrite("attenzione", kLogWarning);
-  LogWrite("proprietà è già", kLogError);
-  LogWrite("tre", 3);
-  LogWrite("meno uno", -1);
-  LogWrite("prima riga\r\nseconda riga", kLogWarning);
+  testing::WriteLogLines();
   ASSERT_TRUE(LogStop());
-
   const std::string stamp = "2026-11-10 14:07:09";
-  EXPECT_EQ(file(), kHead + "Operazione avviata il 2026-03-07 09:05:04\r\n" + kLongRule +
-                        stamp + ", INFO: senza livello\r\n" +
-                        stamp + ", INFO: info\r\n" +
-                        stamp + ", WARNING: attenzione\r\n" +
-                        stamp + ", ERROR: propriet\xE0 \xE8 gi\xE0\r\n" +
-                        stamp + ", INFO: tre\r\n" +
-                        stamp + ", INFO: meno uno\r\n" +
-                        stamp + ", WARNING: prima riga\r\nseconda riga\r\n" +
-                        "Operazione terminata il " + stamp + "\r\n" + kShortRule + " \r\n");
+  EXPECT_EQ(file(), LogFile("2026-03-07 09:05:04", testing::LogLinesAsWritten(stamp), stamp));
   // Counted until the next LogStart, readable after LogStop.
-  EXPECT_EQ(glngNumWarning, 2);
-  EXPECT_EQ(glngNumErrori, 1);
-  // The box shows the messages bare, in the program's own text.
-  EXPECT_EQ(echo(), "Creazione file di log " + path() + ".\r\n"
-                    "senza livello\r\ninfo\r\nattenzione\r\nproprietà è già\r\ntre\r\nmeno uno\r\n"
-                    "prima riga\r\nseconda riga\r\n"
-                    "Chiusura file di log " + path() + ".");
-}
-
-TEST_F(TestLog, EchoFollowsWhatTheBoxAlreadyHolds) {
-  ui::SetText(kEdLog, "precedente");
-  ASSERT_TRUE(LogStart());
-  EXPECT_EQ(echo(), "precedente\r\nCreazione file di log " + path() + ".");
-}
-
-// The log echoes into the box its window handed over, and into none before.
-TEST_F(TestLog, EchoGoesOnlyIntoTheBoxHandedOver) {
-  LogEchoInto(0);
-  ASSERT_TRUE(LogStart());
-  LogWrite("solo nel file", kLogWarning);
-  ASSERT_TRUE(LogStop());
-  LogEchoInto(kEdLog);
-  EXPECT_EQ(echo(), "");
-  EXPECT_NE(file().find(", WARNING: solo nel file\r\n"), std::string::npos);
-  EXPECT_EQ(glngNumWarning, 1);
-}
-
-TEST_F(TestLog, SecondRunReplacesTheFirst) {
-  ASSERT_TRUE(LogStart());
-  LogWrite("primo giro", kLogError);
-  ASSERT_TRUE(LogStop());
-  fake::clock::Set({2027, 1, 2, 3, 4, 5});
-  ASSERT_TRUE(LogStart());
-  EXPECT_EQ(glngNumErrori, 0);
-  LogWrite("secondo giro");
-  ASSERT_TRUE(LogStop());
-  EXPECT_EQ(file(), kHead + "Operazione avviata il 2027-01-02 03:04:05\r\n" + kLongRule +
-                        "2027-01-02 03:04:05, INFO: secondo giro\r\n"
-                        "Operazione terminata il 2027-01-02 03:04:05\r\n" + kShortRule + " \r\n");
-}
-
-TEST_F(TestLog, SkippingTheHeaderAppendsToThePreviousRun) {
-  ASSERT_TRUE(LogStart());
-  ASSERT_TRUE(LogStop());
-  const std::string first = file();
-  ASSERT_TRUE(LogStart(true));
-  LogWrite("ancora");
-  ASSERT_TRUE(LogStop());
-  EXPECT_EQ(file(), first + "2026-03-07 09:05:04, INFO: ancora\r\n"
-                            "Operazione terminata il 2026-03-07 09:05:04\r\n" + kShortRule + " \r\n");
-}
-
-TEST_F(TestLog, LogWriteOutsideARunChangesNothing) {
-  LogWrite("prima di LogStart", kLogError);
-  EXPECT_EQ(echo(), "");
-  EXPECT_FALSE(EsisteFile(path()));
-  EXPECT_EQ(glngNumErrori, 0);
-
-  ASSERT_TRUE(LogStart());
-  LogWrite("dentro", kLogWarning);
-  ASSERT_TRUE(LogStop());
-  const std::string closedFile = file();
-  const std::string closedEcho = echo();
-  const int events = fake::ui::Get().doEventsCalls;
-
-  LogWrite("dopo LogStop", kLogWarning);
-  EXPECT_EQ(file(), closedFile);
-  EXPECT_EQ(echo(), closedEcho);
-  EXPECT_EQ(glngNumWarning, 1);
-  EXPECT_EQ(fake::ui::Get().doEventsCalls, events);
-}
-
-TEST_F(TestLog, SecondLogStopDoesNothing) {
-  ASSERT_TRUE(LogStart());
-  ASSERT_TRUE(LogStop());
-  const std::string closedFile = file();
-  const std::string closedEcho = echo();
-  EXPECT_TRUE(LogStop());
-  EXPECT_EQ(file(), closedFile);
-  EXPECT_EQ(echo(), closedEcho);
-  EXPECT_TRUE(boxes().empty());
-}
-
-TEST_F(TestLog, EmptyFileNameIsRefusedWithAMessage) {
-  tmp.MakeFile("SondalinkADO.log", "vecchio");
-  ui::SetText(kEdLog, "testo");
-  glngNumWarning = 4;
-  glngNumErrori = 7;
-  gstrFileLog.clear();
-  EXPECT_FALSE(LogStart());
-  ASSERT_EQ(boxes().size(), 1u);
-  EXPECT_EQ(boxes()[0].text, "Impostare il nome del file log prima di aprire il file di log.");
-  EXPECT_EQ(boxes()[0].flags, 48);
-  EXPECT_EQ(boxes()[0].title, "Messaggio di Sondalink");
-  EXPECT_FALSE(gbLogAperto);
-  EXPECT_EQ(echo(), "testo");
-  EXPECT_EQ(glngNumWarning, 4);
-  EXPECT_EQ(glngNumErrori, 7);
-  EXPECT_EQ(file(), "vecchio");
+  EXPECT_EQ(glngNumWarning, testing::kLogLinesWarnings);
+  EXPECT_EQ(glngNumErrori, testing::kLogLinesErrors);
 }
 
 TEST_F(TestLog, EachLineIsInTheFileBeforeEventsRun) {
@@ -211,25 +63,6 @@ TEST_F(TestLog, EachLineIsInTheFileBeforeEventsRun) {
   LogWrite("visibile subito");
   EXPECT_EQ(fake::ui::Get().doEventsCalls, events + 1);
   EXPECT_TRUE(seen.ends_with(", INFO: visibile subito\r\n")) << seen;
-}
-
-// Another program may read the log while it is written, but neither open it
-// for writing (a second Sondalink) nor delete it; once closed, both can.
-TEST_F(TestLog, OthersMayReadTheOpenLogButNotWriteOrDeleteIt) {
-  ASSERT_TRUE(LogStart());
-  std::ifstream reader(testing::Host(path()), std::ios::binary);
-  std::string head(kHead.size(), '\0');
-  reader.read(head.data(), static_cast<std::streamsize>(head.size()));
-  EXPECT_EQ(head, kHead);
-
-  platform::files::AppendFile second;
-  EXPECT_EQ(second.Open(path()).number, kSharingViolation);
-  EXPECT_FALSE(second.is_open());
-  EXPECT_EQ(platform::files::DeleteFile(path()).number, kSharingViolation);
-  LogWrite("dopo");
-  ASSERT_TRUE(LogStop());
-  EXPECT_NE(file().find(", INFO: dopo\r\nOperazione terminata il "), std::string::npos);
-  EXPECT_FALSE(HeldByAWriter(path()));
 }
 
 TEST_F(TestLog, MissingFolderIsReportedByLogStart) {
@@ -343,4 +176,23 @@ TEST_F(TestLog, NoFailureLeavesTheLogOpenOrItsFileHeld) {
 }
 
 }  // namespace
+
+// The fake window and clock, fresh for each test.
+struct testing::LogWatch::Impl {};
+testing::LogWatch::LogWatch() {
+  fake::ui::Reset();
+  fake::clock::Reset();
+  ShowOnlyTheLogBox();
+}
+testing::LogWatch::~LogWatch() {
+  fake::ui::Reset();
+  fake::clock::Reset();
+}
+std::vector<testing::LogWatch::Box> testing::LogWatch::Boxes() const {
+  std::vector<Box> boxes;
+  for (const fake::ui::Box& b : fake::ui::Get().boxes) boxes.push_back({b.text, b.title, b.flags});
+  return boxes;
+}
+std::optional<int> testing::LogWatch::EventRounds() const { return fake::ui::Get().doEventsCalls; }
+
 }  // namespace sondalink

@@ -1,5 +1,7 @@
-// The test log written through the Win32 file layer: the same bytes as on
-// the native build, the stamp from the local clock, the file shared.
+// The test log's own Windows cases (the shared ones are
+// support/testlog_contract.cpp): the same bytes as on the native build with
+// the stamps from the local clock, and the failures Windows can be made to
+// meet.
 #include "platform/win32/windows_support.h"
 
 #include <gtest/gtest.h>
@@ -8,16 +10,9 @@
 #include <optional>
 #include <string>
 #include <vector>
-#include <regex>
 
-#include "app/controls.h"
-#include "environment/cartella_dati.h"
-#include "platform/ui.h"
-#include "platform/text.h"
-#include "platform/ui.h"
-#include "support/temp_folder.h"
-#include "support/version_line.h"
-#include "testlog/testlog.h"
+#include "support/log_box_form.h"
+#include "support/log_cases.h"
 #include "wine/failing_file_call.h"
 
 namespace sondalink {
@@ -48,7 +43,12 @@ class BoxCatcher {
   }
   BoxCatcher(const BoxCatcher&) = delete;
   BoxCatcher& operator=(const BoxCatcher&) = delete;
-  const std::vector<std::string>& texts() const { return seen_; }
+  const std::vector<testing::LogWatch::Box>& boxes() const { return seen_; }
+  std::vector<std::string> texts() const {
+    std::vector<std::string> texts;
+    for (const auto& b : seen_) texts.push_back(b.text);
+    return texts;
+  }
 
  private:
   static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
@@ -57,17 +57,19 @@ class BoxCatcher {
       wchar_t name[16] = {};
       ::GetClassNameW(box, name, 16);
       if (std::wstring(name) == L"#32770") {
-        wchar_t text[1024] = {};
+        wchar_t text[1024] = {}, title[256] = {};
         ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
-        texts_->push_back(win32::Narrow(text));
+        ::GetWindowTextW(box, title, 256);
+        // The icon is not told apart here: the flags are the native build's to check.
+        texts_->push_back({win32::Narrow(text), win32::Narrow(title), -1});
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
       }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
   }
-  static inline std::vector<std::string>* texts_ = nullptr;
+  static inline std::vector<testing::LogWatch::Box>* texts_ = nullptr;
   HHOOK hook_ = nullptr;
-  std::vector<std::string> seen_;
+  std::vector<testing::LogWatch::Box> seen_;
 };
 
 std::string LocalStamp() {
@@ -98,14 +100,11 @@ TEST_F(TestLogWin32, FileBytesMatchTheNativeBuild) {
   tmp.MakeFile("SondalinkADO.log", "run precedente\r\n");
   std::string before = LocalStamp();
   ASSERT_TRUE(LogStart());
-  LogWrite("Connessione in corso...");
-  LogWrite("proprietà è già", kLogWarning);
-  LogWrite("errore", kLogError);
-  LogWrite("tre", 3);
+  testing::WriteLogLines();
   ASSERT_TRUE(LogStop());
   std::string after = LocalStamp();
-  EXPECT_EQ(glngNumWarning, 1);
-  EXPECT_EQ(glngNumErrori, 1);
+  EXPECT_EQ(glngNumWarning, testing::kLogLinesWarnings);
+  EXPECT_EQ(glngNumErrori, testing::kLogLinesErrors);
 
   std::string bytes = TempFolder::ReadFile(path());
   // Every stamp is the local time of the run, in one form.
@@ -114,49 +113,7 @@ TEST_F(TestLogWin32, FileBytesMatchTheNativeBuild) {
     EXPECT_GE(it->str(), before);
     EXPECT_LE(it->str(), after);
   }
-  const std::string T = "yyyy-mm-dd hh:mm:ss";
-  EXPECT_EQ(std::regex_replace(bytes, stamp, T),
-            std::string(91, '-') + "\r\n" +
-                "Sondalink.exe - Utility per testare le connessioni VB6 ai database SQL "
-                "Server/MSDE\r\n" +
-                testing::VersionLine() + "\r\n" +
-                "Nome file di log: 'SondalinkADO.log'\r\n"
-                "Operazione avviata il " + T + "\r\n" +
-                std::string(91, '-') + "\r\n" +
-                T + ", INFO: Connessione in corso...\r\n" +
-                T + ", WARNING: propriet\xE0 \xE8 gi\xE0\r\n" +
-                T + ", ERROR: errore\r\n" +
-                T + ", INFO: tre\r\n" +
-                "Operazione terminata il " + T + "\r\n" +
-                std::string(68, '-') + "\r\n" + " \r\n");
-}
-
-// While a log is written, a reader (an editor, a viewer following it) opens
-// it; a writer or a second copy's LogStart does not, nor does a deletion.
-TEST_F(TestLogWin32, ReadersMayOpenTheLogWhileItIsWrittenWritersMayNot) {
-  ASSERT_TRUE(LogStart());
-  LogWrite("prima");
-  const std::wstring wide = win32::Widen(path());
-  {
-    win32::unique_hfile reader(::CreateFileW(wide.c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(reader) << ::GetLastError();
-    char buffer[1024] = {};
-    DWORD n = 0;
-    ASSERT_TRUE(::ReadFile(reader.get(), buffer, sizeof buffer, &n, nullptr));
-    EXPECT_TRUE(std::string(buffer, n).ends_with(", INFO: prima\r\n"));
-    win32::unique_hfile writer(::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    EXPECT_FALSE(writer);
-    EXPECT_FALSE(::DeleteFileW(wide.c_str()));
-    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-  }
-  LogWrite("dopo");
-  ASSERT_TRUE(LogStop());
-  std::regex tail(", INFO: prima\r\n[-0-9: ]{19}, INFO: dopo\r\nOperazione terminata il ");
-  EXPECT_TRUE(std::regex_search(TempFolder::ReadFile(path()), tail));
+  EXPECT_EQ(testing::Unstamped(bytes), testing::LogFile("<stamp>", testing::LogLinesAsWritten("<stamp>"), "<stamp>"));
 }
 
 // A previous log that cannot be deleted (a reader holds it, or the system
@@ -230,25 +187,18 @@ TEST_F(TestLogWin32, AFailedWriteShowsOneBoxAndLeavesTheFileClosed) {
   }
 }
 
-// The echo goes into the real log box: entries joined by CR LF, accented
-// letters intact, no stamp or level word.
-TEST_F(TestLogWin32, EchoInTheWindowsLogBox) {
-  namespace ui = platform::ui;
-  const ui::ControlDef logBox[] = {
-      {kEdLog, "edLog", ui::ControlKind::TextBox, 0, "", {135, 135, 8295, 4065},
-       ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
-  };
-  ASSERT_FALSE(ui::ShowForm({"Sondalink log", 8595, 4335, logBox, 1}, {}).failed());
-  LogEchoInto(kEdLog);
-  ASSERT_TRUE(LogStart());
-  LogWrite("proprietà è già", kLogWarning);
-  LogWrite("seconda");
-  ASSERT_TRUE(LogStop());
-  std::string echo = platform::ui::GetText(kEdLog);
-  platform::ui::UnloadForm();
-  EXPECT_EQ(echo, "Creazione file di log " + path() + ".\r\nproprietà è già\r\nseconda\r\n"
-                  "Chiusura file di log " + path() + ".");
-}
-
 }  // namespace
+
+// A real window with the log box, and the message boxes caught meanwhile.
+struct testing::LogWatch::Impl {
+  BoxCatcher boxes;
+};
+testing::LogWatch::LogWatch() : impl_(std::make_unique<Impl>()) {
+  EXPECT_FALSE(ShowOnlyTheLogBox().failed());
+}
+testing::LogWatch::~LogWatch() { platform::ui::UnloadForm(); }
+std::vector<testing::LogWatch::Box> testing::LogWatch::Boxes() const { return impl_->boxes.boxes(); }
+// The real window's events are its own business: not counted here.
+std::optional<int> testing::LogWatch::EventRounds() const { return std::nullopt; }
+
 }  // namespace sondalink
