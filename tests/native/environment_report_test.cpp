@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "platform/text.h"
 #include "support/log_box_form.h"
 #include "support/log_lines.h"
+#include "support/registry_cases.h"
 #include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
@@ -149,41 +151,6 @@ TEST_F(RapportoTest, VersionLineEndingsFollowTheFacts) {
   }
 }
 
-TEST_F(RapportoTest, ExpandableServerTextsAreCheckedExpandedAndShownAsStored) {
-  tmp.MakeFile("msado15.dll");
-  const std::string dll = tmp / "msado15.dll";
-  fake::version::Get().files[dll] = {0x00060003, 0x000C0159};
-  const struct {
-    uint32_t tipo;
-    std::string registrato;
-    std::string ultimaRiga;
-  } casi[] = {
-      {platform::registry::kTypeExpandString, "%CARTELLA%\\msado15.dll",
-       "INFO: File " + dll + " versione: 6.3.12.345"},
-      // The same text as REG_SZ names no file, as before.
-      {platform::registry::kTypeString, "%CARTELLA%\\msado15.dll",
-       "INFO: File %CARTELLA%\\msado15.dll inesistente"},
-      {platform::registry::kTypeExpandString, "%NESSUNA%\\msado15.dll",
-       "INFO: File %NESSUNA%\\msado15.dll inesistente"},
-  };
-  LogStop();
-  for (const auto& c : casi) {
-    SCOPED_TRACE(c.registrato);
-    ASSERT_TRUE(LogStart());
-    auto& r = fake::registry::Get();
-    r.environment["CARTELLA"] = tmp.path();
-    r.SetString(platform::registry::kClassesRoot, "ADODB.Connection\\CLSID", "", "{ID}");
-    r.SetValue(platform::registry::kClassesRoot, "CLSID\\{ID}\\InprocServer32", "", c.tipo,
-               c.registrato + '\0');
-    ScriviRapportoAmbiente(kClasse);
-    std::vector<std::string> righe = Righe();
-    ASSERT_EQ(righe.size(), 8u);
-    EXPECT_EQ(righe[5], std::string("INFO: ") + kComponente + c.registrato);
-    EXPECT_EQ(righe[7], c.ultimaRiga);
-    LogStop();
-  }
-}
-
 TEST_F(RapportoTest, FailuresAreErrorLinesAndTheReportGoesOn) {
   const std::string dll = tmp / "prova.dll";
   tmp.MakeFile("prova.dll");
@@ -215,4 +182,17 @@ TEST_F(RapportoTest, EchoesTheSameMessagesInTheLogBox) {
 }
 
 }  // namespace
+
+// The rows of support/report_contract.cpp: real files for EsisteFile, their
+// versions and the variable from the fakes.
+testing::ReportFiles::ReportFiles(const std::string& folder) {
+  fake::sysinfo::Reset();
+  fake::version::Reset();
+  std::ofstream(testing::Host(folder + "\\versione.dll"));
+  std::ofstream(testing::Host(folder + "\\senza.dll"));
+  fake::version::Get().files[folder + "\\versione.dll"] = {0x00010002, 0x8000FFFF};
+  fake::registry::Get().environment["SONDALINK_PROVA"] = folder;
+}
+testing::ReportFiles::~ReportFiles() { fake::version::Reset(); }
+
 }  // namespace sondalink

@@ -1,6 +1,7 @@
 // The COM class server lookup, one table for both builds: each row writes
 // its keys below HKEY_CLASSES_ROOT (natively into the fake registry, under
-// Wine into the real one) and says what CercaComponenteCOM finds there.
+// Wine into the real one) and says what CercaComponenteCOM finds there. The
+// environment report's rows (report_contract.cpp) write theirs the same way.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,17 @@ class ClassesRootForTest {
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
+};
+
+// The files and the variable a report row meets, each build its own way: in
+// `folder`, "versione.dll" with the file version 1.2.32768.65535 and
+// "senza.dll" with none; SONDALINK_PROVA names `folder`, no backslash after.
+class ReportFiles {
+ public:
+  explicit ReportFiles(const std::string& folder);
+  ~ReportFiles();
+  ReportFiles(const ReportFiles&) = delete;
+  ReportFiles& operator=(const ReportFiles&) = delete;
 };
 
 struct ServerCase {

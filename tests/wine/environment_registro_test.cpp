@@ -20,10 +20,6 @@ class RegistroWineTest : public ::testing::Test {
   win32::unique_hkey Crea(const std::wstring& path, const std::wstring& top = L"") {
     return classi_.Crea(path, top);
   }
-  void Server(const std::wstring& clsid, const wchar_t* sottoChiave, DWORD tipo,
-              const std::wstring& dati) {
-    classi_.Server(clsid, sottoChiave, tipo, dati);
-  }
 
   wine_test::ClassiDiProva classi_;
 };
@@ -40,11 +36,10 @@ Ricerca Cerca(const std::string& classe) {
 }
 
 TEST_F(RegistroWineTest, AnEmptyStringValueIsReadAsAnEmptyText) {
-  const std::wstring clsid = L"{5D1A0009-0000-4000-8000-0000534F4E44}";
-  Server(clsid, L"InprocServer32", REG_SZ, L"");
+  testing::ClassesRootForTest keys;
+  keys.Write(testing::Server("Vuoto", testing::kIn, testing::kSz, ""));
   registry::Handle h = 0;
-  ASSERT_TRUE(ApriChiave(registry::kClassesRoot,
-                         "CLSID\\" + win32::Narrow(clsid) + "\\InprocServer32", h));
+  ASSERT_TRUE(ApriChiave(registry::kClassesRoot, "CLSID\\" + testing::Clsid("Vuoto") + "\\InprocServer32", h));
   std::string valore = "intatto";
   EXPECT_TRUE(LeggiValoreStringa(h, "", valore));
   EXPECT_EQ(valore, "");

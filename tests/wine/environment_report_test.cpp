@@ -13,6 +13,7 @@
 #include "platform/ui.h"
 #include "support/log_box_form.h"
 #include "support/log_lines.h"
+#include "support/registry_cases.h"
 #include "support/temp_folder.h"
 #include "testlog/testlog.h"
 
@@ -44,7 +45,6 @@ class RapportoWineTest : public ::testing::Test {
   }
 
   TempFolder tmp;
-  wine_test::ClassiDiProva classi;
 };
 
 TEST_F(RapportoWineTest, AdoConnectionAsWineRegistersIt) {
@@ -73,54 +73,16 @@ TEST_F(RapportoWineTest, AdoConnectionAsWineRegistersIt) {
   EXPECT_EQ(glngNumErrori, 0);
 }
 
-TEST_F(RapportoWineTest, ServerFilesAreCheckedAndVersioned) {
-  const std::wstring cartella = wine_test::CartellaAmbiente();
-  const std::wstring dll = cartella + L"versione_1_2_32768_65535.dll";
-  // A variable of this process, as %CommonProgramFiles% is on Windows.
-  const std::wstring senzaBarra = cartella.substr(0, cartella.size() - 1);
-  ASSERT_TRUE(::SetEnvironmentVariableW(L"SONDALINK_PROVA", senzaBarra.c_str()));
-  const std::wstring espandibile = L"%SONDALINK_PROVA%\\versione_1_2_32768_65535.dll";
-  const struct {
-    const wchar_t* classe;
-    const wchar_t* clsid;
-    const wchar_t* sottoChiave;
-    DWORD tipo;
-    std::wstring server;
-    std::string ultimaRiga;
-  } casi[] = {
-      {L"Sondalink.Prova.RapportoDll", L"{5D1A0010-0000-4000-8000-0000534F4E44}",
-       L"InprocServer32", REG_SZ, dll,
-       "INFO: File " + win32::Narrow(dll) + " versione: 1.2.-32768.-1"},
-      // A command line names no file as it stands.
-      {L"Sondalink.Prova.RapportoExe", L"{5D1A0011-0000-4000-8000-0000534F4E44}", L"LocalServer32",
-       REG_SZ, L"\"" + dll + L"\" /automation",
-       "INFO: File \"" + win32::Narrow(dll) + "\" /automation inesistente"},
-      // Registered with an environment variable: checked and read expanded.
-      {L"Sondalink.Prova.RapportoEspandibile", L"{5D1A0012-0000-4000-8000-0000534F4E44}",
-       L"InprocServer32", REG_EXPAND_SZ, espandibile,
-       "INFO: File " + win32::Narrow(dll) + " versione: 1.2.-32768.-1"},
-      {L"Sondalink.Prova.RapportoNonEspandibile", L"{5D1A0013-0000-4000-8000-0000534F4E44}",
-       L"InprocServer32", REG_SZ, espandibile,
-       "INFO: File " + win32::Narrow(espandibile) + " inesistente"},
-  };
-  LogStop();
-  for (const auto& c : casi) {
-    SCOPED_TRACE(win32::Narrow(c.classe));
-    classi.Classe(c.classe, c.clsid);
-    classi.Server(c.clsid, c.sottoChiave, c.tipo, c.server);
-    ASSERT_TRUE(LogStart());
-    ScriviRapportoAmbiente(win32::Narrow(c.classe));
-    std::vector<std::string> righe = Righe();
-    ASSERT_EQ(righe.size(), 8u);
-    EXPECT_EQ(righe[5], "INFO: Nome del componente COM associato alla classe '" +
-                            win32::Narrow(c.classe) + "': " + win32::Narrow(c.server));
-    EXPECT_EQ(righe[6], "INFO: Chiave registry rilevata: HKEY_CLASSES_ROOT\\CLSID\\" +
-                            win32::Narrow(c.clsid) + "\\" + win32::Narrow(c.sottoChiave));
-    EXPECT_EQ(righe[7], c.ultimaRiga);
-    LogStop();
-  }
-  ::SetEnvironmentVariableW(L"SONDALINK_PROVA", nullptr);
-}
-
 }  // namespace
+
+// The rows of support/report_contract.cpp: copies of the DLLs built with
+// known version resources, and a variable of this process.
+testing::ReportFiles::ReportFiles(const std::string& folder) {
+  const std::wstring from = wine_test::CartellaAmbiente(), to = win32::Widen(folder);
+  EXPECT_TRUE(::CopyFileW((from + L"versione_1_2_32768_65535.dll").c_str(), (to + L"\\versione.dll").c_str(), FALSE));
+  EXPECT_TRUE(::CopyFileW((from + L"senza_versione.dll").c_str(), (to + L"\\senza.dll").c_str(), FALSE));
+  EXPECT_TRUE(::SetEnvironmentVariableW(L"SONDALINK_PROVA", to.c_str()));
+}
+testing::ReportFiles::~ReportFiles() { ::SetEnvironmentVariableW(L"SONDALINK_PROVA", nullptr); }
+
 }  // namespace sondalink

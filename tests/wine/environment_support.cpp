@@ -104,22 +104,4 @@ win32::unique_hkey ClassiDiProva::Crea(const std::wstring& path, const std::wstr
   return key;
 }
 
-void ClassiDiProva::Valore(const std::wstring& path, DWORD tipo, const std::wstring& dati,
-                           const std::wstring& top) {
-  win32::unique_hkey key = Crea(path, top);
-  EXPECT_EQ(::RegSetValueExW(key.get(), nullptr, 0, tipo,
-                             reinterpret_cast<const BYTE*>(dati.data()),
-                             static_cast<DWORD>((dati.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
-}
-
-void ClassiDiProva::Classe(const std::wstring& nome, const std::wstring& clsid) {
-  Valore(nome + L"\\CLSID", REG_SZ, clsid);
-}
-
-void ClassiDiProva::Server(const std::wstring& clsid, const wchar_t* sottoChiave, DWORD tipo,
-                           const std::wstring& dati) {
-  Valore(L"CLSID\\" + clsid + L"\\" + sottoChiave, tipo, dati, L"CLSID\\" + clsid);
-}
-
 }  // namespace sondalink::wine_test

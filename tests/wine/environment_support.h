@@ -37,14 +37,6 @@ class ClassiDiProva {
   // Creates the key below the classes (with its parents); `top` is what to
   // remove afterwards, by default the first part of the path.
   win32::unique_hkey Crea(const std::wstring& path, const std::wstring& top = L"");
-  // Sets the key's default value: `dati` and a NUL, as type `tipo`.
-  void Valore(const std::wstring& path, DWORD tipo, const std::wstring& dati,
-              const std::wstring& top = L"");
-  // The class's CLSID key holding `clsid`.
-  void Classe(const std::wstring& nome, const std::wstring& clsid);
-  // The CLSID's server key (InprocServer32 or LocalServer32) holding `dati`.
-  void Server(const std::wstring& clsid, const wchar_t* sottoChiave, DWORD tipo,
-              const std::wstring& dati);
 
  private:
   HKEY radice_ = HKEY_CURRENT_USER;
