@@ -8,7 +8,6 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_ui.h"
 #include "native/file_size_limit.h"
-#include "platform/files.h"
 #include "support/log_box_form.h"
 #include "support/log_cases.h"
 
@@ -21,16 +20,6 @@ using testing::kShortRule;
 using testing::LogFile;
 using testing::TempFolder;
 using testing::TestLog;
-
-const std::string kTooLarge =
-    ", linea 0, errore -2147024673, descrizione: File too large\r\n\r\nImpossibile continuare.";
-
-// Whether a program holds the file open for writing: a second writer is
-// refused then.
-bool HeldByAWriter(const std::string& path) {
-  platform::files::AppendFile probe;
-  return probe.Open(path).failed();
-}
 
 TEST_F(TestLog, RunWithoutLinesHasNineLines) {
   ASSERT_TRUE(LogStart());
@@ -100,81 +89,6 @@ TEST_F(TestLog, CounterOverflowIsReportedByLogWrite) {
   EXPECT_TRUE(gbLogAperto);
 }
 
-// A failing write closes the file and shows its box once; the run's echo and
-// counters go on, LogStop adds neither footer nor box, and the log is closed.
-TEST_F(TestLog, AFailedWriteShowsOneBoxAndClosesTheFileForTheRestOfTheRun) {
-  ASSERT_TRUE(LogStart());
-  const std::string header = file();
-  {
-    FileSizeLimit limit(header.size() + 10);
-    LogWrite("una riga troppo lunga per il limite");
-  }
-  LogWrite("ancora", kLogWarning);
-  LogWrite("e ancora", kLogError);
-  EXPECT_FALSE(HeldByAWriter(path()));
-  EXPECT_TRUE(LogStop());
-
-  ASSERT_EQ(boxes().size(), 1u);
-  EXPECT_EQ(boxes()[0].text, "Routine basConn:LogWrite" + kTooLarge);
-  EXPECT_EQ(boxes()[0].flags, 16);
-  EXPECT_FALSE(gbLogAperto);
-  EXPECT_EQ(glngNumWarning, 1);
-  EXPECT_EQ(glngNumErrori, 1);
-  EXPECT_EQ(echo(), "Creazione file di log " + path() + ".\r\nuna riga troppo lunga per il limite\r\n"
-                    "ancora\r\ne ancora\r\nChiusura file di log " + path() + ".");
-  EXPECT_EQ(file().substr(0, header.size()), header);
-  EXPECT_LE(file().size(), header.size() + 10);
-
-  // The next run has its file again.
-  ASSERT_TRUE(LogStart());
-  LogWrite("di nuovo");
-  ASSERT_TRUE(LogStop());
-  EXPECT_NE(file().find(", INFO: di nuovo\r\nOperazione terminata il "), std::string::npos);
-}
-
-// Whatever fails, no routine returns with the log marked open or its file
-// held: a header that cannot be written, a footer that cannot, and a
-// LogStart over a log that is still open.
-TEST_F(TestLog, NoFailureLeavesTheLogOpenOrItsFileHeld) {
-  {
-    SCOPED_TRACE("header");
-    FileSizeLimit limit(10);
-    EXPECT_FALSE(LogStart());
-    EXPECT_FALSE(gbLogAperto);
-    EXPECT_FALSE(HeldByAWriter(path()));
-  }
-  {
-    SCOPED_TRACE("footer");
-    ASSERT_TRUE(LogStart());
-    {
-      FileSizeLimit limit(file().size() + 10);
-      EXPECT_FALSE(LogStop());
-    }
-    EXPECT_FALSE(gbLogAperto);
-    EXPECT_FALSE(HeldByAWriter(path()));
-    EXPECT_TRUE(LogStop());  // nothing left to report
-  }
-  ASSERT_EQ(boxes().size(), 2u);
-  EXPECT_EQ(boxes()[0].text, "Routine basConn:LogStart" + kTooLarge);
-  EXPECT_EQ(boxes()[1].text, "Routine basConn:LogStop" + kTooLarge);
-  {
-    SCOPED_TRACE("LogStart over an open log");
-    ASSERT_TRUE(LogStart());
-    LogWrite("primo giro");
-    gstrFileLog = "SondalinkSQLDMO.log";
-    ASSERT_TRUE(LogStart());
-    EXPECT_FALSE(HeldByAWriter(path()));
-    // The same file again: its previous run is deleted, not appended to.
-    ASSERT_TRUE(LogStart());
-    LogWrite("secondo giro");
-    ASSERT_TRUE(LogStop());
-    const std::string dmo = TempFolder::ReadFile(tmp / "SondalinkSQLDMO.log");
-    EXPECT_EQ(dmo.find("Operazione avviata il "), dmo.rfind("Operazione avviata il "));
-    EXPECT_NE(dmo.find(", INFO: secondo giro\r\n"), std::string::npos);
-  }
-  EXPECT_EQ(boxes().size(), 2u);
-}
-
 }  // namespace
 
 // The fake window and clock, fresh for each test.
@@ -194,5 +108,14 @@ std::vector<testing::LogWatch::Box> testing::LogWatch::Boxes() const {
   return boxes;
 }
 std::optional<int> testing::LogWatch::EventRounds() const { return fake::ui::Get().doEventsCalls; }
+
+// Files may not grow past the limit, as a full disk (EFBIG, ERROR_FILE_TOO_LARGE).
+struct testing::WritesFail::Impl {
+  explicit Impl(size_t bytes) : limit(bytes) {}
+  FileSizeLimit limit;
+};
+testing::WritesFail::WritesFail(size_t limit) : impl_(std::make_unique<Impl>(limit)) {}
+testing::WritesFail::~WritesFail() = default;
+std::string testing::WritesFail::Error() { return "errore -2147024673, descrizione: File too large"; }
 
 }  // namespace sondalink

@@ -14,6 +14,7 @@
 
 #include "app/controls.h"
 #include "environment/cartella_dati.h"
+#include "platform/files.h"
 #include "platform/ui.h"
 #include "support/temp_folder.h"
 #include "support/version_line.h"
@@ -99,6 +100,31 @@ class LogWatch {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// While it lives, writes that would take a file past `limit` bytes fail as
+// on a full disk: natively any write, under Wine the next write whatever its
+// size (through the file layer's table). Each build defines it.
+class WritesFail {
+ public:
+  explicit WritesFail(size_t limit);
+  ~WritesFail();
+  WritesFail(const WritesFail&) = delete;
+  WritesFail& operator=(const WritesFail&) = delete;
+  // The error part of the routine's box text, "errore <n>, descrizione: ...",
+  // as far as the build knows the system's description.
+  static std::string Error();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Whether a program holds the file open for writing: a second writer is
+// refused then.
+inline bool HeldByAWriter(const std::string& path) {
+  platform::files::AppendFile probe;
+  return probe.Open(path).failed();
+}
 
 class TestLog : public ::testing::Test {
  protected:

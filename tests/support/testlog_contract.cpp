@@ -3,8 +3,6 @@
 // tests (the Win32 file layer, a real log box and message boxes).
 #include "support/log_cases.h"
 
-#include "platform/files.h"
-
 namespace sondalink::testing {
 namespace {
 
@@ -129,6 +127,94 @@ TEST_F(TestLog, OthersMayReadTheOpenLogButNotWriteOrDeleteIt) {
   EXPECT_NE(Unstamped(file()).find(", INFO: prima\r\n<stamp>, INFO: dopo\r\nOperazione terminata il "),
             std::string::npos);
   EXPECT_FALSE(second.Open(path()).failed());
+}
+
+// The box of a routine whose write failed: its text, and the critical icon
+// where the build can tell.
+void ExpectFailureBox(const LogWatch::Box& box, const std::string& routine) {
+  const std::string start = "Routine basConn:" + routine + ", linea 0, " + WritesFail::Error();
+  EXPECT_EQ(box.text.substr(0, start.size()), start);
+  EXPECT_TRUE(box.text.ends_with("\r\n\r\nImpossibile continuare.")) << box.text;
+  EXPECT_EQ(box.title, "Messaggio di Sondalink");
+  if (box.flags != -1) {
+    EXPECT_EQ(box.flags, 16);
+  }
+}
+
+// A failing write closes the file and shows its box once; the run's echo and
+// counters go on, LogStop adds neither footer nor box, and the log is closed.
+TEST_F(TestLog, AFailedWriteShowsOneBoxAndClosesTheFileForTheRestOfTheRun) {
+  ASSERT_TRUE(LogStart());
+  LogWrite("scritta");
+  const std::string before = file();
+  {
+    WritesFail full(before.size() + 10);
+    LogWrite("una riga troppo lunga per il limite");
+  }
+  LogWrite("ancora", kLogWarning);
+  LogWrite("e ancora", kLogError);
+  EXPECT_FALSE(HeldByAWriter(path()));
+  EXPECT_TRUE(LogStop());
+
+  const std::vector<LogWatch::Box> shown = boxes();
+  ASSERT_EQ(shown.size(), 1u);
+  ExpectFailureBox(shown[0], "LogWrite");
+  EXPECT_FALSE(gbLogAperto);
+  EXPECT_EQ(glngNumWarning, 1);
+  EXPECT_EQ(glngNumErrori, 1);
+  EXPECT_EQ(echo(), LogEcho(path(), "scritta\r\nuna riga troppo lunga per il limite\r\nancora\r\ne ancora\r\n"));
+  EXPECT_EQ(file().substr(0, before.size()), before);
+  EXPECT_LE(file().size(), before.size() + 10);
+
+  // The next run has its file again.
+  ASSERT_TRUE(LogStart());
+  LogWrite("di nuovo");
+  ASSERT_TRUE(LogStop());
+  EXPECT_NE(file().find(", INFO: di nuovo\r\nOperazione terminata il "), std::string::npos);
+}
+
+// Whatever fails, no routine returns with the log marked open or its file
+// held: a header that cannot be written, a footer that cannot, and a
+// LogStart over a log that is still open.
+TEST_F(TestLog, NoFailureLeavesTheLogOpenOrItsFileHeld) {
+  {
+    SCOPED_TRACE("header");
+    WritesFail full(10);
+    EXPECT_FALSE(LogStart());
+    EXPECT_FALSE(gbLogAperto);
+    EXPECT_FALSE(HeldByAWriter(path()));
+  }
+  {
+    SCOPED_TRACE("footer");
+    ASSERT_TRUE(LogStart());
+    {
+      WritesFail full(file().size() + 10);
+      EXPECT_FALSE(LogStop());
+    }
+    EXPECT_FALSE(gbLogAperto);
+    EXPECT_FALSE(HeldByAWriter(path()));
+    EXPECT_TRUE(LogStop());  // nothing left to report
+  }
+  std::vector<LogWatch::Box> shown = boxes();
+  ASSERT_EQ(shown.size(), 2u);
+  ExpectFailureBox(shown[0], "LogStart");
+  ExpectFailureBox(shown[1], "LogStop");
+  {
+    SCOPED_TRACE("LogStart over an open log");
+    ASSERT_TRUE(LogStart());
+    LogWrite("primo giro");
+    gstrFileLog = "SondalinkSQLDMO.log";
+    ASSERT_TRUE(LogStart());
+    EXPECT_FALSE(HeldByAWriter(path()));
+    // The same file again: its previous run is deleted, not appended to.
+    ASSERT_TRUE(LogStart());
+    LogWrite("secondo giro");
+    ASSERT_TRUE(LogStop());
+    const std::string dmo = TempFolder::ReadFile(tmp / "SondalinkSQLDMO.log");
+    EXPECT_EQ(dmo.find("Operazione avviata il "), dmo.rfind("Operazione avviata il "));
+    EXPECT_NE(dmo.find(", INFO: secondo giro\r\n"), std::string::npos);
+  }
+  EXPECT_EQ(boxes().size(), 2u);
 }
 
 }  // namespace
