@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "../support/row_name.h"
+#include "../support/temp_folder.h"
 #include "environment/registro.h"
 #include "environment/versione_file.h"
 #include "platform/automation.h"
@@ -44,26 +45,20 @@ class Standin : public ::testing::Test {
   void SetUp() override {
     ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     ASSERT_HRESULT_SUCCEEDED(RegisterStandin());
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"standin-test-" + std::to_wstring(::GetCurrentProcessId());
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
-    scenario_ = folder_ + L"\\scenario.txt";
-    journal_ = folder_ + L"\\journal.txt";
   }
   void TearDown() override {
     ForgetScenario();
-    ::DeleteFileW(scenario_.c_str());
-    ::DeleteFileW(journal_.c_str());
-    ::RemoveDirectoryW(folder_.c_str());
     mudtChiaviAperte.clear();
     ::CoUninitialize();
     EXPECT_HRESULT_SUCCEEDED(UnregisterStandin());
   }
-  void Scenario(const std::string& text) { ASSERT_TRUE(UseScenario(scenario_, JournalTo(journal_) + text)); }
+  void Scenario(const std::string& text) {
+    ASSERT_TRUE(UseScenario(win32::Widen(folder_ / "scenario.txt"), JournalTo(journal_) + text));
+  }
   std::vector<std::string> JournalLines() const { return ReadJournal(journal_); }
 
-  std::wstring folder_, scenario_, journal_;
+  sondalink::testing::TempFolder folder_;
+  std::wstring journal_ = win32::Widen(folder_ / "journal.txt");
 };
 
 // ---- through the program's late-binding layer
