@@ -210,7 +210,7 @@ std::string ClassesRootValue(const std::string& path) {
 }
 
 TEST_F(Standin, ClassesRootLeadsEveryClassToTheStandinFile) {
-  const std::string dll = Narrow(StandinDllPath());
+  const std::string dll = win32::Narrow(StandinDllPath());
   // The environment report's own lookup, class name to server file.
   for (const char* name : {"ADODB.Connection", "DAO.DBEngine.35", "SQLDMO.SQLServer"}) {
     std::string key;
@@ -250,7 +250,7 @@ TEST_F(Standin, UnregisteringPutsBackWhatWasThereBefore) {
   // Registering twice must not save the stand-in's own entries as the old ones.
   ASSERT_HRESULT_SUCCEEDED(RegisterStandin());
   ASSERT_HRESULT_SUCCEEDED(RegisterStandin());
-  EXPECT_EQ(ClassesRootValue(paths[0]), Narrow(StandinDllPath()));
+  EXPECT_EQ(ClassesRootValue(paths[0]), win32::Narrow(StandinDllPath()));
   ASSERT_HRESULT_SUCCEEDED(UnregisterStandin());
   for (size_t i = 0; i < std::size(paths); ++i) EXPECT_EQ(ClassesRootValue(paths[i]), before[i]) << paths[i];
   HKEY own = nullptr;
@@ -386,7 +386,7 @@ TEST_F(Standin, DmoRunReportsItsOwnFileAndNeedsAConnectionForTheVersion) {
   Scenario("");
   Object server = DmoServer();
   auto application = Must<Object>(automation::Get(server, "Application"));
-  EXPECT_EQ(Text(automation::Get(application, "FullName")), Narrow(StandinDllPath()));
+  EXPECT_EQ(Text(automation::Get(application, "FullName")), win32::Narrow(StandinDllPath()));
   EXPECT_EQ(Text(automation::Get(application, "VersionMajor")), "9");
   EXPECT_FALSE(automation::Get(server, "VersionString").ok());
   ASSERT_FALSE(automation::Put(server, "LoginTimeout", int16_t{10}).failed());
