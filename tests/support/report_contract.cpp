@@ -29,24 +29,17 @@ std::string InFolder(std::string text, const std::string& folder) {
   return text;
 }
 
-class ReportServer : public ::testing::TestWithParam<ReportCase> {
+// The log fixture's folder and window, and a fresh table of open keys.
+class ReportServer : public TestLog, public ::testing::WithParamInterface<ReportCase> {
  protected:
   void SetUp() override {
-    watch.emplace();
+    TestLog::SetUp();
     mudtChiaviAperte.clear();
-    gstrCartellaLog = tmp.path() + "\\";
-    gstrFileLog = "SondalinkADO.log";
   }
   void TearDown() override {
-    LogStop();
-    gbLogAperto = false;
-    gstrCartellaLog.clear();
-    gstrFileLog.clear();
+    TestLog::TearDown();
     mudtChiaviAperte.clear();
-    watch.reset();
   }
-  TempFolder tmp;
-  std::optional<LogWatch> watch;
 };
 
 TEST_P(ReportServer, FileIsCheckedExpandedAndVersionedAsRegistered) {
@@ -58,7 +51,7 @@ TEST_P(ReportServer, FileIsCheckedExpandedAndVersionedAsRegistered) {
   keys.Write(Server(c.name, c.subKey, c.type, registered));
   ASSERT_TRUE(LogStart());
   ScriviRapportoAmbiente(std::string("Sondalink.Prova.") + c.name);
-  std::vector<std::string> lines = MessagesOf(TempFolder::ReadFile(tmp / "SondalinkADO.log"));
+  std::vector<std::string> lines = MessagesOf(file());
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[5], std::string("INFO: Nome del componente COM associato alla classe 'Sondalink.Prova.") + c.name +
                           "': " + registered);
