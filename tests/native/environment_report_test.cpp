@@ -9,13 +9,11 @@
 #include "environment/registro.h"
 #include "environment/report.h"
 #include "environment/sistema.h"
-#include "fakes/fake_clock.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_sysinfo.h"
-#include "fakes/fake_ui.h"
 #include "fakes/fake_version.h"
 #include "platform/text.h"
-#include "support/log_box_form.h"
+#include "support/log_cases.h"
 #include "support/log_lines.h"
 #include "support/registry_cases.h"
 #include "support/temp_folder.h"
@@ -31,27 +29,20 @@ constexpr const char* kClasse = "ADODB.Connection";
 constexpr const char* kComponente =
     "Nome del componente COM associato alla classe 'ADODB.Connection': ";
 
-class RapportoTest : public ::testing::Test {
+// The log fixture with every fake fresh and the log started.
+class RapportoTest : public testing::TestLog {
  protected:
   void SetUp() override {
-    fake::ui::Reset();
-    fake::clock::Reset();
+    TestLog::SetUp();
     fake::sysinfo::Reset();
     fake::registry::Reset();
     fake::version::Reset();
     mudtChiaviAperte.clear();
-    testing::ShowOnlyTheLogBox();
-    gstrCartellaLog = tmp.path() + "\\";
-    gstrFileLog = "SondalinkADO.log";
     ASSERT_TRUE(LogStart());
   }
   void TearDown() override {
-    LogStop();
-    gbLogAperto = false;
-    gstrCartellaLog.clear();
-    gstrFileLog.clear();
+    TestLog::TearDown();
     mudtChiaviAperte.clear();
-    fake::ui::Reset();
   }
 
   // The class served by `percorso`, as the registry stores it.
@@ -63,11 +54,7 @@ class RapportoTest : public ::testing::Test {
 
   // The report's lines as the file has them, "LEVEL: message", without the
   // stamp and in UTF-8 again.
-  std::vector<std::string> Righe() const {
-    return testing::MessagesOf(TempFolder::ReadFile(tmp / "SondalinkADO.log"));
-  }
-
-  TempFolder tmp;
+  std::vector<std::string> Righe() const { return testing::MessagesOf(file()); }
 };
 
 TEST_F(RapportoTest, SixLinesWhenNoServerIsRegistered) {

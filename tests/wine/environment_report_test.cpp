@@ -11,7 +11,7 @@
 #include "environment_support.h"
 #include "platform/text.h"
 #include "platform/ui.h"
-#include "support/log_box_form.h"
+#include "support/log_cases.h"
 #include "support/log_lines.h"
 #include "support/registry_cases.h"
 #include "support/temp_folder.h"
@@ -20,31 +20,17 @@
 namespace sondalink {
 namespace {
 
-namespace ui = platform::ui;
 using testing::TempFolder;
 
 // The whole report through the real Windows calls, into a real log.
-class RapportoWineTest : public ::testing::Test {
+class RapportoWineTest : public testing::TestLog {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(testing::ShowOnlyTheLogBox().failed());
-    gstrCartellaLog = tmp.path() + "\\";
-    gstrFileLog = "SondalinkADO.log";
+    TestLog::SetUp();
     ASSERT_TRUE(LogStart());
   }
-  void TearDown() override {
-    LogStop();
-    ui::UnloadForm();
-    gstrCartellaLog.clear();
-    gstrFileLog.clear();
-  }
-
   // "LEVEL: message" for each line of the report, in UTF-8.
-  std::vector<std::string> Righe() const {
-    return testing::MessagesOf(TempFolder::ReadFile(tmp / "SondalinkADO.log"));
-  }
-
-  TempFolder tmp;
+  std::vector<std::string> Righe() const { return testing::MessagesOf(file()); }
 };
 
 TEST_F(RapportoWineTest, AdoConnectionAsWineRegistersIt) {
