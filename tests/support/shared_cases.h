@@ -1,7 +1,10 @@
 // Cases that the native tests (over the posix twins) and the Windows tests
 // (over the real API, under Wine) share, each table written once. A row
 // that holds only against the real Windows API carries kWineOnly and the
-// native build skips it: `grep -rn kWineOnly tests/` lists them all.
+// native build skips it: `grep -rn kWineOnly tests/` lists them all. The
+// other shared tables (log, registry, file versions, Windows versions, code
+// page, report) sit beside this file, their tests in support/*_contract.cpp,
+// which both test programs compile.
 #pragma once
 
 #include <string>
