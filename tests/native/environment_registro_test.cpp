@@ -76,20 +76,6 @@ TEST_F(RegistroTest, TheReadUsesExactlyTheProbedSize) {
   EXPECT_EQ(valore, "intatto");
 }
 
-TEST_F(RegistroTest, OpenKeysAreNamedByTheirPath) {
-  EXPECT_EQ(CercaChiaveAperta(0x100), -1);
-  registry::Handle a = 0, b = 0;
-  Registry().AddKey(HKCR, "CLSID\\{X}\\InprocServer32");
-  ASSERT_TRUE(ApriChiave(HKCR, "CLSID\\{X}", a));
-  ASSERT_TRUE(ApriChiave(a, "InprocServer32", b));
-  EXPECT_EQ(NomeChiave(a), "HKEY_CLASSES_ROOT\\CLSID\\{X}");
-  EXPECT_EQ(NomeChiave(b), "HKEY_CLASSES_ROOT\\CLSID\\{X}\\InprocServer32");
-  EXPECT_EQ(CercaChiaveAperta(a), 0);
-  EXPECT_EQ(CercaChiaveAperta(b), 1);
-  EXPECT_FALSE(ApriChiave(a, "Assente", b));
-  EXPECT_EQ(mudtChiaviAperte.size(), 2u);
-}
-
 TEST_F(RegistroTest, AReusedHandleValueOverwritesItsPath) {
   Registry().AddKey(HKCR, "Uno");
   Registry().AddKey(HKCR, "Due");

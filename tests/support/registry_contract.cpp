@@ -47,5 +47,39 @@ TEST_P(ServerLookup, FindsWhatTheClassesRootHolds) {
 INSTANTIATE_TEST_SUITE_P(Rows, ServerLookup, ::testing::ValuesIn(RowsOfThisBuild()),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The table of open keys names each handle by its path, whatever value the
+// system gives it, one entry per value: closing keeps the entry, and a value
+// handed out again takes the later path.
+TEST(OpenKeyTable, NamesEachHandleByItsPathOnceAValue) {
+  mudtChiaviAperte.clear();
+  ClassesRootForTest keys;
+  keys.Write({"Sondalink.Prova.Tabella\\Sotto", kKeyOnly, ""});
+  keys.Write({"Sondalink.Prova.Altra", kKeyOnly, ""});
+  using platform::registry::kClassesRoot;
+  platform::registry::Handle a = 0, b = 0, none = 0;
+  EXPECT_EQ(CercaChiaveAperta(0x100), -1);
+  ASSERT_TRUE(ApriChiave(kClassesRoot, "Sondalink.Prova.Tabella", a));
+  ASSERT_TRUE(ApriChiave(a, "Sotto", b));
+  EXPECT_EQ(NomeChiave(a), "HKEY_CLASSES_ROOT\\Sondalink.Prova.Tabella");
+  EXPECT_EQ(NomeChiave(b), "HKEY_CLASSES_ROOT\\Sondalink.Prova.Tabella\\Sotto");
+  EXPECT_EQ(CercaChiaveAperta(a), 0);
+  EXPECT_EQ(CercaChiaveAperta(b), 1);
+  EXPECT_FALSE(ApriChiave(a, "Assente", none));
+  EXPECT_EQ(mudtChiaviAperte.size(), 2u);
+  EXPECT_TRUE(ChiudiChiave(b));
+  EXPECT_TRUE(ChiudiChiave(a));
+  EXPECT_EQ(NomeChiave(a), "HKEY_CLASSES_ROOT\\Sondalink.Prova.Tabella");
+
+  ASSERT_TRUE(ApriChiave(kClassesRoot, "Sondalink.Prova.Altra", a));
+  EXPECT_EQ(NomeChiave(a), "HKEY_CLASSES_ROOT\\Sondalink.Prova.Altra");
+  EXPECT_TRUE(ChiudiChiave(a));
+  for (size_t i = 0; i < mudtChiaviAperte.size(); ++i) {
+    for (size_t j = i + 1; j < mudtChiaviAperte.size(); ++j) {
+      EXPECT_NE(mudtChiaviAperte[i].hChiave, mudtChiaviAperte[j].hChiave);
+    }
+  }
+  mudtChiaviAperte.clear();
+}
+
 }  // namespace
 }  // namespace sondalink::testing

@@ -82,27 +82,6 @@ TEST_F(RegistroWineTest, AdoConnectionAsWineRegistersIt) {
   }
 }
 
-TEST_F(RegistroWineTest, TheOpenKeyTableFollowsRealHandles) {
-  registry::Handle a = 0, b = 0;
-  ASSERT_TRUE(ApriChiave(registry::kClassesRoot, "CLSID", a));
-  ASSERT_TRUE(ApriChiave(a, "{00000514-0000-0010-8000-00AA006D2EA4}", b));
-  EXPECT_EQ(NomeChiave(b), "HKEY_CLASSES_ROOT\\CLSID\\{00000514-0000-0010-8000-00AA006D2EA4}");
-  EXPECT_TRUE(ChiudiChiave(b));
-  EXPECT_TRUE(ChiudiChiave(a));
-
-  // Windows hands a freed handle value out again: one entry per value, the
-  // later path in it.
-  ASSERT_TRUE(ApriChiave(registry::kClassesRoot, "ADODB.Connection", a));
-  EXPECT_EQ(NomeChiave(a), "HKEY_CLASSES_ROOT\\ADODB.Connection");
-  EXPECT_TRUE(ChiudiChiave(a));
-  for (size_t i = 0; i < mudtChiaviAperte.size(); ++i) {
-    for (size_t j = i + 1; j < mudtChiaviAperte.size(); ++j) {
-      EXPECT_NE(mudtChiaviAperte[i].hChiave, mudtChiaviAperte[j].hChiave);
-    }
-  }
-  EXPECT_FALSE(ApriChiave(registry::kClassesRoot, "Sondalink.Prova.Assente", b));
-}
-
 TEST(EspansioneWineTest, VariablesExpandInUtf8AndUnknownOnesStay) {
   ASSERT_TRUE(::SetEnvironmentVariableW(L"SONDALINK_CARTELLA", L"C:\\Societ\u00E0 \u4E2D"));
   const struct {
