@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -507,6 +508,41 @@ INSTANTIATE_TEST_SUITE_P(
                       Raised{"Deferred", 0x800A0C4A, "deferred", 3146},
                       Raised{"ErrorInfo", 0x80044818, "errorinfo", static_cast<int32_t>(0x80044818)},
                       Raised{"OtherFacility", 0x80040E4D, "excepinfo", static_cast<int32_t>(0x80040E4D)}),
+    sondalink::testing::kRowName);
+
+// A call the component cannot take is refused with COM's own code, journaled
+// so, as a real component refuses it: the end-to-end runs rely on it to see
+// an argument of the wrong count or type.
+struct Malformed {
+  const char* name;
+  int32_t code;
+  ErrorRecord (*call)(const Object& server);
+};
+
+void PrintTo(const Malformed& m, std::ostream* os) { *os << m.name; }
+
+class ProtocolErrors : public Standin, public ::testing::WithParamInterface<Malformed> {};
+
+TEST_P(ProtocolErrors, AreRefusedWithTheirCodeAndJournaled) {
+  const Malformed& m = GetParam();
+  Scenario("");
+  EXPECT_EQ(m.call(DmoServer()).number, m.code);
+  char code[16];
+  std::snprintf(code, sizeof code, "-> 0x%08X", static_cast<unsigned>(m.code));
+  EXPECT_THAT(JournalLines(), Contains(HasSubstr(code)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DmoServer, ProtocolErrors,
+    ::testing::Values(
+        Malformed{"TooManyArguments", static_cast<int32_t>(0x8002000E),
+                  [](const Object& o) {
+                    return CallWith(o, "Connect", {std::string("X"), std::string(), std::string(), int16_t{1}});
+                  }},
+        Malformed{"ATextForANumber", static_cast<int32_t>(0x80020005),
+                  [](const Object& o) { return automation::Put(o, "LoginTimeout", std::string("dieci")); }},
+        Malformed{"APutOnAReadOnlyProperty", static_cast<int32_t>(0x80020003),
+                  [](const Object& o) { return automation::Put(o, "Name", std::string("X")); }}),
     sondalink::testing::kRowName);
 
 // ---- DAO's engine is a licensed class
