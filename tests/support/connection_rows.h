@@ -42,6 +42,27 @@ inline Edit FailsAt(const std::string& at, const std::string& prefix, const Fail
   return EndAfter(at, before);
 }
 
+// A row of a failure table: `target` fails at the step announced by `at`
+// (after `before`). A run that fails before its success lines shows the
+// failure box and opens Notepad; one that fails after them, neither.
+inline Case Step(const char* name, Component c, std::string target, const Failure& f, const std::string& at,
+                 const std::string& prefix, End end, std::vector<Entry> before = {}, World world = World::Both) {
+  return {.name = name, .component = c, .faults = {{std::move(target), f}},
+          .edits = {FailsAt(at, prefix, f, std::move(before))}, .end = end, .notepad = end == End::Failure,
+          .world = world};
+}
+
+inline Case Without(Case c, Call call) {
+  c.notCalls.push_back(std::move(call));
+  return c;
+}
+
+// The listing's first row gives a WARNING instead; Notepad follows the success.
+inline Case Warned(const char* name, Component c, std::string target, const Failure& f) {
+  return {.name = name, .component = c, .faults = {{std::move(target), f}},
+          .edits = {Replace(kFirstInfo, {Warning(StepError(kAttributes, f))})}, .notepad = true};
+}
+
 }  // namespace rows
 
 inline std::vector<Case> AdoCases() {
@@ -111,37 +132,27 @@ inline std::vector<Case> AdoCases() {
                  Drop("    DBMS_VER = Microsoft SQL Server 2000 - 8.00.2039"), Drop(kLastInfo)},
        .notepad = true},
       // The failure table: each step that can fail, and how the run ends.
-      {.name = "AdoConnectionNotRegistered", .component = A,
-       .faults = {{"ado.Connection.create", From(kNotRegistered, "ADODB.Connection")}},
-       .edits = {FailsAt("Creazione dell'oggetto 'ADODB.Connection'...",
-                         "Errore nella creazione dell'oggetto 'ADODB.Connection'", From(kNotRegistered, "ADODB.Connection"))},
-       .end = End::Failure, .notepad = true, .world = World::NativeOnly},
+      Step("AdoConnectionNotRegistered", A, "ado.Connection.create", From(kNotRegistered, "ADODB.Connection"),
+           "Creazione dell'oggetto 'ADODB.Connection'...", "Errore nella creazione dell'oggetto 'ADODB.Connection'",
+           End::Failure, {}, World::NativeOnly),
       {.name = "AdoVersionThatCannotBeRead", .component = A, .faults = {{"ado.Connection.Version", kOleDb}},
        .edits = {Drop("Lettura proprietà ADODB.Version=2.8")}},
-      {.name = "AdoLoginRefused", .component = A, .faults = {{"ado.Connection.Open", kAdoRefused}},
-       .edits = {FailsAt(openStep, "Errore durante l'esecuzione del metodo ADODB.Connection.Open", kAdoRefused)},
-       .end = End::Failure, .notepad = true, .notCalls = {{"create", "ado.Recordset"}}},
-      {.name = "AdoCreateFirstRecordset", .component = A, .faults = {{"ado.Recordset.create#1", kOleDb}},
-       .edits = {FailsAt(rsCreate, rsCreateError, kOleDb)}, .end = End::Failure, .notepad = true,
-       .world = World::NativeOnly},
-      {.name = "AdoVersionQuery", .component = A, .faults = {{"ado.Recordset.Open#1", kOleDb}},
-       .edits = {FailsAt(rsOpen, rsOpenError, kOleDb)}, .end = End::Failure, .notepad = true},
-      {.name = "AdoCloseFirstRecordset", .component = A, .faults = {{"ado.Recordset.Close#1", kOleDb}},
-       .edits = {FailsAt(rsClose, rsCloseError, kOleDb)}, .end = End::Failure, .notepad = true},
-      {.name = "AdoCreateSecondRecordset", .component = A, .faults = {{"ado.Recordset.create#2", kOleDb}},
-       .edits = {FailsAt(kVersion, rsCreateError, kOleDb, {Info(""), Info(rsCreate)})}, .end = End::NoBox,
-       .world = World::NativeOnly},
-      {.name = "AdoServerInfoQuery", .component = A, .faults = {{"ado.Recordset.Open#2", kOleDb}},
-       .edits = {FailsAt("Query in corso di esecuzione: sp_server_info", rsOpenError, kOleDb, {Info(rsOpen)})},
-       .end = End::NoBox},
-      {.name = "AdoAttributeRow", .component = A, .faults = {{"ado.Recordset.Fields#2", kOleDb}},
-       .edits = {Replace(kFirstInfo, {Warning(StepError(kAttributes, kOleDb))})}, .notepad = true},
-      {.name = "AdoCloseSecondRecordset", .component = A, .faults = {{"ado.Recordset.Close#2", kOleDb}},
-       .edits = {FailsAt(kLastInfo, rsCloseError, kOleDb, {Info(rsClose)})}, .end = End::NoBox},
-      {.name = "AdoCloseConnection", .component = A, .faults = {{"ado.Connection.Close", kOleDb}},
-       .edits = {FailsAt("Esecuzione metodo ADODB.Connection.Close in corso...",
-                         "Errore durante l'esecuzione del metodo ADODB.Connection.Close", kOleDb)},
-       .end = End::NoBox},
+      Without(Step("AdoLoginRefused", A, "ado.Connection.Open", kAdoRefused, openStep,
+                   "Errore durante l'esecuzione del metodo ADODB.Connection.Open", End::Failure),
+              {"create", "ado.Recordset"}),
+      Step("AdoCreateFirstRecordset", A, "ado.Recordset.create#1", kOleDb, rsCreate, rsCreateError, End::Failure, {},
+           World::NativeOnly),
+      Step("AdoVersionQuery", A, "ado.Recordset.Open#1", kOleDb, rsOpen, rsOpenError, End::Failure),
+      Step("AdoCloseFirstRecordset", A, "ado.Recordset.Close#1", kOleDb, rsClose, rsCloseError, End::Failure),
+      Step("AdoCreateSecondRecordset", A, "ado.Recordset.create#2", kOleDb, kVersion, rsCreateError, End::NoBox,
+           {Info(""), Info(rsCreate)}, World::NativeOnly),
+      Step("AdoServerInfoQuery", A, "ado.Recordset.Open#2", kOleDb, "Query in corso di esecuzione: sp_server_info",
+           rsOpenError, End::NoBox, {Info(rsOpen)}),
+      Warned("AdoAttributeRow", A, "ado.Recordset.Fields#2", kOleDb),
+      Step("AdoCloseSecondRecordset", A, "ado.Recordset.Close#2", kOleDb, kLastInfo, rsCloseError, End::NoBox,
+           {Info(rsClose)}),
+      Step("AdoCloseConnection", A, "ado.Connection.Close", kOleDb, "Esecuzione metodo ADODB.Connection.Close in corso...",
+           "Errore durante l'esecuzione del metodo ADODB.Connection.Close", End::NoBox),
   };
   // The password is masked where it stands (the connection string's pwd, a
   // property named Password, the PWD of a property that is a connection
@@ -247,41 +258,26 @@ inline std::vector<Case> DaoCases() {
                          {Warning(StepError(kAttributes, {3146, "ODBC--chiamata non riuscita.", "DAO.Field"}))})},
        .notepad = true},
       // The failure table.
-      {.name = "DaoEngineNotRegistered", .component = D,
-       .faults = {{"dao.DBEngine.create", From(kNotRegistered, "DAO.DBEngine.35")}},
-       .edits = {FailsAt(create, createError, From(kNotRegistered, "DAO.DBEngine.35"))}, .end = End::Failure,
-       .notepad = true, .world = World::NativeOnly},
-      {.name = "DaoCreateWorkspace", .component = D, .faults = {{"dao.DBEngine.CreateWorkspace", kOdbc}},
-       .edits = {FailsAt(create, createError, kOdbc)}, .end = End::Failure, .notepad = true},
-      {.name = "DaoAppendWorkspace", .component = D, .faults = {{"dao.Workspaces.Append", kOdbc}},
-       .edits = {FailsAt("Esecuzione metoto 'DAO.DBEngine.Workspaces.Append'...",
-                         "Errore nell'esecuzione metoto 'DAO.DBEngine.Workspaces.Append'", kOdbc)},
-       .end = End::Failure, .notepad = true},
-      {.name = "DaoLoginRefused", .component = D,
-       .faults = {{"dao.Workspace.OpenConnection", {3146, "ODBC--chiamata non riuscita.", "DAO.Workspace"}}},
-       .edits = {FailsAt("Esecuzione metodo DAO.Workspaces.OpenConnection in corso...",
-                         "Errore durante l'esecuzione del metodo DAO.Workspaces.OpenConnection",
-                         {3146, "ODBC--chiamata non riuscita.", "DAO.Workspace"})},
-       .end = End::Failure, .notepad = true, .notCalls = {{"call", "dao.Connection.OpenRecordset"}}},
-      {.name = "DaoQueryTimeout", .component = D, .faults = {{"dao.Connection.QueryTimeout", kOdbc}},
-       .edits = {FailsAt("Scrittura proprietà DAO.Connection.QueryTimeout = 60 in corso...",
-                         "Errore durante la scrittura proprietà DAO.Connection.QueryTimeout", kOdbc)},
-       .end = End::Failure, .notepad = true},
-      {.name = "DaoVersionQuery", .component = D, .faults = {{"dao.Connection.OpenRecordset#1", kOdbc}},
-       .edits = {FailsAt(rsOpen, rsOpenError, kOdbc)}, .end = End::Failure, .notepad = true},
-      {.name = "DaoCloseFirstRecordset", .component = D, .faults = {{"dao.Recordset.Close#1", kOdbc}},
-       .edits = {FailsAt(rsClose, rsCloseError, kOdbc)}, .end = End::Failure, .notepad = true},
-      {.name = "DaoServerInfoQuery", .component = D, .faults = {{"dao.Connection.OpenRecordset#2", kOdbc}},
-       .edits = {FailsAt("Query in corso di esecuzione: sp_server_info", rsOpenError, kOdbc, {Info(rsOpen)})},
-       .end = End::NoBox},
-      {.name = "DaoAttributeRow", .component = D, .faults = {{"dao.Recordset.Fields#2", kOdbc}},
-       .edits = {Replace(kFirstInfo, {Warning(StepError(kAttributes, kOdbc))})}, .notepad = true},
-      {.name = "DaoCloseSecondRecordset", .component = D, .faults = {{"dao.Recordset.Close#2", kOdbc}},
-       .edits = {FailsAt(kLastInfo, rsCloseError, kOdbc, {Info(rsClose)})}, .end = End::NoBox},
-      {.name = "DaoCloseConnection", .component = D, .faults = {{"dao.Connection.Close", kOdbc}},
-       .edits = {FailsAt("Esecuzione metodo DAO.Connection.Close in corso...",
-                         "Errore durante l'esecuzione del metodo DAO.Connection.Close", kOdbc)},
-       .end = End::NoBox},
+      Step("DaoEngineNotRegistered", D, "dao.DBEngine.create", From(kNotRegistered, "DAO.DBEngine.35"), create,
+           createError, End::Failure, {}, World::NativeOnly),
+      Step("DaoCreateWorkspace", D, "dao.DBEngine.CreateWorkspace", kOdbc, create, createError, End::Failure),
+      Step("DaoAppendWorkspace", D, "dao.Workspaces.Append", kOdbc, "Esecuzione metoto 'DAO.DBEngine.Workspaces.Append'...",
+           "Errore nell'esecuzione metoto 'DAO.DBEngine.Workspaces.Append'", End::Failure),
+      Without(Step("DaoLoginRefused", D, "dao.Workspace.OpenConnection", From(kOdbc, "DAO.Workspace"),
+                   "Esecuzione metodo DAO.Workspaces.OpenConnection in corso...",
+                   "Errore durante l'esecuzione del metodo DAO.Workspaces.OpenConnection", End::Failure),
+              {"call", "dao.Connection.OpenRecordset"}),
+      Step("DaoQueryTimeout", D, "dao.Connection.QueryTimeout", kOdbc,
+           "Scrittura proprietà DAO.Connection.QueryTimeout = 60 in corso...",
+           "Errore durante la scrittura proprietà DAO.Connection.QueryTimeout", End::Failure),
+      Step("DaoVersionQuery", D, "dao.Connection.OpenRecordset#1", kOdbc, rsOpen, rsOpenError, End::Failure),
+      Step("DaoCloseFirstRecordset", D, "dao.Recordset.Close#1", kOdbc, rsClose, rsCloseError, End::Failure),
+      Step("DaoServerInfoQuery", D, "dao.Connection.OpenRecordset#2", kOdbc, "Query in corso di esecuzione: sp_server_info",
+           rsOpenError, End::NoBox, {Info(rsOpen)}),
+      Warned("DaoAttributeRow", D, "dao.Recordset.Fields#2", kOdbc),
+      Step("DaoCloseSecondRecordset", D, "dao.Recordset.Close#2", kOdbc, kLastInfo, rsCloseError, End::NoBox, {Info(rsClose)}),
+      Step("DaoCloseConnection", D, "dao.Connection.Close", kOdbc, "Esecuzione metodo DAO.Connection.Close in corso...",
+           "Errore durante l'esecuzione del metodo DAO.Connection.Close", End::NoBox),
   };
 }
 
@@ -296,10 +292,12 @@ inline std::vector<Case> DmoCases() {
   const std::string fileLine = "File " + kDmoFile + " versione: 9.8.7.6";
   const std::vector<Edit> noFile = {Replace(fullName, {Info("Lettura proprietà SQLServer.Application.FullName=")}),
                                     Replace(fileLine, {Info("File  inesistente")})};
-  auto step = [](const std::string& property) {
-    return FailsAt("Scrittura proprietà SQLServer." + property + (property == "LoginSecure" ? "=False" : property == "Language" ? "=us_english" : "=10") + " in corso...",
-                   "Errore durante la scrittura proprietà SQLServer." + property, kDmo);
+  auto write = [M](const char* name, const std::string& property, const std::string& value) {
+    return Step(name, M, "dmo.SQLServer." + property, kDmo,
+                "Scrittura proprietà SQLServer." + property + "=" + value + " in corso...",
+                "Errore durante la scrittura proprietà SQLServer." + property, End::Failure);
   };
+
   std::vector<Case> cases = {
       {.name = "DmoSuccess", .component = M,
        .calls = {{"create", "dmo.SQLServer"}, {"put", "dmo.SQLServer.LoginTimeout", {I2(10)}},
@@ -336,30 +334,22 @@ inline std::vector<Case> DmoCases() {
       {.name = "DmoReadBackThatFailsGivesNoLine", .component = M, .faults = {{"dmo.SQLServer.LoginTimeout#2", kDmo}},
        .edits = {Drop("Lettura proprietà SQLServer.LoginTimeout=10")}},
       // The failure table.
-      {.name = "DmoNotRegistered", .component = M,
-       .faults = {{"dmo.SQLServer.create", {-2147221005, "Invalid class string", "SQLDMO.SQLServer"}}},
-       .edits = {FailsAt("Creazione dell'oggetto 'SQLDMO.SQLServer'...", "Errore nella creazione dell'oggetto 'SQLDMO.SQLServer'",
-                         {-2147221005, "Invalid class string", "SQLDMO.SQLServer"})},
-       .end = End::Failure, .notepad = true, .world = World::NativeOnly},
-      {.name = "DmoLoginTimeout", .component = M, .faults = {{"dmo.SQLServer.LoginTimeout", kDmo}},
-       .edits = {step("LoginTimeout")}, .end = End::Failure, .notepad = true},
-      {.name = "DmoLoginSecure", .component = M, .faults = {{"dmo.SQLServer.LoginSecure", kDmo}},
-       .edits = {step("LoginSecure")}, .end = End::Failure, .notepad = true},
+      Step("DmoNotRegistered", M, "dmo.SQLServer.create", {-2147221005, "Invalid class string", "SQLDMO.SQLServer"},
+           "Creazione dell'oggetto 'SQLDMO.SQLServer'...", "Errore nella creazione dell'oggetto 'SQLDMO.SQLServer'",
+           End::Failure, {}, World::NativeOnly),
+      write("DmoLoginTimeout", "LoginTimeout", "10"),
+      write("DmoLoginSecure", "LoginSecure", "False"),
       // The object goes to the exit sequence still unconnected: no Disconnect.
-      {.name = "DmoLoginRefused", .component = M,
-       .faults = {{"dmo.SQLServer.Connect", {-2147203048, "[Microsoft][ODBC SQL Server Driver][SQL Server]Login failed for user 'sa'.",
-                                             "Microsoft SQL-DMO (ODBC SQLState: 28000)"}}},
-       .edits = {FailsAt("Esecuzione metodo SQLServer.Connect in corso...", "Errore durante l'esecuzione del metodo SQLServer.Connect",
-                         {-2147203048, "[Microsoft][ODBC SQL Server Driver][SQL Server]Login failed for user 'sa'.",
-                          "Microsoft SQL-DMO (ODBC SQLState: 28000)"})},
-       .end = End::Failure, .notepad = true, .notCalls = {{"call", "dmo.SQLServer.Disconnect"}}},
-      {.name = "DmoLanguage", .component = M, .faults = {{"dmo.SQLServer.Language", kDmo}},
-       .edits = {step("Language")}, .end = End::Failure, .notepad = true},
+      Without(Step("DmoLoginRefused", M, "dmo.SQLServer.Connect",
+                   {-2147203048, "[Microsoft][ODBC SQL Server Driver][SQL Server]Login failed for user 'sa'.",
+                    "Microsoft SQL-DMO (ODBC SQLState: 28000)"},
+                   "Esecuzione metodo SQLServer.Connect in corso...",
+                   "Errore durante l'esecuzione del metodo SQLServer.Connect", End::Failure),
+              {"call", "dmo.SQLServer.Disconnect"}),
+      write("DmoLanguage", "Language", "us_english"),
       // After the success lines the outcome is already true: no box at all.
-      {.name = "DmoDisconnect", .component = M, .faults = {{"dmo.SQLServer.Disconnect", kDmo}},
-       .edits = {FailsAt("Esecuzione metodo SQLServer.DisConnect in corso...",
-                         "Errore durante l'esecuzione del metodo SQLServer.DisConnect", kDmo)},
-       .end = End::NoBox},
+      Step("DmoDisconnect", M, "dmo.SQLServer.Disconnect", kDmo, "Esecuzione metodo SQLServer.DisConnect in corso...",
+           "Errore durante l'esecuzione del metodo SQLServer.DisConnect", End::NoBox),
   };
   return cases;
 }
