@@ -52,33 +52,6 @@ std::string Scenario(const g::Case& row) {
   return lines;
 }
 
-// A call as the journal writes it.
-std::string JournalLine(const g::Call& call) {
-  auto arg = [](const g::Arg& a) {
-    switch (a.kind) {
-      case g::Arg::Bstr: {
-        std::string text;
-        for (char c : a.text) {
-          const char* escaped = c == '\\' ? "\\\\" : c == '"' ? "\\\"" : c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\t' ? "\\t" : nullptr;
-          text += escaped ? escaped : std::string(1, c);
-        }
-        return "VT_BSTR \"" + text + "\"";
-      }
-      case g::Arg::I2: return "VT_I2 " + std::to_string(a.number);
-      case g::Arg::I4: return "VT_I4 " + std::to_string(a.number);
-      case g::Arg::Bool: return std::string("VT_BOOL ") + (a.number ? "True" : "False");
-      case g::Arg::Dispatch: return "VT_DISPATCH <" + a.text + ">";
-    }
-    return std::string();
-  };
-  std::string line = call.verb + " " + call.target;
-  if (call.verb == "create") return line;
-  if (call.verb == "put") return line + " = " + arg(call.args.at(0));
-  line += "(";
-  for (size_t i = 0; i < call.args.size(); ++i) line += (i ? ", " : "") + arg(call.args[i]);
-  return line + ")";
-}
-
 // The journal with by-reference texts written as plain ones and without the
 // labels of named objects ("dao.Workspace[ODBCWorkspace]"): what counts is
 // which values reached which member.
@@ -111,38 +84,15 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
     ExpectEnding(ending, log, boxes, row.notepad, profile.logFile);
 
     const std::vector<std::string> journal = Plain(Journal());
-    auto next = journal.begin();
-    for (const g::Call& call : row.calls) {
-      next = std::find(next, journal.end(), JournalLine(call));
-      EXPECT_NE(next, journal.end()) << "not in its place in the journal: " << JournalLine(call);
-      if (next == journal.end()) next = journal.begin();
-    }
-    for (const g::Call& call : row.notCalls) {
-      const std::string start = call.verb + " " + call.target;
-      for (const std::string& line : journal) EXPECT_NE(line.rfind(start, 0), 0u) << line;
-    }
+    g::ExpectCalls(journal, row);
     if (Scenario(row).find("fail") == std::string::npos) {
       EXPECT_THAT(journal, ::testing::Not(::testing::Contains(::testing::HasSubstr("-> fault"))));
     }
-
-    // No more of the password in the log, its echo and the boxes than the
-    // expected texts hold (a short one may stand in other words).
-    const std::string& pw = row.inputs.password;
-    std::string file, shown, wantShown;
-    const std::vector<std::string> want = log.Lines();
-    for (size_t i = 0; i < ending.log.size(); ++i) {
-      file += ending.log[i] + "\n";
-      // A line matched by a pattern holds the machine's facts, no input.
-      if (i < want.size() && want[i].rfind('\x01', 0) != 0) {
-        EXPECT_LE(g::Occurrences(ending.log[i], pw), g::Occurrences(want[i], pw)) << ending.log[i];
-      }
-    }
+    std::string shown, wantShown;
     for (const SeenBox& b : ending.boxes) shown += b.text + "\n";
     for (const WantBox& b : boxes) wantShown += b.text + "\n";
-    std::string echo = standin::Narrow(TextOf(At(kEdLog)));
-    echo = echo.substr(echo.find("\r\n") + 2, echo.rfind("\r\n") - echo.find("\r\n"));  // less the path lines
-    EXPECT_LE(g::Occurrences(echo, pw), g::Occurrences(file, pw));
-    EXPECT_LE(g::Occurrences(shown, pw), g::Occurrences(wantShown, pw));
+    g::ExpectPasswordHidden(row.inputs.password, ending.log, log.Lines(), standin::Narrow(TextOf(At(kEdLog))), shown,
+                            wantShown);
   }
 
   void Begin(const g::Case& row) {

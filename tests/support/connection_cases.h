@@ -6,6 +6,9 @@
 // stand-in scenario lines; a row only one of them can play says so.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -58,9 +61,34 @@ inline Arg Dispatch(std::string type) { return {Arg::Dispatch, std::move(type)};
 struct Call {
   std::string verb, target;
   std::vector<Arg> args;
-  std::string Type() const { return verb == "create" ? target : target.substr(0, target.rfind('.')); }
-  std::string Member() const { return verb == "create" ? "" : target.substr(target.rfind('.') + 1); }
 };
+
+// An argument and a call as the stand-in's journal writes them; the native
+// tests write the fakes' journal the same way.
+inline std::string ArgText(const Arg& a) {
+  switch (a.kind) {
+    case Arg::Bstr: {
+      std::string text;
+      for (char c : a.text) {
+        const char* e = c == '\\' ? "\\\\" : c == '"' ? "\\\"" : c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\t' ? "\\t" : nullptr;
+        text += e ? e : std::string(1, c);
+      }
+      return "VT_BSTR \"" + text + "\"";
+    }
+    case Arg::I2: return "VT_I2 " + std::to_string(a.number);
+    case Arg::I4: return "VT_I4 " + std::to_string(a.number);
+    case Arg::Bool: return std::string("VT_BOOL ") + (a.number ? "True" : "False");
+    case Arg::Dispatch: return "VT_DISPATCH <" + a.text + ">";
+  }
+  return "";
+}
+inline std::string JournalLine(const Call& call) {
+  std::string line = call.verb + " " + call.target;
+  if (call.verb == "put") return line + " = " + ArgText(call.args.at(0));
+  if (call.verb == "create" || (call.verb == "get" && call.args.empty())) return line;
+  for (size_t i = 0; i < call.args.size(); ++i) line += (i ? ", " : "(") + ArgText(call.args[i]);
+  return line + (call.args.empty() ? "()" : ")");
+}
 
 enum class End { Success, Failure, NoBox };
 enum class World { Both, NativeOnly, WineOnly };
@@ -99,5 +127,36 @@ inline std::string Real(Component c, const Inputs& in, const std::string& quoted
   return s.replace(s.find("pwd=") + 4, in.password.empty() ? 0 : 8, quoted);
 }
 inline std::string Real(Component c, const Inputs& in) { return Real(c, in, in.password); }
+
+// The row's calls in a journal, in their order, and none of its notCalls.
+inline void ExpectCalls(const std::vector<std::string>& journal, const Case& row) {
+  auto next = journal.begin();
+  for (const Call& call : row.calls) {
+    next = std::find(next, journal.end(), JournalLine(call));
+    EXPECT_NE(next, journal.end()) << "not in its place in the journal: " << JournalLine(call);
+    if (next == journal.end()) next = journal.begin();
+  }
+  for (const Call& call : row.notCalls) {
+    for (const std::string& line : journal) EXPECT_NE(line.rfind(call.verb + " " + call.target, 0), 0u) << line;
+  }
+}
+
+// No more of the password in the log, its echo (less the path lines) and
+// the boxes than the expected texts hold: a short one may stand in other
+// words. A line matched by a pattern ('\x01') holds machine facts.
+inline void ExpectPasswordHidden(const std::string& pw, const std::vector<std::string>& log,
+                                 const std::vector<std::string>& want, std::string echo, const std::string& boxes,
+                                 const std::string& wantBoxes) {
+  std::string all;
+  for (size_t i = 0; i < log.size(); ++i) {
+    all += log[i] + "\n";
+    if (i < want.size() && want[i].rfind('\x01', 0) != 0) {
+      EXPECT_LE(Occurrences(log[i], pw), Occurrences(want[i], pw)) << log[i];
+    }
+  }
+  echo = echo.substr(echo.find("\r\n") + 2, echo.rfind("\r\n") - echo.find("\r\n"));
+  EXPECT_LE(Occurrences(echo, pw), Occurrences(all, pw));
+  EXPECT_LE(Occurrences(boxes, pw), Occurrences(wantBoxes, pw));
+}
 
 }  // namespace sondalink::testing::golden
