@@ -207,6 +207,11 @@ class GoldenRun : public testing::ConnectionTest {
     } else if (row.component == Component::Dao) {
       BuildDao();
     } else {
+      auto& files = fake::version::Get().files;
+      if (row.dmoFile == g::DmoFile::NoVersion) files.erase(dll);
+      if (row.dmoFile == g::DmoFile::NegativeHalves) files[dll] = {0x00080000, 0x8000FFFF};
+      if (row.dmoFile == g::DmoFile::Missing) std::filesystem::remove(testing::Host(dll));
+      if (row.dmoFile == g::DmoFile::Unreadable) files[dll].readThrows = true;
       FakePtr application = Arm(fa::NewObject("SQLDMO.Application"), "dmo.Application");
       application->Property("Name", std::string("SQL-DMO stand-in"))
           .Property("FullName", dll)
@@ -453,39 +458,6 @@ TEST_F(DaoRuns, EngineComesWithTheLicenceKeyAndItemsBy32BitPositions) {
     EXPECT_TRUE(std::holds_alternative<int32_t>(i.arguments.at(0)));
   }
   EXPECT_EQ(properties, 10);
-}
-
-// SQL-DMO's own file gets the lines the environment report writes for a file.
-TEST_F(GoldenRun, FileLinesForSQLDMOsOwnFile) {
-  struct Case {
-    void (*setup)(const std::string& dll);
-    std::string line;  // "<file>" for the file's path
-    bool error;
-  } cases[] = {
-      {[](const std::string& f) { fake::version::Get().files.erase(f); }, "File <file> versione: -1.-1.-1.-1", false},
-      {[](const std::string& f) { fake::version::Get().files[f] = {0x00080000, 0x8000FFFF}; },
-       "File <file> versione: 8.0.-32768.-1", false},
-      {[](const std::string& f) { std::filesystem::remove(testing::Host(f)); }, "File <file> inesistente", false},
-      {[](const std::string& f) { fake::version::Get().files[f].readThrows = true; },
-       "Errore nella rilevazione della versione del file <file>: routine 'LeggiVersioneFile', errore -2147024882: Out of memory (linea 0)",
-       true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.line);
-    fa::Reset();
-    row = g::Case{};
-    row.component = Component::Dmo;
-    row.edits = {g::Replace("File <file> versione: 9.8.7.6", {c.error ? g::Error(c.line) : g::Info(c.line)})};
-    row.notepad = c.error;  // an ERROR line of the file's own opens the log
-    main.reset();
-    Build();
-    c.setup(dll);
-    fake::ui::Get().boxes.clear();
-    fake::shell::Get().started.clear();
-    Play();
-    std::ofstream(testing::Host(dll), std::ios::binary) << "MZ";
-    fake::version::Get().files[dll] = {0x00090008, 0x00070006};
-  }
 }
 
 }  // namespace

@@ -91,6 +91,8 @@ inline std::string JournalLine(const Call& call) {
 }
 
 enum class End { Success, Failure, NoBox };
+// SQL-DMO's own file, in the native tests: its version resource as given.
+enum class DmoFile { Versioned, NoVersion, NegativeHalves, Missing, Unreadable };
 enum class World { Both, NativeOnly, WineOnly };
 
 struct Case {
@@ -110,6 +112,7 @@ struct Case {
   std::vector<Call> notCalls;  // none of these, whatever the arguments
   World world = World::Both;
   std::optional<std::string> shown;  // the version logged, when not the one given
+  DmoFile dmoFile = DmoFile::Versioned;
   friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
   std::string Shown() const {

@@ -333,6 +333,20 @@ inline std::vector<Case> DmoCases() {
        .shown = ""},
       {.name = "DmoReadBackThatFailsGivesNoLine", .component = M, .faults = {{"dmo.SQLServer.LoginTimeout#2", kDmo}},
        .edits = {Drop("Lettura proprietà SQLServer.LoginTimeout=10")}},
+      // SQL-DMO's file gets the lines that the environment report writes for a file.
+      {.name = "DmoFileWithoutVersionResource", .component = M,
+       .edits = {Replace(fileLine, {Info("File " + kDmoFile + " versione: -1.-1.-1.-1")})},
+       .world = World::NativeOnly, .dmoFile = DmoFile::NoVersion},
+      {.name = "DmoFileWithNegativeVersionHalves", .component = M,
+       .edits = {Replace(fileLine, {Info("File " + kDmoFile + " versione: 8.0.-32768.-1")})},
+       .world = World::NativeOnly, .dmoFile = DmoFile::NegativeHalves},
+      {.name = "DmoFileMissing", .component = M, .edits = {Replace(fileLine, {Info("File " + kDmoFile + " inesistente")})},
+       .world = World::NativeOnly, .dmoFile = DmoFile::Missing},
+      // An ERROR line of the file's own opens the log after the success box.
+      {.name = "DmoFileWhoseVersionCannotBeRead", .component = M,
+       .edits = {Replace(fileLine, {Error("Errore nella rilevazione della versione del file " + kDmoFile +
+                                          ": routine 'LeggiVersioneFile', errore -2147024882: Out of memory (linea 0)")})},
+       .notepad = true, .world = World::NativeOnly, .dmoFile = DmoFile::Unreadable},
       // The failure table.
       Step("DmoNotRegistered", M, "dmo.SQLServer.create", {-2147221005, "Invalid class string", "SQLDMO.SQLServer"},
            "Creazione dell'oggetto 'SQLDMO.SQLServer'...", "Errore nella creazione dell'oggetto 'SQLDMO.SQLServer'",
