@@ -111,15 +111,7 @@ TEST_P(StandinRows, RunAsTheRowSays) {
   Play(GetParam());
 }
 
-std::vector<g::Case> WineRows() {
-  std::vector<g::Case> rows;
-  for (g::Case& c : g::AllCases()) {
-    if (c.world != g::World::NativeOnly) rows.push_back(c);
-  }
-  return rows;
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, StandinRows, ::testing::ValuesIn(WineRows()), testing::kRowName);
+INSTANTIATE_TEST_SUITE_P(Rows, StandinRows, ::testing::ValuesIn(g::CasesFor(g::World::NativeOnly)), testing::kRowName);
 
 // The engine lives as long as the program; each run's workspace goes with
 // the run, so the second run's append of the same name succeeds. The

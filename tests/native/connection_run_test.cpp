@@ -366,15 +366,7 @@ TEST_P(GoldenRows, RunAsTheRowSays) {
   Play();
 }
 
-std::vector<g::Case> NativeRows() {
-  std::vector<g::Case> rows;
-  for (g::Case& c : g::AllCases()) {
-    if (c.world != g::World::WineOnly) rows.push_back(c);
-  }
-  return rows;
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, GoldenRows, ::testing::ValuesIn(NativeRows()), testing::kRowName);
+INSTANTIATE_TEST_SUITE_P(Rows, GoldenRows, ::testing::ValuesIn(g::CasesFor(g::World::WineOnly)), testing::kRowName);
 
 // DAO's engine outlives a run; each run's workspace goes with it.
 class DaoRuns : public GoldenRun {

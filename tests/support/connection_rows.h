@@ -368,12 +368,13 @@ inline std::vector<Case> DmoCases() {
   return cases;
 }
 
-// Every row, in one table.
-inline std::vector<Case> AllCases() {
-  std::vector<Case> all = AdoCases();
-  for (auto* more : {DaoCases, DmoCases}) {
-    std::vector<Case> next = more();
-    all.insert(all.end(), next.begin(), next.end());
+// Every row, less those that only the other world plays.
+inline std::vector<Case> CasesFor(World other) {
+  std::vector<Case> all;
+  for (auto* cases : {AdoCases, DaoCases, DmoCases}) {
+    for (Case& c : cases()) {
+      if (c.world != other) all.push_back(c);
+    }
   }
   return all;
 }
