@@ -36,7 +36,8 @@ std::string Scenario(const g::Case& row) {
   for (const g::Attribute& a : g::kInfo) info.push_back({a.name, a.value, std::nullopt});
   if (row.info && row.info->empty()) lines += "info.rows=0\n";
   for (const g::InfoRow& r : row.info.value_or(info)) {
-    lines += "info=" + r.name + "|" + (r.fails ? "@fail:" + FailValue(*r.fails) : standin::EscapeScenario(r.value) + "\n");
+    lines +=
+        "info=" + r.name + "|" + (r.fails ? "@fail:" + FailValue(*r.fails) : standin::EscapeScenario(r.value) + "\n");
   }
   for (const g::Property& p : row.properties) {
     const std::string value = p.kind == g::Property::Null         ? "@null\n"
@@ -44,11 +45,12 @@ std::string Scenario(const g::Case& row) {
                                                                   : standin::EscapeScenario(p.value) + "\n";
     lines += "property." + p.owner + "=" + p.name + "|" + value;
     if (p.kind == g::Property::NameFails) {
-      lines += standin::Fail(p.owner.substr(0, 3) + ".Property[" + p.name + "].Name", Code(p.failure), p.failure.description,
-                             p.failure.source);
+      lines += standin::Fail(p.owner.substr(0, 3) + ".Property[" + p.name + "].Name", Code(p.failure),
+                             p.failure.description, p.failure.source);
     }
   }
-  for (const g::Fault& f : row.faults) lines += standin::Fail(f.target, Code(f.failure), f.failure.description, f.failure.source);
+  for (const g::Fault& f : row.faults)
+    lines += standin::Fail(f.target, Code(f.failure), f.failure.description, f.failure.source);
   return lines;
 }
 
@@ -75,8 +77,11 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
     ExpectedLog log(profile.logFile);
     log.Info(profile.firstLine).EnvironmentReport(profile.className, profile.clsid);
     for (g::Entry e : row.Expected()) {
-      for (size_t at; (at = e.message.find(g::kDmoFile)) != std::string::npos;) e.message.replace(at, g::kDmoFile.size(), StandinPath());
-      e.level == g::Level::Info ? log.Info(e.message) : e.level == g::Level::Warning ? log.Warning(e.message) : log.Error(e.message);
+      for (size_t at; (at = e.message.find(g::kDmoFile)) != std::string::npos;)
+        e.message.replace(at, g::kDmoFile.size(), StandinPath());
+      e.level == g::Level::Info      ? log.Info(e.message)
+      : e.level == g::Level::Warning ? log.Warning(e.message)
+                                     : log.Error(e.message);
     }
     std::vector<WantBox> boxes;
     if (row.end == g::End::Success) boxes.push_back({Icon::Information, g::SuccessText(row.component, row.Shown())});

@@ -63,7 +63,8 @@ std::vector<std::string> Journal() {
     target += "." + (i.access == fa::Access::Item ? std::string("Item") : i.member);
     std::string line = i.access == fa::Access::Put ? "put " + target + " = " + arg(i.arguments.at(0))
                                                    : (i.access == fa::Access::Call ? "call " : "get ") + target;
-    if (i.access == fa::Access::Create) line = "create " + (kCreated.count(i.member) ? kCreated.at(i.member) : i.member);
+    if (i.access == fa::Access::Create)
+      line = "create " + (kCreated.count(i.member) ? kCreated.at(i.member) : i.member);
     if (i.access == fa::Access::Call || i.access == fa::Access::Item) {
       for (size_t n = 0; n < i.arguments.size(); ++n) line += (n ? ", " : "(") + arg(i.arguments[n]);
       line += i.arguments.empty() ? "()" : ")";
@@ -82,7 +83,8 @@ std::vector<std::string> Lines(const std::vector<g::Entry>& log, const std::stri
     std::string text = kLevel[static_cast<int>(e.level)] + e.message;
     for (size_t at; (at = text.find(g::kDmoFile)) != std::string::npos;) text.replace(at, g::kDmoFile.size(), dmoFile);
     size_t from = 0;
-    for (size_t at; (at = text.find("\r\n", from)) != std::string::npos; from = at + 2) lines.push_back(text.substr(from, at - from));
+    for (size_t at; (at = text.find("\r\n", from)) != std::string::npos; from = at + 2)
+      lines.push_back(text.substr(from, at - from));
     lines.push_back(text.substr(from));
   }
   return lines;
@@ -257,12 +259,15 @@ class GoldenRun : public testing::ConnectionTest {
     engine = Arm(fa::NewObject("DAO.DBEngine"), "dao.DBEngine");
     engine->Property("Workspaces", workspaces->object())
         .Property("Properties", Listing("DAO",
-                                        {{"Version", std::string("3.5")}, {"DefaultUser", std::string("admin")},
-                                         {"DefaultPassword", std::string()}, {"LoginTimeout", int16_t{20}},
+                                        {{"Version", std::string("3.5")},
+                                         {"DefaultUser", std::string("admin")},
+                                         {"DefaultPassword", std::string()},
+                                         {"LoginTimeout", int16_t{20}},
                                          {"DefaultType", int32_t{2}}},
                                         "dao.engine", fa::FakeObject::CountAs::Int16)
                                     ->object())
-        .Method("CreateWorkspace", [this](const fa::Arguments& a) -> Outcome<Value> { return Value{Workspace(a)->object()}; });
+        .Method("CreateWorkspace",
+                [this](const fa::Arguments& a) -> Outcome<Value> { return Value{Workspace(a)->object()}; });
     fa::RegisterClass(kEngineId, "DAO.DBEngine.35", [this]() -> Outcome<fa::Object> {
       if (auto e = CreationFault("dao.DBEngine")) return *e;
       ++engineCreations;
@@ -281,9 +286,12 @@ class GoldenRun : public testing::ConnectionTest {
                                     ->object())
         .Method("OpenConnection", [this](const fa::Arguments&) -> Outcome<Value> {
           main = Arm(fa::NewObject("DAO.Connection"), "dao.Connection");
-          main->Settable("QueryTimeout", int16_t{0}).Method("Close").Method("OpenRecordset", [this](const fa::Arguments& q) {
-            return Outcome<Value>{Value{Arm(Recordset("DAO.Recordset", std::get<std::string>(q.at(0))), "dao.Recordset")->object()}};
-          });
+          main->Settable("QueryTimeout", int16_t{0})
+              .Method("Close")
+              .Method("OpenRecordset", [this](const fa::Arguments& q) {
+                return Outcome<Value>{
+                    Value{Arm(Recordset("DAO.Recordset", std::get<std::string>(q.at(0))), "dao.Recordset")->object()}};
+              });
           return Value{main->object()};
         })
         .Method("Close", [this, raw](const fa::Arguments&) -> Outcome<Value> {
@@ -307,7 +315,8 @@ class GoldenRun : public testing::ConnectionTest {
     ASSERT_FALSE(body.empty());
     EXPECT_EQ(body[0], std::string("INFO: ") + profile.firstLine);
     auto first = std::find(body.begin(), body.end(), want.front());
-    const std::string component = std::string("INFO: Nome del componente COM associato alla classe '") + profile.className;
+    const std::string component =
+        std::string("INFO: Nome del componente COM associato alla classe '") + profile.className;
     EXPECT_TRUE(std::any_of(body.begin(), first, [&](const std::string& l) { return l.rfind(component, 0) == 0; }));
     EXPECT_EQ(std::vector<std::string>(first, body.end()), want);
 
@@ -340,7 +349,8 @@ class GoldenRun : public testing::ConnectionTest {
     if (row.component != Component::Dao && main) {
       // Held by the fixture twice, and by the journal for each call it was passed to.
       long journalled = std::count_if(journal.begin(), journal.end(), [&](const fa::Invocation& i) {
-        return std::any_of(i.arguments.begin(), i.arguments.end(), [&](const Value& v) { return fa::IsObject(v, main); });
+        return std::any_of(i.arguments.begin(), i.arguments.end(),
+                           [&](const Value& v) { return fa::IsObject(v, main); });
       });
       EXPECT_EQ(main.use_count(), 2 + journalled) << "the run still holds its main object";
     }
@@ -407,10 +417,10 @@ TEST_F(DaoRuns, FailingWorkspaceCloseIsIgnoredUntilTheNextAppend) {
   staying = 1;
   Again();
   workspaceCloseFailure.clear();
-  row.edits = {g::rows::FailsAt("Esecuzione metoto 'DAO.DBEngine.Workspaces.Append'...",
-                                "Errore nell'esecuzione metoto 'DAO.DBEngine.Workspaces.Append'",
-                                {3367, "Impossibile aggiungere. Un oggetto con lo stesso nome esiste già nell'insieme.",
-                                 "DAO.Workspaces"})};
+  row.edits = {g::rows::FailsAt(
+      "Esecuzione metoto 'DAO.DBEngine.Workspaces.Append'...",
+      "Errore nell'esecuzione metoto 'DAO.DBEngine.Workspaces.Append'",
+      {3367, "Impossibile aggiungere. Un oggetto con lo stesso nome esiste già nell'insieme.", "DAO.Workspaces"})};
   row.end = g::End::Failure;
   row.notepad = true;
   Again();
@@ -442,7 +452,8 @@ TEST_F(DaoRuns, EngineThatCannotBeCreatedIsTriedAgainNextRun) {
 TEST_F(DaoRuns, EngineComesWithTheLicenceKeyAndItemsBy32BitPositions) {
   Again();
   ASSERT_EQ(fa::Journal().front().access, fa::Access::Create);
-  EXPECT_THAT(fa::Journal().front().arguments, ::testing::ElementsAre(Value{std::string("mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak")}));
+  EXPECT_THAT(fa::Journal().front().arguments,
+              ::testing::ElementsAre(Value{std::string("mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak")}));
   int properties = 0;
   for (const fa::Invocation& i : fa::Journal()) {
     if (i.access != fa::Access::Item || i.className != "DAO.Properties") continue;

@@ -70,7 +70,12 @@ inline std::string ArgText(const Arg& a) {
     case Arg::Bstr: {
       std::string text;
       for (char c : a.text) {
-        const char* e = c == '\\' ? "\\\\" : c == '"' ? "\\\"" : c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\t' ? "\\t" : nullptr;
+        const char* e = c == '\\'   ? "\\\\"
+                        : c == '"'  ? "\\\""
+                        : c == '\r' ? "\\r"
+                        : c == '\n' ? "\\n"
+                        : c == '\t' ? "\\t"
+                                    : nullptr;
         text += e ? e : std::string(1, c);
       }
       return "VT_BSTR \"" + text + "\"";

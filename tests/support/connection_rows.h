@@ -26,7 +26,8 @@ const Failure kNotRegistered{-2147221164, "Class not registered", ""};
 const Inputs kWindows{.trusted = true};
 const Inputs kNoPassword{.password = ""};
 
-const char kAttributes[] = "Errore durante la rilevazione dei campo 'attribute_name' e 'attribute_value' della sp_server_info";
+const char kAttributes[] =
+    "Errore durante la rilevazione dei campo 'attribute_name' e 'attribute_value' della sp_server_info";
 const char kAttributesHeading[] = "Lettura attributi istanza SQL SERVER mediante chiamata sp_server_info...";
 const std::string kFirstInfo = "    DBMS_NAME = Microsoft SQL Server";
 const std::string kLastInfo = "    OWNER_TERM = owner";
@@ -37,7 +38,8 @@ inline Failure From(Failure f, const std::string& source) {
 }
 
 // The run ends with a failed step's error line after `at`.
-inline Edit FailsAt(const std::string& at, const std::string& prefix, const Failure& f, std::vector<Entry> before = {}) {
+inline Edit FailsAt(const std::string& at, const std::string& prefix, const Failure& f,
+                    std::vector<Entry> before = {}) {
   before.push_back(Error(StepError(prefix, f)));
   return EndAfter(at, before);
 }
@@ -124,7 +126,8 @@ inline std::vector<Case> AdoCases() {
        .notepad = true},
       {.name = "AdoListingWhoseEndCannotBeReadWarnsOnceAndStops", .component = A,
        .faults = {{"ado.Recordset.EOF#2", kOleDb}},
-       .edits = {Replace(kFirstInfo, {Warning(StepError(kAttributes, kOleDb))}), Drop("    DBMS_VER = Microsoft SQL Server 2000 - 8.00.2039"), Drop(kLastInfo)},
+       .edits = {Replace(kFirstInfo, {Warning(StepError(kAttributes, kOleDb))}),
+                 Drop("    DBMS_VER = Microsoft SQL Server 2000 - 8.00.2039"), Drop(kLastInfo)},
        .notepad = true},
       {.name = "AdoRowThatCannotBeLeftEndsTheListingWithAWarning", .component = A,
        .faults = {{"ado.Recordset.MoveNext#1", kOleDb}},
@@ -151,7 +154,8 @@ inline std::vector<Case> AdoCases() {
       Warned("AdoAttributeRow", A, "ado.Recordset.Fields#2", kOleDb),
       Step("AdoCloseSecondRecordset", A, "ado.Recordset.Close#2", kOleDb, kLastInfo, rsCloseError, End::NoBox,
            {Info(rsClose)}),
-      Step("AdoCloseConnection", A, "ado.Connection.Close", kOleDb, "Esecuzione metodo ADODB.Connection.Close in corso...",
+      Step("AdoCloseConnection", A, "ado.Connection.Close", kOleDb,
+           "Esecuzione metodo ADODB.Connection.Close in corso...",
            "Errore durante l'esecuzione del metodo ADODB.Connection.Close", End::NoBox),
   };
   // The password is masked where it stands (the connection string's pwd, a
@@ -162,7 +166,8 @@ inline std::vector<Case> AdoCases() {
     const char* password;
     const char* quoted;  // as a connection string holds it
   } passwords[] = {{"AdoPasswordA", "a", "a"},   {"AdoPasswordOne", "1", "1"},  {"AdoPasswordZero", "0", "0"},
-                   {"AdoPasswordStar", "*", "*"}, {"AdoPasswordSa", "sa", "sa"}, {"AdoPasswordQuoted", "p;\"w", "\"p;\"\"w\""}};
+                   {"AdoPasswordStar", "*", "*"}, {"AdoPasswordSa", "sa", "sa"},
+                   {"AdoPasswordQuoted", "p;\"w", "\"p;\"\"w\""}};
   for (const auto& p : passwords) {
     const Inputs in{.password = p.password};
     cases.push_back({.name = p.name, .component = A,
@@ -170,7 +175,8 @@ inline std::vector<Case> AdoCases() {
                                     Prop("ado", "Extended Properties", "UID=sa;PWD=" + std::string(p.quoted) + ";"),
                                     Prop("ado", "Mode", "*********")},
                      .inputs = in,
-                     .edits = {InsertAfter(lastProperty, {Info("    DBMS Version = 08.00.2039"), Info("    Password = ********"),
+                     .edits = {InsertAfter(lastProperty, {Info("    DBMS Version = 08.00.2039"),
+                                                          Info("    Password = ********"),
                                                           Info("    Extended Properties = UID=sa;PWD=********;"),
                                                           Info("    Mode = *********")})},
                      .calls = {open(in, p.quoted)}});
@@ -182,7 +188,8 @@ inline std::vector<Case> DaoCases() {
   using namespace rows;
   const Component D = Component::Dao;
   auto open = [](const Inputs& in, const std::string& quoted) {
-    return Call{"call", "dao.Workspace.OpenConnection", {Bstr(""), I4(0), Bool(false), Bstr(Real(Component::Dao, in, quoted))}};
+    return Call{"call", "dao.Workspace.OpenConnection",
+                {Bstr(""), I4(0), Bool(false), Bstr(Real(Component::Dao, in, quoted))}};
   };
   const std::string engineHeading = "Lettura proprietà DAO.DBEngine.Properties in corso...";
   const std::string workspaceHeading = "Lettura proprietà DAO.Workspace.Properties in corso...";
@@ -230,13 +237,15 @@ inline std::vector<Case> DaoCases() {
                  InsertAfter(lastWorkspace, {Info("    password = ********"), Info("    Note = uses p;w}x inside")})},
        .calls = {open(hidden, "{p;w}}x}")}},
       {.name = "DaoNullOrUnreadablePropertiesInEitherListing", .component = D,
-       .properties = {{Property::ValueFails, "dao.engine", "Rotta", "", invalid}, {Property::Null, "dao.engine", "SystemDB"},
+       .properties = {{Property::ValueFails, "dao.engine", "Rotta", "", invalid},
+                      {Property::Null, "dao.engine", "SystemDB"},
                       {Property::NameFails, "dao.workspace", "Senzanome", "x", invalid}},
        .edits = {InsertAfter(lastEngine, {Info("    SystemDB = ")})}},
       {.name = "DaoFailingPropertyReadsLeaveOutTheirLines", .component = D,
        .properties = {{Property::ValueFails, "dao.engine", "SystemDB", "", invalid},
                       Prop("dao.engine", "IniPath", "SOFTWARE\\Microsoft\\Jet\\3.5"),
-                      {Property::ValueFails, "dao.workspace", "IsolateODBCTrans", "", {-2147467259, "Valore non leggibile", "DAO.Property"}}},
+                      {Property::ValueFails, "dao.workspace", "IsolateODBCTrans", "",
+                       {-2147467259, "Valore non leggibile", "DAO.Property"}}},
        .edits = {InsertAfter(lastEngine, {Info("    IniPath = SOFTWARE\\Microsoft\\Jet\\3.5")})}},
       {.name = "DaoNullValuesAndAPasswordProperty", .component = D,
        .properties = {{Property::Null, "dao.workspace", "Database"}, Prop("dao.workspace", "Password", "Pa55word")},
@@ -261,7 +270,8 @@ inline std::vector<Case> DaoCases() {
       Step("DaoEngineNotRegistered", D, "dao.DBEngine.create", From(kNotRegistered, "DAO.DBEngine.35"), create,
            createError, End::Failure, {}, World::NativeOnly),
       Step("DaoCreateWorkspace", D, "dao.DBEngine.CreateWorkspace", kOdbc, create, createError, End::Failure),
-      Step("DaoAppendWorkspace", D, "dao.Workspaces.Append", kOdbc, "Esecuzione metoto 'DAO.DBEngine.Workspaces.Append'...",
+      Step("DaoAppendWorkspace", D, "dao.Workspaces.Append", kOdbc,
+           "Esecuzione metoto 'DAO.DBEngine.Workspaces.Append'...",
            "Errore nell'esecuzione metoto 'DAO.DBEngine.Workspaces.Append'", End::Failure),
       Without(Step("DaoLoginRefused", D, "dao.Workspace.OpenConnection", From(kOdbc, "DAO.Workspace"),
                    "Esecuzione metodo DAO.Workspaces.OpenConnection in corso...",
@@ -272,10 +282,12 @@ inline std::vector<Case> DaoCases() {
            "Errore durante la scrittura proprietà DAO.Connection.QueryTimeout", End::Failure),
       Step("DaoVersionQuery", D, "dao.Connection.OpenRecordset#1", kOdbc, rsOpen, rsOpenError, End::Failure),
       Step("DaoCloseFirstRecordset", D, "dao.Recordset.Close#1", kOdbc, rsClose, rsCloseError, End::Failure),
-      Step("DaoServerInfoQuery", D, "dao.Connection.OpenRecordset#2", kOdbc, "Query in corso di esecuzione: sp_server_info",
+      Step("DaoServerInfoQuery", D, "dao.Connection.OpenRecordset#2", kOdbc,
+           "Query in corso di esecuzione: sp_server_info",
            rsOpenError, End::NoBox, {Info(rsOpen)}),
       Warned("DaoAttributeRow", D, "dao.Recordset.Fields#2", kOdbc),
-      Step("DaoCloseSecondRecordset", D, "dao.Recordset.Close#2", kOdbc, kLastInfo, rsCloseError, End::NoBox, {Info(rsClose)}),
+      Step("DaoCloseSecondRecordset", D, "dao.Recordset.Close#2", kOdbc, kLastInfo, rsCloseError, End::NoBox,
+           {Info(rsClose)}),
       Step("DaoCloseConnection", D, "dao.Connection.Close", kOdbc, "Esecuzione metodo DAO.Connection.Close in corso...",
            "Errore durante l'esecuzione del metodo DAO.Connection.Close", End::NoBox),
   };
@@ -329,7 +341,8 @@ inline std::vector<Case> DmoCases() {
        .edits = {Drop("Lettura proprietà SQLServer.Application.Name=SQL-DMO stand-in"), noFile[0], noFile[1]}},
       {.name = "DmoFailingVersionStringStillSucceeds", .component = M,
        .faults = {{"dmo.SQLServer.VersionString",
-                   {-2147199728, "[SQL-DMO]This property or method requires a connection to SQL Server.", "Microsoft SQL-DMO"}}},
+                   {-2147199728, "[SQL-DMO]This property or method requires a connection to SQL Server.",
+                    "Microsoft SQL-DMO"}}},
        .shown = ""},
       {.name = "DmoReadBackThatFailsGivesNoLine", .component = M, .faults = {{"dmo.SQLServer.LoginTimeout#2", kDmo}},
        .edits = {Drop("Lettura proprietà SQLServer.LoginTimeout=10")}},
@@ -340,12 +353,14 @@ inline std::vector<Case> DmoCases() {
       {.name = "DmoFileWithNegativeVersionHalves", .component = M,
        .edits = {Replace(fileLine, {Info("File " + kDmoFile + " versione: 8.0.-32768.-1")})},
        .world = World::NativeOnly, .dmoFile = DmoFile::NegativeHalves},
-      {.name = "DmoFileMissing", .component = M, .edits = {Replace(fileLine, {Info("File " + kDmoFile + " inesistente")})},
+      {.name = "DmoFileMissing", .component = M,
+       .edits = {Replace(fileLine, {Info("File " + kDmoFile + " inesistente")})},
        .world = World::NativeOnly, .dmoFile = DmoFile::Missing},
       // An ERROR line of the file's own opens the log after the success box.
       {.name = "DmoFileWhoseVersionCannotBeRead", .component = M,
        .edits = {Replace(fileLine, {Error("Errore nella rilevazione della versione del file " + kDmoFile +
-                                          ": routine 'LeggiVersioneFile', errore -2147024882: Out of memory (linea 0)")})},
+                                          ": routine 'LeggiVersioneFile', errore -2147024882: "
+                                          "Out of memory (linea 0)")})},
        .notepad = true, .world = World::NativeOnly, .dmoFile = DmoFile::Unreadable},
       // The failure table.
       Step("DmoNotRegistered", M, "dmo.SQLServer.create", {-2147221005, "Invalid class string", "SQLDMO.SQLServer"},

@@ -99,18 +99,25 @@ inline std::vector<Entry> Log(Component c, const Inputs& in, const std::string& 
                                  "Versione istanza SQL SERVER:", version, ""};
   if (c == Component::Dmo) {
     const std::string secure = in.trusted ? "True" : "False";
-    add({"Creazione dell'oggetto 'SQLDMO.SQLServer'...", "Oggetto 'SQLDMO.SQLServer' creato correttamente.",
+    add({"Creazione dell'oggetto 'SQLDMO.SQLServer'...",
+         "Oggetto 'SQLDMO.SQLServer' creato correttamente.",
          "Lettura proprietà SQLServer.Application.Name=SQL-DMO stand-in",
-         "Lettura proprietà SQLServer.Application.FullName=" + dmoFile, "File " + dmoFile + " versione: 9.8.7.6",
+         "Lettura proprietà SQLServer.Application.FullName=" + dmoFile,
+         "File " + dmoFile + " versione: 9.8.7.6",
          "Lettura proprietà SQLServer.Application.VersionMajor=9",
          "Lettura proprietà SQLServer.Application.VersionMinor=8",
          "Lettura proprietà SQLServer.Application.VersionBuild=7",
          "Lettura proprietà SQLServer.Application.ODBCVersionString=03.85.1132",
-         "Lettura proprietà SQLServer.ApplicationName=SQLDMO_1", "Lettura proprietà SQLServer.CodePage=1252", server,
-         "Scrittura proprietà SQLServer.LoginTimeout=10 in corso...", "Lettura proprietà SQLServer.LoginTimeout=10",
+         "Lettura proprietà SQLServer.ApplicationName=SQLDMO_1",
+         "Lettura proprietà SQLServer.CodePage=1252",
+         server,
+         "Scrittura proprietà SQLServer.LoginTimeout=10 in corso...",
+         "Lettura proprietà SQLServer.LoginTimeout=10",
          "Scrittura proprietà SQLServer.LoginSecure=" + secure + " in corso...",
-         "Lettura proprietà SQLServer.LoginSecure=" + secure, "Esecuzione metodo SQLServer.Connect in corso...",
-         "Esecuzione metodo SQLServer.Connect riuscita.", "Scrittura proprietà SQLServer.Language=us_english in corso...",
+         "Lettura proprietà SQLServer.LoginSecure=" + secure,
+         "Esecuzione metodo SQLServer.Connect in corso...",
+         "Esecuzione metodo SQLServer.Connect riuscita.",
+         "Scrittura proprietà SQLServer.Language=us_english in corso...",
          "Lettura proprietà SQLServer.Language=us_english"});
     for (const std::string& line : success) add({line});
     add({"Esecuzione metodo SQLServer.DisConnect in corso...", "Esecuzione metodo SQLServer.Disconnect riuscita.",
@@ -136,16 +143,17 @@ inline std::vector<Entry> Log(Component c, const Inputs& in, const std::string& 
          "Esecuzione metodo ADODB.Connection.Open in corso...", "Esecuzione metodo ADODB.Connection.Open riuscita.",
          "Lettura proprietà ADODB.Connection.Properties in corso...", "    Provider Name = sqloledb.dll",
          "    Data Source = " + in.server, "    Current Catalog = master",
-         "    User ID = " + (in.trusted ? "" : in.login), std::string("    Integrated Security = ") + (in.trusted ? "SSPI" : ""),
-         "    Application Name = Velario", "    Current Language = us_english", "    Connect Timeout = 15",
-         "    Packet Size = 4096"});
+         "    User ID = " + (in.trusted ? "" : in.login),
+         std::string("    Integrated Security = ") + (in.trusted ? "SSPI" : ""), "    Application Name = Velario",
+         "    Current Language = us_english", "    Connect Timeout = 15", "    Packet Size = 4096"});
   } else {
     add({"Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...", "Esecuzione metoto 'DAO.DBEngine.Workspaces.Append'...",
          "Lettura proprietà DAO.DBEngine.Properties in corso...", "    Version = 3.5", "    DefaultUser = admin",
          "    DefaultPassword = ", "    LoginTimeout = 20", "    DefaultType = 2",
          "Lettura proprietà DAO.Workspace.Properties in corso...", "    Name = ODBCWorkspace", "    UserName = admin",
          "    Type = 1", "    LoginTimeout = 20", "    DefaultCursorDriver = -1", server,
-         "Stringa di connessione: " + ConnectionString(c, in), "Esecuzione metodo DAO.Workspaces.OpenConnection in corso...",
+         "Stringa di connessione: " + ConnectionString(c, in),
+         "Esecuzione metodo DAO.Workspaces.OpenConnection in corso...",
          "Esecuzione metodo DAO.Workspaces.OpenConnection riuscita.",
          "Scrittura proprietà DAO.Connection.QueryTimeout = 60 in corso..."});
   }
@@ -194,7 +202,9 @@ inline std::vector<Entry> Apply(std::vector<Entry> log, const std::vector<Edit>&
       case Edit::Drop: log.erase(at); break;
       case Edit::Replace: at = log.erase(at); log.insert(at, e.entries.begin(), e.entries.end()); break;
       case Edit::InsertAfter: log.insert(at + 1, e.entries.begin(), e.entries.end()); break;
-      case Edit::DropAfter: log.erase(at + 1, at + 1 + static_cast<long>(std::min(e.count, size_t(log.end() - at - 1)))); break;
+      case Edit::DropAfter:
+        log.erase(at + 1, at + 1 + static_cast<long>(std::min(e.count, size_t(log.end() - at - 1))));
+        break;
       case Edit::EndAfter:
         log.erase(at + 1, log.end());
         log.insert(log.end(), e.entries.begin(), e.entries.end());
