@@ -118,6 +118,7 @@ struct Case {
   World world = World::Both;
   std::optional<std::string> shown;  // the version logged, when not the one given
   DmoFile dmoFile = DmoFile::Versioned;
+  int runs = 1;  // runs of the test in one program, each alike
   friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
   std::string Shown() const {
@@ -146,6 +147,10 @@ inline void ExpectCalls(const std::vector<std::string>& journal, const Case& row
   }
   for (const Call& call : row.notCalls) {
     for (const std::string& line : journal) EXPECT_NE(line.rfind(call.verb + " " + call.target, 0), 0u) << line;
+  }
+  // DAO's engine lives as long as the program, through all of its runs.
+  if (row.runs > 1) {
+    EXPECT_LE(std::count(journal.begin(), journal.end(), "create dao.DBEngine"), 1);
   }
 }
 
