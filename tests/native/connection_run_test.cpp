@@ -1,6 +1,7 @@
 // The ADO, DAO ODBCDirect and SQL-DMO tests over the scripted fakes: every
 // row of tests/support/connection_rows.h against its whole golden log, and
-// what a row cannot say: DAO's engine kept across runs, SQL-DMO's own file.
+// what a row cannot say: runs that differ in one program (DAO's engine let
+// go or first refused, a workspace that would not close), DAO's licence key.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -389,7 +390,7 @@ TEST_P(GoldenRows, RunAsTheRowSays) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, GoldenRows, ::testing::ValuesIn(g::CasesFor(g::World::WineOnly)), testing::kRowName);
 
-// DAO's engine outlives a run; each run's workspace goes with it.
+// Several DAO runs in one program, each checked whole.
 class DaoRuns : public GoldenRun {
  protected:
   void SetUp() override {
