@@ -178,12 +178,12 @@ Outcome<Value> CollectionItem(const FakeObject& c, const Value& key) {
 // A read of a member: what Get and the default member share.
 Outcome<Value> Read(FakeObject& o, const std::string& member) {
   const std::string key = Lower(member);
+  if (auto fault = Fault(o, key)) return *fault;
   if (o.items && key == "count") {
     auto n = o.items->size();
     if (o.countAs == FakeObject::CountAs::Int16) return Value{static_cast<int16_t>(n)};
     return Value{static_cast<int32_t>(n)};
   }
-  if (auto fault = Fault(o, key)) return *fault;
   auto it = o.members.find(key);
   if (it == o.members.end()) return Failure(kUnknownName, "Unknown name.", "");
   const FakeObject::Member& m = it->second;
