@@ -92,10 +92,8 @@ ExpectedLog& ExpectedLog::EnvironmentReport(const std::string& className, const 
   Info("Account Windows di tipo amministratore: Sì");
   Info("Nome del componente COM associato alla classe '" + className + "': " + StandinPath());
   Info("Chiave registry rilevata: HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\InprocServer32");
-  return StandinFileVersion();
+  return Info("File " + StandinPath() + " versione: 9.8.7.6");
 }
-
-ExpectedLog& ExpectedLog::StandinFileVersion() { return Info("File " + StandinPath() + " versione: 9.8.7.6"); }
 
 std::vector<std::string> ExpectedLog::Lines() const {
   std::vector<std::string> all = lines_;

@@ -32,9 +32,6 @@ class ExpectedLog {
   // under `clsid`: the machine's lines by pattern or from this machine's own
   // answers, the component's lines exactly, version 9.8.7.6.
   ExpectedLog& EnvironmentReport(const std::string& className, const std::string& clsid);
-  // The same three lines that the report writes for a file: here the stand-in
-  // DLL and its version.
-  ExpectedLog& StandinFileVersion();
 
   // With the footer: the whole file.
   std::vector<std::string> Lines() const;

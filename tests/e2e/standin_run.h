@@ -7,13 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "../support/row_name.h"
+#include "../support/golden_log.h"
 #include "driver.h"
 #include "expected_log.h"
 
@@ -82,14 +81,12 @@ class StandinRun : public ::testing::Test {
 
   std::optional<App> app;
   std::wstring folder_, scenario_, journal_;
+  std::wstring typed_;  // the server typed in, which the window keeps
 };
 
 // The server the scenarios play: a version text of several lines, with the
 // CR LF and tabs of a real one, and three sp_server_info rows.
-inline const std::string kVersion =
-    "Microsoft SQL Server 2000 - 8.00.2039 (Intel X86) \r\n\tMay  3 2005 23:18:38 \r\n"
-    "\tCopyright (c) 1988-2003 Microsoft Corporation\r\n"
-    "\tStandard Edition on Windows NT 5.2 (Build 3790: Service Pack 2)";
+inline const std::string& kVersion = sondalink::testing::golden::kVersion;
 std::string ServerScenario();
 // The listing lines of those three rows.
 inline const char* const kInfoLines[] = {"    DBMS_NAME = Microsoft SQL Server",
@@ -104,25 +101,6 @@ inline WantBox SuccessBox(const std::string& test, const std::string& version) {
           "Test Connessione " + test + " eseguita con SUCCESSO.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n" +
               version};
 }
-
-// One row of the ADO, DAO and SQL-DMO failure tables: the run under SQL
-// Server authentication on a scenario that fails at one step, and how it
-// must end. Each test's file instantiates StandinFailure with its rows.
-struct FailureRow {
-  const char* name;
-  Ctl button;
-  std::string logFile;
-  std::string scenario;
-  std::function<ExpectedLog()> log;
-  std::vector<WantBox> boxes;
-  bool notepad;
-  const char* notInJournal = nullptr;  // a journal line the run must not cause
-  friend void PrintTo(const FailureRow& row, std::ostream* os) { *os << row.name; }
-};
-
-class StandinFailure : public StandinRun, public ::testing::WithParamInterface<FailureRow> {};
-
-using sondalink::testing::kRowName;
 
 // Notepad processes started by `parent`.
 std::vector<DWORD> NotepadsOf(DWORD parent);

@@ -43,6 +43,11 @@ Object::Impl& Object::Impl::Failing(const std::string& name, ErrorRecord error) 
   return *this;
 }
 
+Object::Impl& Object::Impl::FailingWhen(const std::string& name, FaultFn when) {
+  faults[Lower(name)] = std::move(when);
+  return *this;
+}
+
 Object::Impl& Object::Impl::Method(const std::string& name, MethodFn method) {
   Member& m = members[Lower(name)] = Member{};
   m.method = std::move(method);
@@ -72,6 +77,7 @@ Value Object::Impl::Current(const std::string& name) const {
 
 void Object::Impl::Clear() {
   members.clear();
+  faults.clear();
   items.reset();
   defaultMember.clear();
 }
@@ -128,6 +134,13 @@ Outcome<Value> Inherit(Outcome<Value> result, const FakeObject& parent) {
 
 FakeObject* Target(const Object& object) { return object.impl(); }
 
+// The failure that FailingWhen gives this access, if any.
+std::optional<ErrorRecord> Fault(const FakeObject& o, const std::string& member) {
+  auto it = o.faults.find(Lower(member));
+  if (it == o.faults.end() || !it->second) return std::nullopt;
+  return it->second();
+}
+
 ErrorRecord NoObject() {
   // What a call through an empty object variable gives.
   return Failure(91, "Object variable or With block variable not set", "");
@@ -165,6 +178,7 @@ Outcome<Value> CollectionItem(const FakeObject& c, const Value& key) {
 // A read of a member: what Get and the default member share.
 Outcome<Value> Read(FakeObject& o, const std::string& member) {
   const std::string key = Lower(member);
+  if (auto fault = Fault(o, key)) return *fault;
   if (o.items && key == "count") {
     auto n = o.items->size();
     if (o.countAs == FakeObject::CountAs::Int16) return Value{static_cast<int16_t>(n)};
@@ -289,7 +303,8 @@ FakePtr NewCollection(const std::string& className, const std::vector<FakePtr>& 
   return c;
 }
 
-FakePtr NewRecordset(const std::string& className, std::vector<Row> rows) {
+FakePtr NewRecordset(const std::string& className, std::vector<Row> rows,
+                     std::map<std::pair<size_t, std::string>, ErrorRecord> failingValues) {
   struct Cursor {
     std::vector<Row> rows;
     size_t at = 0;
@@ -306,12 +321,14 @@ FakePtr NewRecordset(const std::string& className, std::vector<Row> rows) {
                 return Value{};
               })
       .Method("Close")
-      .Property("Fields", [cursor, noCurrent]() -> Outcome<Value> {
+      .Property("Fields", [cursor, noCurrent, failingValues]() -> Outcome<Value> {
         if (cursor->eof()) return noCurrent;
         std::vector<FakePtr> fields;
         for (const auto& [name, value] : cursor->rows[cursor->at]) {
           FakePtr f = NewObject("");
           f->Property("Name", name).Property("Value", value).DefaultMember("Value");
+          if (auto it = failingValues.find({cursor->at, name}); it != failingValues.end())
+            f->Failing("Value", it->second);
           fields.push_back(f);
         }
         FakePtr c = NewCollection("", fields);
@@ -411,6 +428,7 @@ ErrorRecord Put(const Object& object, const std::string& member, const Value& va
   FakeObject* o = Target(object);
   if (!o) return NoObject();
   Journalize(Access::Put, member, {value}, o);
+  if (auto fault = Fault(*o, member)) return WithSource(*fault, o->className);
   auto it = o->members.find(Lower(member));
   if (it == o->members.end()) return Failure(kUnknownName, "Unknown name.", o->className);
   FakeObject::Member& m = it->second;
@@ -426,6 +444,7 @@ Outcome<Value> Call(const Object& object, const std::string& method,
   if (!o) return NoObject();
   Arguments args(arguments.begin(), arguments.end());
   Journalize(Access::Call, method, args, o);
+  if (auto fault = Fault(*o, method)) return Inherit(*fault, *o);
   auto it = o->members.find(Lower(method));
   if (it == o->members.end()) return Failure(kUnknownName, "Unknown name.", o->className);
   const FakeObject::Member& m = it->second;
@@ -439,6 +458,7 @@ Outcome<Value> Item(const Object& collection, const Value& key) {
   FakeObject* o = Target(collection);
   if (!o) return NoObject();
   Journalize(Access::Item, "", {key}, o);
+  if (auto fault = Fault(*o, "Item")) return Inherit(*fault, *o);
   if (o->items) return Inherit(CollectionItem(*o, key), *o);
   auto it = o->members.find(Lower(o->defaultMember));
   if (o->defaultMember.empty() || it == o->members.end() || !it->second.method)

@@ -44,6 +44,11 @@ struct Object::Impl : std::enable_shared_from_this<Object::Impl> {
   // Every access to the member (read, write or call) fails with `error`;
   // an empty source becomes the object's class name, as on Windows.
   Impl& Failing(const std::string& name, ErrorRecord error);
+  // Asked before every access to the member (read, write, call; for a
+  // collection's "Item" every item fetched): a failure it gives is the
+  // access's. Lets a test fail the n-th access only.
+  using FaultFn = std::function<std::optional<ErrorRecord>()>;
+  Impl& FailingWhen(const std::string& name, FaultFn when);
   // A method; a read of it calls it with no arguments, as IDispatch allows.
   Impl& Method(const std::string& name, MethodFn method);
   // A method that accepts any arguments and returns `result`.
@@ -77,6 +82,7 @@ struct Object::Impl : std::enable_shared_from_this<Object::Impl> {
   // none. An object returned by a member without one inherits it.
   std::string className;
   std::map<std::string, Member> members;  // keyed by lower-case name
+  std::map<std::string, FaultFn> faults;   // keyed by lower-case name
   std::string defaultMember;
   std::optional<std::vector<Value>> items;
   CountAs countAs = CountAs::Int32;
@@ -122,8 +128,10 @@ FakePtr NewCollection(const std::string& className, const std::vector<FakePtr>& 
 // as ADO's and DAO's are: `EOF`, `MoveNext`, `Close`, and `Fields`, a
 // collection of the current row's fields (each with `Name` and `Value`,
 // `Value` being the default member), by position or by name.
+// A field named in `failingValues` by (row, name) fails its Value read.
 using Row = std::vector<std::pair<std::string, Value>>;
-FakePtr NewRecordset(const std::string& className, std::vector<Row> rows);
+FakePtr NewRecordset(const std::string& className, std::vector<Row> rows,
+                     std::map<std::pair<size_t, std::string>, ErrorRecord> failingValues = {});
 
 // What creating a class gives: a new object each time, or a failure.
 using Factory = std::function<Outcome<Object>()>;
