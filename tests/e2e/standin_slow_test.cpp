@@ -61,6 +61,7 @@ class SlowRun : public StandinRun {
 
     // The close button: refused with a box, the window stays.
     TryToClose(logFile);
+    release.Set();
   }
 
   void OpenFolder() {
@@ -93,6 +94,8 @@ class SlowRun : public StandinRun {
     EXPECT_TRUE(app->Running());
   }
 
+  standin::Release release;
+
   // The other tests never began: no object of theirs, no log of theirs.
   void ExpectOnlyOneTest(const std::string& created, const std::string& logFile) {
     std::vector<std::string> journal = Journal();
@@ -112,7 +115,7 @@ class SlowRun : public StandinRun {
 
 TEST_F(SlowRun, AdoStaysResponsiveRefusesToCloseAndRunsAlone) {
   const std::string log = "SondalinkADO.log";
-  Start(ServerScenario() + standin::SlowListing("ado", 60, 100));
+  Start(ServerScenario() + standin::SlowListing("ado", 60, 100) + release.Line());
   SqlAuthentication(kServer, L"sa", kPassword);
   WhileItRuns(kCmdADO, log, "Lettura proprietà ADODB.Connection.Properties in corso...", true);
   Ending ending = Finish(log);
@@ -168,7 +171,7 @@ TEST_F(SlowRun, AdoStaysResponsiveRefusesToCloseAndRunsAlone) {
 
 TEST_F(SlowRun, DaoStaysResponsiveRefusesToCloseAndRunsAlone) {
   const std::string log = "SondalinkDAOODBCDirect.log";
-  Start(ServerScenario() + standin::SlowListing("dao.workspace", 60, 100));
+  Start(ServerScenario() + standin::SlowListing("dao.workspace", 60, 100) + release.Line());
   SqlAuthentication(kServer, L"sa", kPassword);
   WhileItRuns(kCmdDAODirect, log, "Lettura proprietà DAO.Workspace.Properties in corso...", false);
   Ending ending = Finish(log);
@@ -183,11 +186,15 @@ TEST_F(SlowRun, DaoStaysResponsiveRefusesToCloseAndRunsAlone) {
 
 TEST_F(SlowRun, SqlDmoStaysResponsiveRefusesToCloseAndRunsAlone) {
   const std::string log = "SondalinkSQLDMO.log";
-  Start(ServerScenario() + standin::Delay("dmo.Application.VersionMajor", 600) +
-        standin::Delay("dmo.Application.VersionMinor", 600) + standin::Delay("dmo.Application.VersionBuild", 600) +
-        standin::Delay("dmo.Application.ODBCVersionString", 600) + standin::Delay("dmo.SQLServer.ApplicationName", 600) +
-        standin::Delay("dmo.SQLServer.CodePage", 600) + standin::Delay("dmo.SQLServer.LoginTimeout", 600) +
-        standin::Delay("dmo.SQLServer.LoginSecure", 600));
+  std::string scenario = ServerScenario() + release.Line();
+  // Every call after the announcement, each followed by a log line.
+  for (const char* member : {"Application.FullName", "Application.VersionMajor", "Application.VersionMinor",
+                             "Application.VersionBuild", "Application.ODBCVersionString", "SQLServer.ApplicationName",
+                             "SQLServer.CodePage", "SQLServer.LoginTimeout", "SQLServer.LoginSecure", "SQLServer.Connect",
+                             "SQLServer.Language", "SQLServer.VersionString"}) {
+    scenario += standin::Delay(std::string("dmo.") + member, 300);
+  }
+  Start(scenario);
   SqlAuthentication(kServer, L"sa", kPassword);
   WhileItRuns(kCmdSQLDMO, log, "Lettura proprietà SQLServer.Application.Name=", false);
   Ending ending = Finish(log);
