@@ -7,51 +7,13 @@
 #include <cwchar>
 
 #include "../support/host_path.h"
+#include "app/fmconn.h"
 
 namespace sondalink::e2e {
 
 namespace {
 
 constexpr wchar_t kWindowCaption[] = L"Test connessioni SQL Server/MSDE";
-
-DWORD ProcessOf(HWND hwnd) {
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hwnd, &pid);
-  return pid;
-}
-
-struct TopLevelQuery {
-  DWORD process;
-  bool excluding;  // the windows of every process but `process`
-  const wchar_t* className;
-  std::wstring title;
-  bool exact;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM lp) {
-  auto* q = reinterpret_cast<TopLevelQuery*>(lp);
-  if (!::IsWindowVisible(hwnd)) return TRUE;
-  DWORD pid = ProcessOf(hwnd);
-  if (q->process && (q->excluding ? pid == q->process : pid != q->process)) return TRUE;
-  if (q->className && ClassOf(hwnd) != q->className) return TRUE;
-  wchar_t title[512] = {};
-  ::GetWindowTextW(hwnd, title, 512);
-  bool match = q->exact ? q->title == title : std::wstring(title).find(q->title) != std::wstring::npos;
-  if (match) q->found.push_back(hwnd);
-  return TRUE;
-}
-
-BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
-  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
-  return TRUE;
-}
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> all;
-  ::EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
-  return all;
-}
 
 // The bitmap's pixels, top-down, as 0x00RRGGBB.
 std::vector<DWORD> PixelsOf(HDC memory, HBITMAP bitmap, int w, int h) {
@@ -92,7 +54,7 @@ std::vector<DWORD> Render(LPCSTR iconId, int w, int h, COLORREF background) {
 }
 
 HWND IconControl(HWND box) {
-  for (HWND child : Children(box)) {
+  for (HWND child : ChildrenOf(box)) {
     if (ClassOf(child) == L"Static" && (StyleOf(child) & SS_TYPEMASK) == SS_ICON) return child;
   }
   return nullptr;
@@ -149,12 +111,6 @@ void SendKey(WORD vk, bool up) {
 
 }  // namespace
 
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[256] = {};
-  ::GetClassNameW(hwnd, name, 256);
-  return name;
-}
-
 std::wstring TextOf(HWND hwnd) {
   DWORD_PTR length = 0;
   if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
@@ -167,8 +123,6 @@ std::wstring TextOf(HWND hwnd) {
   text.resize(copied);
   return text;
 }
-
-std::vector<HWND> ChildrenOf(HWND parent) { return Children(parent); }
 
 LONG StyleOf(HWND hwnd) { return ::GetWindowLongW(hwnd, GWL_STYLE); }
 LONG ExStyleOf(HWND hwnd) { return ::GetWindowLongW(hwnd, GWL_EXSTYLE); }
@@ -232,13 +186,9 @@ App::App(const std::wstring& exe) {
     return;
   }
   WaitFor([&] {
-    TopLevelQuery q{process_.dwProcessId, false, nullptr, kWindowCaption, true, {}};
-    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
-    if (!q.found.empty()) window_ = q.found[0];
+    window_ = FirstWindow({.title = kWindowCaption, .process = process_.dwProcessId, .exactTitle = true});
     // A box before any window is the start-up's failure: no window follows.
-    TopLevelQuery box{process_.dwProcessId, false, L"#32770", L"", false, {}};
-    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&box));
-    return window_ != nullptr || !box.found.empty() || !Running();
+    return window_ != nullptr || OpenBox() || !Running();
   });
   if (window_) Settle();
 }
@@ -269,7 +219,14 @@ App::~App() {
   }
 }
 
-std::vector<HWND> App::Controls() const { return window_ ? Children(window_) : std::vector<HWND>{}; }
+std::vector<HWND> App::Controls() const { return window_ ? ChildrenOf(window_) : std::vector<HWND>{}; }
+
+HWND App::Control(ControlId id) const {
+  for (size_t i = 0; i < kFormConn.count; ++i) {
+    if (kFormConn.controls[i].id == id) return Control(i);
+  }
+  return nullptr;
+}
 
 HWND App::Control(size_t index) const {
   std::vector<HWND> all = Controls();
@@ -411,9 +368,8 @@ std::optional<Box> App::WaitBox(const std::wstring& title, DWORD timeoutMs) cons
   HWND found = nullptr;
   if (!WaitFor(
           [&] {
-            TopLevelQuery q{process_.dwProcessId, false, L"#32770", title, true, {}};
-            ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
-            found = q.found.empty() ? nullptr : q.found[0];
+            found = FirstWindow(
+                {.title = title, .className = L"#32770", .process = process_.dwProcessId, .exactTitle = true});
             return found != nullptr;
           },
           timeoutMs)) {
@@ -427,10 +383,9 @@ std::optional<Box> App::WaitBox(const std::wstring& title, DWORD timeoutMs) cons
 }
 
 std::optional<Box> App::OpenBox() const {
-  TopLevelQuery q{process_.dwProcessId, false, L"#32770", L"", false, {}};
-  ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
-  if (q.found.empty()) return std::nullopt;
-  return ReadBox(q.found[0]);
+  HWND box = FirstWindow({.className = L"#32770", .process = process_.dwProcessId});
+  if (!box) return std::nullopt;
+  return ReadBox(box);
 }
 
 bool App::PressOk(const Box& box) const {
@@ -449,12 +404,8 @@ bool App::Running() const {
 }
 
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess) {
-  TopLevelQuery q{excludeProcess, true, nullptr, part, false, {}};
-  ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
-  return q.found;
+  return FindWindows({.title = part, .notProcess = excludeProcess});
 }
-
-DWORD ProcessOfWindow(HWND hwnd) { return ProcessOf(hwnd); }
 
 std::wstring CommandLineOf(DWORD processId) {
   // Read out of the other process's environment block, as debuggers do: its

@@ -12,18 +12,23 @@
 #include <vector>
 
 #include "../support/wait_for.h"
+#include "../support/windows.h"
+#include "app/controls.h"
 #include "platform/win32/windows_support.h"
 
 namespace sondalink::e2e {
 
 using sondalink::testing::WaitFor;
 
+using sondalink::testing::ChildrenOf;
+using sondalink::testing::ClassOf;
+using sondalink::testing::FindWindows;
+using sondalink::testing::FirstWindow;
+using sondalink::testing::ProcessOfWindow;
+
 // What another process can read of a window.
-std::wstring ClassOf(HWND hwnd);
 std::wstring TextOf(HWND hwnd);  // WM_GETTEXT, so edit boxes give their content
 LONG StyleOf(HWND hwnd);
-// Every window below `parent`, depth first in creation order.
-std::vector<HWND> ChildrenOf(HWND parent);
 LONG ExStyleOf(HWND hwnd);
 
 struct PixelRect {
@@ -73,6 +78,8 @@ class App {
 
   // The controls, depth first in creation order: the table's order.
   std::vector<HWND> Controls() const;
+  // The control of this id, at the place the program's table gives it.
+  HWND Control(ControlId id) const;
   HWND Control(size_t index) const;
   // The first control of this class whose caption is `caption`.
   HWND Find(const std::wstring& className, const std::wstring& caption) const;
@@ -118,8 +125,7 @@ class App {
 // The visible top-level windows of other processes whose title holds `part`.
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0);
 
-// The process that owns a window, and the command line it was started with.
-DWORD ProcessOfWindow(HWND hwnd);
+// The command line a process was started with.
 std::wstring CommandLineOf(DWORD processId);
 
 // The prefix user's local application data folder, with no trailing slash.
