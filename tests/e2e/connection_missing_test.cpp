@@ -88,10 +88,8 @@ HWND WaitForNotepad(const App& app, const std::wstring& logFile) {
   HWND found = nullptr;
   WaitFor(
       [&] {
-        for (HWND hwnd : WindowsTitled(logFile, app.processId())) {
-          if (ClassOf(hwnd) == L"Notepad") found = hwnd;
-        }
-        return found != nullptr;
+        return (found = FirstWindow({.title = logFile, .className = L"Notepad", .notProcess = app.processId()})) !=
+               nullptr;
       },
       20000);
   return found;

@@ -195,18 +195,11 @@ App::App(const std::wstring& exe) {
 
 App::~App() {
   // What the program started (Notepad on a log, a folder window) goes too.
-  if (process_.dwProcessId) {
-    win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
-      if (entry.th32ParentProcessID != process_.dwProcessId) continue;
-      win32::unique_handle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-      if (child) {
-        ::TerminateProcess(child.get(), 1);
-        ::WaitForSingleObject(child.get(), 5000);
-      }
+  for (DWORD id : process_.dwProcessId ? ProcessesStartedBy(process_.dwProcessId) : std::vector<DWORD>{}) {
+    win32::unique_handle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+    if (child) {
+      ::TerminateProcess(child.get(), 1);
+      ::WaitForSingleObject(child.get(), 5000);
     }
   }
   if (process_.hProcess) {
@@ -405,6 +398,17 @@ bool App::Running() const {
 
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess) {
   return FindWindows({.title = part, .notProcess = excludeProcess});
+}
+
+std::vector<DWORD> ProcessesStartedBy(DWORD parent) {
+  std::vector<DWORD> children;
+  win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+    if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
+  }
+  return children;
 }
 
 std::wstring CommandLineOf(DWORD processId) {

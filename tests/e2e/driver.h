@@ -125,7 +125,8 @@ class App {
 // The visible top-level windows of other processes whose title holds `part`.
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0);
 
-// The command line a process was started with.
+// The processes that `parent` started, and the command line of one.
+std::vector<DWORD> ProcessesStartedBy(DWORD parent);
 std::wstring CommandLineOf(DWORD processId);
 
 // The prefix user's local application data folder, with no trailing slash.

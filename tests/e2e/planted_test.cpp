@@ -72,9 +72,7 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   HWND notepad = nullptr;
   WaitFor(
       [&] {
-        for (HWND hwnd : WindowsTitled(L"SondalinkSQLDMO.log", app.processId())) {
-          if (ClassOf(hwnd) == L"Notepad") notepad = hwnd;
-        }
+        notepad = FirstWindow({.title = L"SondalinkSQLDMO.log", .className = L"Notepad", .notProcess = app.processId()});
         return notepad != nullptr || Exists(notepadRan);
       },
       20000);

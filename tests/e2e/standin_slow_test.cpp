@@ -68,9 +68,7 @@ class SlowRun : public StandinRun {
     app->Click(At(kCmdOpenLog));
     HWND folder = nullptr;
     EXPECT_TRUE(WaitFor([&] {
-      for (HWND hwnd : WindowsTitled(L"Sondalink", app->processId())) {
-        if (ClassOf(hwnd) == L"ExplorerWClass") folder = hwnd;
-      }
+      folder = FirstWindow({.title = L"Sondalink", .className = L"ExplorerWClass", .notProcess = app->processId()});
       return folder != nullptr;
     }, 15000)) << "no folder window";
     if (folder) {

@@ -356,9 +356,7 @@ ShellFolder WaitForShellFolder(const App& app, const std::wstring& title) {
   ShellFolder found;
   WaitFor(
       [&] {
-        for (HWND hwnd : WindowsTitled(title, app.processId())) {
-          if (ClassOf(hwnd) == L"ExplorerWClass") found.window = hwnd;
-        }
+        found.window = FirstWindow({.title = title, .className = L"ExplorerWClass", .notProcess = app.processId()});
         return found.window != nullptr;
       },
       20000);
@@ -429,9 +427,7 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
     ASSERT_TRUE(app.PressOk(*box));
     HWND notepad = nullptr;
     EXPECT_TRUE(WaitFor([&] {
-      for (HWND hwnd : WindowsTitled(L"SondalinkSQLDMO.log", app.processId())) {
-        if (ClassOf(hwnd) == L"Notepad") notepad = hwnd;
-      }
+      notepad = FirstWindow({.title = L"SondalinkSQLDMO.log", .className = L"Notepad", .notProcess = app.processId()});
       return notepad != nullptr;
     }, 20000)) << "Notepad did not open the log";
     if (notepad) {
@@ -497,11 +493,7 @@ class HostFileManager {
 
 // Folder windows of Wine's own explorer showing the program's folder.
 std::vector<HWND> WineFolderWindows(const App& app) {
-  std::vector<HWND> found;
-  for (HWND hwnd : WindowsTitled(L"Sondalink", app.processId())) {
-    if (ClassOf(hwnd) == L"ExplorerWClass") found.push_back(hwnd);
-  }
-  return found;
+  return FindWindows({.title = L"Sondalink", .className = L"ExplorerWClass", .notProcess = app.processId()});
 }
 
 // Closes them as the user does, and waits for their process to end.
