@@ -225,12 +225,13 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
   const std::wstring login = L"sa;\"{x}'", password = L"p;w}\"{'x=1";
   SqlAuthentication(server, login, password);
   // Its one box, then its footer, waited for without reading megabytes of
-  // log a hundred times a second.
+  // log a hundred times a second; a clean success starts no Notepad.
   app->Click(At(kCmdADO));
   std::optional<Box> box = app->WaitBox(kTitle, 150000);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->icon, Icon::Information);
   ASSERT_TRUE(app->PressOk(*box));
+  EXPECT_TRUE(NotepadsOf(app->processId()).empty());
   Ending ending;
   EXPECT_TRUE(WaitFor([&] {
     ending.log = LogNow("SondalinkADO.log");
