@@ -95,16 +95,6 @@ HWND WaitForNotepad(const App& app, const std::wstring& logFile) {
   return found;
 }
 
-void CloseNotepad(HWND notepad) {
-  DWORD process = ProcessOfWindow(notepad);
-  ::PostMessageW(notepad, WM_CLOSE, 0, 0);
-  WaitFor([&] { return !::IsWindow(notepad); });
-  if (HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, process)) {
-    ::WaitForSingleObject(handle, 10000);
-    ::CloseHandle(handle);
-  }
-}
-
 class MissingComponent : public ::testing::TestWithParam<Case> {
  protected:
   static void SetUpTestSuite() {
@@ -147,7 +137,7 @@ TEST_P(MissingComponent, EndsAtCreationWithTheFailureBoxAndNotepad) {
     std::wstring commandLine = CommandLineOf(ProcessOfWindow(notepad));
     EXPECT_NE(commandLine.find(L"notepad.exe"), std::wstring::npos) << Utf8(commandLine);
     EXPECT_NE(commandLine.find(log), std::wstring::npos) << Utf8(commandLine);
-    CloseNotepad(notepad);
+    CloseAndWait(notepad);
     EXPECT_FALSE(app.OpenBox()) << "a second box";
 
     std::vector<std::string> body = LogBody(log);
@@ -212,7 +202,7 @@ TEST(Manifest, WindowsTenReportsItselfToTheProgram) {
   EXPECT_NE(body[1].find(" (versione: 10.0."), std::string::npos) << body[1];
 
   ASSERT_TRUE(app.PressOk(*box));
-  if (HWND notepad = WaitForNotepad(app, c.logFile)) CloseNotepad(notepad);
+  if (HWND notepad = WaitForNotepad(app, c.logFile)) CloseAndWait(notepad);
   app.Close();
   EXPECT_TRUE(app.WaitExit());
 }

@@ -400,6 +400,13 @@ std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess) 
   return FindWindows({.title = part, .notProcess = excludeProcess});
 }
 
+bool CloseAndWait(HWND window, DWORD timeoutMs) {
+  win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, ProcessOfWindow(window)));
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  const bool gone = WaitFor([&] { return !::IsWindow(window); }, timeoutMs);
+  return gone && (!process || ::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0);
+}
+
 std::vector<DWORD> ProcessesStartedBy(DWORD parent) {
   std::vector<DWORD> children;
   win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -536,6 +543,16 @@ SystemColoursFor::SystemColoursFor(std::initializer_list<std::pair<int, COLORREF
 
 SystemColoursFor::~SystemColoursFor() {
   ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), saved_.data());
+}
+
+LocalAppDataMovedTo::~LocalAppDataMovedTo() {
+  const std::wstring data = path_ + L"\\Ardenza\\Sondalink\\";
+  WIN32_FIND_DATAW entry;
+  win32::unique_hfind files(::FindFirstFileW((data + L"*.log").c_str(), &entry));
+  for (bool more = files.get() != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(files.get(), &entry)) {
+    ::DeleteFileW((data + entry.cFileName).c_str());
+  }
+  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) ::RemoveDirectoryW((path_ + level).c_str());
 }
 
 }  // namespace sondalink::e2e

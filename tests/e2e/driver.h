@@ -18,13 +18,9 @@
 
 namespace sondalink::e2e {
 
-using sondalink::testing::WaitFor;
 
-using sondalink::testing::ChildrenOf;
-using sondalink::testing::ClassOf;
-using sondalink::testing::FindWindows;
-using sondalink::testing::FirstWindow;
-using sondalink::testing::ProcessOfWindow;
+using sondalink::testing::WaitFor, sondalink::testing::ChildrenOf, sondalink::testing::ClassOf,
+    sondalink::testing::FindWindows, sondalink::testing::FirstWindow, sondalink::testing::ProcessOfWindow;
 
 // What another process can read of a window.
 std::wstring TextOf(HWND hwnd);  // WM_GETTEXT, so edit boxes give their content
@@ -125,6 +121,10 @@ class App {
 // The visible top-level windows of other processes whose title holds `part`.
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0);
 
+// Closes a window of another program as its user does (WM_CLOSE) and waits
+// for the window to go and its process to end: whether both did.
+bool CloseAndWait(HWND window, DWORD timeoutMs = 10000);
+
 // The processes that `parent` started, and the command line of one.
 std::vector<DWORD> ProcessesStartedBy(DWORD parent);
 std::wstring CommandLineOf(DWORD processId);
@@ -181,15 +181,21 @@ class SystemColoursFor {
 };
 
 // Points the prefix user's local application data folder elsewhere for the
-// life of the object (Wine reads it from the registry at every request).
+// life of the object (Wine reads it from the registry at every request); the
+// program's data folder made there goes afterwards, with its logs.
 class LocalAppDataMovedTo {
  public:
   explicit LocalAppDataMovedTo(const std::wstring& path)
-      : value_(HKEY_CURRENT_USER,
+      : path_(path),
+        value_(HKEY_CURRENT_USER,
                L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
                L"Local AppData", REG_EXPAND_SZ, path) {}
+  ~LocalAppDataMovedTo();
+  LocalAppDataMovedTo(const LocalAppDataMovedTo&) = delete;
+  LocalAppDataMovedTo& operator=(const LocalAppDataMovedTo&) = delete;
 
  private:
+  std::wstring path_;
   RegistryValueFor value_;
 };
 

@@ -85,8 +85,7 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   // The command line is the program's own, whichever file runs it.
   EXPECT_EQ(CommandLineOf(notepadProcess).rfind(L"notepad.exe ", 0), 0u)
       << Utf8(CommandLineOf(notepadProcess));
-  ::PostMessageW(notepad, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitFor([&] { return !::IsWindow(notepad); }));
+  EXPECT_TRUE(CloseAndWait(notepad));
 
   // The log went to the user's real data folder, not to the planted one.
   const std::wstring log = LocalAppData() + L"\\Ardenza\\Sondalink\\SondalinkSQLDMO.log";

@@ -264,7 +264,7 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
 // registry at every request).
 TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, esercitazione";
-  std::optional<LocalAppDataMovedTo> movedAppData(moved);
+  LocalAppDataMovedTo movedAppData(moved);
 
   Start(standin::Fail("ado.Connection.Open", 0x800A0C4A, "Login failed for user 'sa'.", "Microsoft OLE DB Provider"));
   SqlAuthentication(kServer, L"sa", kPassword);
@@ -281,10 +281,6 @@ TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
       << "Notepad did not open the file";
   for (HWND w : WindowsTitled(L"SondalinkADO.log", app->processId())) ::PostMessageW(w, WM_CLOSE, 0, 0);
   app.reset();
-
-  movedAppData.reset();
-  ::DeleteFileW(log.c_str());
-  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) ::RemoveDirectoryW((moved + level).c_str());
 }
 
 // A double click and a burst of clicks on each test button: one test runs,

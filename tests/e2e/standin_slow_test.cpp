@@ -74,8 +74,7 @@ class SlowRun : public StandinRun {
     if (folder) {
       EXPECT_NE(CommandLineOf(ProcessOfWindow(folder)).find(LocalAppData() + L"\\Ardenza\\Sondalink\\"),
                 std::wstring::npos);
-      ::PostMessageW(folder, WM_CLOSE, 0, 0);
-      EXPECT_TRUE(WaitFor([&] { return !::IsWindow(folder); }));
+      EXPECT_TRUE(CloseAndWait(folder));
     }
   }
 

@@ -31,10 +31,6 @@ class WindowDuringATest : public ::testing::Test {
     standin::UnregisterStandin();
     release.reset();
     dataFolder.reset();
-    ::DeleteFileW((std::wstring(kLongFolder) + L"\\Ardenza\\Sondalink\\SondalinkADO.log").c_str());
-    for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
-      ::RemoveDirectoryW((std::wstring(kLongFolder) + level).c_str());
-    }
   }
 
   static constexpr wchar_t kLongFolder[] =

@@ -364,17 +364,6 @@ ShellFolder WaitForShellFolder(const App& app, const std::wstring& title) {
   return found;
 }
 
-void CloseShellFolder(const ShellFolder& folder) {
-  DWORD process = ProcessOfWindow(folder.window);
-  ::PostMessageW(folder.window, WM_CLOSE, 0, 0);
-  WaitFor([&] { return !::IsWindow(folder.window); });
-  HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, process);
-  if (handle) {
-    ::WaitForSingleObject(handle, 10000);
-    ::CloseHandle(handle);
-  }
-}
-
 // The shell gets the data folder; Wine opens it in a folder window of its
 // explorer, started with the folder as its argument. A folder with a blank
 // and a comma goes to the shell between quotes and still opens.
@@ -394,12 +383,9 @@ TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
     EXPECT_NE(shown.commandLine.find(L"\"" + folder + L"\""), std::wstring::npos)
         << std::string(shown.commandLine.begin(), shown.commandLine.end());
     EXPECT_FALSE(app.OpenBox());
-    CloseShellFolder(shown);
+    CloseAndWait(shown.window);
     app.Close();
     EXPECT_TRUE(app.WaitExit());
-  }
-  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
-    ::RemoveDirectoryW((moved + level).c_str());
   }
 }
 
@@ -447,12 +433,11 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
     ShellFolder shown = WaitForShellFolder(app, L"Sondalink");
     ASSERT_TRUE(shown.window) << "no folder window";
     EXPECT_NE(shown.commandLine.find(L"\"" + folder + L"\""), std::wstring::npos) << Utf8(shown.commandLine);
-    CloseShellFolder(shown);
+    CloseAndWait(shown.window);
     EXPECT_FALSE(app.OpenBox());
     app.Close();
     EXPECT_TRUE(app.WaitExit());
   }
-  ::DeleteFileW(log.c_str());
 }
 
 // The host's file manager, as "Open" on a folder reaches it through the
@@ -494,16 +479,6 @@ class HostFileManager {
 // Folder windows of Wine's own explorer showing the program's folder.
 std::vector<HWND> WineFolderWindows(const App& app) {
   return FindWindows({.title = L"Sondalink", .className = L"ExplorerWClass", .notProcess = app.processId()});
-}
-
-// Closes them as the user does, and waits for their process to end.
-void CloseWineFolderWindows(const App& app) {
-  for (HWND hwnd : WineFolderWindows(app)) {
-    DWORD process = ProcessOfWindow(hwnd);
-    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    win32::unique_handle handle(::OpenProcess(SYNCHRONIZE, FALSE, process));
-    if (handle) ::WaitForSingleObject(handle.get(), 10000);
-  }
 }
 
 // The end of the file: URL that the host's file manager gets for a folder
@@ -556,7 +531,7 @@ class FoldersOpenOnTheHost {
 // program from outside Wine and shows the difference.)
 TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
-  std::optional<LocalAppDataMovedTo> movedAppData(moved);
+  LocalAppDataMovedTo movedAppData(moved);
   FoldersOpenOnTheHost onTheHost;
   HostFileManager host;
   App app;
@@ -570,7 +545,7 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   ASSERT_TRUE(WaitFor([&] { return host.Opened() || !WineFolderWindows(app).empty(); }, 20000))
       << "the folder was not opened";
   EXPECT_TRUE(WineFolderWindows(app).empty()) << "Wine's own folder window opened";
-  CloseWineFolderWindows(app);
+  for (HWND hwnd : WineFolderWindows(app)) CloseAndWait(hwnd);
   if (std::optional<std::string> opened = host.Opened()) {
     const std::string tail = HostUrlTail(moved + L"\\Ardenza\\Sondalink\\");
     EXPECT_EQ(opened->rfind("file://", 0), 0u) << *opened;
@@ -604,10 +579,6 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   EXPECT_EQ(TextOf(app.Control(kEdServer)), L"SRVDATI");
   app.Close();
   EXPECT_TRUE(app.WaitExit());
-  movedAppData.reset();
-  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
-    ::RemoveDirectoryW((moved + level).c_str());
-  }
 }
 
 // The colour at `p` of a P6 picture ("P6 <w> <h> <max>", then RGB samples of
