@@ -14,8 +14,6 @@
 namespace sondalink::e2e {
 namespace {
 
-constexpr size_t kEdServer = 3, kEdLogin = 7, kEdPassword = 9, kEdLog = 10;
-
 struct Case {
   const char* name;
   const char* button;
@@ -48,33 +46,12 @@ const Case kCases[] = {
      "Connessione SQLDMO fallita."},
 };
 
-// Text in the ANSI code page, as the log file holds it.
-std::wstring FromAnsi(const std::string& text) {
-  if (text.empty()) return {};
-  int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
 // The log's messages as "LEVEL: message", header, stamps and footer left out.
 std::vector<std::string> LogBody(const std::wstring& path) {
   std::vector<std::string> body;
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return body;
-  std::string all;
-  char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-    all.append(buffer, read);
-  ::CloseHandle(file);
-  for (size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos;
-       start = end + 2) {
-    std::string line = Utf8(FromAnsi(all.substr(start, end - start)));
+  for (const std::string& line : LogFileLines(path)) {
     for (const char* level : {", INFO: ", ", WARNING: ", ", ERROR: "}) {
-      size_t at = line.find(level);
-      if (at != std::string::npos && at < 24) {
+      if (size_t at = line.find(level); at != std::string::npos && at < 24) {
         body.push_back(line.substr(at + 2));
         break;
       }

@@ -400,6 +400,30 @@ std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess) 
   return FindWindows({.title = part, .notProcess = excludeProcess});
 }
 
+std::string FileBytes(const std::wstring& path) {
+  win32::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  return bytes;
+}
+
+std::vector<std::string> LogFileLines(const std::wstring& path) {
+  const std::string all = FileBytes(path);
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    const std::string ansi = all.substr(start, end - start);
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
+                                                          wide.data(), static_cast<int>(wide.size()))));
+    lines.push_back(Utf8(wide));
+  }
+  return lines;
+}
+
 bool CloseAndWait(HWND window, DWORD timeoutMs) {
   win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, ProcessOfWindow(window)));
   ::PostMessageW(window, WM_CLOSE, 0, 0);

@@ -129,6 +129,12 @@ bool CloseAndWait(HWND window, DWORD timeoutMs = 10000);
 std::vector<DWORD> ProcessesStartedBy(DWORD parent);
 std::wstring CommandLineOf(DWORD processId);
 
+// The bytes of a file that may be open for writing elsewhere ("<missing>"
+// when there is none), and a log's lines (without CR LF) turned from the
+// ANSI code page into UTF-8.
+std::string FileBytes(const std::wstring& path);
+std::vector<std::string> LogFileLines(const std::wstring& path);
+
 // The prefix user's local application data folder, with no trailing slash.
 std::wstring LocalAppData();
 // A variable of this process's environment, UTF-8 ("" when unset): the

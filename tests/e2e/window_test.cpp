@@ -330,21 +330,6 @@ TEST_F(Window, TheEndOfTheWindowsSessionClosesTheWindowAndEndsTheProgram) {
   EXPECT_TRUE(app.WaitExit());
 }
 
-// The bytes of a file that may be open for writing elsewhere.
-std::string ReadAll(const std::wstring& path) {
-  std::string bytes;
-  win32::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                        0, nullptr));
-  if (!file) return "<missing>";
-  char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    bytes.append(buffer, read);
-  }
-  return bytes;
-}
-
 // The folder window that the shell opened for the program, and the command
 // line of the process that shows it; the window is closed afterwards.
 struct ShellFolder {
@@ -424,7 +409,7 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
       ::PostMessageW(notepad, WM_CLOSE, 0, 0);
     }
     EXPECT_NE(TextOf(app.Control(kEdLog)).find(L"Creazione file di log " + log + L"."), std::wstring::npos);
-    const std::string bytes = ReadAll(log);
+    const std::string bytes = FileBytes(log);
     EXPECT_EQ(bytes.rfind(std::string(91, '-') + "\r\n", 0), 0u) << bytes;
     EXPECT_NE(bytes.find(", INFO: Inizio test connessione SQLDMO...\r\n"), std::string::npos);
     EXPECT_TRUE(bytes.ends_with(std::string(68, '-') + "\r\n \r\n"));
@@ -602,7 +587,7 @@ TEST_F(Window, Screenshot) {
   app.Type(At(kEdPassword), L"segreta");
   app.Settle();
   ASSERT_TRUE(e2e::Screenshot(SONDALINK_SCREENSHOT, app.window()));
-  const std::string bytes = ReadAll(sondalink::testing::FromHost(SONDALINK_SCREENSHOT));
+  const std::string bytes = FileBytes(sondalink::testing::FromHost(SONDALINK_SCREENSHOT));
   ASSERT_GE(bytes.size(), 24u);
   ASSERT_EQ(bytes.compare(1, 3, "PNG"), 0);
   auto bigEndian = [&](size_t at) {
@@ -617,7 +602,7 @@ TEST_F(Window, Screenshot) {
   // The same picture without compression, to read its pixels.
   const std::string raw = std::string(SONDALINK_SCREENSHOT) + ".ppm";
   ASSERT_TRUE(e2e::Screenshot(raw, app.window()));
-  const std::string picture = ReadAll(sondalink::testing::FromHost(raw));
+  const std::string picture = FileBytes(sondalink::testing::FromHost(raw));
   auto inside = [&](size_t control, double across) {
     RECT r{};
     ::GetWindowRect(At(control), &r);
