@@ -215,15 +215,11 @@ App::~App() {
 std::vector<HWND> App::Controls() const { return window_ ? ChildrenOf(window_) : std::vector<HWND>{}; }
 
 HWND App::Control(ControlId id) const {
-  for (size_t i = 0; i < kFormConn.count; ++i) {
-    if (kFormConn.controls[i].id == id) return Control(i);
+  const std::vector<HWND> all = Controls();
+  for (size_t i = 0; i < kFormConn.count && i < all.size(); ++i) {
+    if (kFormConn.controls[i].id == id) return all[i];
   }
   return nullptr;
-}
-
-HWND App::Control(size_t index) const {
-  std::vector<HWND> all = Controls();
-  return index < all.size() ? all[index] : nullptr;
 }
 
 HWND App::Find(const std::wstring& className, const std::wstring& caption) const {

@@ -76,7 +76,6 @@ class App {
   std::vector<HWND> Controls() const;
   // The control of this id, at the place the program's table gives it.
   HWND Control(ControlId id) const;
-  HWND Control(size_t index) const;
   // The first control of this class whose caption is `caption`.
   HWND Find(const std::wstring& className, const std::wstring& caption) const;
   // The control that holds the keyboard focus in the program.

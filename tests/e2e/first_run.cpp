@@ -70,7 +70,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("Sondalink.exe showed no window%s%s\n", box ? ": " : ".", box ? e2e::Utf8(box->text).c_str() : "");
     return 1;
   }
-  app.Type(app.Control(3), server);  // edServer
+  app.Type(app.Control(sondalink::kEdServer), server);
   app.Click(app.Find(L"Button", L"Utilizza autenticazione &Windows integrata"));
   app.Settle();
 

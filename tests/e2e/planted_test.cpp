@@ -13,8 +13,6 @@
 namespace sondalink::e2e {
 namespace {
 
-constexpr size_t kEdServer = 3, kEdLogin = 7, kEdLog = 10;
-
 bool Exists(const std::wstring& path) {
   return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

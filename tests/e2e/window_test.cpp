@@ -3,9 +3,11 @@
 // authentication options, the close guard and the buttons that run no test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,18 +18,14 @@
 namespace sondalink::e2e {
 namespace {
 
-// The controls in table order (tab order).
-enum Index : size_t {
-  kFrame1, kPcFrame, kLabel6, kEdServer, kOptTrusted, kOptSQL, kLabel2, kEdLogin, kLabel1,
-  kEdPassword, kEdLog, kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdRDO, kCmdODBC, kCmdOpenLog,
-  kControlCount
-};
-constexpr size_t kWindow = SIZE_MAX;
-
 // The expectations come from the program's own control table: what it must
 // satisfy is checked natively (FmConnTable); here, that the real window is
 // built from it, each kind as the Windows class and type it stands for.
-const platform::ui::ControlDef& Def(size_t index) { return kFormConn.controls[index]; }
+std::span<const platform::ui::ControlDef> Table() { return {kFormConn.controls, kFormConn.count}; }
+ControlId Id(const platform::ui::ControlDef& def) { return static_cast<ControlId>(def.id); }
+const platform::ui::ControlDef& Def(ControlId id) {
+  return *std::ranges::find(Table(), int{id}, &platform::ui::ControlDef::id);
+}
 
 struct Realized {
   const wchar_t* className;
@@ -54,18 +52,17 @@ class Window : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(app.window()) << "Sondalink.exe showed no window";
-    ASSERT_EQ(kFormConn.count, size_t{kControlCount});
-    ASSERT_EQ(app.Controls().size(), size_t{kControlCount});
+    ASSERT_EQ(app.Controls().size(), kFormConn.count);
   }
 
-  HWND At(size_t index) const { return app.Control(index); }
-  bool Enabled(size_t index) const { return ::IsWindowEnabled(At(index)) != FALSE; }
-  bool Checked(size_t index) const {
-    return ::SendMessageW(At(index), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  HWND At(ControlId id) const { return app.Control(id); }
+  bool Enabled(ControlId id) const { return ::IsWindowEnabled(At(id)) != FALSE; }
+  bool Checked(ControlId id) const {
+    return ::SendMessageW(At(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
 
   // Clicks and expects exactly this box; presses its OK.
-  void ExpectBox(size_t button, const std::wstring& title, const char* text, Icon icon) {
+  void ExpectBox(ControlId button, const std::wstring& title, const char* text, Icon icon) {
     app.Click(At(button));
     std::optional<Box> box = app.WaitBox(title);
     ASSERT_TRUE(box) << "no box titled " << std::string(title.begin(), title.end());
@@ -86,22 +83,17 @@ TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
   EXPECT_EQ(client.cx, TwipsToPixels(kFormConn.clientWidth));
   EXPECT_EQ(client.cy, TwipsToPixels(kFormConn.clientHeight));
 
-  for (size_t i = 0; i < kControlCount; ++i) {
-    const platform::ui::ControlDef& want = Def(i);
+  for (const platform::ui::ControlDef& want : Table()) {
     SCOPED_TRACE(want.name);
-    HWND hwnd = At(i);
+    HWND hwnd = At(Id(want));
     const Realized kind = RealizedAs(want.kind);
     EXPECT_EQ(ClassOf(hwnd), kind.className);
     if (kind.kindStyle) {
       EXPECT_EQ(StyleOf(hwnd) & 0x0F, kind.kindStyle);
     }
-    HWND parent = app.window();
-    for (size_t p = 0; p < kControlCount; ++p) {
-      if (Def(p).id == want.parent) parent = At(p);
-    }
-    EXPECT_EQ(::GetParent(hwnd), parent);
+    EXPECT_EQ(::GetParent(hwnd), want.parent ? At(static_cast<ControlId>(want.parent)) : app.window());
     EXPECT_EQ(TextOf(hwnd), W(want.caption ? want.caption : ""));
-    EXPECT_EQ(Enabled(i), !(want.style & platform::ui::kStyleDisabled));
+    EXPECT_EQ(Enabled(Id(want)), !(want.style & platform::ui::kStyleDisabled));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
     PixelRect expected{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
                        TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)};
@@ -121,7 +113,7 @@ TEST_F(Window, PasswordShowsStarsAndTheLogBoxIsAReadOnlyMultiLineBoxWithScrollBa
   for (LONG bit : {ES_MULTILINE, ES_READONLY, WS_HSCROLL, WS_VSCROLL}) {
     EXPECT_EQ(log & bit, bit) << std::hex << bit;
   }
-  for (size_t box : {kEdServer, kEdLogin, kEdPassword}) {
+  for (ControlId box : {kEdServer, kEdLogin, kEdPassword}) {
     EXPECT_FALSE(StyleOf(At(box)) & (ES_READONLY | ES_MULTILINE)) << Def(box).name;
     EXPECT_EQ(::SendMessageW(At(box), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << Def(box).name;
   }
@@ -132,15 +124,13 @@ TEST_F(Window, PasswordShowsStarsAndTheLogBoxIsAReadOnlyMultiLineBoxWithScrollBa
 TEST_F(Window, TabAndShiftTabFollowTheTableAndEnterTheOptionGroupAtItsChoice) {
   // The table's order, through the boxes, the buttons it enables and the
   // chosen option (SQL Server authentication at start), and round again.
-  std::vector<size_t> forward;
-  for (size_t i = 0; i < kControlCount; ++i) {
+  std::vector<ControlId> forward;
+  for (const platform::ui::ControlDef& def : Table()) {
     using platform::ui::ControlKind;
-    const ControlKind kind = Def(i).kind;
-    const bool enabled = !(Def(i).style & platform::ui::kStyleDisabled);
-    if ((kind == ControlKind::TextBox || kind == ControlKind::CommandButton) && enabled) {
-      forward.push_back(i);
-    } else if (i == kOptSQL) {
-      forward.push_back(i);
+    const bool enabled = !(def.style & platform::ui::kStyleDisabled);
+    if (((def.kind == ControlKind::TextBox || def.kind == ControlKind::CommandButton) && enabled) ||
+        def.id == kOptSQL) {
+      forward.push_back(Id(def));
     }
   }
   ASSERT_EQ(forward.size(), 9u);
@@ -215,7 +205,7 @@ TEST_F(Window, RdoAndOdbcOnlySayTheyAreNotSupported) {
   app.Type(At(kEdServer), L"srv");
   app.Type(At(kEdLogin), L"sa");
   std::wstring log = TextOf(At(kEdLog));
-  for (size_t button : {kCmdRDO, kCmdODBC}) {
+  for (ControlId button : {kCmdRDO, kCmdODBC}) {
     SCOPED_TRACE(Def(button).name);
     ExpectBox(button, kSondalink, "Funzionalità non supportata.", Icon::Warning);
     EXPECT_EQ(TextOf(At(kEdLog)), log);
@@ -243,7 +233,7 @@ TEST_F(Window, WindowsAuthenticationDisablesAndEmptiesLoginAndPassword) {
   app.Click(At(kOptTrusted));
   EXPECT_TRUE(Checked(kOptTrusted));
   EXPECT_FALSE(Checked(kOptSQL));
-  for (size_t box : {kEdLogin, kEdPassword}) {
+  for (ControlId box : {kEdLogin, kEdPassword}) {
     SCOPED_TRACE(Def(box).name);
     EXPECT_FALSE(Enabled(box));
     EXPECT_EQ(TextOf(At(box)), L"");
@@ -268,13 +258,13 @@ TEST(WindowColours, BoxesDrawWindowTextOnTheirBackgroundAndCaptionsButtonTextOnT
                            {COLOR_BTNFACE, face}, {COLOR_BTNTEXT, buttonText}});
   App app;
   ASSERT_TRUE(app.window());
-  ASSERT_EQ(app.Controls().size(), size_t{kControlCount});
+  ASSERT_EQ(app.Controls().size(), kFormConn.count);
   app.Type(app.Control(kEdServer), L"SERVER\\ISTANZA");
 
   // An option's glyph is drawn in the scheme's colours too: only its caption.
   const int glyph = ::GetSystemMetrics(SM_CXMENUCHECK) + 4;
   struct Case {
-    size_t control;
+    ControlId control;
     int fromX;
     COLORREF text, back;
   };
@@ -603,7 +593,7 @@ TEST_F(Window, Screenshot) {
   const std::string raw = std::string(SONDALINK_SCREENSHOT) + ".ppm";
   ASSERT_TRUE(e2e::Screenshot(raw, app.window()));
   const std::string picture = FileBytes(sondalink::testing::FromHost(raw));
-  auto inside = [&](size_t control, double across) {
+  auto inside = [&](ControlId control, double across) {
     RECT r{};
     ::GetWindowRect(At(control), &r);
     return POINT{r.left - frame.left + LONG((r.right - r.left) * across),
