@@ -27,10 +27,6 @@ std::vector<std::wstring> EchoLines(const std::wstring& text) {
   return lines;
 }
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 size_t CountContaining(const std::vector<std::string>& lines, const std::string& part) {
   return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
     return l.find(part) != std::string::npos;
@@ -76,7 +72,7 @@ TEST_F(Drill, KilledDuringASlowTestTheLogKeepsEveryLineWritten) {
   for (const std::wstring& line : echo) {
     if (line.empty()) continue;
     const std::string want = standin::Narrow(line);
-    bool in = std::any_of(file.begin(), file.end(), [&](const std::string& l) { return EndsWith(l, want); });
+    bool in = std::any_of(file.begin(), file.end(), [&](const std::string& l) { return l.ends_with(want); });
     EXPECT_TRUE(in) << "missing from the file: " << want;
     found += in;
   }
@@ -100,7 +96,7 @@ TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) 
   ASSERT_TRUE(box);
   const std::string text = standin::Narrow(box->text);
   EXPECT_EQ(text.rfind("Routine basConn:LogStart, linea 0, errore ", 0), 0u) << text;
-  EXPECT_TRUE(EndsWith(text, "\r\n\r\nImpossibile continuare.")) << text;
+  EXPECT_TRUE(text.ends_with("\r\n\r\nImpossibile continuare.")) << text;
   EXPECT_EQ(box->icon, Icon::Error);
   ASSERT_TRUE(app->PressOk(*box));
   app->Settle();
@@ -139,7 +135,7 @@ TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
   const std::string text = standin::Narrow(box->text);
   // ERROR_SHARING_VIOLATION
   EXPECT_EQ(text.rfind("Routine basConn:LogStart, linea 0, errore -2147024864, descrizione: ", 0), 0u) << text;
-  EXPECT_TRUE(EndsWith(text, "\r\n\r\nImpossibile continuare.")) << text;
+  EXPECT_TRUE(text.ends_with("\r\n\r\nImpossibile continuare.")) << text;
   ASSERT_TRUE(second.PressOk(*box));
   EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(second.Control(kCmdADO)) != FALSE; }));
   EXPECT_FALSE(second.OpenBox());

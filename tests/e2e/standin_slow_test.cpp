@@ -19,11 +19,7 @@ using ::testing::Not;
 
 const std::string kCloseRefused = "Impossibile uscire dal programma quando è in corso il test.";
 
-size_t Lines(const std::wstring& text) {
-  size_t n = 1;
-  for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2)) ++n;
-  return n;
-}
+size_t Lines(const std::wstring& text) { return std::ranges::count(text, L'\n') + 1; }
 
 bool Finished(const std::vector<std::string>& log) {
   return log.size() >= 4 && log[log.size() - 4] == "Operazione terminata il <T>";
@@ -92,6 +88,16 @@ class SlowRun : public StandinRun {
   }
 
   standin::Release release;
+
+  // One success box, no Notepad, the log's end, and nothing of the others.
+  void ExpectPlainSuccess(const Ending& ending, const std::string& test, const std::string& created,
+                          const std::string& logFile) {
+    ASSERT_EQ(ending.boxes.size(), 1u);
+    EXPECT_EQ(ending.boxes[0].text, SuccessBox(test, kVersion).text);
+    EXPECT_FALSE(ending.notepad);
+    EXPECT_THAT(ending.log, Contains("<T>, INFO: Operazione terminata."));
+    ExpectOnlyOneTest(created, logFile);
+  }
 
   // The other tests never began: no object of theirs, no log of theirs.
   void ExpectOnlyOneTest(const std::string& created, const std::string& logFile) {
@@ -173,12 +179,8 @@ TEST_F(SlowRun, DaoStaysResponsiveRefusesToCloseAndRunsAlone) {
   WhileItRuns(kCmdDAODirect, log, "Lettura proprietà DAO.Workspace.Properties in corso...", false);
   Ending ending = Finish(log);
 
-  ASSERT_EQ(ending.boxes.size(), 1u);
-  EXPECT_EQ(ending.boxes[0].text, SuccessBox("DAO ODBCDirect", kVersion).text);
-  EXPECT_FALSE(ending.notepad);
+  ExpectPlainSuccess(ending, "DAO ODBCDirect", "create dao.DBEngine", log);
   EXPECT_THAT(ending.log, Contains("<T>, INFO:     Proprieta_60 = 60"));
-  EXPECT_THAT(ending.log, Contains("<T>, INFO: Operazione terminata."));
-  ExpectOnlyOneTest("create dao.DBEngine", log);
 }
 
 TEST_F(SlowRun, SqlDmoStaysResponsiveRefusesToCloseAndRunsAlone) {
@@ -196,10 +198,7 @@ TEST_F(SlowRun, SqlDmoStaysResponsiveRefusesToCloseAndRunsAlone) {
   WhileItRuns(kCmdSQLDMO, log, "Lettura proprietà SQLServer.Application.Name=", false);
   Ending ending = Finish(log);
 
-  ASSERT_EQ(ending.boxes.size(), 1u);
-  EXPECT_FALSE(ending.notepad);
-  EXPECT_THAT(ending.log, Contains("<T>, INFO: Operazione terminata."));
-  ExpectOnlyOneTest("create dmo.SQLServer", log);
+  ExpectPlainSuccess(ending, "SQLDMO", "create dmo.SQLServer", log);
 }
 
 }  // namespace
