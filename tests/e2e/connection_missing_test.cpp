@@ -14,8 +14,6 @@
 namespace sondalink::e2e {
 namespace {
 
-constexpr size_t kEdServer = 3, kEdLogin = 7, kEdPassword = 9, kEdLog = 10;
-
 struct Case {
   const char* name;
   const char* button;
@@ -48,33 +46,12 @@ const Case kCases[] = {
      "Connessione SQLDMO fallita."},
 };
 
-// Text in the ANSI code page, as the log file holds it.
-std::wstring FromAnsi(const std::string& text) {
-  if (text.empty()) return {};
-  int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
 // The log's messages as "LEVEL: message", header, stamps and footer left out.
 std::vector<std::string> LogBody(const std::wstring& path) {
   std::vector<std::string> body;
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return body;
-  std::string all;
-  char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-    all.append(buffer, read);
-  ::CloseHandle(file);
-  for (size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos;
-       start = end + 2) {
-    std::string line = Utf8(FromAnsi(all.substr(start, end - start)));
+  for (const std::string& line : LogFileLines(path)) {
     for (const char* level : {", INFO: ", ", WARNING: ", ", ERROR: "}) {
-      size_t at = line.find(level);
-      if (at != std::string::npos && at < 24) {
+      if (size_t at = line.find(level); at != std::string::npos && at < 24) {
         body.push_back(line.substr(at + 2));
         break;
       }
@@ -88,23 +65,11 @@ HWND WaitForNotepad(const App& app, const std::wstring& logFile) {
   HWND found = nullptr;
   WaitFor(
       [&] {
-        for (HWND hwnd : WindowsTitled(logFile, app.processId())) {
-          if (ClassOf(hwnd) == L"Notepad") found = hwnd;
-        }
-        return found != nullptr;
+        return (found = FirstWindow({.title = logFile, .className = L"Notepad", .notProcess = app.processId()})) !=
+               nullptr;
       },
       20000);
   return found;
-}
-
-void CloseNotepad(HWND notepad) {
-  DWORD process = ProcessOfWindow(notepad);
-  ::PostMessageW(notepad, WM_CLOSE, 0, 0);
-  WaitFor([&] { return !::IsWindow(notepad); });
-  if (HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, process)) {
-    ::WaitForSingleObject(handle, 10000);
-    ::CloseHandle(handle);
-  }
 }
 
 class MissingComponent : public ::testing::TestWithParam<Case> {
@@ -149,7 +114,7 @@ TEST_P(MissingComponent, EndsAtCreationWithTheFailureBoxAndNotepad) {
     std::wstring commandLine = CommandLineOf(ProcessOfWindow(notepad));
     EXPECT_NE(commandLine.find(L"notepad.exe"), std::wstring::npos) << Utf8(commandLine);
     EXPECT_NE(commandLine.find(log), std::wstring::npos) << Utf8(commandLine);
-    CloseNotepad(notepad);
+    CloseAndWait(notepad);
     EXPECT_FALSE(app.OpenBox()) << "a second box";
 
     std::vector<std::string> body = LogBody(log);
@@ -214,7 +179,7 @@ TEST(Manifest, WindowsTenReportsItselfToTheProgram) {
   EXPECT_NE(body[1].find(" (versione: 10.0."), std::string::npos) << body[1];
 
   ASSERT_TRUE(app.PressOk(*box));
-  if (HWND notepad = WaitForNotepad(app, c.logFile)) CloseNotepad(notepad);
+  if (HWND notepad = WaitForNotepad(app, c.logFile)) CloseAndWait(notepad);
   app.Close();
   EXPECT_TRUE(app.WaitExit());
 }

@@ -7,51 +7,13 @@
 #include <cwchar>
 
 #include "../support/host_path.h"
+#include "app/fmconn.h"
 
 namespace sondalink::e2e {
 
 namespace {
 
 constexpr wchar_t kWindowCaption[] = L"Test connessioni SQL Server/MSDE";
-
-DWORD ProcessOf(HWND hwnd) {
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hwnd, &pid);
-  return pid;
-}
-
-struct TopLevelQuery {
-  DWORD process;
-  bool excluding;  // the windows of every process but `process`
-  const wchar_t* className;
-  std::wstring title;
-  bool exact;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM lp) {
-  auto* q = reinterpret_cast<TopLevelQuery*>(lp);
-  if (!::IsWindowVisible(hwnd)) return TRUE;
-  DWORD pid = ProcessOf(hwnd);
-  if (q->process && (q->excluding ? pid == q->process : pid != q->process)) return TRUE;
-  if (q->className && ClassOf(hwnd) != q->className) return TRUE;
-  wchar_t title[512] = {};
-  ::GetWindowTextW(hwnd, title, 512);
-  bool match = q->exact ? q->title == title : std::wstring(title).find(q->title) != std::wstring::npos;
-  if (match) q->found.push_back(hwnd);
-  return TRUE;
-}
-
-BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
-  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
-  return TRUE;
-}
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> all;
-  ::EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
-  return all;
-}
 
 // The bitmap's pixels, top-down, as 0x00RRGGBB.
 std::vector<DWORD> PixelsOf(HDC memory, HBITMAP bitmap, int w, int h) {
@@ -92,7 +54,7 @@ std::vector<DWORD> Render(LPCSTR iconId, int w, int h, COLORREF background) {
 }
 
 HWND IconControl(HWND box) {
-  for (HWND child : Children(box)) {
+  for (HWND child : ChildrenOf(box)) {
     if (ClassOf(child) == L"Static" && (StyleOf(child) & SS_TYPEMASK) == SS_ICON) return child;
   }
   return nullptr;
@@ -149,12 +111,6 @@ void SendKey(WORD vk, bool up) {
 
 }  // namespace
 
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[256] = {};
-  ::GetClassNameW(hwnd, name, 256);
-  return name;
-}
-
 std::wstring TextOf(HWND hwnd) {
   DWORD_PTR length = 0;
   if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
@@ -167,8 +123,6 @@ std::wstring TextOf(HWND hwnd) {
   text.resize(copied);
   return text;
 }
-
-std::vector<HWND> ChildrenOf(HWND parent) { return Children(parent); }
 
 LONG StyleOf(HWND hwnd) { return ::GetWindowLongW(hwnd, GWL_STYLE); }
 LONG ExStyleOf(HWND hwnd) { return ::GetWindowLongW(hwnd, GWL_EXSTYLE); }
@@ -232,31 +186,20 @@ App::App(const std::wstring& exe) {
     return;
   }
   WaitFor([&] {
-    TopLevelQuery q{process_.dwProcessId, false, nullptr, kWindowCaption, true, {}};
-    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
-    if (!q.found.empty()) window_ = q.found[0];
+    window_ = FirstWindow({.title = kWindowCaption, .process = process_.dwProcessId, .exactTitle = true});
     // A box before any window is the start-up's failure: no window follows.
-    TopLevelQuery box{process_.dwProcessId, false, L"#32770", L"", false, {}};
-    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&box));
-    return window_ != nullptr || !box.found.empty() || !Running();
+    return window_ != nullptr || OpenBox() || !Running();
   });
   if (window_) Settle();
 }
 
 App::~App() {
   // What the program started (Notepad on a log, a folder window) goes too.
-  if (process_.dwProcessId) {
-    win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
-      if (entry.th32ParentProcessID != process_.dwProcessId) continue;
-      win32::unique_handle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-      if (child) {
-        ::TerminateProcess(child.get(), 1);
-        ::WaitForSingleObject(child.get(), 5000);
-      }
+  for (DWORD id : process_.dwProcessId ? ProcessesStartedBy(process_.dwProcessId) : std::vector<DWORD>{}) {
+    win32::unique_handle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+    if (child) {
+      ::TerminateProcess(child.get(), 1);
+      ::WaitForSingleObject(child.get(), 5000);
     }
   }
   if (process_.hProcess) {
@@ -269,11 +212,14 @@ App::~App() {
   }
 }
 
-std::vector<HWND> App::Controls() const { return window_ ? Children(window_) : std::vector<HWND>{}; }
+std::vector<HWND> App::Controls() const { return window_ ? ChildrenOf(window_) : std::vector<HWND>{}; }
 
-HWND App::Control(size_t index) const {
-  std::vector<HWND> all = Controls();
-  return index < all.size() ? all[index] : nullptr;
+HWND App::Control(ControlId id) const {
+  const std::vector<HWND> all = Controls();
+  for (size_t i = 0; i < kFormConn.count && i < all.size(); ++i) {
+    if (kFormConn.controls[i].id == id) return all[i];
+  }
+  return nullptr;
 }
 
 HWND App::Find(const std::wstring& className, const std::wstring& caption) const {
@@ -411,9 +357,8 @@ std::optional<Box> App::WaitBox(const std::wstring& title, DWORD timeoutMs) cons
   HWND found = nullptr;
   if (!WaitFor(
           [&] {
-            TopLevelQuery q{process_.dwProcessId, false, L"#32770", title, true, {}};
-            ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
-            found = q.found.empty() ? nullptr : q.found[0];
+            found = FirstWindow(
+                {.title = title, .className = L"#32770", .process = process_.dwProcessId, .exactTitle = true});
             return found != nullptr;
           },
           timeoutMs)) {
@@ -427,10 +372,9 @@ std::optional<Box> App::WaitBox(const std::wstring& title, DWORD timeoutMs) cons
 }
 
 std::optional<Box> App::OpenBox() const {
-  TopLevelQuery q{process_.dwProcessId, false, L"#32770", L"", false, {}};
-  ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
-  if (q.found.empty()) return std::nullopt;
-  return ReadBox(q.found[0]);
+  HWND box = FirstWindow({.className = L"#32770", .process = process_.dwProcessId});
+  if (!box) return std::nullopt;
+  return ReadBox(box);
 }
 
 bool App::PressOk(const Box& box) const {
@@ -449,12 +393,50 @@ bool App::Running() const {
 }
 
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess) {
-  TopLevelQuery q{excludeProcess, true, nullptr, part, false, {}};
-  ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
-  return q.found;
+  return FindWindows({.title = part, .notProcess = excludeProcess});
 }
 
-DWORD ProcessOfWindow(HWND hwnd) { return ProcessOf(hwnd); }
+std::string FileBytes(const std::wstring& path) {
+  win32::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  return bytes;
+}
+
+std::vector<std::string> LogFileLines(const std::wstring& path) {
+  const std::string all = FileBytes(path);
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    const std::string ansi = all.substr(start, end - start);
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
+                                                          wide.data(), static_cast<int>(wide.size()))));
+    lines.push_back(Utf8(wide));
+  }
+  return lines;
+}
+
+bool CloseAndWait(HWND window, DWORD timeoutMs) {
+  win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, ProcessOfWindow(window)));
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  const bool gone = WaitFor([&] { return !::IsWindow(window); }, timeoutMs);
+  return gone && (!process || ::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0);
+}
+
+std::vector<DWORD> ProcessesStartedBy(DWORD parent) {
+  std::vector<DWORD> children;
+  win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+    if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
+  }
+  return children;
+}
 
 std::wstring CommandLineOf(DWORD processId) {
   // Read out of the other process's environment block, as debuggers do: its
@@ -581,6 +563,16 @@ SystemColoursFor::SystemColoursFor(std::initializer_list<std::pair<int, COLORREF
 
 SystemColoursFor::~SystemColoursFor() {
   ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), saved_.data());
+}
+
+LocalAppDataMovedTo::~LocalAppDataMovedTo() {
+  const std::wstring data = path_ + L"\\Ardenza\\Sondalink\\";
+  WIN32_FIND_DATAW entry;
+  win32::unique_hfind files(::FindFirstFileW((data + L"*.log").c_str(), &entry));
+  for (bool more = files.get() != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(files.get(), &entry)) {
+    ::DeleteFileW((data + entry.cFileName).c_str());
+  }
+  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) ::RemoveDirectoryW((path_ + level).c_str());
 }
 
 }  // namespace sondalink::e2e

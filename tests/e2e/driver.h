@@ -12,18 +12,19 @@
 #include <vector>
 
 #include "../support/wait_for.h"
+#include "../support/windows.h"
+#include "app/controls.h"
 #include "platform/win32/windows_support.h"
 
 namespace sondalink::e2e {
 
-using sondalink::testing::WaitFor;
+
+using sondalink::testing::WaitFor, sondalink::testing::ChildrenOf, sondalink::testing::ClassOf,
+    sondalink::testing::FindWindows, sondalink::testing::FirstWindow, sondalink::testing::ProcessOfWindow;
 
 // What another process can read of a window.
-std::wstring ClassOf(HWND hwnd);
 std::wstring TextOf(HWND hwnd);  // WM_GETTEXT, so edit boxes give their content
 LONG StyleOf(HWND hwnd);
-// Every window below `parent`, depth first in creation order.
-std::vector<HWND> ChildrenOf(HWND parent);
 LONG ExStyleOf(HWND hwnd);
 
 struct PixelRect {
@@ -73,7 +74,8 @@ class App {
 
   // The controls, depth first in creation order: the table's order.
   std::vector<HWND> Controls() const;
-  HWND Control(size_t index) const;
+  // The control of this id, at the place the program's table gives it.
+  HWND Control(ControlId id) const;
   // The first control of this class whose caption is `caption`.
   HWND Find(const std::wstring& className, const std::wstring& caption) const;
   // The control that holds the keyboard focus in the program.
@@ -118,9 +120,19 @@ class App {
 // The visible top-level windows of other processes whose title holds `part`.
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0);
 
-// The process that owns a window, and the command line it was started with.
-DWORD ProcessOfWindow(HWND hwnd);
+// Closes a window of another program as its user does (WM_CLOSE) and waits
+// for the window to go and its process to end: whether both did.
+bool CloseAndWait(HWND window, DWORD timeoutMs = 10000);
+
+// The processes that `parent` started, and the command line of one.
+std::vector<DWORD> ProcessesStartedBy(DWORD parent);
 std::wstring CommandLineOf(DWORD processId);
+
+// The bytes of a file that may be open for writing elsewhere ("<missing>"
+// when there is none), and a log's lines (without CR LF) turned from the
+// ANSI code page into UTF-8.
+std::string FileBytes(const std::wstring& path);
+std::vector<std::string> LogFileLines(const std::wstring& path);
 
 // The prefix user's local application data folder, with no trailing slash.
 std::wstring LocalAppData();
@@ -174,15 +186,21 @@ class SystemColoursFor {
 };
 
 // Points the prefix user's local application data folder elsewhere for the
-// life of the object (Wine reads it from the registry at every request).
+// life of the object (Wine reads it from the registry at every request); the
+// program's data folder made there goes afterwards, with its logs.
 class LocalAppDataMovedTo {
  public:
   explicit LocalAppDataMovedTo(const std::wstring& path)
-      : value_(HKEY_CURRENT_USER,
+      : path_(path),
+        value_(HKEY_CURRENT_USER,
                L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
                L"Local AppData", REG_EXPAND_SZ, path) {}
+  ~LocalAppDataMovedTo();
+  LocalAppDataMovedTo(const LocalAppDataMovedTo&) = delete;
+  LocalAppDataMovedTo& operator=(const LocalAppDataMovedTo&) = delete;
 
  private:
+  std::wstring path_;
   RegistryValueFor value_;
 };
 

@@ -20,43 +20,17 @@ namespace win32 = sondalink::win32;
 
 namespace {
 
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-std::vector<DWORD> ProcessesStartedBy(DWORD parent) {
-  std::vector<DWORD> children;
-  win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
-  }
-  return children;
-}
-
-BOOL CALLBACK CloseIfOf(HWND hwnd, LPARAM process) {
-  if (::IsWindowVisible(hwnd) && e2e::ProcessOfWindow(hwnd) == static_cast<DWORD>(process)) {
-    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
-  }
-  return TRUE;
-}
-
 // What the last test started: Notepad on its log after a failure (or a
 // warning). It is started once the box is closed, so its process is there
 // by now but its window, titled "Untitled" at first, may still be coming:
 // each one is closed as its user would, again until its process ends.
 void CloseWhatTheTestOpened(const e2e::App& app) {
-  for (DWORD id : ProcessesStartedBy(app.processId())) {
+  for (DWORD id : e2e::ProcessesStartedBy(app.processId())) {
     win32::unique_handle child(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
     if (!child) continue;
     bool ended = e2e::WaitFor(
         [&] {
-          ::EnumWindows(CloseIfOf, static_cast<LPARAM>(id));
+          for (HWND hwnd : e2e::FindWindows({.process = id})) ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
           return ::WaitForSingleObject(child.get(), 100) == WAIT_OBJECT_0;
         },
         15000);
@@ -68,29 +42,16 @@ void CloseWhatTheTestOpened(const e2e::App& app) {
   }
 }
 
-struct Overlap {
-  RECT area;
-  DWORD process;
-  std::wstring title;
-};
-
-BOOL CALLBACK FindOverlap(HWND hwnd, LPARAM lp) {
-  auto* o = reinterpret_cast<Overlap*>(lp);
-  RECT r{}, both{};
-  if (::IsWindowVisible(hwnd) && e2e::ProcessOfWindow(hwnd) != o->process && ::GetWindowRect(hwnd, &r) &&
-      ::IntersectRect(&both, &r, &o->area)) {
-    o->title = e2e::TextOf(hwnd) + L" (" + e2e::ClassOf(hwnd) + L")";
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // A window of another program over the program's own, if any: its title.
 std::wstring WindowOver(HWND window) {
-  Overlap o{{}, e2e::ProcessOfWindow(window), {}};
-  ::GetWindowRect(window, &o.area);
-  ::EnumWindows(FindOverlap, reinterpret_cast<LPARAM>(&o));
-  return o.title;
+  RECT area{}, r{}, both{};
+  ::GetWindowRect(window, &area);
+  for (HWND hwnd : e2e::FindWindows({.notProcess = e2e::ProcessOfWindow(window)})) {
+    if (::GetWindowRect(hwnd, &r) && ::IntersectRect(&both, &r, &area)) {
+      return e2e::TextOf(hwnd) + L" (" + e2e::ClassOf(hwnd) + L")";
+    }
+  }
+  return {};
 }
 
 }  // namespace
@@ -101,15 +62,15 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring server = argv[1];
-  std::string shot = Utf8(argv[2]);
+  std::string shot = e2e::Utf8(argv[2]);
 
   e2e::App app;
   if (!app.window()) {
     std::optional<e2e::Box> box = app.OpenBox();
-    std::printf("Sondalink.exe showed no window%s%s\n", box ? ": " : ".", box ? Utf8(box->text).c_str() : "");
+    std::printf("Sondalink.exe showed no window%s%s\n", box ? ": " : ".", box ? e2e::Utf8(box->text).c_str() : "");
     return 1;
   }
-  app.Type(app.Control(3), server);  // edServer
+  app.Type(app.Control(sondalink::kEdServer), server);
   app.Click(app.Find(L"Button", L"Utilizza autenticazione &Windows integrata"));
   app.Settle();
 
@@ -119,16 +80,16 @@ int wmain(int argc, wchar_t** argv) {
     HWND button = app.Find(L"Button", caption);
     std::wstring name = caption;
     name.erase(name.find(L'&'), 1);
-    std::printf("== %s\n", Utf8(name).c_str());
+    std::printf("== %s\n", e2e::Utf8(name).c_str());
     std::fflush(stdout);
     app.Click(button);
     // The run ends with a box; a test against a server that does not answer
     // may wait for the provider's time-out first.
     std::optional<e2e::Box> box = app.WaitBox(L"Messaggio di Sondalink", 180000);
     while (box) {
-      std::string text = Utf8(box->text);
+      std::string text = e2e::Utf8(box->text);
       for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
-      std::printf("The box \"%s\" says: %s\n", Utf8(box->title).c_str(), text.c_str());
+      std::printf("The box \"%s\" says: %s\n", e2e::Utf8(box->title).c_str(), text.c_str());
       std::fflush(stdout);
       if (!app.PressOk(*box)) break;
       app.Settle();
@@ -155,14 +116,14 @@ int wmain(int argc, wchar_t** argv) {
   app.Settle();
   std::wstring over = WindowOver(app.window());
   if (!over.empty()) {
-    std::printf("not taken: a window of another program is over the window: %s\n", Utf8(over).c_str());
+    std::printf("not taken: a window of another program is over the window: %s\n", e2e::Utf8(over).c_str());
     status = 1;
   } else if (!e2e::Screenshot(shot, app.window())) {
     std::printf("no picture of the window taken\n");
     status = 1;
   } else if (!(over = WindowOver(app.window())).empty()) {
     std::printf("a window of another program came over the window while its picture was taken: %s\n",
-                Utf8(over).c_str());
+                e2e::Utf8(over).c_str());
     status = 1;
   } else {
     RECT r{};

@@ -3,8 +3,6 @@
 // a double click starts one test only. (The DAO and SQL-DMO buttons, whose
 // components the prefix lacks, are driven by connection_missing_test.cpp.)
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -20,7 +18,7 @@ namespace {
 
 struct Pulsante {
   const char* name;
-  int control;
+  ControlId control;
   const wchar_t* logFile;
   const char* firstLine;
   const char* classLine;   // the environment report's component line
@@ -42,24 +40,6 @@ void PrintTo(const Pulsante& p, std::ostream* out) { *out << p.name; }
 
 std::wstring LogPath(const wchar_t* file) {
   return LocalAppData() + L"\\Ardenza\\Sondalink\\" + file;
-}
-
-// The log's lines from the ANSI file, each turned to UTF-8.
-std::vector<std::string> LogLines(const wchar_t* file) {
-  std::ifstream in(std::filesystem::path(LogPath(file)), std::ios::binary);
-  std::string all(std::istreambuf_iterator<char>(in), {});
-  std::wstring wide(all.size(), L'\0');
-  wide.resize(::MultiByteToWideChar(CP_ACP, 0, all.data(), static_cast<int>(all.size()),
-                                    wide.data(), static_cast<int>(wide.size())));
-  std::string utf8(wide.size() * 3, '\0');
-  utf8.resize(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                    utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = utf8.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(utf8.substr(start, end - start));
-  }
-  return lines;
 }
 
 // The message of a body line, without its time stamp and level.
@@ -92,10 +72,10 @@ TEST_P(FrameE2E, RunsToTheFailureBoxThenOpensTheLogInNotepad) {
   const Pulsante& p = GetParam();
   App app;
   CloseNotepads(p.logFile, app);
-  app.Type(app.Control(kEdServer - 1), L"SRVPROVA");
-  app.Type(app.Control(kEdLogin - 1), L"sa");
-  app.Type(app.Control(kEdPassword - 1), L"segreta");
-  app.Click(app.Control(p.control - 1));
+  app.Type(app.Control(kEdServer), L"SRVPROVA");
+  app.Type(app.Control(kEdLogin), L"sa");
+  app.Type(app.Control(kEdPassword), L"segreta");
+  app.Click(app.Control(p.control));
 
   std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 60000);
   ASSERT_TRUE(box) << "no box at the end of the run";
@@ -108,10 +88,10 @@ TEST_P(FrameE2E, RunsToTheFailureBoxThenOpensTheLogInNotepad) {
       << "Notepad did not open the log";
   CloseNotepads(p.logFile, app);
   app.Settle();
-  EXPECT_TRUE(::IsWindowEnabled(app.Control(p.control - 1)));
+  EXPECT_TRUE(::IsWindowEnabled(app.Control(p.control)));
   EXPECT_FALSE(app.OpenBox()) << "a second box after the failure box";
 
-  std::vector<std::string> lines = LogLines(p.logFile);
+  std::vector<std::string> lines = LogFileLines(LogPath(p.logFile));
   ASSERT_GT(lines.size(), 9u);
   EXPECT_EQ(Message(lines[6]), p.firstLine);
   EXPECT_TRUE(HasLine(lines, p.classLine)) << "no environment report line for the class";
@@ -122,7 +102,7 @@ TEST_P(FrameE2E, RunsToTheFailureBoxThenOpensTheLogInNotepad) {
   EXPECT_EQ(Message(last).rfind(p.lastStep, 0), 0u) << last;
   EXPECT_FALSE(HasLine(lines, "Operazione terminata."));
   // The log box echoes the same run, closed by its last line.
-  std::wstring echo = TextOf(app.Control(kEdLog - 1));
+  std::wstring echo = TextOf(app.Control(kEdLog));
   EXPECT_NE(echo.find(W(p.firstLine)), std::wstring::npos);
   EXPECT_NE(echo.find(L"Chiusura file di log "), std::wstring::npos);
 }
@@ -134,11 +114,11 @@ INSTANTIATE_TEST_SUITE_P(Buttons, FrameE2E, ::testing::ValuesIn(kPulsanti), test
 TEST(FrameE2EDoubleClick, StartsOneTestOnly) {
   App app;
   CloseNotepads(L"SondalinkADO.log", app);
-  app.Type(app.Control(kEdServer - 1), L"SRVPROVA");
-  app.Type(app.Control(kEdLogin - 1), L"sa");
+  app.Type(app.Control(kEdServer), L"SRVPROVA");
+  app.Type(app.Control(kEdLogin), L"sa");
   // Both clicks in the queue before the program sees the first, as a
   // double click leaves them.
-  HWND button = app.Control(kCmdADO - 1);
+  HWND button = app.Control(kCmdADO);
   ::PostMessageW(button, BM_CLICK, 0, 0);
   ::PostMessageW(button, BM_CLICK, 0, 0);
 
@@ -152,16 +132,10 @@ TEST(FrameE2EDoubleClick, StartsOneTestOnly) {
   EXPECT_EQ(NotepadsOn(L"SondalinkADO.log", app).size(), 1u);
   CloseNotepads(L"SondalinkADO.log", app);
 
-  std::vector<std::string> lines = LogLines(L"SondalinkADO.log");
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                          [](const std::string& l) {
-                            return Message(l) == "Inizio test connessione ADO...";
-                          }),
+  std::vector<std::string> lines = LogFileLines(LogPath(L"SondalinkADO.log"));
+  EXPECT_EQ(std::ranges::count_if(lines, [](const std::string& l) { return Message(l) == "Inizio test connessione ADO..."; }),
             1);
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                          [](const std::string& l) {
-                            return l.rfind("Operazione avviata il ", 0) == 0;
-                          }),
+  EXPECT_EQ(std::ranges::count_if(lines, [](const std::string& l) { return l.starts_with("Operazione avviata il "); }),
             1);
 }
 

@@ -13,8 +13,6 @@
 namespace sondalink::e2e {
 namespace {
 
-constexpr size_t kEdServer = 3, kEdLogin = 7, kEdLog = 10;
-
 bool Exists(const std::wstring& path) {
   return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -72,9 +70,7 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   HWND notepad = nullptr;
   WaitFor(
       [&] {
-        for (HWND hwnd : WindowsTitled(L"SondalinkSQLDMO.log", app.processId())) {
-          if (ClassOf(hwnd) == L"Notepad") notepad = hwnd;
-        }
+        notepad = FirstWindow({.title = L"SondalinkSQLDMO.log", .className = L"Notepad", .notProcess = app.processId()});
         return notepad != nullptr || Exists(notepadRan);
       },
       20000);
@@ -87,8 +83,7 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   // The command line is the program's own, whichever file runs it.
   EXPECT_EQ(CommandLineOf(notepadProcess).rfind(L"notepad.exe ", 0), 0u)
       << Utf8(CommandLineOf(notepadProcess));
-  ::PostMessageW(notepad, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitFor([&] { return !::IsWindow(notepad); }));
+  EXPECT_TRUE(CloseAndWait(notepad));
 
   // The log went to the user's real data folder, not to the planted one.
   const std::wstring log = LocalAppData() + L"\\Ardenza\\Sondalink\\SondalinkSQLDMO.log";

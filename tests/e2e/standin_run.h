@@ -18,11 +18,9 @@
 
 namespace sondalink::e2e {
 
-// The controls in the window's table order.
-enum Ctl : size_t {
-  kEdServer = 3, kOptTrusted = 4, kOptSQL = 5, kEdLogin = 7, kEdPassword = 9, kEdLog = 10,
-  kCmdSQLDMO = 11, kCmdADO = 12, kCmdDAODirect = 13, kCmdRDO = 14, kCmdODBC = 15, kCmdOpenLog = 16,
-};
+// The controls by the program's own ids; App::Control finds each where the
+// program's table puts it.
+using Ctl = ControlId;
 
 // What the user saw of one message box.
 struct SeenBox {

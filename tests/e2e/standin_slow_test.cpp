@@ -19,11 +19,7 @@ using ::testing::Not;
 
 const std::string kCloseRefused = "Impossibile uscire dal programma quando è in corso il test.";
 
-size_t Lines(const std::wstring& text) {
-  size_t n = 1;
-  for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2)) ++n;
-  return n;
-}
+size_t Lines(const std::wstring& text) { return std::ranges::count(text, L'\n') + 1; }
 
 bool Finished(const std::vector<std::string>& log) {
   return log.size() >= 4 && log[log.size() - 4] == "Operazione terminata il <T>";
@@ -61,22 +57,20 @@ class SlowRun : public StandinRun {
 
     // The close button: refused with a box, the window stays.
     TryToClose(logFile);
+    release.Set();
   }
 
   void OpenFolder() {
     app->Click(At(kCmdOpenLog));
     HWND folder = nullptr;
     EXPECT_TRUE(WaitFor([&] {
-      for (HWND hwnd : WindowsTitled(L"Sondalink", app->processId())) {
-        if (ClassOf(hwnd) == L"ExplorerWClass") folder = hwnd;
-      }
+      folder = FirstWindow({.title = L"Sondalink", .className = L"ExplorerWClass", .notProcess = app->processId()});
       return folder != nullptr;
     }, 15000)) << "no folder window";
     if (folder) {
       EXPECT_NE(CommandLineOf(ProcessOfWindow(folder)).find(LocalAppData() + L"\\Ardenza\\Sondalink\\"),
                 std::wstring::npos);
-      ::PostMessageW(folder, WM_CLOSE, 0, 0);
-      EXPECT_TRUE(WaitFor([&] { return !::IsWindow(folder); }));
+      EXPECT_TRUE(CloseAndWait(folder));
     }
   }
 
@@ -91,6 +85,18 @@ class SlowRun : public StandinRun {
     ASSERT_TRUE(app->PressOk(*box));
     EXPECT_TRUE(::IsWindowVisible(app->window()));
     EXPECT_TRUE(app->Running());
+  }
+
+  standin::Release release;
+
+  // One success box, no Notepad, the log's end, and nothing of the others.
+  void ExpectPlainSuccess(const Ending& ending, const std::string& test, const std::string& created,
+                          const std::string& logFile) {
+    ASSERT_EQ(ending.boxes.size(), 1u);
+    EXPECT_EQ(ending.boxes[0].text, SuccessBox(test, kVersion).text);
+    EXPECT_FALSE(ending.notepad);
+    EXPECT_THAT(ending.log, Contains("<T>, INFO: Operazione terminata."));
+    ExpectOnlyOneTest(created, logFile);
   }
 
   // The other tests never began: no object of theirs, no log of theirs.
@@ -112,7 +118,7 @@ class SlowRun : public StandinRun {
 
 TEST_F(SlowRun, AdoStaysResponsiveRefusesToCloseAndRunsAlone) {
   const std::string log = "SondalinkADO.log";
-  Start(ServerScenario() + standin::SlowListing("ado", 60, 100));
+  Start(ServerScenario() + standin::SlowListing("ado", 60, 100) + release.Line());
   SqlAuthentication(kServer, L"sa", kPassword);
   WhileItRuns(kCmdADO, log, "Lettura proprietà ADODB.Connection.Properties in corso...", true);
   Ending ending = Finish(log);
@@ -168,34 +174,31 @@ TEST_F(SlowRun, AdoStaysResponsiveRefusesToCloseAndRunsAlone) {
 
 TEST_F(SlowRun, DaoStaysResponsiveRefusesToCloseAndRunsAlone) {
   const std::string log = "SondalinkDAOODBCDirect.log";
-  Start(ServerScenario() + standin::SlowListing("dao.workspace", 60, 100));
+  Start(ServerScenario() + standin::SlowListing("dao.workspace", 60, 100) + release.Line());
   SqlAuthentication(kServer, L"sa", kPassword);
   WhileItRuns(kCmdDAODirect, log, "Lettura proprietà DAO.Workspace.Properties in corso...", false);
   Ending ending = Finish(log);
 
-  ASSERT_EQ(ending.boxes.size(), 1u);
-  EXPECT_EQ(ending.boxes[0].text, SuccessBox("DAO ODBCDirect", kVersion).text);
-  EXPECT_FALSE(ending.notepad);
+  ExpectPlainSuccess(ending, "DAO ODBCDirect", "create dao.DBEngine", log);
   EXPECT_THAT(ending.log, Contains("<T>, INFO:     Proprieta_60 = 60"));
-  EXPECT_THAT(ending.log, Contains("<T>, INFO: Operazione terminata."));
-  ExpectOnlyOneTest("create dao.DBEngine", log);
 }
 
 TEST_F(SlowRun, SqlDmoStaysResponsiveRefusesToCloseAndRunsAlone) {
   const std::string log = "SondalinkSQLDMO.log";
-  Start(ServerScenario() + standin::Delay("dmo.Application.VersionMajor", 600) +
-        standin::Delay("dmo.Application.VersionMinor", 600) + standin::Delay("dmo.Application.VersionBuild", 600) +
-        standin::Delay("dmo.Application.ODBCVersionString", 600) + standin::Delay("dmo.SQLServer.ApplicationName", 600) +
-        standin::Delay("dmo.SQLServer.CodePage", 600) + standin::Delay("dmo.SQLServer.LoginTimeout", 600) +
-        standin::Delay("dmo.SQLServer.LoginSecure", 600));
+  std::string scenario = ServerScenario() + release.Line();
+  // Every call after the announcement, each followed by a log line.
+  for (const char* member : {"Application.FullName", "Application.VersionMajor", "Application.VersionMinor",
+                             "Application.VersionBuild", "Application.ODBCVersionString", "SQLServer.ApplicationName",
+                             "SQLServer.CodePage", "SQLServer.LoginTimeout", "SQLServer.LoginSecure", "SQLServer.Connect",
+                             "SQLServer.Language", "SQLServer.VersionString"}) {
+    scenario += standin::Delay(std::string("dmo.") + member, 300);
+  }
+  Start(scenario);
   SqlAuthentication(kServer, L"sa", kPassword);
   WhileItRuns(kCmdSQLDMO, log, "Lettura proprietà SQLServer.Application.Name=", false);
   Ending ending = Finish(log);
 
-  ASSERT_EQ(ending.boxes.size(), 1u);
-  EXPECT_FALSE(ending.notepad);
-  EXPECT_THAT(ending.log, Contains("<T>, INFO: Operazione terminata."));
-  ExpectOnlyOneTest("create dmo.SQLServer", log);
+  ExpectPlainSuccess(ending, "SQLDMO", "create dmo.SQLServer", log);
 }
 
 }  // namespace

@@ -12,9 +12,6 @@
 namespace sondalink::e2e {
 namespace {
 
-constexpr size_t kEdServer = 3, kOptTrusted = 4, kOptSQL = 5, kEdLogin = 7, kEdPassword = 9,
-                 kEdLog = 10;
-
 class WindowDuringATest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -23,28 +20,32 @@ class WindowDuringATest : public ::testing::Test {
     dataFolder.emplace(kLongFolder);
     ASSERT_EQ(standin::RegisterStandin(), S_OK);
     // Every property of the listing takes 100 ms, each followed by a log
-    // line that lets the window handle its events: about 3 s of a run.
+    // line that lets the window handle its events: at most 3 s of a run,
+    // which a test that has seen what it needed of it cuts short.
+    release.emplace();
     ASSERT_TRUE(standin::UseScenario(standin::StandinFolder() + L"e2e-window.txt",
-                                     standin::SlowListing("ado", 30, 100)));
+                                     standin::SlowListing("ado", 30, 100) + release->Line()));
   }
   static void TearDownTestSuite() {
     standin::ForgetScenario();
     standin::UnregisterStandin();
+    release.reset();
     dataFolder.reset();
-    ::DeleteFileW((std::wstring(kLongFolder) + L"\\Ardenza\\Sondalink\\SondalinkADO.log").c_str());
-    for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
-      ::RemoveDirectoryW((std::wstring(kLongFolder) + level).c_str());
-    }
   }
 
   static constexpr wchar_t kLongFolder[] =
       L"C:\\users\\Public\\Dati locali della postazione di prova, con un percorso piuttosto lungo";
   static inline std::optional<LocalAppDataMovedTo> dataFolder;
+  static inline std::optional<standin::Release> release;
 
-  void SetUp() override { ASSERT_TRUE(app.window()); }
+  void SetUp() override {
+    release->Hold();
+    ASSERT_TRUE(app.window());
+  }
 
-  HWND Button(const char* caption) const { return app.Find(L"Button", W(caption)); }
-  HWND Box(size_t index) const { return app.Control(index); }
+  // By id, never by caption: during a run every message to the program
+  // waits for its next log line.
+  HWND Box(ControlId id) const { return app.Control(id); }
 
   // Presses OK on the success box of the ADO run.
   void EndOfTheRun() {
@@ -54,7 +55,7 @@ class WindowDuringATest : public ::testing::Test {
         << std::string(done->text.begin(), done->text.end());
     EXPECT_EQ(done->icon, Icon::Information) << IconName(done->icon);
     ASSERT_TRUE(app.PressOk(*done));
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(Button("Test connessione &ADO")); }));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(Box(kCmdADO)); }));
     ExpectTheLogAtItsLeftEdgeWithItsEndInView();
   }
 
@@ -88,17 +89,14 @@ class WindowDuringATest : public ::testing::Test {
 TEST_F(WindowDuringATest, TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPassword) {
   app.Type(Box(kEdServer), L"srv");
   app.Type(Box(kEdLogin), L"sa");  // and no password: accepted
-  app.Click(Button("Test connessione &ADO"));
-  ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(Button("Test connessione &ADO")); }))
+  app.Click(Box(kCmdADO));
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(Box(kCmdADO)); }))
       << "the run did not start";
-  for (const char* locked : {"Test connessione SQL&DMO", "Test connessione D&AO ODBCDirect",
-                             "Test connessione RDO", "Test connessione &ODBC DSN less "}) {
-    EXPECT_FALSE(::IsWindowEnabled(Button(locked))) << locked;
+  for (ControlId locked : {kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCmdODBC, kEdServer, kOptTrusted, kOptSQL,
+                           kEdLogin, kEdPassword}) {
+    EXPECT_FALSE(::IsWindowEnabled(Box(locked))) << locked;
   }
-  EXPECT_TRUE(::IsWindowEnabled(Button("Apri cartella file di &LOG")));
-  for (size_t input : {kEdServer, kOptTrusted, kOptSQL, kEdLogin, kEdPassword}) {
-    EXPECT_FALSE(::IsWindowEnabled(Box(input))) << input;
-  }
+  EXPECT_TRUE(::IsWindowEnabled(Box(kCmdOpenLog)));
 
   app.Close();
   std::optional<e2e::Box> refused = app.WaitBox(L"Messaggio di Sondalink");
@@ -106,6 +104,7 @@ TEST_F(WindowDuringATest, TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPasswo
   EXPECT_EQ(refused->text, W("Impossibile uscire dal programma quando è in corso il test."));
   EXPECT_EQ(refused->icon, Icon::Warning) << IconName(refused->icon);
   ASSERT_TRUE(app.PressOk(*refused));
+  release->Set();
 
   EndOfTheRun();
   EXPECT_TRUE(app.Running());
@@ -120,13 +119,14 @@ TEST_F(WindowDuringATest, TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPasswo
 TEST_F(WindowDuringATest, TheEndOfTheWindowsSessionIsNeverHeldBackEvenDuringATest) {
   app.Type(Box(kEdServer), L"srv");
   app.Type(Box(kEdLogin), L"sa");
-  app.Click(Button("Test connessione &ADO"));
-  ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(Button("Test connessione &ADO")); }));
+  app.Click(Box(kCmdADO));
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(Box(kCmdADO)); }));
   DWORD_PTR answer = 0;
   ASSERT_TRUE(::SendMessageTimeoutW(app.window(), WM_QUERYENDSESSION, 0, 0, 0, 10000, &answer));
   EXPECT_EQ(answer, TRUE);
   ::SendMessageTimeoutW(app.window(), WM_ENDSESSION, TRUE, 0, 0, 10000, &answer);
   EXPECT_TRUE(WaitFor([&] { return !::IsWindow(app.window()); }));
+  release->Set();
   std::optional<e2e::Box> box = app.OpenBox();
   EXPECT_TRUE(!box || box->text != W("Impossibile uscire dal programma quando è in corso il test."));
   EXPECT_TRUE(app.WaitExit(30000));
@@ -136,7 +136,8 @@ TEST_F(WindowDuringATest, BackToSqlAuthenticationBringsTheLastValidatedLoginAndN
   app.Type(Box(kEdServer), L"srv");
   app.Type(Box(kEdLogin), L"validato");
   app.Type(Box(kEdPassword), L"pw");
-  app.Click(Button("Test connessione &ADO"));
+  release->Set();  // only the run's end matters here
+  app.Click(Box(kCmdADO));
   EndOfTheRun();
 
   app.Type(Box(kEdLogin), L"digitato");
@@ -153,7 +154,8 @@ TEST_F(WindowDuringATest, BackToSqlAuthenticationBringsTheLastValidatedLoginAndN
 TEST_F(WindowDuringATest, AfterARunUnderWindowsAuthenticationLoginAndPasswordStayDisabled) {
   app.Type(Box(kEdServer), L"srv");
   app.Click(Box(kOptTrusted));
-  app.Click(Button("Test connessione &ADO"));
+  release->Set();
+  app.Click(Box(kCmdADO));
   EndOfTheRun();
   EXPECT_TRUE(::IsWindowEnabled(Box(kEdServer)));
   EXPECT_FALSE(::IsWindowEnabled(Box(kEdLogin)));

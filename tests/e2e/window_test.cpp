@@ -3,9 +3,11 @@
 // authentication options, the close guard and the buttons that run no test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,18 +18,14 @@
 namespace sondalink::e2e {
 namespace {
 
-// The controls in table order (tab order).
-enum Index : size_t {
-  kFrame1, kPcFrame, kLabel6, kEdServer, kOptTrusted, kOptSQL, kLabel2, kEdLogin, kLabel1,
-  kEdPassword, kEdLog, kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdRDO, kCmdODBC, kCmdOpenLog,
-  kControlCount
-};
-constexpr size_t kWindow = SIZE_MAX;
-
 // The expectations come from the program's own control table: what it must
 // satisfy is checked natively (FmConnTable); here, that the real window is
 // built from it, each kind as the Windows class and type it stands for.
-const platform::ui::ControlDef& Def(size_t index) { return kFormConn.controls[index]; }
+std::span<const platform::ui::ControlDef> Table() { return {kFormConn.controls, kFormConn.count}; }
+ControlId Id(const platform::ui::ControlDef& def) { return static_cast<ControlId>(def.id); }
+const platform::ui::ControlDef& Def(ControlId id) {
+  return *std::ranges::find(Table(), int{id}, &platform::ui::ControlDef::id);
+}
 
 struct Realized {
   const wchar_t* className;
@@ -54,18 +52,17 @@ class Window : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(app.window()) << "Sondalink.exe showed no window";
-    ASSERT_EQ(kFormConn.count, size_t{kControlCount});
-    ASSERT_EQ(app.Controls().size(), size_t{kControlCount});
+    ASSERT_EQ(app.Controls().size(), kFormConn.count);
   }
 
-  HWND At(size_t index) const { return app.Control(index); }
-  bool Enabled(size_t index) const { return ::IsWindowEnabled(At(index)) != FALSE; }
-  bool Checked(size_t index) const {
-    return ::SendMessageW(At(index), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  HWND At(ControlId id) const { return app.Control(id); }
+  bool Enabled(ControlId id) const { return ::IsWindowEnabled(At(id)) != FALSE; }
+  bool Checked(ControlId id) const {
+    return ::SendMessageW(At(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
 
   // Clicks and expects exactly this box; presses its OK.
-  void ExpectBox(size_t button, const std::wstring& title, const char* text, Icon icon) {
+  void ExpectBox(ControlId button, const std::wstring& title, const char* text, Icon icon) {
     app.Click(At(button));
     std::optional<Box> box = app.WaitBox(title);
     ASSERT_TRUE(box) << "no box titled " << std::string(title.begin(), title.end());
@@ -86,22 +83,17 @@ TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
   EXPECT_EQ(client.cx, TwipsToPixels(kFormConn.clientWidth));
   EXPECT_EQ(client.cy, TwipsToPixels(kFormConn.clientHeight));
 
-  for (size_t i = 0; i < kControlCount; ++i) {
-    const platform::ui::ControlDef& want = Def(i);
+  for (const platform::ui::ControlDef& want : Table()) {
     SCOPED_TRACE(want.name);
-    HWND hwnd = At(i);
+    HWND hwnd = At(Id(want));
     const Realized kind = RealizedAs(want.kind);
     EXPECT_EQ(ClassOf(hwnd), kind.className);
     if (kind.kindStyle) {
       EXPECT_EQ(StyleOf(hwnd) & 0x0F, kind.kindStyle);
     }
-    HWND parent = app.window();
-    for (size_t p = 0; p < kControlCount; ++p) {
-      if (Def(p).id == want.parent) parent = At(p);
-    }
-    EXPECT_EQ(::GetParent(hwnd), parent);
+    EXPECT_EQ(::GetParent(hwnd), want.parent ? At(static_cast<ControlId>(want.parent)) : app.window());
     EXPECT_EQ(TextOf(hwnd), W(want.caption ? want.caption : ""));
-    EXPECT_EQ(Enabled(i), !(want.style & platform::ui::kStyleDisabled));
+    EXPECT_EQ(Enabled(Id(want)), !(want.style & platform::ui::kStyleDisabled));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
     PixelRect expected{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
                        TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)};
@@ -121,7 +113,7 @@ TEST_F(Window, PasswordShowsStarsAndTheLogBoxIsAReadOnlyMultiLineBoxWithScrollBa
   for (LONG bit : {ES_MULTILINE, ES_READONLY, WS_HSCROLL, WS_VSCROLL}) {
     EXPECT_EQ(log & bit, bit) << std::hex << bit;
   }
-  for (size_t box : {kEdServer, kEdLogin, kEdPassword}) {
+  for (ControlId box : {kEdServer, kEdLogin, kEdPassword}) {
     EXPECT_FALSE(StyleOf(At(box)) & (ES_READONLY | ES_MULTILINE)) << Def(box).name;
     EXPECT_EQ(::SendMessageW(At(box), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << Def(box).name;
   }
@@ -132,15 +124,13 @@ TEST_F(Window, PasswordShowsStarsAndTheLogBoxIsAReadOnlyMultiLineBoxWithScrollBa
 TEST_F(Window, TabAndShiftTabFollowTheTableAndEnterTheOptionGroupAtItsChoice) {
   // The table's order, through the boxes, the buttons it enables and the
   // chosen option (SQL Server authentication at start), and round again.
-  std::vector<size_t> forward;
-  for (size_t i = 0; i < kControlCount; ++i) {
+  std::vector<ControlId> forward;
+  for (const platform::ui::ControlDef& def : Table()) {
     using platform::ui::ControlKind;
-    const ControlKind kind = Def(i).kind;
-    const bool enabled = !(Def(i).style & platform::ui::kStyleDisabled);
-    if ((kind == ControlKind::TextBox || kind == ControlKind::CommandButton) && enabled) {
-      forward.push_back(i);
-    } else if (i == kOptSQL) {
-      forward.push_back(i);
+    const bool enabled = !(def.style & platform::ui::kStyleDisabled);
+    if (((def.kind == ControlKind::TextBox || def.kind == ControlKind::CommandButton) && enabled) ||
+        def.id == kOptSQL) {
+      forward.push_back(Id(def));
     }
   }
   ASSERT_EQ(forward.size(), 9u);
@@ -215,7 +205,7 @@ TEST_F(Window, RdoAndOdbcOnlySayTheyAreNotSupported) {
   app.Type(At(kEdServer), L"srv");
   app.Type(At(kEdLogin), L"sa");
   std::wstring log = TextOf(At(kEdLog));
-  for (size_t button : {kCmdRDO, kCmdODBC}) {
+  for (ControlId button : {kCmdRDO, kCmdODBC}) {
     SCOPED_TRACE(Def(button).name);
     ExpectBox(button, kSondalink, "Funzionalità non supportata.", Icon::Warning);
     EXPECT_EQ(TextOf(At(kEdLog)), log);
@@ -243,7 +233,7 @@ TEST_F(Window, WindowsAuthenticationDisablesAndEmptiesLoginAndPassword) {
   app.Click(At(kOptTrusted));
   EXPECT_TRUE(Checked(kOptTrusted));
   EXPECT_FALSE(Checked(kOptSQL));
-  for (size_t box : {kEdLogin, kEdPassword}) {
+  for (ControlId box : {kEdLogin, kEdPassword}) {
     SCOPED_TRACE(Def(box).name);
     EXPECT_FALSE(Enabled(box));
     EXPECT_EQ(TextOf(At(box)), L"");
@@ -268,13 +258,13 @@ TEST(WindowColours, BoxesDrawWindowTextOnTheirBackgroundAndCaptionsButtonTextOnT
                            {COLOR_BTNFACE, face}, {COLOR_BTNTEXT, buttonText}});
   App app;
   ASSERT_TRUE(app.window());
-  ASSERT_EQ(app.Controls().size(), size_t{kControlCount});
+  ASSERT_EQ(app.Controls().size(), kFormConn.count);
   app.Type(app.Control(kEdServer), L"SERVER\\ISTANZA");
 
   // An option's glyph is drawn in the scheme's colours too: only its caption.
   const int glyph = ::GetSystemMetrics(SM_CXMENUCHECK) + 4;
   struct Case {
-    size_t control;
+    ControlId control;
     int fromX;
     COLORREF text, back;
   };
@@ -330,21 +320,6 @@ TEST_F(Window, TheEndOfTheWindowsSessionClosesTheWindowAndEndsTheProgram) {
   EXPECT_TRUE(app.WaitExit());
 }
 
-// The bytes of a file that may be open for writing elsewhere.
-std::string ReadAll(const std::wstring& path) {
-  std::string bytes;
-  win32::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                        0, nullptr));
-  if (!file) return "<missing>";
-  char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    bytes.append(buffer, read);
-  }
-  return bytes;
-}
-
 // The folder window that the shell opened for the program, and the command
 // line of the process that shows it; the window is closed afterwards.
 struct ShellFolder {
@@ -356,25 +331,12 @@ ShellFolder WaitForShellFolder(const App& app, const std::wstring& title) {
   ShellFolder found;
   WaitFor(
       [&] {
-        for (HWND hwnd : WindowsTitled(title, app.processId())) {
-          if (ClassOf(hwnd) == L"ExplorerWClass") found.window = hwnd;
-        }
+        found.window = FirstWindow({.title = title, .className = L"ExplorerWClass", .notProcess = app.processId()});
         return found.window != nullptr;
       },
       20000);
   if (found.window) found.commandLine = CommandLineOf(ProcessOfWindow(found.window));
   return found;
-}
-
-void CloseShellFolder(const ShellFolder& folder) {
-  DWORD process = ProcessOfWindow(folder.window);
-  ::PostMessageW(folder.window, WM_CLOSE, 0, 0);
-  WaitFor([&] { return !::IsWindow(folder.window); });
-  HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, process);
-  if (handle) {
-    ::WaitForSingleObject(handle, 10000);
-    ::CloseHandle(handle);
-  }
 }
 
 // The shell gets the data folder; Wine opens it in a folder window of its
@@ -396,12 +358,9 @@ TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
     EXPECT_NE(shown.commandLine.find(L"\"" + folder + L"\""), std::wstring::npos)
         << std::string(shown.commandLine.begin(), shown.commandLine.end());
     EXPECT_FALSE(app.OpenBox());
-    CloseShellFolder(shown);
+    CloseAndWait(shown.window);
     app.Close();
     EXPECT_TRUE(app.WaitExit());
-  }
-  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
-    ::RemoveDirectoryW((moved + level).c_str());
   }
 }
 
@@ -429,9 +388,7 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
     ASSERT_TRUE(app.PressOk(*box));
     HWND notepad = nullptr;
     EXPECT_TRUE(WaitFor([&] {
-      for (HWND hwnd : WindowsTitled(L"SondalinkSQLDMO.log", app.processId())) {
-        if (ClassOf(hwnd) == L"Notepad") notepad = hwnd;
-      }
+      notepad = FirstWindow({.title = L"SondalinkSQLDMO.log", .className = L"Notepad", .notProcess = app.processId()});
       return notepad != nullptr;
     }, 20000)) << "Notepad did not open the log";
     if (notepad) {
@@ -442,7 +399,7 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
       ::PostMessageW(notepad, WM_CLOSE, 0, 0);
     }
     EXPECT_NE(TextOf(app.Control(kEdLog)).find(L"Creazione file di log " + log + L"."), std::wstring::npos);
-    const std::string bytes = ReadAll(log);
+    const std::string bytes = FileBytes(log);
     EXPECT_EQ(bytes.rfind(std::string(91, '-') + "\r\n", 0), 0u) << bytes;
     EXPECT_NE(bytes.find(", INFO: Inizio test connessione SQLDMO...\r\n"), std::string::npos);
     EXPECT_TRUE(bytes.ends_with(std::string(68, '-') + "\r\n \r\n"));
@@ -451,12 +408,11 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
     ShellFolder shown = WaitForShellFolder(app, L"Sondalink");
     ASSERT_TRUE(shown.window) << "no folder window";
     EXPECT_NE(shown.commandLine.find(L"\"" + folder + L"\""), std::wstring::npos) << Utf8(shown.commandLine);
-    CloseShellFolder(shown);
+    CloseAndWait(shown.window);
     EXPECT_FALSE(app.OpenBox());
     app.Close();
     EXPECT_TRUE(app.WaitExit());
   }
-  ::DeleteFileW(log.c_str());
 }
 
 // The host's file manager, as "Open" on a folder reaches it through the
@@ -497,21 +453,7 @@ class HostFileManager {
 
 // Folder windows of Wine's own explorer showing the program's folder.
 std::vector<HWND> WineFolderWindows(const App& app) {
-  std::vector<HWND> found;
-  for (HWND hwnd : WindowsTitled(L"Sondalink", app.processId())) {
-    if (ClassOf(hwnd) == L"ExplorerWClass") found.push_back(hwnd);
-  }
-  return found;
-}
-
-// Closes them as the user does, and waits for their process to end.
-void CloseWineFolderWindows(const App& app) {
-  for (HWND hwnd : WineFolderWindows(app)) {
-    DWORD process = ProcessOfWindow(hwnd);
-    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    win32::unique_handle handle(::OpenProcess(SYNCHRONIZE, FALSE, process));
-    if (handle) ::WaitForSingleObject(handle.get(), 10000);
-  }
+  return FindWindows({.title = L"Sondalink", .className = L"ExplorerWClass", .notProcess = app.processId()});
 }
 
 // The end of the file: URL that the host's file manager gets for a folder
@@ -564,7 +506,7 @@ class FoldersOpenOnTheHost {
 // program from outside Wine and shows the difference.)
 TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
-  std::optional<LocalAppDataMovedTo> movedAppData(moved);
+  LocalAppDataMovedTo movedAppData(moved);
   FoldersOpenOnTheHost onTheHost;
   HostFileManager host;
   App app;
@@ -578,7 +520,7 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   ASSERT_TRUE(WaitFor([&] { return host.Opened() || !WineFolderWindows(app).empty(); }, 20000))
       << "the folder was not opened";
   EXPECT_TRUE(WineFolderWindows(app).empty()) << "Wine's own folder window opened";
-  CloseWineFolderWindows(app);
+  for (HWND hwnd : WineFolderWindows(app)) CloseAndWait(hwnd);
   if (std::optional<std::string> opened = host.Opened()) {
     const std::string tail = HostUrlTail(moved + L"\\Ardenza\\Sondalink\\");
     EXPECT_EQ(opened->rfind("file://", 0), 0u) << *opened;
@@ -586,8 +528,9 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
                 opened->compare(opened->size() - tail.size(), tail.size(), tail) == 0)
         << *opened << " does not end in " << tail;
   }
-  // The wineserver ends a desktop it takes for unused after one second.
-  EXPECT_EQ(::WaitForSingleObject(desktop.get(), 3000), static_cast<DWORD>(WAIT_TIMEOUT))
+  // The wineserver ends a desktop it takes for unused after one second:
+  // watched for twice that.
+  EXPECT_EQ(::WaitForSingleObject(desktop.get(), 2000), static_cast<DWORD>(WAIT_TIMEOUT))
       << "the desktop process ended under the program";
 
   RECT frame{};
@@ -611,10 +554,6 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   EXPECT_EQ(TextOf(app.Control(kEdServer)), L"SRVDATI");
   app.Close();
   EXPECT_TRUE(app.WaitExit());
-  movedAppData.reset();
-  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) {
-    ::RemoveDirectoryW((moved + level).c_str());
-  }
 }
 
 // The colour at `p` of a P6 picture ("P6 <w> <h> <max>", then RGB samples of
@@ -638,7 +577,7 @@ TEST_F(Window, Screenshot) {
   app.Type(At(kEdPassword), L"segreta");
   app.Settle();
   ASSERT_TRUE(e2e::Screenshot(SONDALINK_SCREENSHOT, app.window()));
-  const std::string bytes = ReadAll(sondalink::testing::FromHost(SONDALINK_SCREENSHOT));
+  const std::string bytes = FileBytes(sondalink::testing::FromHost(SONDALINK_SCREENSHOT));
   ASSERT_GE(bytes.size(), 24u);
   ASSERT_EQ(bytes.compare(1, 3, "PNG"), 0);
   auto bigEndian = [&](size_t at) {
@@ -653,8 +592,8 @@ TEST_F(Window, Screenshot) {
   // The same picture without compression, to read its pixels.
   const std::string raw = std::string(SONDALINK_SCREENSHOT) + ".ppm";
   ASSERT_TRUE(e2e::Screenshot(raw, app.window()));
-  const std::string picture = ReadAll(sondalink::testing::FromHost(raw));
-  auto inside = [&](size_t control, double across) {
+  const std::string picture = FileBytes(sondalink::testing::FromHost(raw));
+  auto inside = [&](ControlId control, double across) {
     RECT r{};
     ::GetWindowRect(At(control), &r);
     return POINT{r.left - frame.left + LONG((r.right - r.left) * across),

@@ -279,7 +279,7 @@ HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VA
     return std::wstring(buffer);
   };
 
-  if (int delay = scenario.DelayFor(type_, label_, member->name); delay > 0) ::Sleep(delay);
+  if (int delay = scenario.DelayFor(type_, label_, member->name); delay > 0) scenario.Delay(delay);
   if (std::optional<Fault> fault = scenario.FaultFor(type_, label_, member->name)) {
     journal(L" -> fault " + hex(fault->code));
     return RaiseFault(*fault, excepInfo);

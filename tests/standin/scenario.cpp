@@ -39,6 +39,9 @@
 //                           pfnDeferredFillIn) or errorinfo (the code as
 //                           Invoke's result, the texts through IErrorInfo)
 //   delay.<target>=<ms>     the member waits that long before every answer
+//   release=<name>          a named event that ends every delay at once once
+//                           it is set: the test holds a slow run for as long
+//                           as it needs it, and no longer
 //
 // <value>: a text as written, or a typed value: @null, @empty, @i2:<n>,
 // @i4:<n>, @r8:<x>, @bool:true|false, or @fail:<code>|<description>|<source>
@@ -256,6 +259,16 @@ int Scenario::DelayFor(const std::wstring& type, const std::wstring& label, cons
   return total;
 }
 
+void Scenario::Delay(int milliseconds) const {
+  std::unique_ptr<void, decltype(&::CloseHandle)> release(
+      releaseEvent.empty() ? nullptr : ::OpenEventW(SYNCHRONIZE, FALSE, releaseEvent.c_str()), ::CloseHandle);
+  if (release) {
+    ::WaitForSingleObject(release.get(), static_cast<DWORD>(milliseconds));
+  } else {
+    ::Sleep(static_cast<DWORD>(milliseconds));
+  }
+}
+
 Scenario DefaultScenario(const std::wstring& moduleFolder) {
   Scenario s;
   s.journalPath = moduleFolder + L"standin-journal.txt";
@@ -291,6 +304,8 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
 
       if (key == L"journal") {
         s.journalPath = WindowsPath(Unescape(Trim(value)));
+      } else if (key == L"release") {
+        s.releaseEvent = Unescape(Trim(value));
       } else if (key == L"journal.reads") {
         s.journalReads = ParseYesNo(value);
       } else if (key == L"licence.design") {

@@ -46,11 +46,14 @@ struct Scenario {
   std::map<std::wstring, std::vector<Attribute>> properties;
   std::vector<Rule> failures;
   std::vector<Rule> delays;
+  std::wstring releaseEvent;  // set: the delays are over
 
   // The failure that applies to this call, counting the call.
   std::optional<Fault> FaultFor(const std::wstring& type, const std::wstring& label,
                                 const std::wstring& member);
   int DelayFor(const std::wstring& type, const std::wstring& label, const std::wstring& member);
+  // Waits that long, or until the release event is set.
+  void Delay(int milliseconds) const;
 };
 
 // The built-in run: every call succeeds, with a two-line version text

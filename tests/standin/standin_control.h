@@ -30,6 +30,9 @@
 //   slow, responsive   SlowListing("ado", 40, 100): 40 more properties, each
 //                      Value read taking 100 ms, so the program writes a log
 //                      line (and lets its window run) every 100 ms for 4 s
+//   held              Release: its Line() in the scenario ends every delay
+//                      once Set(), so a slow run lasts as long as the test
+//                      needs it and no longer (the delays bound the wait)
 //   creation fails     Fail("ado.Recordset.create#2", 0x80004005, ...): the second
 //                      recordset's CoCreateInstance returns that code
 //   developer machine  Line("licence.design", "yes"): DAO's engine, a licensed
@@ -141,6 +144,26 @@ inline std::string SlowListing(const std::string& owner, int items, int millisec
   return "property." + owner + ".extra=" + std::to_string(items) + "\n" +
          Delay(component + ".Property.Value", millisecondsEach);
 }
+
+// A named event of this process that ends the scenario's delays once set.
+class Release {
+ public:
+  Release()
+      : name_(L"sondalink-release-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+              std::to_wstring(++count_)),
+        event_(::CreateEventW(nullptr, TRUE, FALSE, name_.c_str())) {}
+  ~Release() { ::CloseHandle(event_); }
+  Release(const Release&) = delete;
+  Release& operator=(const Release&) = delete;
+  std::string Line() const { return "release=" + Narrow(name_) + "\n"; }
+  void Set() const { ::SetEvent(event_); }
+  void Hold() const { ::ResetEvent(event_); }
+
+ private:
+  static inline int count_ = 0;
+  std::wstring name_;
+  HANDLE event_;
+};
 
 // Writes the scenario file (UTF-8) and points SONDALINK_STANDIN_SCENARIO at
 // it, for this process and the programs it starts from now on.

@@ -12,6 +12,7 @@
 
 #include "app/fmconn.h"
 #include "platform/ui.h"
+#include "support/windows.h"
 
 namespace sondalink {
 namespace {
@@ -47,11 +48,6 @@ class MessageFontOf {
   NONCLIENTMETRICSW saved_{};
   bool had_ = false;
 };
-
-BOOL CALLBACK Collect(HWND hwnd, LPARAM lp) {
-  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
-  return TRUE;
-}
 
 // The width of what the caption puts on paper, as a control draws it on
 // one line ("&" taken as the access-key marker), in `font`: the right-most
@@ -157,10 +153,9 @@ TEST(MainWindowCaptions, EachIsDrawnWholeInTheDialogFontWhateverTheMessageFont) 
 
   ASSERT_FALSE(ui::ShowForm(kFormConn, {nullptr, nullptr, nullptr}).failed());
   Unloaded unloaded;
-  HWND form = ::FindWindowW(L"SondalinkForm", nullptr);
+  HWND form = testing::FirstWindow({.className = L"SondalinkForm", .process = ::GetCurrentProcessId()});
   ASSERT_TRUE(form);
-  std::vector<HWND> controls;
-  ::EnumChildWindows(form, Collect, reinterpret_cast<LPARAM>(&controls));
+  const std::vector<HWND> controls = testing::ChildrenOf(form);
   ASSERT_EQ(controls.size(), kFormConn.count);
 
   int measured = 0;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/ui.h"
+#include "support/windows.h"
 
 namespace sondalink {
 namespace {
@@ -46,11 +47,6 @@ void OnQueryUnload(int reason, bool& cancel) {
   cancel = g_recorded.cancelClose;
 }
 
-BOOL CALLBACK Collect(HWND hwnd, LPARAM lp) {
-  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
-  return TRUE;
-}
-
 class UiWin32 : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -58,7 +54,7 @@ class UiWin32 : public ::testing::Test {
     ASSERT_FALSE(ui::ShowForm({"Prova servizi", 6000, 3300, kControls, std::size(kControls)},
                               {nullptr, OnEvent, OnQueryUnload})
                      .failed());
-    form = ::FindWindowW(L"SondalinkForm", L"Prova servizi");
+    form = testing::FirstWindow({.title = L"Prova servizi", .className = L"SondalinkForm", .exactTitle = true});
     ASSERT_TRUE(form);
     g_recorded.events.clear();
   }
@@ -73,9 +69,7 @@ class UiWin32 : public ::testing::Test {
 
   // The real control of a table entry: children come in table order.
   HWND Hwnd(int id) const {
-    std::vector<HWND> all;
-    ::EnumChildWindows(form, Collect, reinterpret_cast<LPARAM>(&all));
-    return all.at(static_cast<size_t>(id - 1));
+    return testing::ChildrenOf(form).at(static_cast<size_t>(id - 1));
   }
   std::vector<std::pair<int, ui::Event>>& events() { return g_recorded.events; }
 
@@ -288,7 +282,8 @@ TEST(UiWin32Start, TheBoxAfterAWindowThatCouldNotBeBuiltWaitsForOk) {
                                    {nullptr, OnEvent, OnQueryUnload});
   ASSERT_TRUE(error.failed());
   EXPECT_FALSE(ui::FormIsOpen());
-  EXPECT_FALSE(::FindWindowW(L"SondalinkForm", L"Prova incompleta"));
+  EXPECT_FALSE(testing::FirstWindow(
+      {.title = L"Prova incompleta", .className = L"SondalinkForm", .exactTitle = true, .hiddenToo = true}));
 
   g_errorBox = nullptr;
   g_pressedOk = false;

@@ -1,0 +1,77 @@
+// One way for every Windows test to find windows: the top-level ones by
+// title, class and process, and a window's controls.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace sondalink::testing {
+
+inline std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[256] = {};
+  ::GetClassNameW(hwnd, name, 256);
+  return name;
+}
+
+inline DWORD ProcessOfWindow(HWND hwnd) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  return pid;
+}
+
+struct WindowQuery {
+  std::wstring title = {};             // a part of the title; "" for any
+  const wchar_t* className = nullptr;  // the whole class name; nullptr for any
+  DWORD process = 0;                   // only this process's windows (0: any)
+  DWORD notProcess = 0;                // none of this process's
+  bool exactTitle = false;
+  bool hiddenToo = false;
+};
+
+namespace detail {
+struct Search {
+  const WindowQuery& query;
+  std::vector<HWND> found;
+};
+inline BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM lp) {
+  auto& s = *reinterpret_cast<Search*>(lp);
+  const WindowQuery& q = s.query;
+  if (!q.hiddenToo && !::IsWindowVisible(hwnd)) return TRUE;
+  const DWORD pid = ProcessOfWindow(hwnd);
+  if ((q.process && pid != q.process) || (q.notProcess && pid == q.notProcess)) return TRUE;
+  if (q.className && ClassOf(hwnd) != q.className) return TRUE;
+  wchar_t title[512] = {};
+  ::GetWindowTextW(hwnd, title, 512);
+  if (q.exactTitle ? q.title == title : std::wstring(title).find(q.title) != std::wstring::npos) {
+    s.found.push_back(hwnd);
+  }
+  return TRUE;
+}
+inline BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+  return TRUE;
+}
+}  // namespace detail
+
+// The top-level windows that answer the query, in Z order.
+inline std::vector<HWND> FindWindows(const WindowQuery& query) {
+  detail::Search search{query, {}};
+  ::EnumWindows(detail::CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+inline HWND FirstWindow(const WindowQuery& query) {
+  std::vector<HWND> found = FindWindows(query);
+  return found.empty() ? nullptr : found.front();
+}
+
+// Every window below `parent`, depth first in creation order: a form's
+// controls come in the order of its table.
+inline std::vector<HWND> ChildrenOf(HWND parent) {
+  std::vector<HWND> all;
+  ::EnumChildWindows(parent, detail::CollectChild, reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+}  // namespace sondalink::testing
