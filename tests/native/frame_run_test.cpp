@@ -84,21 +84,17 @@ class FrameRun : public testing::ConnectionTest {
 fake::automation::FakePtr gHolder;
 void TieneOggetto(EsecuzioneTest& run) { run.SetMainObject(gHolder->object()); }
 
-struct Shown {
-  int flags;
-  std::string text;
-  bool operator==(const Shown&) const = default;
-  friend std::ostream& operator<<(std::ostream& os, const Shown& b) {
-    return os << b.flags << " " << ::testing::PrintToString(b.text);
-  }
-};
+// A box as its flags and its text.
+std::string Shown(int flags, const std::string& text) { return std::to_string(flags) + " " + text; }
+
+const std::string kSuccessBox = Shown(ui::kInformation, kRiuscita + "Versione 9");
 
 struct RunCase {
   const char* name;
   void (*corpo)(EsecuzioneTest&);
   RapportoAmbiente rapporto;
-  std::vector<std::string> log;  // the whole body of the log
-  std::vector<Shown> boxes;
+  std::vector<std::string> log;    // the whole body of the log
+  std::vector<std::string> boxes;  // Shown()
   bool notepad;
   bool notepadFails = false;
 };
@@ -131,8 +127,8 @@ TEST_P(FrameRunTable, EndsAsTheTableSays) {
   };
   EXPECT_EQ(glngNumWarning, count("WARNING: "));
   EXPECT_EQ(glngNumErrori, count("ERROR: "));
-  std::vector<Shown> boxes;
-  for (const auto& b : Boxes()) boxes.push_back({b.flags, b.text});
+  std::vector<std::string> boxes;
+  for (const auto& b : Boxes()) boxes.push_back(Shown(b.flags, b.text));
   EXPECT_THAT(boxes, ElementsAreArray(c.boxes));
   if (c.notepad) {
     ExpectNotepad();
@@ -168,14 +164,14 @@ INSTANTIATE_TEST_SUITE_P(
                   ADD_FAILURE() << "a failed step must not return";
                 },
                 Rapporto, Lines({kHead, {"INFO: Creazione...", kFail}}),
-                {{ui::kExclamation, "Prova fallita."}}, true},
+                {Shown(ui::kExclamation, "Prova fallita.")}, true},
         RunCase{"SuccessWithoutWarningsShowsOneInformationBoxAndNoNotepad", CorpoRiuscito,
-                Rapporto, Lines({kHead, kRiuscito}), {{ui::kInformation, kRiuscita + "Versione 9"}},
+                Rapporto, Lines({kHead, kRiuscito}), {kSuccessBox},
                 false},
         RunCase{"AnErrorLineInTheReportOpensNotepadAfterTheSuccessBox", CorpoRiuscito,
                 RapportoConErrore,
                 Lines({kHead, {"ERROR: Errore nella rilevazione del sistema operativo: x"}, kRiuscito}),
-                {{ui::kInformation, kRiuscita + "Versione 9"}}, true},
+                {kSuccessBox}, true},
         RunCase{"ToleratedCheckWritesOneWarningNotepadFollowsTheSuccessBox",
                 [](EsecuzioneTest& run) {
                   run.NoteOrTrap(kEFail);
@@ -184,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                   CorpoRiuscito(run);
                 },
                 Rapporto, Lines({kHead, {kWarn}, kRiuscito}),
-                {{ui::kInformation, kRiuscita + "Versione 9"}}, true},
+                {kSuccessBox}, true},
         RunCase{"UnguardedFailureIsDroppedByTheNextLogLine",
                 [](EsecuzioneTest& run) {
                   run.NoteOrTrap(kEFail);  // a property read whose line is then missing
@@ -199,14 +195,14 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 Rapporto,
                 Lines({kHead, {"INFO: Passo...", "INFO: Passo riuscito.", "INFO: Riga"}, kRiuscito}),
-                {{ui::kInformation, kRiuscita + "Versione 9"}}, false},
+                {kSuccessBox}, false},
         RunCase{"EmptyVersionTextEndsTheBoxAfterTwoLineBreaks",
                 [](EsecuzioneTest& run) {
                   run.SetOutcome(true);
                   run.EnterTrappedMode();
                 },
                 Rapporto, Lines({kHead, {"INFO: Operazione terminata."}}),
-                {{ui::kInformation, kRiuscita}}, false},
+                {Shown(ui::kInformation, kRiuscita)}, false},
         RunCase{"FailureAfterTheOutcomeTurnedTrueShowsNoBoxAndNoNotepad",
                 [](EsecuzioneTest& run) {
                   run.SetVersion("V");
@@ -222,8 +218,8 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"TrappedFailureInTheReportShowsCriticalBoxThenFailureBoxThenNotepad",
                 CorpoNonArriva, RapportoRotto,
                 {"INFO: Inizio prova...", "ERROR: " + kTrap + "-2147467259, descrizione: rapporto rotto"},
-                {{ui::kCritical, kTrap + "-2147467259, descrizione: rapporto rotto"},
-                 {ui::kExclamation, "Prova fallita."}},
+                {Shown(ui::kCritical, kTrap + "-2147467259, descrizione: rapporto rotto"),
+                 Shown(ui::kExclamation, "Prova fallita.")},
                 true},
         RunCase{"TrappedFailureInTheLastStepsShowsOnlyTheCriticalBox",
                 [](EsecuzioneTest& run) {
@@ -237,12 +233,12 @@ INSTANTIATE_TEST_SUITE_P(
                 Rapporto,
                 Lines({kHead, {"INFO: Distruzione...",
                                "ERROR: " + kTrap + "91, descrizione: Object variable not set"}}),
-                {{ui::kCritical, kTrap + "91, descrizione: Object variable not set"}}, false},
+                {Shown(ui::kCritical, kTrap + "91, descrizione: Object variable not set")}, false},
         RunCase{"NotepadThatCannotStartAfterSuccessGoesToTheTrap", CorpoRiuscito,
                 RapportoConErrore,
                 Lines({kHead, {"ERROR: Errore nella rilevazione del sistema operativo: x"}, kRiuscito}),
-                {{ui::kInformation, kRiuscita + "Versione 9"},
-                 {ui::kCritical, kTrap + "53, descrizione: File not found"}},
+                {kSuccessBox,
+                 Shown(ui::kCritical, kTrap + "53, descrizione: File not found")},
                 false, true}),
     sondalink::testing::kRowName);
 
