@@ -31,7 +31,8 @@ constexpr ProfiloTest kProva{
     "cmdProva_Click",
 };
 
-const ErrorRecord kEFail{static_cast<int32_t>(0x80004005), "Errore non specificato", "Prova.Classe"};
+const ErrorRecord kEFail{static_cast<int32_t>(0x80004005), "Errore non specificato",
+                         "Prova.Classe"};
 const std::string kTrap = "Routine fmConn:cmdProva_Click, linea 0, errore ";
 const std::string kRiuscita =
     "Prova riuscita.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n";
@@ -61,8 +62,16 @@ void CorpoRiuscito(EsecuzioneTest& run) {
 }
 void CorpoNonArriva(EsecuzioneTest&) { ADD_FAILURE() << "the body must not run"; }
 
+// A box as its flags and its text.
+std::string Shown(int flags, const std::string& text) { return std::to_string(flags) + " " + text; }
+
 class FrameRun : public testing::ConnectionTest {
  protected:
+  static std::vector<std::string> ShownBoxes() {
+    std::vector<std::string> boxes;
+    for (const auto& b : Boxes()) boxes.push_back(Shown(b.flags, b.text));
+    return boxes;
+  }
   std::string LogPath() const { return gstrCartellaLog + "SondalinkProva.log"; }
   std::vector<std::string> Log() { return Body("SondalinkProva.log"); }
   void ExpectUnlockedAndIdle() {
@@ -83,9 +92,6 @@ class FrameRun : public testing::ConnectionTest {
 // The object a body holds as its main object; the frame must let go of it.
 fake::automation::FakePtr gHolder;
 void TieneOggetto(EsecuzioneTest& run) { run.SetMainObject(gHolder->object()); }
-
-// A box as its flags and its text.
-std::string Shown(int flags, const std::string& text) { return std::to_string(flags) + " " + text; }
 
 const std::string kSuccessBox = Shown(ui::kInformation, kRiuscita + "Versione 9");
 
@@ -109,7 +115,7 @@ class FrameRunTable : public FrameRun, public ::testing::WithParamInterface<RunC
 TEST_P(FrameRunTable, EndsAsTheTableSays) {
   const RunCase& c = GetParam();
   gHolder = fake::automation::NewObject("Prova.Classe");
-  if (c.notepadFails) fake::shell::Get().startError = ErrorRecord{53, "File not found", "Sondalink"};
+  if (c.notepadFails) fake::shell::Get().startError = {53, "File not found", "Sondalink"};
   fake::ui::Get().onBox = [](const fake::ui::Box& box) {
     EXPECT_EQ(box.title, "Messaggio di Sondalink");
     if (box.flags == ui::kCritical) return;  // a trap's box comes where the trap is
@@ -123,13 +129,11 @@ TEST_P(FrameRunTable, EndsAsTheTableSays) {
   const std::vector<std::string> log = Log();
   EXPECT_THAT(log, ElementsAreArray(c.log));
   auto count = [&](const char* level) {
-    return std::count_if(log.begin(), log.end(), [&](const std::string& l) { return l.starts_with(level); });
+    return std::ranges::count_if(log, [&](const std::string& l) { return l.starts_with(level); });
   };
   EXPECT_EQ(glngNumWarning, count("WARNING: "));
   EXPECT_EQ(glngNumErrori, count("ERROR: "));
-  std::vector<std::string> boxes;
-  for (const auto& b : Boxes()) boxes.push_back(Shown(b.flags, b.text));
-  EXPECT_THAT(boxes, ElementsAreArray(c.boxes));
+  EXPECT_THAT(ShownBoxes(), ElementsAreArray(c.boxes));
   if (c.notepad) {
     ExpectNotepad();
   } else if (!c.notepadFails) {
@@ -144,6 +148,7 @@ const std::string kFail = "ERROR: Errore creazione: number=-2147467259, "
                           "description=Errore non specificato, source=Prova.Classe";
 const std::string kWarn = "WARNING: Avviso: number=-2147467259, "
                           "description=Errore non specificato, source=Prova.Classe";
+const std::string kReportError = "ERROR: Errore nella rilevazione del sistema operativo: x";
 const std::vector<std::string> kHead = {"INFO: Inizio prova...", "INFO: Rapporto per Prova.Classe"};
 const std::vector<std::string> kRiuscito = {"INFO: Passo...", "INFO: Passo riuscito.",
                                             "INFO: Distruzione...", "INFO: Operazione terminata."};
@@ -170,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
                 false},
         RunCase{"AnErrorLineInTheReportOpensNotepadAfterTheSuccessBox", CorpoRiuscito,
                 RapportoConErrore,
-                Lines({kHead, {"ERROR: Errore nella rilevazione del sistema operativo: x"}, kRiuscito}),
+                Lines({kHead, {kReportError}, kRiuscito}),
                 {kSuccessBox}, true},
         RunCase{"ToleratedCheckWritesOneWarningNotepadFollowsTheSuccessBox",
                 [](EsecuzioneTest& run) {
@@ -194,7 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
                   CorpoRiuscito(run);
                 },
                 Rapporto,
-                Lines({kHead, {"INFO: Passo...", "INFO: Passo riuscito.", "INFO: Riga"}, kRiuscito}),
+                Lines({kHead, {"INFO: Passo...", "INFO: Passo riuscito.", "INFO: Riga"},
+                       kRiuscito}),
                 {kSuccessBox}, false},
         RunCase{"EmptyVersionTextEndsTheBoxAfterTwoLineBreaks",
                 [](EsecuzioneTest& run) {
@@ -217,7 +223,8 @@ INSTANTIATE_TEST_SUITE_P(
                 {}, false},
         RunCase{"TrappedFailureInTheReportShowsCriticalBoxThenFailureBoxThenNotepad",
                 CorpoNonArriva, RapportoRotto,
-                {"INFO: Inizio prova...", "ERROR: " + kTrap + "-2147467259, descrizione: rapporto rotto"},
+                {"INFO: Inizio prova...",
+                 "ERROR: " + kTrap + "-2147467259, descrizione: rapporto rotto"},
                 {Shown(ui::kCritical, kTrap + "-2147467259, descrizione: rapporto rotto"),
                  Shown(ui::kExclamation, "Prova fallita.")},
                 true},
@@ -236,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {Shown(ui::kCritical, kTrap + "91, descrizione: Object variable not set")}, false},
         RunCase{"NotepadThatCannotStartAfterSuccessGoesToTheTrap", CorpoRiuscito,
                 RapportoConErrore,
-                Lines({kHead, {"ERROR: Errore nella rilevazione del sistema operativo: x"}, kRiuscito}),
+                Lines({kHead, {kReportError}, kRiuscito}),
                 {kSuccessBox,
                  Shown(ui::kCritical, kTrap + "53, descrizione: File not found")},
                 false, true}),
@@ -251,8 +258,9 @@ TEST_F(FrameRun, FailedValidationLeavesLogBoxAndFileNameAsTheyWere) {
   EseguiTest(kProva, CorpoNonArriva, Rapporto);
   EXPECT_EQ(ui::GetText(kEdLog), "righe della prova precedente");
   EXPECT_EQ(gstrFileLog, "SondalinkADO.log");
-  ASSERT_EQ(Boxes().size(), 1u);  // validation's own message, nothing from the frame
-  EXPECT_EQ(Boxes()[0].text, "Inserire il nome del Server/Istanza.");
+  // The validation's own message, nothing from the frame.
+  EXPECT_THAT(ShownBoxes(),
+              ElementsAre(Shown(ui::kExclamation, "Inserire il nome del Server/Istanza.")));
   EXPECT_THAT(Started(), IsEmpty());
   EXPECT_THAT(fake::ui::Get().pointerHistory, ::testing::Each(ui::kPointerDefault));
   ExpectUnlockedAndIdle();
@@ -292,12 +300,11 @@ TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
         CorpoRiuscito(run);
       },
       Rapporto);
-  ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(Boxes()[0].text,
-            "Routine basConn:LogWrite, linea 0, errore -2147024673, descrizione: File too large"
-            "\r\n\r\nImpossibile continuare.");
-  EXPECT_EQ(Boxes()[0].flags, ui::kCritical);
-  EXPECT_EQ(Boxes()[1].text, kRiuscita + "Versione 9");
+  EXPECT_THAT(ShownBoxes(),
+              ElementsAre(Shown(ui::kCritical,
+                                "Routine basConn:LogWrite, linea 0, errore -2147024673, "
+                                "descrizione: File too large\r\n\r\nImpossibile continuare."),
+                          kSuccessBox));
   EXPECT_FALSE(gbLogAperto);
   EXPECT_THAT(Started(), IsEmpty());
   const std::string echo = ui::GetText(kEdLog);
@@ -333,15 +340,16 @@ TEST_F(FrameRun, EachHandlersTrapNamesItAndIsLoggedBeforeItsBox) {
     };
     c.handler();
     const std::string trap = "Routine fmConn:cmd" + routine +
-                             "_Click, linea 0, errore -2147467259, descrizione: Cursore non disponibile";
+                             "_Click, linea 0, errore -2147467259, descrizione: Cursore non "
+                             "disponibile";
     EXPECT_THAT(Body("Sondalink" + file + ".log"),
                 ElementsAre("INFO: Inizio test connessione " + std::string(c.name) + "...",
                             "ERROR: " + trap));
     EXPECT_TRUE(echoAtBox.ends_with(trap)) << echoAtBox;
-    ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_EQ(Boxes()[0].text, trap);
-    EXPECT_EQ(Boxes()[0].flags, ui::kCritical);
-    EXPECT_EQ(Boxes()[1].text, "Connessione " + std::string(c.name) + " fallita.");
+    EXPECT_THAT(ShownBoxes(),
+                ElementsAre(Shown(ui::kCritical, trap),
+                            Shown(ui::kExclamation,
+                                  "Connessione " + std::string(c.name) + " fallita.")));
   }
 }
 
@@ -375,8 +383,7 @@ TEST_F(FrameRun, ClickQueuedDuringARunIsIgnored) {
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(fake::automation::Journal().size(), 0u);  // no test's own steps ran
   EXPECT_THAT(Log(), ElementsAreArray(Lines({kHead, {"INFO: Passo..."}, kRiuscito})));
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].flags, ui::kInformation);
+  EXPECT_THAT(ShownBoxes(), ElementsAre(kSuccessBox));
   ExpectUnlockedAndIdle();
   // Once the run is over, the buttons start tests again.
   EseguiTest(kProva, corpo, Rapporto);
@@ -391,10 +398,9 @@ TEST_F(FrameRun, CloseQueuedBeforeTheLockKeepsTheWindowOpen) {
   EseguiTest(kProva, CorpoRiuscito, Rapporto);
   EXPECT_FALSE(closed);
   EXPECT_TRUE(ui::FormIsOpen());
-  ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(Boxes()[0].text, "Impossibile uscire dal programma quando è in corso il test.");
-  EXPECT_EQ(Boxes()[0].flags, ui::kExclamation);
-  EXPECT_EQ(Boxes()[1].flags, ui::kInformation);
+  EXPECT_THAT(ShownBoxes(), ElementsAre(Shown(ui::kExclamation, "Impossibile uscire dal programma "
+                                                                "quando è in corso il test."),
+                                        kSuccessBox));
   EXPECT_TRUE(fake::ui::RequestClose(ui::kCloseByUser));  // after the run it closes
 }
 
