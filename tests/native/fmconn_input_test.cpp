@@ -35,11 +35,10 @@ TEST_F(FmConnTest, BackToSqlAuthenticationRestoresTheLastValidatedLoginNotTheTyp
   Type(kEdPassword, "pw");
   Click(kOptTrusted);
   Click(kOptSQL);
-  EXPECT_TRUE(At(kEdLogin).enabled);
+  ExpectEnabled({kEdLogin, kEdPassword}, true);
   EXPECT_EQ(At(kEdLogin).back, SysColor::Window);
-  EXPECT_EQ(At(kEdLogin).text, "validato");
-  EXPECT_TRUE(At(kEdPassword).enabled);
   EXPECT_EQ(At(kEdPassword).back, SysColor::Window);
+  EXPECT_EQ(At(kEdLogin).text, "validato");
   EXPECT_EQ(At(kEdPassword).text, "");
 }
 
