@@ -108,26 +108,17 @@ std::string Trimmed(std::string_view s) {
 Pairs Expected(bool odbc, std::string server, std::string login, std::string password,
                bool trusted) {
   if (!odbc) {
-    server = Trimmed(server);
-    login = Trimmed(login);
-    password = Trimmed(password);
+    for (std::string* value : {&server, &login, &password}) *value = Trimmed(*value);
   }
-  Pairs p;
-  if (odbc) {
-    p.emplace_back("Driver", "SQL Server");
-  } else {
-    p.emplace_back("Provider", "SQLOLEDB");
-  }
-  p.emplace_back("Server", server);
-  p.emplace_back("Database", "master");
+  Pairs p = {{odbc ? "Driver" : "Provider", odbc ? "SQL Server" : "SQLOLEDB"},
+             {"Server", server},
+             {"Database", "master"}};
   if (trusted) {
     p.emplace_back("Trusted_Connection", "Yes");
   } else {
-    p.emplace_back("UID", login);
-    p.emplace_back("pwd", password);
+    p.insert(p.end(), {{"UID", login}, {"pwd", password}});
   }
-  p.emplace_back("LANGUAGE", "us_english");
-  p.emplace_back("APP", "Velario");
+  p.insert(p.end(), {{"LANGUAGE", "us_english"}, {"APP", "Velario"}});
   return p;
 }
 
