@@ -8,45 +8,25 @@
 namespace sondalink {
 namespace {
 
+const std::string kTail = "LANGUAGE=us_english;APP=Velario;";
+
 TEST(ConnectionString, OrdinaryValuesGoInUnchanged) {
-  struct Case {
-    bool odbc;
-    bool trusted;
-    const char* real;
-    const char* shown;
-  } cases[] = {
-      {false, true,
-       "Provider=SQLOLEDB;Server=SRV\\SQL2000;Database=master;Trusted_Connection=Yes;"
-       "LANGUAGE=us_english;APP=Velario;",
-       nullptr},
-      {false, false,
-       "Provider=SQLOLEDB;Server=SRV\\SQL2000;Database=master;UID=sa;pwd=se greta;"
-       "LANGUAGE=us_english;APP=Velario;",
-       "Provider=SQLOLEDB;Server=SRV\\SQL2000;Database=master;UID=sa;pwd=********;"
-       "LANGUAGE=us_english;APP=Velario;"},
-      {true, true,
-       "ODBC;Driver={SQL Server};Server=SRV\\SQL2000;Database=master;Trusted_Connection=Yes;"
-       "LANGUAGE=us_english;APP=Velario;",
-       nullptr},
-      {true, false,
-       "ODBC;Driver={SQL Server};Server=SRV\\SQL2000;Database=master;UID=sa;pwd=se greta;"
-       "LANGUAGE=us_english;APP=Velario;",
-       "ODBC;Driver={SQL Server};Server=SRV\\SQL2000;Database=master;UID=sa;pwd=********;"
-       "LANGUAGE=us_english;APP=Velario;"},
-  };
-  for (const Case& c : cases) {
+  for (bool odbc : {false, true}) {
+    const std::string head = std::string(odbc ? "ODBC;Driver={SQL Server};" : "Provider=SQLOLEDB;") +
+                             "Server=SRV\\SQL2000;Database=master;";
+    auto make = odbc ? StringaConnessioneODBC : StringaConnessioneADO;
     // Under Windows authentication login and password never reach the string.
-    const std::string login = c.trusted ? "ignorato" : "sa";
-    StringaConnessione s = c.odbc ? StringaConnessioneODBC("SRV\\SQL2000", login, "se greta", c.trusted)
-                                  : StringaConnessioneADO("SRV\\SQL2000", login, "se greta", c.trusted);
-    EXPECT_EQ(s.strReale, c.real);
-    EXPECT_EQ(s.strVisibile, c.shown ? c.shown : c.real);
+    StringaConnessione s = make("SRV\\SQL2000", "ignorato", "se greta", true);
+    EXPECT_EQ(s.strReale, head + "Trusted_Connection=Yes;" + kTail);
+    EXPECT_EQ(s.strVisibile, s.strReale);
+    s = make("SRV\\SQL2000", "sa", "se greta", false);
+    EXPECT_EQ(s.strReale, head + "UID=sa;pwd=se greta;" + kTail);
+    EXPECT_EQ(s.strVisibile, head + "UID=sa;pwd=********;" + kTail);
   }
 }
 
 TEST(ConnectionString, EmptyPasswordStaysVisiblyEmpty) {
-  const char* expected =
-      "Provider=SQLOLEDB;Server=S;Database=master;UID=sa;pwd=;LANGUAGE=us_english;APP=Velario;";
+  const std::string expected = "Provider=SQLOLEDB;Server=S;Database=master;UID=sa;pwd=;" + kTail;
   StringaConnessione s = StringaConnessioneADO("S", "sa", "", false);
   EXPECT_EQ(s.strReale, expected);
   EXPECT_EQ(s.strVisibile, expected);
@@ -84,17 +64,15 @@ TEST(ConnectionString, OnlyValuesThatWouldBeMisreadAreQuoted) {
   StringaConnessione s = StringaConnessioneADO("srv;x", "u;Trusted_Connection=Yes", "p;w", false);
   EXPECT_EQ(s.strReale,
             "Provider=SQLOLEDB;Server=\"srv;x\";Database=master;UID=\"u;Trusted_Connection=Yes\";"
-            "pwd=\"p;w\";LANGUAGE=us_english;APP=Velario;");
+            "pwd=\"p;w\";" + kTail);
   EXPECT_EQ(s.strVisibile,
             "Provider=SQLOLEDB;Server=\"srv;x\";Database=master;UID=\"u;Trusted_Connection=Yes\";"
-            "pwd=********;LANGUAGE=us_english;APP=Velario;");
+            "pwd=********;" + kTail);
   StringaConnessione o = StringaConnessioneODBC("srv}", "u", "p{", false);
   EXPECT_EQ(o.strReale,
-            "ODBC;Driver={SQL Server};Server={srv}}};Database=master;UID=u;pwd={p{};"
-            "LANGUAGE=us_english;APP=Velario;");
+            "ODBC;Driver={SQL Server};Server={srv}}};Database=master;UID=u;pwd={p{};" + kTail);
   EXPECT_EQ(o.strVisibile,
-            "ODBC;Driver={SQL Server};Server={srv}}};Database=master;UID=u;pwd=********;"
-            "LANGUAGE=us_english;APP=Velario;");
+            "ODBC;Driver={SQL Server};Server={srv}}};Database=master;UID=u;pwd=********;" + kTail);
 }
 
 // Only the value of a password key or of a property named so is masked; the
@@ -104,8 +82,7 @@ TEST(ConnectionString, PasswordsAreMaskedByNameAndKeyNeverByText) {
     const StringaConnessione s = odbc ? StringaConnessioneODBC("sa", "sa", "sa", false)
                                       : StringaConnessioneADO("sa", "sa", "sa", false);
     EXPECT_EQ(s.strVisibile, std::string(odbc ? "ODBC;Driver={SQL Server};" : "Provider=SQLOLEDB;") +
-                                 "Server=sa;Database=master;UID=sa;pwd=********;"
-                                 "LANGUAGE=us_english;APP=Velario;");
+                                 "Server=sa;Database=master;UID=sa;pwd=********;" + kTail);
   }
   struct Case {
     const char* name;

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <string>
+#include <vector>
+
 #include "app/fmconn.h"
 #include "app/test_in_corso.h"
 #include "fakes/fake_ui.h"
@@ -26,6 +30,25 @@ class FmConnTest : public ::testing::Test {
   static fake::ui::Control& At(int id) { return fake::ui::At(id); }
   static fake::ui::State& Ui() { return fake::ui::Get(); }
   static std::vector<fake::ui::Box>& Boxes() { return fake::ui::Get().boxes; }
+  // The one box shown; a text ending in "..." is matched by its beginning.
+  static void ExpectOneBox(const std::string& text, int flags,
+                           const char* title = "Messaggio di Sondalink") {
+    ASSERT_EQ(Boxes().size(), 1u);
+    if (text.ends_with("...")) {
+      EXPECT_TRUE(Boxes()[0].text.starts_with(text.substr(0, text.size() - 3))) << Boxes()[0].text;
+    } else {
+      EXPECT_EQ(Boxes()[0].text, text);
+    }
+    EXPECT_EQ(Boxes()[0].flags, flags);
+    EXPECT_EQ(Boxes()[0].title, title);
+  }
+  template <class Ids>
+  static void ExpectEnabled(const Ids& ids, bool enabled) {
+    for (int id : ids) EXPECT_EQ(At(id).enabled, enabled) << id;
+  }
+  static void ExpectEnabled(std::initializer_list<int> ids, bool enabled) {
+    ExpectEnabled<std::initializer_list<int>>(ids, enabled);
+  }
 };
 
 }  // namespace sondalink

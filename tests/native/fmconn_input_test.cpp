@@ -35,11 +35,10 @@ TEST_F(FmConnTest, BackToSqlAuthenticationRestoresTheLastValidatedLoginNotTheTyp
   Type(kEdPassword, "pw");
   Click(kOptTrusted);
   Click(kOptSQL);
-  EXPECT_TRUE(At(kEdLogin).enabled);
+  ExpectEnabled({kEdLogin, kEdPassword}, true);
   EXPECT_EQ(At(kEdLogin).back, SysColor::Window);
-  EXPECT_EQ(At(kEdLogin).text, "validato");
-  EXPECT_TRUE(At(kEdPassword).enabled);
   EXPECT_EQ(At(kEdPassword).back, SysColor::Window);
+  EXPECT_EQ(At(kEdLogin).text, "validato");
   EXPECT_EQ(At(kEdPassword).text, "");
 }
 
@@ -89,10 +88,7 @@ TEST_P(Validation, ShowsWhatIsMissingOrCopiesTheInput) {
   bool ok = ValidaParametriConnessione();
   if (c.message) {
     EXPECT_FALSE(ok);
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, c.message);
-    EXPECT_EQ(Boxes()[0].flags, 48);
-    EXPECT_EQ(Boxes()[0].title, kValidationTitle);
+    ExpectOneBox(c.message, platform::ui::kExclamation, kValidationTitle);
     EXPECT_EQ(Ui().focus, c.focus);
     EXPECT_EQ(At(c.focus).selLength, platform::ui::TextLength(c.focus));
     EXPECT_EQ(mstrServer, "prima");  // untouched by a failed validation
@@ -126,8 +122,7 @@ TEST_F(FmConnTest, ValidationMovesNoFocusToADisabledLoginBox) {
   platform::ui::SetEnabled(kEdLogin, false);  // SQL authentication, box empty and disabled
   Focus(kEdLog);
   EXPECT_FALSE(ValidaParametriConnessione());
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Inserire il Login ID.");
+  ExpectOneBox("Inserire il Login ID.", platform::ui::kExclamation, kValidationTitle);
   EXPECT_EQ(Ui().focus, kEdLog);
 }
 

@@ -14,18 +14,24 @@ using fake::ui::Click;
 using fake::ui::RequestClose;
 using fake::ui::Type;
 using platform::ui::SysColor;
+using platform::ui::kCritical;
+using platform::ui::kExclamation;
 
 constexpr int kInputs[] = {kEdServer, kOptSQL, kOptTrusted, kEdLogin, kEdPassword};
 constexpr int kTestButtons[] = {kCmdADO, kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCmdODBC};
+const std::string kBusy = "Impossibile uscire dal programma quando è in corso il test.";
+
+void ExpectBack(std::initializer_list<int> boxes, SysColor color) {
+  for (int box : boxes) EXPECT_EQ(fake::ui::At(box).back, color) << box;
+}
 
 TEST_F(FmConnTest, LockDisablesInputsAndTestButtonsButNotTheLogFolderOrTheLogBox) {
   EXPECT_TRUE(ControlliBlocca());
   EXPECT_TRUE(TestInCorso());
-  for (int id : kInputs) EXPECT_FALSE(At(id).enabled) << id;
-  for (int id : kTestButtons) EXPECT_FALSE(At(id).enabled) << id;
-  for (int box : {kEdServer, kEdLogin, kEdPassword}) EXPECT_EQ(At(box).back, SysColor::ButtonFace);
-  EXPECT_TRUE(At(kCmdOpenLog).enabled);
-  EXPECT_TRUE(At(kEdLog).enabled);
+  ExpectEnabled(kInputs, false);
+  ExpectEnabled(kTestButtons, false);
+  ExpectBack({kEdServer, kEdLogin, kEdPassword}, SysColor::ButtonFace);
+  ExpectEnabled({kCmdOpenLog, kEdLog}, true);
   EXPECT_TRUE(Boxes().empty());
 }
 
@@ -34,9 +40,9 @@ TEST_F(FmConnTest, UnlockEnablesEverythingIncludingRdoAndOdbc) {
   ASSERT_TRUE(ControlliBlocca());
   EXPECT_TRUE(ControlliSblocca());
   EXPECT_FALSE(TestInCorso());
-  for (int id : kInputs) EXPECT_TRUE(At(id).enabled) << id;
-  for (int id : kTestButtons) EXPECT_TRUE(At(id).enabled) << id;
-  for (int box : {kEdServer, kEdLogin, kEdPassword}) EXPECT_EQ(At(box).back, SysColor::Window);
+  ExpectEnabled(kInputs, true);
+  ExpectEnabled(kTestButtons, true);
+  ExpectBack({kEdServer, kEdLogin, kEdPassword}, SysColor::Window);
   EXPECT_EQ(At(kEdLogin).text, "sa");  // texts are not touched
 }
 
@@ -45,10 +51,8 @@ TEST_F(FmConnTest, UnlockUnderWindowsAuthenticationLeavesLoginAndPasswordDisable
   ASSERT_TRUE(ControlliBlocca());
   ASSERT_TRUE(ControlliSblocca());
   EXPECT_TRUE(At(kEdServer).enabled);
-  for (int box : {kEdLogin, kEdPassword}) {
-    EXPECT_FALSE(At(box).enabled);
-    EXPECT_EQ(At(box).back, SysColor::ButtonFace);
-  }
+  ExpectEnabled({kEdLogin, kEdPassword}, false);
+  ExpectBack({kEdLogin, kEdPassword}, SysColor::ButtonFace);
 }
 
 TEST_F(FmConnTest, AnyTestButtonEnablesRdoAndOdbcEvenWhenValidationStopsIt) {
@@ -56,11 +60,9 @@ TEST_F(FmConnTest, AnyTestButtonEnablesRdoAndOdbcEvenWhenValidationStopsIt) {
     SCOPED_TRACE(button);
     SetUp();
     Click(button);  // empty server: stops at the validation
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Inserire il nome del Server/Istanza.");
+    ExpectOneBox("Inserire il nome del Server/Istanza.", kExclamation, "Messaggio di Collaudino");
     EXPECT_EQ(Ui().focus, kEdServer);
-    EXPECT_TRUE(At(kCmdRDO).enabled);
-    EXPECT_TRUE(At(kCmdODBC).enabled);
+    ExpectEnabled({kCmdRDO, kCmdODBC}, true);
     EXPECT_FALSE(TestInCorso());
   }
 }
@@ -68,19 +70,16 @@ TEST_F(FmConnTest, AnyTestButtonEnablesRdoAndOdbcEvenWhenValidationStopsIt) {
 // A control that cannot be reached makes the routine fail where it is met:
 // what came before it stays done, the busy flag is left alone, and the
 // routine error box tells which routine failed.
-struct BrokenLock {
-  int missing;
-  std::vector<int> changedBefore;
-  std::vector<int> untouched;
-};
-
 TEST_F(FmConnTest, ALockThatFailsHalfwayKeepsWhatItChangedAndReportsTheRoutine) {
-  const BrokenLock cases[] = {
+  const struct {
+    int missing;
+    std::vector<int> changedBefore, untouched;
+  } cases[] = {
       {kOptTrusted, {kEdServer, kOptSQL}, {kEdLogin, kCmdADO}},
       {kEdPassword, {kEdServer, kOptSQL, kOptTrusted, kEdLogin}, {kCmdADO}},
       {kCmdRDO, {kEdPassword, kCmdADO, kCmdSQLDMO, kCmdDAODirect}, {kCmdODBC}},
   };
-  for (const BrokenLock& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.missing);
     SetUp();
     ASSERT_TRUE(ControlliSblocca());  // RDO and ODBC enabled too
@@ -89,12 +88,8 @@ TEST_F(FmConnTest, ALockThatFailsHalfwayKeepsWhatItChangedAndReportsTheRoutine) 
     EXPECT_FALSE(TestInCorso());
     for (int id : c.changedBefore) EXPECT_FALSE(At(id).enabled) << id;
     for (int id : c.untouched) EXPECT_TRUE(At(id).enabled) << id;
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text,
-              "Routine fmConn:ControlliBlocca, linea 0, errore 9, descrizione: Subscript out of "
-              "range");
-    EXPECT_EQ(Boxes()[0].flags, 16);
-    EXPECT_EQ(Boxes()[0].title, "Messaggio di Sondalink");
+    ExpectOneBox("Routine fmConn:ControlliBlocca, linea 0, errore 9, descrizione: Subscript out of "
+                 "range", kCritical);
   }
 }
 
@@ -105,8 +100,7 @@ TEST_F(FmConnTest, AnUnlockThatFailsLeavesTheWindowBusy) {
   EXPECT_TRUE(TestInCorso());
   EXPECT_TRUE(At(kCmdSQLDMO).enabled);
   EXPECT_FALSE(At(kCmdRDO).enabled);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text.rfind("Routine fmConn:ControlliSblocca, linea 0, errore 9, ", 0), 0u);
+  ExpectOneBox("Routine fmConn:ControlliSblocca, linea 0, errore 9, ...", kCritical);
 }
 
 TEST_F(FmConnTest, AFailureWhileATestLogIsOpenIsAlsoAnErrorLineOfTheLog) {
@@ -122,8 +116,7 @@ TEST_F(FmConnTest, AFailureWhileATestLogIsOpenIsAlsoAnErrorLineOfTheLog) {
       "Routine fmConn:ControlliSblocca, linea 0, errore 9, descrizione: Subscript out of range";
   EXPECT_NE(testing::TempFolder::ReadFile(tmp / "SondalinkADO.log").find(text),
             std::string::npos);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, text);
+  ExpectOneBox(text, kCritical);
   gstrCartellaLog.clear();
   gstrFileLog.clear();
 }
@@ -132,10 +125,7 @@ TEST_F(FmConnTest, AValidationThatFailsReportsTheRoutine) {
   Ui().controls.erase(kEdLogin);
   Type(kEdServer, "srv");
   EXPECT_FALSE(ValidaParametriConnessione());
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text.rfind("Routine fmConn:ValidaParametriConnessione, linea 0, errore ", 0),
-            0u);
-  EXPECT_EQ(Boxes()[0].flags, 16);
+  ExpectOneBox("Routine fmConn:ValidaParametriConnessione, linea 0, errore ...", kCritical);
   EXPECT_EQ(mstrServer, "");
 }
 
@@ -143,10 +133,7 @@ TEST_F(FmConnTest, CloseByTheUserIsRefusedOnlyWhileATestRuns) {
   ASSERT_TRUE(ControlliBlocca());
   EXPECT_FALSE(RequestClose(platform::ui::kCloseByUser));
   EXPECT_TRUE(Ui().open);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Impossibile uscire dal programma quando è in corso il test.");
-  EXPECT_EQ(Boxes()[0].flags, 48);
-  EXPECT_EQ(Boxes()[0].title, "Messaggio di Sondalink");
+  ExpectOneBox(kBusy, kExclamation);
   ASSERT_TRUE(ControlliSblocca());
   EXPECT_TRUE(RequestClose(platform::ui::kCloseByUser));
   EXPECT_FALSE(Ui().open);
@@ -175,10 +162,7 @@ TEST_F(FmConnTest, RdoAndOdbcOnlySayTheyAreNotSupported) {
     SCOPED_TRACE(button);
     Boxes().clear();
     Click(button);
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Funzionalità non supportata.");
-    EXPECT_EQ(Boxes()[0].flags, 48);
-    EXPECT_EQ(Boxes()[0].title, "Messaggio di Sondalink");
+    ExpectOneBox("Funzionalità non supportata.", kExclamation);
     EXPECT_EQ(mstrServer, "");
     EXPECT_EQ(At(kEdServer).text, "srv");
     EXPECT_TRUE(At(kCmdRDO).enabled);
@@ -186,11 +170,7 @@ TEST_F(FmConnTest, RdoAndOdbcOnlySayTheyAreNotSupported) {
 }
 
 TEST_F(FmConnTest, LogFolderButtonHandsTheShellTheFolderQuotedWhenItHoldsABlankOrAComma) {
-  struct Case {
-    const char* folder;
-    const char* passed;
-  };
-  const Case cases[] = {
+  const std::string cases[][2] = {
       {"C:\\Users\\mario\\AppData\\Local\\Ardenza\\Sondalink\\",
        "C:\\Users\\mario\\AppData\\Local\\Ardenza\\Sondalink\\"},
       {"C:\\Documents and Settings\\mario\\Dati applicazioni\\Ardenza\\Sondalink\\",
@@ -199,17 +179,17 @@ TEST_F(FmConnTest, LogFolderButtonHandsTheShellTheFolderQuotedWhenItHoldsABlankO
        "\"C:\\Users\\rossi,mario\\Ardenza\\Sondalink\\\""},
   };
   std::string saved = gstrCartellaLog;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.folder);
+  for (const auto& [folder, passed] : cases) {
+    SCOPED_TRACE(folder);
     fake::shell::Reset();
-    gstrCartellaLog = c.folder;
+    gstrCartellaLog = folder;
     Click(kCmdOpenLog);
     ASSERT_EQ(fake::shell::Get().shellCalls.size(), 1u);
     const auto& call = fake::shell::Get().shellCalls[0];
     EXPECT_EQ(call.operation, "Open");
-    EXPECT_EQ(call.file, c.passed);
+    EXPECT_EQ(call.file, passed);
     EXPECT_EQ(call.parameters, "");
-    EXPECT_EQ(call.directory, c.passed);
+    EXPECT_EQ(call.directory, passed);
     EXPECT_EQ(call.show, 1);
   }
   gstrCartellaLog = saved;
@@ -224,12 +204,8 @@ TEST_F(FmConnTest, LogFolderButtonWorksDuringATestAndReportsAShellItCannotReach)
                                    "ShellExecuteA"};
   Click(kCmdOpenLog);
   EXPECT_EQ(fake::shell::Get().shellCalls.size(), 1u);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text,
-            "Routine fmConn:cmdOpenLog_Click, linea 0, errore -2147024894, descrizione: "
-            "Impossibile trovare il file specificato.");
-  EXPECT_EQ(Boxes()[0].flags, 16);
-  EXPECT_EQ(Boxes()[0].title, "Messaggio di Sondalink");
+  ExpectOneBox("Routine fmConn:cmdOpenLog_Click, linea 0, errore -2147024894, descrizione: "
+               "Impossibile trovare il file specificato.", kCritical);
   EXPECT_TRUE(TestInCorso());
   fake::shell::Reset();
 }

@@ -152,19 +152,13 @@ TEST_F(FmConnTest, LoadSelectsSqlAuthenticationWithEveryBoxUsableAndEmpty) {
   EXPECT_EQ(Ui().caption, "Test connessioni SQL Server/MSDE");
   EXPECT_TRUE(At(kOptSQL).value);
   EXPECT_FALSE(At(kOptTrusted).value);
-  for (int box : {kEdServer, kEdLogin, kEdPassword}) {
-    SCOPED_TRACE(box);
-    EXPECT_TRUE(At(box).enabled);
-    EXPECT_EQ(At(box).back, SysColor::Window);
-    EXPECT_EQ(At(box).text, "");
+  for (int box : {kEdServer, kEdLogin, kEdPassword, kEdLog}) {
+    EXPECT_EQ(At(box).back, box == kEdLog ? SysColor::ButtonFace : SysColor::Window) << box;
+    EXPECT_EQ(At(box).text, "") << box;
   }
-  EXPECT_EQ(At(kEdLog).back, SysColor::ButtonFace);
-  EXPECT_EQ(At(kEdLog).text, "");
-  for (int button : {kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdOpenLog}) {
-    EXPECT_TRUE(At(button).enabled) << button;
-  }
-  EXPECT_FALSE(At(kCmdRDO).enabled);
-  EXPECT_FALSE(At(kCmdODBC).enabled);
+  ExpectEnabled({kEdServer, kEdLogin, kEdPassword, kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdOpenLog},
+                true);
+  ExpectEnabled({kCmdRDO, kCmdODBC}, false);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_FALSE(TestInCorso());
 }

@@ -16,11 +16,13 @@
 #include "connection_fixture.h"
 #include "native/file_size_limit.h"
 #include "platform/ui.h"
+#include "support/row_name.h"
 
 namespace sondalink {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 namespace ui = platform::ui;
 
@@ -29,7 +31,11 @@ constexpr ProfiloTest kProva{
     "cmdProva_Click",
 };
 
-const ErrorRecord kEFail{static_cast<int32_t>(0x80004005), "Errore non specificato", "Prova.Classe"};
+const ErrorRecord kEFail{static_cast<int32_t>(0x80004005), "Errore non specificato",
+                         "Prova.Classe"};
+const std::string kTrap = "Routine fmConn:cmdProva_Click, linea 0, errore ";
+const std::string kRiuscita =
+    "Prova riuscita.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n";
 
 void Rapporto(const std::string& strClasse) { LogWrite("Rapporto per " + strClasse); }
 void RapportoConErrore(const std::string& strClasse) {
@@ -40,8 +46,13 @@ void RapportoRotto(const std::string&) { throw std::runtime_error("rapporto rott
 
 ErrorRecord Riuscita() { return {}; }
 
-// A body that does what a test's steps do on success.
+bool Locked() { return !ui::IsEnabled(kCmdADO) && !ui::IsEnabled(kEdServer) && TestInCorso(); }
+
+// A body that does what a test's steps do on success, inside a locked
+// window under the hourglass.
 void CorpoRiuscito(EsecuzioneTest& run) {
+  EXPECT_TRUE(Locked());
+  EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerHourglass);
   run.GuardedStep("Passo...", Riuscita, "Errore passo: number=", "Passo riuscito.");
   run.SetVersion("Versione 9");
   run.SetOutcome(true);
@@ -49,9 +60,18 @@ void CorpoRiuscito(EsecuzioneTest& run) {
   run.LogWrite("Distruzione...");
   run.ReleaseMainObject();
 }
+void CorpoNonArriva(EsecuzioneTest&) { ADD_FAILURE() << "the body must not run"; }
+
+// A box as its flags and its text.
+std::string Shown(int flags, const std::string& text) { return std::to_string(flags) + " " + text; }
 
 class FrameRun : public testing::ConnectionTest {
  protected:
+  static std::vector<std::string> ShownBoxes() {
+    std::vector<std::string> boxes;
+    for (const auto& b : Boxes()) boxes.push_back(Shown(b.flags, b.text));
+    return boxes;
+  }
   std::string LogPath() const { return gstrCartellaLog + "SondalinkProva.log"; }
   std::vector<std::string> Log() { return Body("SondalinkProva.log"); }
   void ExpectUnlockedAndIdle() {
@@ -62,20 +82,185 @@ class FrameRun : public testing::ConnectionTest {
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
     EXPECT_FALSE(TestInCorso());
   }
+  void ExpectNotepad() {
+    ASSERT_EQ(Started().size(), 1u);
+    EXPECT_EQ(Started()[0].commandLine, "notepad.exe " + LogPath());
+    EXPECT_EQ(Started()[0].show, 1);  // a normal window with the focus
+  }
 };
 
+// The object a body holds as its main object; the frame must let go of it.
+fake::automation::FakePtr gHolder;
+void TieneOggetto(EsecuzioneTest& run) { run.SetMainObject(gHolder->object()); }
+
+const std::string kSuccessBox = Shown(ui::kInformation, kRiuscita + "Versione 9");
+
+struct RunCase {
+  const char* name;
+  void (*corpo)(EsecuzioneTest&);
+  RapportoAmbiente rapporto;
+  std::vector<std::string> log;    // the whole body of the log
+  std::vector<std::string> boxes;  // Shown()
+  bool notepad;                // started (or tried) after the boxes
+  bool notepadFails = false;
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+
+class FrameRunTable : public FrameRun, public ::testing::WithParamInterface<RunCase> {};
+
+// The outcome box comes with the default pointer, before Notepad, after the
+// main object was let go, and over a window still locked only on success;
+// the warnings and errors counted are the log's; the window ends idle.
+TEST_P(FrameRunTable, EndsAsTheTableSays) {
+  const RunCase& c = GetParam();
+  gHolder = fake::automation::NewObject("Prova.Classe");
+  if (c.notepadFails) fake::shell::Get().startError = {53, "File not found", "Sondalink"};
+  fake::ui::Get().onBox = [](const fake::ui::Box& box) {
+    EXPECT_EQ(box.title, "Messaggio di Sondalink");
+    if (box.flags == ui::kCritical) return;  // a trap's box comes where the trap is
+    EXPECT_EQ(Locked(), box.flags == ui::kInformation) << box.text;
+    EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault) << box.text;
+    EXPECT_THAT(Started(), IsEmpty()) << box.text;
+    EXPECT_EQ(gHolder.use_count(), 1) << box.text;
+  };
+  EseguiTest(kProva, c.corpo, c.rapporto);
+
+  const std::vector<std::string> log = Log();
+  EXPECT_THAT(log, ElementsAreArray(c.log));
+  auto count = [&](const char* level) {
+    return std::ranges::count_if(log, [&](const std::string& l) { return l.starts_with(level); });
+  };
+  EXPECT_EQ(glngNumWarning, count("WARNING: "));
+  EXPECT_EQ(glngNumErrori, count("ERROR: "));
+  EXPECT_THAT(ShownBoxes(), ElementsAreArray(c.boxes));
+  if (c.notepad) {
+    ExpectNotepad();
+  } else {
+    EXPECT_THAT(Started(), IsEmpty());
+  }
+  EXPECT_EQ(gHolder.use_count(), 1);
+  gHolder.reset();
+  ExpectUnlockedAndIdle();
+}
+
+const std::string kFail = "ERROR: Errore creazione: number=-2147467259, "
+                          "description=Errore non specificato, source=Prova.Classe";
+const std::string kWarn = "WARNING: Avviso: number=-2147467259, "
+                          "description=Errore non specificato, source=Prova.Classe";
+const std::string kReportError = "ERROR: Errore nella rilevazione del sistema operativo: x";
+const std::vector<std::string> kHead = {"INFO: Inizio prova...", "INFO: Rapporto per Prova.Classe"};
+const std::vector<std::string> kRiuscito = {"INFO: Passo...", "INFO: Passo riuscito.",
+                                            "INFO: Distruzione...", "INFO: Operazione terminata."};
+std::vector<std::string> Lines(std::vector<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FrameRunTable,
+    ::testing::Values(
+        RunCase{"FirstGuardedStepFailingShowsFailureBoxThenNotepad",
+                [](EsecuzioneTest& run) {
+                  TieneOggetto(run);
+                  run.GuardedStep("Creazione...", [] { return kEFail; },
+                                  "Errore creazione: number=", "Creato.");
+                  ADD_FAILURE() << "a failed step must not return";
+                },
+                Rapporto, Lines({kHead, {"INFO: Creazione...", kFail}}),
+                {Shown(ui::kExclamation, "Prova fallita.")}, true},
+        RunCase{"SuccessWithoutWarningsShowsOneInformationBoxAndNoNotepad", CorpoRiuscito,
+                Rapporto, Lines({kHead, kRiuscito}), {kSuccessBox},
+                false},
+        RunCase{"AnErrorLineInTheReportOpensNotepadAfterTheSuccessBox", CorpoRiuscito,
+                RapportoConErrore,
+                Lines({kHead, {kReportError}, kRiuscito}),
+                {kSuccessBox}, true},
+        RunCase{"ToleratedCheckWritesOneWarningNotepadFollowsTheSuccessBox",
+                [](EsecuzioneTest& run) {
+                  run.NoteOrTrap(kEFail);
+                  run.ToleratedCheck("Avviso: number=");
+                  run.ToleratedCheck("Avviso: number=");  // Err was cleared: nothing more
+                  CorpoRiuscito(run);
+                },
+                Rapporto, Lines({kHead, {kWarn}, kRiuscito}),
+                {kSuccessBox}, true},
+        RunCase{"UnguardedFailureIsDroppedByTheNextLogLine",
+                [](EsecuzioneTest& run) {
+                  run.NoteOrTrap(kEFail);  // a property read whose line is then missing
+                  run.GuardedStep("Passo...", Riuscita, "Errore passo: number=", "Passo riuscito.");
+                  run.NoteOrTrap(kEFail);
+                  run.LogWrite("Riga");
+                  run.ToleratedCheck("Avviso: number=");
+                  run.NoteOrTrap(kEFail);
+                  run.EnterHeldMode();  // a switch of mode clears it too
+                  run.ToleratedCheck("Avviso: number=");
+                  CorpoRiuscito(run);
+                },
+                Rapporto,
+                Lines({kHead, {"INFO: Passo...", "INFO: Passo riuscito.", "INFO: Riga"},
+                       kRiuscito}),
+                {kSuccessBox}, false},
+        RunCase{"EmptyVersionTextEndsTheBoxAfterTwoLineBreaks",
+                [](EsecuzioneTest& run) {
+                  run.SetOutcome(true);
+                  run.EnterTrappedMode();
+                },
+                Rapporto, Lines({kHead, {"INFO: Operazione terminata."}}),
+                {Shown(ui::kInformation, kRiuscita)}, false},
+        RunCase{"FailureAfterTheOutcomeTurnedTrueShowsNoBoxAndNoNotepad",
+                [](EsecuzioneTest& run) {
+                  run.SetVersion("V");
+                  run.SetOutcome(true);
+                  run.GuardedStep("Chiusura...", [] { return kEFail; }, "Errore chiusura: number=",
+                                  "Chiuso.");
+                },
+                Rapporto,
+                Lines({kHead, {"INFO: Chiusura...",
+                               "ERROR: Errore chiusura: number=-2147467259, description=Errore non "
+                               "specificato, source=Prova.Classe"}}),
+                {}, false},
+        RunCase{"TrappedFailureInTheReportShowsCriticalBoxThenFailureBoxThenNotepad",
+                CorpoNonArriva, RapportoRotto,
+                {"INFO: Inizio prova...",
+                 "ERROR: " + kTrap + "-2147467259, descrizione: rapporto rotto"},
+                {Shown(ui::kCritical, kTrap + "-2147467259, descrizione: rapporto rotto"),
+                 Shown(ui::kExclamation, "Prova fallita.")},
+                true},
+        RunCase{"TrappedFailureInTheLastStepsShowsOnlyTheCriticalBox",
+                [](EsecuzioneTest& run) {
+                  TieneOggetto(run);
+                  run.SetOutcome(true);
+                  run.EnterTrappedMode();
+                  run.LogWrite("Distruzione...");
+                  run.NoteOrTrap(ErrorRecord{91, "Object variable not set", ""});
+                  ADD_FAILURE() << "a trapped failure must not return";
+                },
+                Rapporto,
+                Lines({kHead, {"INFO: Distruzione...",
+                               "ERROR: " + kTrap + "91, descrizione: Object variable not set"}}),
+                {Shown(ui::kCritical, kTrap + "91, descrizione: Object variable not set")}, false},
+        RunCase{"NotepadThatCannotStartAfterSuccessGoesToTheTrap", CorpoRiuscito,
+                RapportoConErrore,
+                Lines({kHead, {kReportError}, kRiuscito}),
+                {kSuccessBox,
+                 Shown(ui::kCritical, kTrap + "53, descrizione: File not found")},
+                true, true}),
+    sondalink::testing::kRowName);
+
+// Nothing of the last run is lost and nothing starts when the run stops at
+// the validation or at a log that cannot be created.
 TEST_F(FrameRun, FailedValidationLeavesLogBoxAndFileNameAsTheyWere) {
   fake::ui::Type(kEdServer, "");
   ui::SetText(kEdLog, "righe della prova precedente");
   gstrFileLog = "SondalinkADO.log";
-  bool ran = false;
-  EseguiTest(kProva, [&](EsecuzioneTest&) { ran = true; }, Rapporto);
-
-  EXPECT_FALSE(ran);
+  EseguiTest(kProva, CorpoNonArriva, Rapporto);
   EXPECT_EQ(ui::GetText(kEdLog), "righe della prova precedente");
   EXPECT_EQ(gstrFileLog, "SondalinkADO.log");
-  ASSERT_EQ(Boxes().size(), 1u);  // validation's own message, nothing from the frame
-  EXPECT_EQ(Boxes()[0].text, "Inserire il nome del Server/Istanza.");
+  // The validation's own message, nothing from the frame.
+  EXPECT_THAT(ShownBoxes(),
+              ElementsAre(Shown(ui::kExclamation, "Inserire il nome del Server/Istanza.")));
   EXPECT_THAT(Started(), IsEmpty());
   EXPECT_THAT(fake::ui::Get().pointerHistory, ::testing::Each(ui::kPointerDefault));
   ExpectUnlockedAndIdle();
@@ -85,10 +270,7 @@ TEST_F(FrameRun, FailedValidationLeavesLogBoxAndFileNameAsTheyWere) {
 TEST_F(FrameRun, LogThatCannotStartEndsTheRunWithoutFailureBoxOrNotepad) {
   gstrCartellaLog = folder_ + "\\manca\\";  // no such folder
   ui::SetText(kEdLog, "righe della prova precedente");
-  bool ran = false;
-  EseguiTest(kProva, [&](EsecuzioneTest&) { ran = true; }, Rapporto);
-
-  EXPECT_FALSE(ran);
+  EseguiTest(kProva, CorpoNonArriva, Rapporto);
   // The box was emptied before the log's first echo: nothing of the last run.
   EXPECT_EQ(ui::GetText(kEdLog), "Creazione file di log " + LogPath() + ".");
   for (const auto& box : Boxes()) EXPECT_NE(box.text, "Prova fallita.");
@@ -96,117 +278,13 @@ TEST_F(FrameRun, LogThatCannotStartEndsTheRunWithoutFailureBoxOrNotepad) {
   ExpectUnlockedAndIdle();
 }
 
-TEST_F(FrameRun, FirstGuardedStepFailingShowsFailureBoxThenNotepad) {
-  auto holder = fake::automation::NewObject("Prova.Classe");
-  size_t startedAtBox = 99;
-  long holdersAtBox = 99;
-  fake::ui::Get().onBox = [&](const fake::ui::Box&) {
-    startedAtBox = Started().size();
-    holdersAtBox = holder.use_count();
-  };
-  bool after = false;
-  EseguiTest(
-      kProva,
-      [&](EsecuzioneTest& run) {
-        run.SetMainObject(holder->object());
-        run.GuardedStep("Creazione...", [] { return kEFail; }, "Errore creazione: number=",
-                        "Creato.");
-        after = true;
-      },
-      Rapporto);
-
-  EXPECT_FALSE(after);
-  EXPECT_THAT(Log(), ElementsAre("INFO: Inizio prova...", "INFO: Rapporto per Prova.Classe",
-                                 "INFO: Creazione...",
-                                 "ERROR: Errore creazione: number=-2147467259, "
-                                 "description=Errore non specificato, source=Prova.Classe"));
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Prova fallita.");
-  EXPECT_EQ(Boxes()[0].flags, ui::kExclamation);
-  EXPECT_EQ(Boxes()[0].title, "Messaggio di Sondalink");
-  EXPECT_EQ(startedAtBox, 0u);  // Notepad only after the box was closed
-  EXPECT_EQ(holdersAtBox, 1);   // the main object was let go before the box
-  ASSERT_EQ(Started().size(), 1u);
-  EXPECT_EQ(Started()[0].commandLine, "notepad.exe " + LogPath());
-  EXPECT_EQ(Started()[0].show, 1);
-  ExpectUnlockedAndIdle();
-}
-
 TEST_F(FrameRun, StepErrorLineShowsTheNumberInSignedDecimal) {
-  struct Case {
-    ErrorRecord err;
-    const char* line;
-  } cases[] = {
-      {{static_cast<int32_t>(0x80004005), "Errore", "Fonte"},
-       "P: number=-2147467259, description=Errore, source=Fonte"},
-      {{3146, "ODBC--call failed.", "DAO.Connection"},
-       "P: number=3146, description=ODBC--call failed., source=DAO.Connection"},
-      {{INT32_MIN, "", ""}, "P: number=-2147483648, description=, source="},
-  };
-  for (const Case& c : cases) EXPECT_EQ(RigaErrorePasso("P: number=", c.err), c.line);
-}
-
-TEST_F(FrameRun, SuccessWithoutWarningsShowsOneInformationBoxAndNoNotepad) {
-  bool lockedInside = false, lockedAtBox = false;
-  int pointerInside = -1, pointerAtBox = -1;
-  fake::ui::Get().onBox = [&](const fake::ui::Box&) {
-    lockedAtBox = !ui::IsEnabled(kCmdADO) && !ui::IsEnabled(kEdServer) && TestInCorso();
-    pointerAtBox = fake::ui::Get().pointer;
-  };
-  EseguiTest(
-      kProva,
-      [&](EsecuzioneTest& run) {
-        lockedInside = !ui::IsEnabled(kCmdADO) && TestInCorso();
-        pointerInside = fake::ui::Get().pointer;
-        CorpoRiuscito(run);
-      },
-      Rapporto);
-
-  EXPECT_TRUE(lockedInside);
-  EXPECT_EQ(pointerInside, ui::kPointerHourglass);
-  // The box comes with the default pointer, over a window still locked.
-  EXPECT_TRUE(lockedAtBox);
-  EXPECT_EQ(pointerAtBox, ui::kPointerDefault);
-  EXPECT_THAT(Log(), ElementsAre("INFO: Inizio prova...", "INFO: Rapporto per Prova.Classe",
-                                 "INFO: Passo...", "INFO: Passo riuscito.", "INFO: Distruzione...",
-                                 "INFO: Operazione terminata."));
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text,
-            "Prova riuscita.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\nVersione 9");
-  EXPECT_EQ(Boxes()[0].flags, ui::kInformation);
-  EXPECT_EQ(Boxes()[0].title, "Messaggio di Sondalink");
-  EXPECT_THAT(Started(), IsEmpty());
-  ExpectUnlockedAndIdle();
-}
-
-TEST_F(FrameRun, SuccessWithAWarningOrErrorLineOpensNotepadAfterTheBox) {
-  struct Case {
-    const char* name;
-    RapportoAmbiente rapporto;
-    CorpoTest corpo;
-  } cases[] = {
-      {"error in the report", RapportoConErrore, CorpoRiuscito},
-      {"tolerated warning", Rapporto,
-       [](EsecuzioneTest& run) {
-         run.NoteOrTrap(kEFail);
-         run.ToleratedCheck("Avviso: number=");
-         CorpoRiuscito(run);
-       }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Boxes().clear();
-    Started().clear();
-    size_t startedAtBox = 99;
-    fake::ui::Get().onBox = [&](const fake::ui::Box&) { startedAtBox = Started().size(); };
-    EseguiTest(kProva, c.corpo, c.rapporto);
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].flags, ui::kInformation);
-    EXPECT_EQ(startedAtBox, 0u);
-    ASSERT_EQ(Started().size(), 1u);
-    EXPECT_EQ(Started()[0].commandLine, "notepad.exe " + LogPath());
-    EXPECT_EQ(Started()[0].show, 1);  // a normal window with the focus
-  }
+  EXPECT_EQ(RigaErrorePasso("P: number=", {static_cast<int32_t>(0x80004005), "Errore", "Fonte"}),
+            "P: number=-2147467259, description=Errore, source=Fonte");
+  EXPECT_EQ(RigaErrorePasso("P: number=", {3146, "ODBC--call failed.", "DAO.Connection"}),
+            "P: number=3146, description=ODBC--call failed., source=DAO.Connection");
+  EXPECT_EQ(RigaErrorePasso("P: number=", {INT32_MIN, "", ""}),
+            "P: number=-2147483648, description=, source=");
 }
 
 // The log file stops taking lines in the middle of a run: one critical box
@@ -222,107 +300,19 @@ TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
         CorpoRiuscito(run);
       },
       Rapporto);
-
-  ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(Boxes()[0].text,
-            "Routine basConn:LogWrite, linea 0, errore -2147024673, descrizione: File too large"
-            "\r\n\r\nImpossibile continuare.");
-  EXPECT_EQ(Boxes()[0].flags, ui::kCritical);
-  EXPECT_EQ(Boxes()[1].text,
-            "Prova riuscita.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\nVersione 9");
+  EXPECT_THAT(ShownBoxes(),
+              ElementsAre(Shown(ui::kCritical,
+                                "Routine basConn:LogWrite, linea 0, errore -2147024673, "
+                                "descrizione: File too large\r\n\r\nImpossibile continuare."),
+                          kSuccessBox));
   EXPECT_FALSE(gbLogAperto);
   EXPECT_THAT(Started(), IsEmpty());
   const std::string echo = ui::GetText(kEdLog);
   EXPECT_TRUE(echo.ends_with("Riga 30\r\nPasso...\r\nPasso riuscito.\r\nDistruzione...\r\n"
                              "Operazione terminata.\r\nChiusura file di log " + LogPath() + "."))
       << echo;
-  EXPECT_THAT(FileLines("SondalinkProva.log"), ::testing::Not(::testing::Contains(::testing::HasSubstr("Riga 2"))));
-  ExpectUnlockedAndIdle();
-}
-
-TEST_F(FrameRun, ToleratedCheckWritesOneWarningAndTheRunGoesOn) {
-  EseguiTest(
-      kProva,
-      [](EsecuzioneTest& run) {
-        run.NoteOrTrap(kEFail);
-        run.ToleratedCheck("Avviso: number=");
-        run.ToleratedCheck("Avviso: number=");  // Err was cleared: nothing more
-        CorpoRiuscito(run);
-      },
-      Rapporto);
-  std::vector<std::string> log = Log();
-  ASSERT_GE(log.size(), 3u);
-  EXPECT_EQ(log[2],
-            "WARNING: Avviso: number=-2147467259, description=Errore non specificato, "
-            "source=Prova.Classe");
-  EXPECT_EQ(log[3], "INFO: Passo...");
-  EXPECT_EQ(glngNumWarning, 1);
-}
-
-TEST_F(FrameRun, UnguardedFailureIsDroppedByTheNextLogLine) {
-  EseguiTest(
-      kProva,
-      [](EsecuzioneTest& run) {
-        run.NoteOrTrap(kEFail);  // a property read whose line is then missing
-        run.GuardedStep("Passo...", Riuscita, "Errore passo: number=", "Passo riuscito.");
-        run.NoteOrTrap(kEFail);
-        run.LogWrite("Riga");
-        run.ToleratedCheck("Avviso: number=");
-        run.NoteOrTrap(kEFail);
-        run.EnterHeldMode();  // a switch of mode clears it too
-        run.ToleratedCheck("Avviso: number=");
-        CorpoRiuscito(run);
-      },
-      Rapporto);
-  EXPECT_EQ(glngNumWarning, 0);
-  EXPECT_EQ(glngNumErrori, 0);
-  EXPECT_THAT(Started(), IsEmpty());
-}
-
-TEST_F(FrameRun, EmptyVersionTextEndsTheBoxAfterTwoLineBreaks) {
-  EseguiTest(
-      kProva,
-      [](EsecuzioneTest& run) {
-        run.SetOutcome(true);
-        run.EnterTrappedMode();
-      },
-      Rapporto);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Prova riuscita.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n");
-}
-
-TEST_F(FrameRun, FailureAfterTheOutcomeTurnedTrueShowsNoBoxAndNoNotepad) {
-  EseguiTest(
-      kProva,
-      [](EsecuzioneTest& run) {
-        run.SetVersion("V");
-        run.SetOutcome(true);
-        run.GuardedStep("Chiusura...", [] { return kEFail; }, "Errore chiusura: number=",
-                        "Chiuso.");
-      },
-      Rapporto);
-  std::vector<std::string> log = Log();
-  ASSERT_FALSE(log.empty());
-  EXPECT_EQ(log.back().rfind("ERROR: Errore chiusura: number=-2147467259", 0), 0u);
-  EXPECT_THAT(Boxes(), IsEmpty());
-  EXPECT_THAT(Started(), IsEmpty());
-  ExpectUnlockedAndIdle();
-}
-
-TEST_F(FrameRun, TrappedFailureInTheReportShowsCriticalBoxThenFailureBoxThenNotepad) {
-  bool ran = false;
-  EseguiTest(kProva, [&](EsecuzioneTest&) { ran = true; }, RapportoRotto);
-
-  EXPECT_FALSE(ran);
-  const std::string trap =
-      "Routine fmConn:cmdProva_Click, linea 0, errore -2147467259, descrizione: rapporto rotto";
-  EXPECT_THAT(Log(), ElementsAre("INFO: Inizio prova...", "ERROR: " + trap));
-  ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(Boxes()[0].text, trap);
-  EXPECT_EQ(Boxes()[0].flags, ui::kCritical);
-  EXPECT_EQ(Boxes()[1].text, "Prova fallita.");
-  EXPECT_EQ(Boxes()[1].flags, ui::kExclamation);
-  ASSERT_EQ(Started().size(), 1u);
+  EXPECT_THAT(FileLines("SondalinkProva.log"),
+              ::testing::Not(::testing::Contains(::testing::HasSubstr("Riga 2"))));
   ExpectUnlockedAndIdle();
 }
 
@@ -332,95 +322,47 @@ TEST_F(FrameRun, TrappedFailureInTheReportShowsCriticalBoxThenFailureBoxThenNote
 TEST_F(FrameRun, EachHandlersTrapNamesItAndIsLoggedBeforeItsBox) {
   struct Case {
     void (*handler)();
-    const char* logFile;
-    const char* firstLine;
-    const char* routine;
-    const char* failure;
-  } cases[] = {
-      {cmdADO_Click, "SondalinkADO.log", "INFO: Inizio test connessione ADO...",
-       "Routine fmConn:cmdADO_Click, linea ", "Connessione ADO fallita."},
-      {cmdDAODirect_Click, "SondalinkDAOODBCDirect.log",
-       "INFO: Inizio test connessione DAO ODBCDirect...",
-       "Routine fmConn:cmdDAODirect_Click, linea ", "Connessione DAO ODBCDirect fallita."},
-      {cmdSQLDMO_Click, "SondalinkSQLDMO.log", "INFO: Inizio test connessione SQLDMO...",
-       "Routine fmConn:cmdSQLDMO_Click, linea ", "Connessione SQLDMO fallita."},
-  };
+    const char* name;  // of the log, the routine and the failure box
+  } cases[] = {{cmdADO_Click, "ADO"}, {cmdDAODirect_Click, "DAO ODBCDirect"},
+               {cmdSQLDMO_Click, "SQLDMO"}};
   fake::ui::Get().onPointer = [](int pointer) {
     if (pointer == ui::kPointerHourglass) throw std::runtime_error("Cursore non disponibile");
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.routine);
+    SCOPED_TRACE(c.name);
+    std::string file = c.name, routine = c.name;
+    std::erase(file, ' ');
+    if (file == "DAOODBCDirect") routine = "DAODirect";
     Boxes().clear();
-    Started().clear();
     std::string echoAtBox;
     fake::ui::Get().onBox = [&](const fake::ui::Box& box) {
       if (box.flags == ui::kCritical) echoAtBox = ui::GetText(kEdLog);
     };
     c.handler();
-
-    const std::string trap =
-        std::string(c.routine) + "0, errore -2147467259, descrizione: Cursore non disponibile";
-    EXPECT_THAT(Body(c.logFile), ElementsAre(c.firstLine, "ERROR: " + trap));
-    EXPECT_EQ(echoAtBox.substr(echoAtBox.size() - std::min(echoAtBox.size(), trap.size())), trap);
-    ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_EQ(Boxes()[0].text, trap);
-    EXPECT_EQ(Boxes()[0].flags, ui::kCritical);
-    EXPECT_EQ(Boxes()[1].text, c.failure);
+    const std::string trap = "Routine fmConn:cmd" + routine +
+                             "_Click, linea 0, errore -2147467259, descrizione: Cursore non "
+                             "disponibile";
+    EXPECT_THAT(Body("Sondalink" + file + ".log"),
+                ElementsAre("INFO: Inizio test connessione " + std::string(c.name) + "...",
+                            "ERROR: " + trap));
+    EXPECT_TRUE(echoAtBox.ends_with(trap)) << echoAtBox;
+    EXPECT_THAT(ShownBoxes(),
+                ElementsAre(Shown(ui::kCritical, trap),
+                            Shown(ui::kExclamation,
+                                  "Connessione " + std::string(c.name) + " fallita.")));
   }
 }
 
-TEST_F(FrameRun, TrappedFailureInTheLastStepsShowsOnlyTheCriticalBox) {
-  auto holder = fake::automation::NewObject("Prova.Classe");
-  EseguiTest(
-      kProva,
-      [&](EsecuzioneTest& run) {
-        run.SetMainObject(holder->object());
-        run.SetOutcome(true);
-        run.EnterTrappedMode();
-        run.LogWrite("Distruzione...");
-        run.NoteOrTrap(ErrorRecord{91, "Object variable not set", ""});
-        ADD_FAILURE() << "a trapped failure must not return";
-      },
-      Rapporto);
-  const std::string trap =
-      "Routine fmConn:cmdProva_Click, linea 0, errore 91, descrizione: Object variable not set";
-  std::vector<std::string> log = Log();
-  ASSERT_FALSE(log.empty());
-  EXPECT_EQ(log.back(), "ERROR: " + trap);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, trap);
-  EXPECT_EQ(Boxes()[0].flags, ui::kCritical);
-  EXPECT_THAT(Started(), IsEmpty());
-  EXPECT_EQ(holder.use_count(), 1);  // the exit sequence let go of the main object
-  ExpectUnlockedAndIdle();
-}
-
-TEST_F(FrameRun, NotepadThatCannotStartAfterSuccessGoesToTheTrap) {
-  fake::shell::Get().startError = ErrorRecord{53, "File not found", "Sondalink"};
-  EseguiTest(kProva, CorpoRiuscito, RapportoConErrore);
-  ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(Boxes()[0].flags, ui::kInformation);
-  EXPECT_EQ(Boxes()[1].text,
-            "Routine fmConn:cmdProva_Click, linea 0, errore 53, descrizione: File not found");
-  EXPECT_EQ(Boxes()[1].flags, ui::kCritical);
-  ExpectUnlockedAndIdle();
-}
-
 TEST_F(FrameRun, NotepadCommandLineQuotesADataFolderWithABlankOrAComma) {
-  struct Case {
-    const char* folder;
-    bool quoted;
-  } cases[] = {{"dati", false}, {"dati utente", true}, {"dati,2", true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.folder);
+  for (const char* folder : {"dati", "dati utente", "dati,2"}) {
+    SCOPED_TRACE(folder);
     Started().clear();
-    UseDataFolder(c.folder);
-    EseguiTest(
-        kProva, [](EsecuzioneTest& run) { run.Leave(); }, Rapporto);
-    const std::string path = gstrCartellaLog + "SondalinkProva.log";
+    UseDataFolder(folder);
+    EseguiTest(kProva, [](EsecuzioneTest& run) { run.Leave(); }, Rapporto);
     ASSERT_EQ(Started().size(), 1u);
+    const bool quoted = std::string(folder) != "dati";
     EXPECT_EQ(Started()[0].commandLine,
-              "notepad.exe " + (c.quoted ? "\"" + path + "\"" : path));
+              "notepad.exe " + (quoted ? "\"" + LogPath() + "\"" : LogPath()));
   }
 }
 
@@ -440,13 +382,9 @@ TEST_F(FrameRun, ClickQueuedDuringARunIsIgnored) {
 
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(fake::automation::Journal().size(), 0u);  // no test's own steps ran
-  std::vector<std::string> log = Log();
-  EXPECT_EQ(std::count(log.begin(), log.end(), "INFO: Inizio prova..."), 1);
-  EXPECT_EQ(log.back(), "INFO: Operazione terminata.");
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].flags, ui::kInformation);
+  EXPECT_THAT(Log(), ElementsAreArray(Lines({kHead, {"INFO: Passo..."}, kRiuscito})));
+  EXPECT_THAT(ShownBoxes(), ElementsAre(kSuccessBox));
   ExpectUnlockedAndIdle();
-
   // Once the run is over, the buttons start tests again.
   EseguiTest(kProva, corpo, Rapporto);
   EXPECT_EQ(runs, 2);
@@ -458,15 +396,12 @@ TEST_F(FrameRun, CloseQueuedBeforeTheLockKeepsTheWindowOpen) {
   bool closed = false;
   fake::ui::Queue([&] { closed = fake::ui::RequestClose(ui::kCloseByUser); });
   EseguiTest(kProva, CorpoRiuscito, Rapporto);
-
   EXPECT_FALSE(closed);
   EXPECT_TRUE(ui::FormIsOpen());
-  ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(Boxes()[0].text, "Impossibile uscire dal programma quando è in corso il test.");
-  EXPECT_EQ(Boxes()[0].flags, ui::kExclamation);
-  EXPECT_EQ(Boxes()[1].flags, ui::kInformation);
-  // After the run the same request closes it.
-  EXPECT_TRUE(fake::ui::RequestClose(ui::kCloseByUser));
+  EXPECT_THAT(ShownBoxes(), ElementsAre(Shown(ui::kExclamation, "Impossibile uscire dal programma "
+                                                                "quando è in corso il test."),
+                                        kSuccessBox));
+  EXPECT_TRUE(fake::ui::RequestClose(ui::kCloseByUser));  // after the run it closes
 }
 
 TEST_F(FrameRun, GuardIsReleasedOnEveryWayOut) {
@@ -477,9 +412,7 @@ TEST_F(FrameRun, GuardIsReleasedOnEveryWayOut) {
   EseguiTest(kProva, [](EsecuzioneTest&) { throw std::bad_alloc(); }, Rapporto);
   EXPECT_FALSE(TestInCorso());
   EXPECT_EQ(Boxes().back().text, "Prova fallita.");
-  EXPECT_EQ(Boxes()[Boxes().size() - 2].text,
-            "Routine fmConn:cmdProva_Click, linea 0, errore -2147024882, descrizione: Out of "
-            "memory");
+  EXPECT_EQ(Boxes()[Boxes().size() - 2].text, kTrap + "-2147024882, descrizione: Out of memory");
 }
 
 }  // namespace

@@ -22,8 +22,6 @@ class Fuzz {
     rng_.seed(seed_);
   }
 
-  uint32_t seed() const { return seed_; }
-
   // Runs `body(iteration)` until `maxIterations` or the time budget (2 s by
   // default) runs out, whichever comes first, and stops at the first failure.
   template <class Body>
@@ -79,21 +77,10 @@ class Fuzz {
   }
 
   static void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    const int extra = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    static constexpr unsigned kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(kLead[extra] | (cp >> (6 * extra)));
+    for (int k = extra - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((cp >> (6 * k)) & 0x3F));
   }
 
  private:

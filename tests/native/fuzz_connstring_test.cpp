@@ -21,6 +21,17 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
+// A value from its opening character at `i` to `close`, which stands doubled
+// inside; false when it is not closed.
+bool Enclosed(std::string_view s, size_t& i, char close, std::string& value) {
+  for (++i; i < s.size(); value += s[i++]) {
+    if (s[i] != close) continue;
+    if (++i == s.size() || s[i] != close) return true;  // past the closing character
+    // else the doubled closing character stands for one
+  }
+  return false;
+}
+
 // OLE DB: keyword=value pairs split at semicolons; blanks around an unquoted
 // value are dropped; a value may be enclosed in double or single quotes, the
 // enclosing quote doubled inside.
@@ -42,20 +53,7 @@ std::optional<Pairs> ParseOleDb(std::string_view s) {
     skip();
     std::string value;
     if (i < s.size() && (s[i] == '"' || s[i] == '\'')) {
-      const char q = s[i++];
-      while (true) {
-        if (i == s.size()) return std::nullopt;  // unterminated
-        if (s[i] == q) {
-          if (i + 1 < s.size() && s[i + 1] == q) {
-            value += q;
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        value += s[i++];
-      }
+      if (!Enclosed(s, i, s[i], value)) return std::nullopt;
       skip();
       if (i < s.size() && s[i] != ';') return std::nullopt;  // text after the closing quote
     } else {
@@ -85,20 +83,7 @@ std::optional<Pairs> ParseOdbc(std::string_view s) {
     i = eq + 1;
     std::string value;
     if (i < s.size() && s[i] == '{') {
-      ++i;
-      while (true) {
-        if (i == s.size()) return std::nullopt;
-        if (s[i] == '}') {
-          if (i + 1 < s.size() && s[i + 1] == '}') {
-            value += '}';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        value += s[i++];
-      }
+      if (!Enclosed(s, i, '}', value)) return std::nullopt;
       if (i < s.size() && s[i] != ';') return std::nullopt;
     } else {
       size_t end = std::min(s.size(), s.find(';', i));
@@ -123,26 +108,17 @@ std::string Trimmed(std::string_view s) {
 Pairs Expected(bool odbc, std::string server, std::string login, std::string password,
                bool trusted) {
   if (!odbc) {
-    server = Trimmed(server);
-    login = Trimmed(login);
-    password = Trimmed(password);
+    for (std::string* value : {&server, &login, &password}) *value = Trimmed(*value);
   }
-  Pairs p;
-  if (odbc) {
-    p.emplace_back("Driver", "SQL Server");
-  } else {
-    p.emplace_back("Provider", "SQLOLEDB");
-  }
-  p.emplace_back("Server", server);
-  p.emplace_back("Database", "master");
+  Pairs p = {{odbc ? "Driver" : "Provider", odbc ? "SQL Server" : "SQLOLEDB"},
+             {"Server", server},
+             {"Database", "master"}};
   if (trusted) {
     p.emplace_back("Trusted_Connection", "Yes");
   } else {
-    p.emplace_back("UID", login);
-    p.emplace_back("pwd", password);
+    p.insert(p.end(), {{"UID", login}, {"pwd", password}});
   }
-  p.emplace_back("LANGUAGE", "us_english");
-  p.emplace_back("APP", "Velario");
+  p.insert(p.end(), {{"LANGUAGE", "us_english"}, {"APP", "Velario"}});
   return p;
 }
 

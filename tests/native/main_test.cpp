@@ -14,17 +14,19 @@ using testing::TempFolder;
 
 class MainTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fake::ui::Reset();
-    fake::shell::Reset();
-    gstrCartellaLog.clear();
-  }
+  void SetUp() override { TearDown(); }
   void TearDown() override {
     fake::ui::Reset();
     fake::shell::Reset();
     gstrCartellaLog.clear();
   }
   static const std::vector<fake::ui::Box>& boxes() { return fake::ui::Get().boxes; }
+  static void ExpectOneCriticalBox(const std::string& text) {
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, text);
+    EXPECT_EQ(boxes()[0].flags, platform::ui::kCritical);
+    EXPECT_EQ(boxes()[0].title, "Messaggio di Sondalink");
+  }
   TempFolder tmp;
 };
 
@@ -46,10 +48,7 @@ TEST_F(MainTest, NoDataFolderMeansAMessageAndNoWindow) {
     fake::ui::Reset();
     fake::shell::Get().folder = c.folder;
     Main();
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].text, c.text);
-    EXPECT_EQ(boxes()[0].flags, 16);
-    EXPECT_EQ(boxes()[0].title, "Messaggio di Sondalink");
+    ExpectOneCriticalBox(c.text);
     EXPECT_FALSE(platform::ui::FormIsOpen());
     EXPECT_EQ(gstrCartellaLog, "");
   }
@@ -69,11 +68,8 @@ TEST_F(MainTest, AWindowThatCannotBeShownIsReportedAsMainsError) {
   fake::shell::SetFolder(tmp.path());
   fake::ui::Get().showFormError = ErrorRecord{kErrFail, "Errore non specificato", "ShowForm"};
   Main();
-  ASSERT_EQ(boxes().size(), 1u);
-  EXPECT_EQ(boxes()[0].text,
-            "Routine busConn:Main, linea 0, errore -2147467259, descrizione: Errore non specificato");
-  EXPECT_EQ(boxes()[0].flags, 16);
-  EXPECT_EQ(boxes()[0].title, "Messaggio di Sondalink");
+  ExpectOneCriticalBox(
+      "Routine busConn:Main, linea 0, errore -2147467259, descrizione: Errore non specificato");
   EXPECT_FALSE(platform::ui::FormIsOpen());
 }
 

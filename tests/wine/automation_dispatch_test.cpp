@@ -41,30 +41,24 @@ extern HRESULT(WINAPI* importVariantChangeTypeEx)(VARIANTARG*, const VARIANTARG*
 // lives, and passes the call on.
 class ConversionWatch {
  public:
-  ConversionWatch() : original_(importVariantChangeTypeEx) {
-    original() = original_;
-    types().clear();
+  using Fn = decltype(importVariantChangeTypeEx);
+  ConversionWatch() {
+    original = importVariantChangeTypeEx;
+    types.clear();
     Set(Record);
   }
-  ~ConversionWatch() { Set(original_); }
+  ~ConversionWatch() { Set(original); }
   ConversionWatch(const ConversionWatch&) = delete;
   ConversionWatch& operator=(const ConversionWatch&) = delete;
 
-  static std::vector<VARTYPE>& types() {
-    static std::vector<VARTYPE> seen;
-    return seen;
-  }
+  static inline std::vector<VARTYPE> types;
 
  private:
-  using Fn = decltype(importVariantChangeTypeEx);
-  static Fn& original() {
-    static Fn fn = nullptr;
-    return fn;
-  }
+  static inline Fn original = nullptr;
   static HRESULT WINAPI Record(VARIANTARG* out, const VARIANTARG* in, LCID lcid, USHORT flags,
                                VARTYPE vt) {
-    types().push_back(in->vt);
-    return original()(out, in, lcid, flags, vt);
+    types.push_back(in->vt);
+    return original(out, in, lcid, flags, vt);
   }
   static void Set(Fn fn) {
     DWORD was = 0;
@@ -72,7 +66,6 @@ class ConversionWatch {
     importVariantChangeTypeEx = fn;
     ::VirtualProtect(&importVariantChangeTypeEx, sizeof fn, was, &was);
   }
-  Fn original_;
 };
 
 enum : DISPID {
@@ -343,8 +336,8 @@ TEST_F(AutomationDispatch, UnsignedThirtyTwoBitValuesBecomeTextWithoutAnEightByt
   // An 8-byte integer a newer component gives is written out without one.
   Outcome<std::string> wide = ToText(Value{int64_t{-9223372036854775807LL - 1}});
   EXPECT_EQ(wide.value, "-9223372036854775808");
-  EXPECT_THAT(ConversionWatch::types(), ::testing::Contains(VT_UI4)) << "the watch sees the calls";
-  EXPECT_THAT(ConversionWatch::types(), ::testing::Each(::testing::Ne(VT_I8)));
+  EXPECT_THAT(ConversionWatch::types, ::testing::Contains(VT_UI4)) << "the watch sees the calls";
+  EXPECT_THAT(ConversionWatch::types, ::testing::Each(::testing::Ne(VT_I8)));
 }
 
 // How each kind of failure becomes number, description and source.

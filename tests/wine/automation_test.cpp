@@ -66,23 +66,14 @@ TEST_F(Automation, ValuesRoundTripThroughVariants) {
   Object dict = Make("Scripting.Dictionary");
   Object re = Make("VBScript.RegExp");
   ASSERT_TRUE(dict && re);
-  const Value values[] = {
-      Value{},
-      Null{},
-      true,
-      uint8_t{200},
-      int16_t{-32768},
-      int32_t{-2147467259},
-      uint32_t{4294967295u},
-      int64_t{1} << 40,
-      0.5f,
-      2.5,
-      Currency{125000},
-      Decimal{2, true, 1, 150},
-      Date{36525.4375},
-      std::string("proprietà Sì"),
-      re,
-  };
+  const Value values[] = {Value{},           Null{},
+                          true,              uint8_t{200},
+                          int16_t{-32768},   int32_t{-2147467259},
+                          uint32_t{4294967295u}, int64_t{1} << 40,
+                          0.5f,              2.5,
+                          Currency{125000},  Decimal{2, true, 1, 150},
+                          Date{36525.4375},  std::string("proprietà Sì"),
+                          re};
   int16_t key = 0;
   for (const Value& v : values) {
     const Value add[] = {key, v};
