@@ -177,7 +177,6 @@ HRESULT Node::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 HRESULT Node::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (!names || !ids || count == 0) return E_POINTER;
-  HRESULT hr = S_OK;
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   for (size_t m = 0; m < members_.size(); ++m) {
     if (EqualNoCase(members_[m].name, names[0])) {
@@ -185,10 +184,8 @@ HRESULT Node::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* i
       break;
     }
   }
-  if (ids[0] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
   // No member has named parameters.
-  if (count > 1) hr = DISP_E_UNKNOWNNAME;
-  return hr;
+  return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
 HRESULT Node::InterfaceSupportsErrorInfo(REFIID riid) {

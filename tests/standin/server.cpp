@@ -88,11 +88,7 @@ class ClassFactory final : public IClassFactory2 {
   }
 
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) {
-      ++gServerLocks;
-    } else {
-      --gServerLocks;
-    }
+    gServerLocks += lock ? 1 : -1;
     return S_OK;
   }
 
