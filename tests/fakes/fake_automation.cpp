@@ -18,29 +18,25 @@ std::string Lower(std::string text) {
 
 }  // namespace
 
-Object::Impl& Object::Impl::Property(const std::string& name, Value value) {
-  Member& m = members[Lower(name)] = Member{};
-  m.value = std::move(value);
+Object::Impl& Object::Impl::Set(const std::string& name, Member member) {
+  members[Lower(name)] = std::move(member);
   return *this;
+}
+
+Object::Impl& Object::Impl::Property(const std::string& name, Value value) {
+  return Set(name, Member{.value = std::move(value)});
 }
 
 Object::Impl& Object::Impl::Property(const std::string& name, GetterFn getter) {
-  Member& m = members[Lower(name)] = Member{};
-  m.getter = std::move(getter);
-  return *this;
+  return Set(name, Member{.getter = std::move(getter)});
 }
 
 Object::Impl& Object::Impl::Settable(const std::string& name, Value initial) {
-  Member& m = members[Lower(name)] = Member{};
-  m.value = std::move(initial);
-  m.settable = true;
-  return *this;
+  return Set(name, Member{.value = std::move(initial), .settable = true});
 }
 
 Object::Impl& Object::Impl::Failing(const std::string& name, ErrorRecord error) {
-  Member& m = members[Lower(name)] = Member{};
-  m.failure = std::move(error);
-  return *this;
+  return Set(name, Member{.failure = std::move(error)});
 }
 
 Object::Impl& Object::Impl::FailingWhen(const std::string& name, FaultFn when) {
@@ -49,9 +45,7 @@ Object::Impl& Object::Impl::FailingWhen(const std::string& name, FaultFn when) {
 }
 
 Object::Impl& Object::Impl::Method(const std::string& name, MethodFn method) {
-  Member& m = members[Lower(name)] = Member{};
-  m.method = std::move(method);
-  return *this;
+  return Set(name, Member{.method = std::move(method)});
 }
 
 Object::Impl& Object::Impl::Method(const std::string& name, Value result) {

@@ -71,12 +71,14 @@ struct Object::Impl : std::enable_shared_from_this<Object::Impl> {
   void Clear();
 
   struct Member {
-    std::optional<Value> value;
-    GetterFn getter;
-    MethodFn method;
-    std::optional<ErrorRecord> failure;
+    std::optional<Value> value{};
+    GetterFn getter{};
+    MethodFn method{};
+    std::optional<ErrorRecord> failure{};
     bool settable = false;
   };
+  // Replaces the member of that name (any case) with `member`.
+  Impl& Set(const std::string& name, Member member);
 
   // The class name given at creation; the source of failures that carry
   // none. An object returned by a member without one inherits it.

@@ -26,32 +26,17 @@ NodeRef NewAdoConnection() {
   auto state = std::make_shared<AdoConnection>();
   NodeRef node = Node::Create(L"ado.Connection");
   node->attach(state).journalRelease();
-  node->property(L"Version", [](const Args& args) -> Val {
-    args.expect(0, 0);
-    return std::wstring(L"2.8");
+  node->get(L"Version", [] { return std::wstring(L"2.8"); });
+  node->get(L"State", [state] { return int32_t{state->open}; });
+  node->get(L"ConnectionString", [state] { return state->connectionString; }, [state](const VARIANT& value) {
+    if (state->open) throw AlreadyOpen(kConnection);
+    state->connectionString = Args({&value}).text(0);
   });
-  node->property(L"State", [state](const Args& args) -> Val {
-    args.expect(0, 0);
-    return static_cast<int32_t>(state->open ? 1 : 0);
-  });
-  node->property(
-      L"ConnectionString",
-      [state](const Args& args) -> Val {
-        args.expect(0, 0);
-        return state->connectionString;
-      },
-      [state](const VARIANT& value) {
-        if (state->open) throw AlreadyOpen(kConnection);
-        Args args({&value});
-        state->connectionString = args.text(0);
-      });
   node->method(L"Open", [state](const Args& args) -> Val {
     args.expect(0, 4);
     if (state->open) throw AlreadyOpen(kConnection);
     std::wstring cs = args.present(0) ? args.text(0) : state->connectionString;
-    if (args.present(1)) args.text(1);
-    if (args.present(2)) args.text(2);
-    if (args.present(3)) args.integer(3);
+    args.check(1, {VT_BSTR, VT_BSTR, VT_I4});
     if (_wcsicmp(ConnectionStringPart(cs, L"Provider").c_str(), L"SQLOLEDB") != 0) {
       throw ControlError(3706, L"Provider cannot be found. It may not be properly installed.", kConnection);
     }
@@ -59,11 +44,9 @@ NodeRef NewAdoConnection() {
     state->open = true;
     return Empty{};
   });
-  node->method(L"Close", [state](const Args& args) -> Val {
-    args.expect(0, 0);
+  node->act(L"Close", [state] {
     if (!state->open) throw Closed(kConnection);
     state->open = false;
-    return Empty{};
   });
   node->property(L"Properties", CollectionMember([state] {
     std::vector<Attribute> items;
@@ -84,8 +67,6 @@ NodeRef NewAdoConnection() {
     } else {
       items = {{L"Connect Timeout", int32_t{15}}};
     }
-    auto& extra = Current().properties[L"ado"];
-    items.insert(items.end(), extra.begin(), extra.end());
     return NewPropertyList(L"ado", std::move(items));
   }));
   return node;
@@ -95,10 +76,7 @@ NodeRef NewAdoRecordset() {
   auto cursor = std::make_shared<Cursor>();
   NodeRef node = Node::Create(L"ado.Recordset");
   node->attach(cursor).journalRelease();
-  node->property(L"State", [cursor](const Args& args) -> Val {
-    args.expect(0, 0);
-    return static_cast<int32_t>(cursor->open ? 1 : 0);
-  });
+  node->get(L"State", [cursor] { return int32_t{cursor->open}; });
   node->method(L"Open", [cursor](const Args& args) -> Val {
     args.expect(0, 5);
     if (cursor->open) throw AlreadyOpen(kRecordset);
@@ -111,13 +89,11 @@ NodeRef NewAdoRecordset() {
                          kRecordset);
     }
     std::wstring source = args.present(0) ? args.text(0) : L"";
-    for (size_t i = 2; i < 5; ++i) {
-      if (args.present(i)) args.integer(i);
-    }
+    args.check(2, {VT_I4, VT_I4, VT_I4});
     std::optional<Rows> rows = RunQuery(source);
     if (!rows) {
       throw Fault{static_cast<HRESULT>(0x80040E14), L"Could not find stored procedure '" + source + L"'.",
-                  L"Microsoft OLE DB Provider for SQL Server", FaultMode::kExcepInfo};
+                  L"Microsoft OLE DB Provider for SQL Server"};
     }
     cursor->rows = std::move(*rows);
     cursor->position = 0;
@@ -125,7 +101,7 @@ NodeRef NewAdoRecordset() {
     return Empty{};
   });
   AddCursorMembers(
-      *node, cursor,
+      *node.get(), cursor,
       CursorTexts{L"ado", false, Closed(kRecordset),
                   ControlError(3021,
                                L"Either BOF or EOF is True, or the current record has been deleted. "

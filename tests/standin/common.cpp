@@ -1,26 +1,24 @@
 #include <cwctype>
+#include <type_traits>
 
 #include "components.h"
 
 namespace sondalink::standin {
 
 Fault ControlError(int number, std::wstring description, std::wstring source) {
-  return Fault{MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number), std::move(description),
-               std::move(source), FaultMode::kExcepInfo};
+  return Fault{MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number), std::move(description), std::move(source)};
 }
 
 Val FromCell(const Cell& cell) {
-  struct Visitor {
-    Val operator()(const Empty& v) const { return v; }
-    Val operator()(const Null& v) const { return v; }
-    Val operator()(bool v) const { return v; }
-    Val operator()(int16_t v) const { return v; }
-    Val operator()(int32_t v) const { return v; }
-    Val operator()(double v) const { return v; }
-    Val operator()(const std::wstring& v) const { return v; }
-    Val operator()(const Fault& f) const { throw f; }
-  };
-  return std::visit(Visitor{}, cell);
+  return std::visit(
+      [](const auto& v) -> Val {
+        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, Fault>) {
+          throw v;
+        } else {
+          return v;
+        }
+      },
+      cell);
 }
 
 NodeRef FindItem(const std::vector<NodeRef>& items, const Args& args, size_t at, const Fault& notFound) {
@@ -41,8 +39,7 @@ NodeRef NewCollection(const CollectionTexts& texts, std::function<std::vector<No
                       std::function<void(Node&)> extraMembers) {
   NodeRef node = Node::Create(texts.type);
   const bool shortCount = texts.shortCount;
-  node->property(L"Count", [items, shortCount](const Args& args) -> Val {
-    args.expect(0, 0);
+  node->get(L"Count", [items, shortCount]() -> Val {
     size_t n = items().size();
     if (shortCount) return static_cast<int16_t>(n);
     return static_cast<int32_t>(n);
@@ -53,7 +50,7 @@ NodeRef NewCollection(const CollectionTexts& texts, std::function<std::vector<No
     return FindItem(items(), args, 0, notFound);
   };
   node->add(Member{L"Item", item, {}, {}, true});
-  if (extraMembers) extraMembers(*node);
+  if (extraMembers) extraMembers(*node.get());
   return node;
 }
 
@@ -64,50 +61,37 @@ Getter CollectionMember(std::function<NodeRef()> make) {
     // Hand the arguments on to Item, through the collection's own Invoke so
     // that its failures and journal line are the usual ones.
     args.expect(1, 1);
-    DISPID id = DISPID_VALUE;
-    VARIANT key;
-    ::VariantInit(&key);
-    ::VariantCopy(&key, const_cast<VARIANT*>(&args.raw(0)));
-    DISPPARAMS params{&key, nullptr, 1, 0};
-    VARIANT result;
-    ::VariantInit(&result);
+    win32::unique_variant key;
+    ::VariantCopy(key.get(), const_cast<VARIANT*>(&args.raw(0)));
+    DISPPARAMS params{key.get(), nullptr, 1, 0};
+    win32::unique_variant result;
     EXCEPINFO info{};
-    HRESULT hr = collection->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params,
-                                    &result, &info, nullptr);
-    ::VariantClear(&key);
+    HRESULT hr = collection->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params,
+                                    result.get(), &info, nullptr);
     if (hr == DISP_E_EXCEPTION) {
       if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
       Fault fault{info.scode, info.bstrDescription ? info.bstrDescription : L"",
-                  info.bstrSource ? info.bstrSource : L"", FaultMode::kExcepInfo};
+                  info.bstrSource ? info.bstrSource : L""};
       ::SysFreeString(info.bstrDescription);
       ::SysFreeString(info.bstrSource);
       ::SysFreeString(info.bstrHelpFile);
       throw fault;
     }
     if (FAILED(hr)) throw ProtocolError{hr};
-    NodeRef found(Node::From(V_UNKNOWN(&result)), true);
-    ::VariantClear(&result);
-    return found;
+    return NodeRef(Node::From(V_UNKNOWN(result.get())), true);
   };
 }
 
-NodeRef NewPropertyList(const std::wstring& component, std::vector<Attribute> items) {
+NodeRef NewPropertyList(const std::wstring& owner, std::vector<Attribute> items) {
+  const std::wstring component = owner.substr(0, 3);
   const bool dao = component == L"dao";
+  const auto& extra = Current().properties[owner];
+  items.insert(items.end(), extra.begin(), extra.end());
   std::vector<NodeRef> nodes;
   for (Attribute& a : items) {
     NodeRef item = Node::Create(component + L".Property", a.name);
-    std::wstring name = a.name;
-    Cell value = a.value;
-    item->property(L"Name", [name](const Args& args) -> Val {
-      args.expect(0, 0);
-      return name;
-    });
-    item->add(Member{L"Value",
-                     [value](const Args& args) -> Val {
-                       args.expect(0, 0);
-                       return FromCell(value);
-                     },
-                     {}, {}, true});
+    item->get(L"Name", [name = a.name] { return name; });
+    item->get(L"Value", [value = a.value] { return FromCell(value); }, {}, true);
     nodes.push_back(std::move(item));
   }
   CollectionTexts texts{
@@ -152,18 +136,15 @@ void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTe
   auto requireOpen = [cursor, closed = texts.closed] {
     if (!cursor->open) throw closed;
   };
-  node.property(L"EOF", [cursor, requireOpen](const Args& args) -> Val {
-    args.expect(0, 0);
+  node.get(L"EOF", [cursor, requireOpen] {
     requireOpen();
     return cursor->position >= cursor->rows.values.size();
   });
-  node.property(L"BOF", [cursor, requireOpen](const Args& args) -> Val {
-    args.expect(0, 0);
+  node.get(L"BOF", [cursor, requireOpen] {
     requireOpen();
     return cursor->rows.values.empty();
   });
-  node.property(L"RecordCount", [cursor, requireOpen](const Args& args) -> Val {
-    args.expect(0, 0);
+  node.get(L"RecordCount", [cursor, requireOpen] {
     requireOpen();
     return static_cast<int32_t>(cursor->rows.values.size());
   });
@@ -173,38 +154,28 @@ void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTe
     std::vector<NodeRef> fields;
     for (size_t column = 0; column < cursor->rows.columns.size(); ++column) {
       NodeRef field = Node::Create(t.component + L".Field", cursor->rows.columns[column]);
-      std::wstring name = cursor->rows.columns[column];
-      field->property(L"Name", [name](const Args& args) -> Val {
-        args.expect(0, 0);
-        return name;
-      });
-      field->add(Member{L"Value",
-                        [cursor, column, t](const Args& args) -> Val {
-                          args.expect(0, 0);
-                          if (!cursor->open) throw t.closed;
-                          if (cursor->position >= cursor->rows.values.size()) throw t.noCurrent;
-                          return FromCell(cursor->rows.values[cursor->position][column]);
-                        },
-                        {}, {}, true});
+      field->get(L"Name", [name = cursor->rows.columns[column]] { return name; });
+      field->get(
+          L"Value",
+          [cursor, column, t] {
+            if (!cursor->open) throw t.closed;
+            if (cursor->position >= cursor->rows.values.size()) throw t.noCurrent;
+            return FromCell(cursor->rows.values[cursor->position][column]);
+          },
+          {}, true);
       fields.push_back(std::move(field));
     }
     CollectionTexts texts{t.component + L".Fields", t.shortCount, t.notFound};
     return NewCollection(texts, [fields] { return fields; });
   }));
-  node.method(L"MoveNext", [cursor, requireOpen, noCurrent = texts.noCurrent](const Args& args) -> Val {
-    args.expect(0, 0);
+  node.act(L"MoveNext", [cursor, requireOpen, noCurrent = texts.noCurrent] {
     requireOpen();
     if (cursor->position >= cursor->rows.values.size()) throw noCurrent;
     ++cursor->position;
-    return Empty{};
   });
-  node.method(L"Close", [cursor, requireOpen](const Args& args) -> Val {
-    args.expect(0, 0);
+  node.act(L"Close", [cursor, requireOpen] {
     requireOpen();
-    cursor->open = false;
-    cursor->rows = Rows{};
-    cursor->position = 0;
-    return Empty{};
+    *cursor = Cursor{};
   });
 }
 

@@ -44,8 +44,9 @@ NodeRef FindItem(const std::vector<NodeRef>& items, const Args& args, size_t at,
 // hands any arguments on to the collection's Item.
 Getter CollectionMember(std::function<NodeRef()> make);
 
-// A listing of {Name, Value} items; each Value read is looked up anew.
-NodeRef NewPropertyList(const std::wstring& component, std::vector<Attribute> items);
+// A listing of {Name, Value} items, then the scenario's own for `owner`
+// ("ado", "dao.engine", "dao.workspace").
+NodeRef NewPropertyList(const std::wstring& owner, std::vector<Attribute> items);
 
 // The rows a query gives, or nothing for a query the stand-in does not know.
 struct Rows {

@@ -47,19 +47,13 @@ Fault NotFound(const wchar_t* source) {
   return ControlError(3265, L"Elemento non trovato in questo insieme.", source);
 }
 
-std::vector<Attribute> WithExtra(std::vector<Attribute> items, const wchar_t* owner) {
-  auto& extra = Current().properties[owner];
-  items.insert(items.end(), extra.begin(), extra.end());
-  return items;
-}
-
 NodeRef NewRecordset(Rows rows) {
   auto cursor = std::make_shared<Cursor>();
   cursor->rows = std::move(rows);
   cursor->open = true;
   NodeRef node = Node::Create(L"dao.Recordset");
   node->attach(cursor).journalRelease();
-  AddCursorMembers(*node, cursor,
+  AddCursorMembers(*node.get(), cursor,
                    CursorTexts{L"dao", true, Invalid(L"DAO.Recordset"),
                                ControlError(3021, L"Nessun record corrente.", L"DAO.Recordset"),
                                NotFound(L"DAO.Fields")});
@@ -74,15 +68,13 @@ NodeRef NewConnection(std::wstring connect) {
   auto requireOpen = [state] {
     if (!state->open) throw Invalid(L"DAO.Connection");
   };
-  node->property(L"Connect", [state, requireOpen](const Args& args) -> Val {
-    args.expect(0, 0);
+  node->get(L"Connect", [state, requireOpen] {
     requireOpen();
     return state->connect;
   });
-  node->property(
+  node->get(
       L"QueryTimeout",
-      [state, requireOpen](const Args& args) -> Val {
-        args.expect(0, 0);
+      [state, requireOpen] {
         requireOpen();
         return state->queryTimeout;
       },
@@ -99,18 +91,14 @@ NodeRef NewConnection(std::wstring connect) {
     args.expect(1, 4);
     requireOpen();
     std::wstring name = args.text(0);
-    for (size_t i = 1; i < 4; ++i) {
-      if (args.present(i)) args.integer(i);
-    }
+    args.check(1, {VT_I4, VT_I4, VT_I4});
     std::optional<Rows> rows = RunQuery(name);
     if (!rows) throw ControlError(3146, L"ODBC--chiamata non riuscita.", L"DAO.Connection");
     return NewRecordset(std::move(*rows));
   });
-  node->method(L"Close", [state, requireOpen](const Args& args) -> Val {
-    args.expect(0, 0);
+  node->act(L"Close", [state, requireOpen] {
     requireOpen();
     state->open = false;
-    return Empty{};
   });
   return node;
 }
@@ -121,56 +109,41 @@ NodeRef NewWorkspace(std::shared_ptr<Workspace> state) {
   auto requireOpen = [state] {
     if (state->closed) throw Invalid(L"DAO.Workspace");
   };
-  node->property(L"Name", [state](const Args& args) -> Val {
-    args.expect(0, 0);
-    return state->name;
-  });
-  node->property(L"UserName", [state, requireOpen](const Args& args) -> Val {
-    args.expect(0, 0);
+  node->get(L"Name", [state] { return state->name; });
+  node->get(L"UserName", [state, requireOpen] {
     requireOpen();
     return state->user;
   });
-  node->property(L"Type", [state, requireOpen](const Args& args) -> Val {
-    args.expect(0, 0);
+  node->get(L"Type", [state, requireOpen] {
     requireOpen();
     return state->type;
   });
   node->property(L"Properties", CollectionMember([state, requireOpen] {
     requireOpen();
-    return NewPropertyList(L"dao", WithExtra({{L"Name", state->name},
+    return NewPropertyList(L"dao.workspace", {{L"Name", state->name},
                                               {L"UserName", state->user},
                                               {L"Type", state->type},
                                               {L"LoginTimeout", int16_t{20}},
-                                              {L"DefaultCursorDriver", int32_t{-1}}},
-                                             L"dao.workspace"));
+                                              {L"DefaultCursorDriver", int32_t{-1}}});
   }));
   node->method(L"OpenConnection", [requireOpen](const Args& args) -> Val {
     args.expect(1, 4);
     requireOpen();
     args.text(0);
-    if (args.present(1)) args.integer(1);
-    if (args.present(2)) args.boolean(2);
+    args.check(1, {VT_I4, VT_BOOL});
     std::wstring connect = args.present(3) ? args.text(3) : L"";
     if (_wcsnicmp(connect.c_str(), L"ODBC;", 5) != 0) {
       throw ControlError(3001, L"Argomento non valido.", L"DAO.Workspace");
     }
     return NewConnection(connect);
   });
-  node->method(L"Close", [state, requireOpen](const Args& args) -> Val {
-    args.expect(0, 0);
+  node->act(L"Close", [state, requireOpen] {
     requireOpen();
     state->closed = true;
     // Closing a workspace takes it out of the engine's collection.
     if (auto engine = state->engine.lock()) {
-      auto& list = engine->workspaces;
-      for (auto it = list.begin(); it != list.end(); ++it) {
-        if ((*it)->state<Workspace>() == state.get()) {
-          list.erase(it);
-          break;
-        }
-      }
+      std::erase_if(engine->workspaces, [&](const NodeRef& ws) { return ws->state<Workspace>() == state.get(); });
     }
-    return Empty{};
   });
   return node;
 }
@@ -186,10 +159,7 @@ NodeRef NewDaoEngine() {
   gEngine = node.get();
   std::weak_ptr<Engine> weak = engine;
 
-  node->property(L"Version", [](const Args& args) -> Val {
-    args.expect(0, 0);
-    return std::wstring(L"3.5");
-  });
+  node->get(L"Version", [] { return std::wstring(L"3.5"); });
   Member create{L"CreateWorkspace", {}, {}, [weak](const Args& args) -> Val {
                   args.expect(3, 4);
                   auto ws = std::make_shared<Workspace>();
@@ -232,12 +202,11 @@ NodeRef NewDaoEngine() {
         });
   }));
   node->property(L"Properties", CollectionMember([] {
-    return NewPropertyList(L"dao", WithExtra({{L"Version", std::wstring(L"3.5")},
-                                              {L"DefaultUser", std::wstring(L"admin")},
-                                              {L"DefaultPassword", std::wstring()},
-                                              {L"LoginTimeout", int16_t{20}},
-                                              {L"DefaultType", int32_t{2}}},
-                                             L"dao.engine"));
+    return NewPropertyList(L"dao.engine", {{L"Version", std::wstring(L"3.5")},
+                                           {L"DefaultUser", std::wstring(L"admin")},
+                                           {L"DefaultPassword", std::wstring()},
+                                           {L"LoginTimeout", int16_t{20}},
+                                           {L"DefaultType", int32_t{2}}});
   }));
   return node;
 }

@@ -1,6 +1,7 @@
 #include "journal.h"
 
 #include <mutex>
+#include <utility>
 
 #include "scenario.h"
 
@@ -14,13 +15,11 @@ void Journal(const std::wstring& line) {
   std::lock_guard<std::mutex> lock(*mutex);
   // Opened per line, shared, so that a test can read or delete the journal
   // while the program still holds the stand-in objects.
-  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  win32::unique_hfile file(::CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(file);
+  if (file) ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::wstring EscapeForJournal(const std::wstring& text) {
@@ -39,60 +38,41 @@ std::wstring EscapeForJournal(const std::wstring& text) {
   return out;
 }
 
+std::wstring Hex(HRESULT code) {
+  wchar_t buffer[16];
+  swprintf(buffer, 16, L"0x%08lX", static_cast<unsigned long>(code));
+  return buffer;
+}
+
 namespace {
 
-const wchar_t* TypeName(VARTYPE type) {
-  switch (type) {
-    case VT_EMPTY: return L"VT_EMPTY";
-    case VT_NULL: return L"VT_NULL";
-    case VT_I2: return L"VT_I2";
-    case VT_I4: return L"VT_I4";
-    case VT_R4: return L"VT_R4";
-    case VT_R8: return L"VT_R8";
-    case VT_CY: return L"VT_CY";
-    case VT_DATE: return L"VT_DATE";
-    case VT_BSTR: return L"VT_BSTR";
-    case VT_DISPATCH: return L"VT_DISPATCH";
-    case VT_ERROR: return L"VT_ERROR";
-    case VT_BOOL: return L"VT_BOOL";
-    case VT_VARIANT: return L"VT_VARIANT";
-    case VT_UNKNOWN: return L"VT_UNKNOWN";
-    case VT_DECIMAL: return L"VT_DECIMAL";
-    case VT_I1: return L"VT_I1";
-    case VT_UI1: return L"VT_UI1";
-    case VT_UI2: return L"VT_UI2";
-    case VT_UI4: return L"VT_UI4";
-    case VT_I8: return L"VT_I8";
-    case VT_UI8: return L"VT_UI8";
-    case VT_INT: return L"VT_INT";
-    case VT_UINT: return L"VT_UINT";
-    default: return nullptr;
-  }
-}
+#define SONDALINK_VT(name) {name, L## #name}
+const std::pair<VARTYPE, const wchar_t*> kTypeNames[] = {
+    SONDALINK_VT(VT_EMPTY), SONDALINK_VT(VT_NULL),    SONDALINK_VT(VT_I2),      SONDALINK_VT(VT_I4),
+    SONDALINK_VT(VT_R4),    SONDALINK_VT(VT_R8),      SONDALINK_VT(VT_CY),      SONDALINK_VT(VT_DATE),
+    SONDALINK_VT(VT_BSTR),  SONDALINK_VT(VT_DISPATCH), SONDALINK_VT(VT_ERROR),  SONDALINK_VT(VT_BOOL),
+    SONDALINK_VT(VT_VARIANT), SONDALINK_VT(VT_UNKNOWN), SONDALINK_VT(VT_DECIMAL), SONDALINK_VT(VT_I1),
+    SONDALINK_VT(VT_UI1),   SONDALINK_VT(VT_UI2),     SONDALINK_VT(VT_UI4),     SONDALINK_VT(VT_I8),
+    SONDALINK_VT(VT_UI8),   SONDALINK_VT(VT_INT),     SONDALINK_VT(VT_UINT)};
+#undef SONDALINK_VT
 
 }  // namespace
 
 std::wstring Describe(const VARIANT& value) {
   const VARTYPE type = V_VT(&value);
   const VARTYPE base = type & VT_TYPEMASK;
-  std::wstring name;
-  if (const wchar_t* known = TypeName(base)) {
-    name = known;
-  } else {
-    name = L"VT_" + std::to_wstring(base);
+  std::wstring name = L"VT_" + std::to_wstring(base);
+  for (const auto& [known, text] : kTypeNames) {
+    if (known == base) name = text;
   }
   if (type & VT_ARRAY) name += L"|VT_ARRAY";
   if (type & VT_BYREF) name += L"|VT_BYREF";
   if (type & VT_ARRAY) return name;
 
   // The value itself, through the reference when there is one.
-  VARIANT plain;
-  ::VariantInit(&plain);
-  if (type & VT_BYREF) {
-    if (FAILED(::VariantCopyInd(&plain, const_cast<VARIANT*>(&value)))) return name;
-  } else if (FAILED(::VariantCopy(&plain, const_cast<VARIANT*>(&value)))) {
-    return name;
-  }
+  win32::unique_variant copy;
+  if (FAILED(::VariantCopyInd(copy.get(), const_cast<VARIANT*>(&value)))) return name;
+  const VARIANT& plain = *copy.get();
   std::wstring text;
   switch (V_VT(&plain)) {
     case VT_EMPTY:
@@ -104,12 +84,9 @@ std::wstring Describe(const VARIANT& value) {
     case VT_BOOL:
       text = V_BOOL(&plain) ? L" True" : L" False";
       break;
-    case VT_ERROR: {
-      wchar_t buffer[16];
-      swprintf(buffer, 16, L" 0x%08lX", static_cast<unsigned long>(V_ERROR(&plain)));
-      text = buffer;
+    case VT_ERROR:
+      text = L" " + Hex(V_ERROR(&plain));
       break;
-    }
     case VT_DISPATCH:
     case VT_UNKNOWN: {
       Node* node = Node::From(V_UNKNOWN(&plain));
@@ -117,16 +94,13 @@ std::wstring Describe(const VARIANT& value) {
       break;
     }
     default: {
-      VARIANT converted;
-      ::VariantInit(&converted);
+      win32::unique_variant converted;
       // Invariant locale, so the journal reads the same on every machine.
-      if (SUCCEEDED(::VariantChangeTypeEx(&converted, &plain, LOCALE_INVARIANT, 0, VT_BSTR))) {
-        text = L" " + std::wstring(V_BSTR(&converted), ::SysStringLen(V_BSTR(&converted)));
+      if (SUCCEEDED(::VariantChangeTypeEx(converted.get(), copy.get(), LOCALE_INVARIANT, 0, VT_BSTR))) {
+        text = L" " + std::wstring(V_BSTR(converted.get()), ::SysStringLen(V_BSTR(converted.get())));
       }
-      ::VariantClear(&converted);
     }
   }
-  ::VariantClear(&plain);
   return name + text;
 }
 

@@ -16,6 +16,9 @@ void Journal(const std::wstring& line);
 // "VT_I2 60", "VT_BSTR \"text\"", "VT_BSTR|VT_BYREF \"text\"", "VT_DISPATCH <ado.Connection>".
 std::wstring Describe(const VARIANT& value);
 
+// "0x800A0C4A": a code as the journal writes it.
+std::wstring Hex(HRESULT code);
+
 // Escapes CR, LF, tab, backslash and double quote so a value stays on one line.
 std::wstring EscapeForJournal(const std::wstring& text);
 

@@ -24,11 +24,6 @@ bool EqualNoCase(const std::wstring& a, const wchar_t* b) {
   return i == a.size() && b[i] == 0;
 }
 
-void FreeVariant(VARIANT* v) {
-  ::VariantClear(v);
-  delete v;
-}
-
 BSTR AllocBstr(const std::wstring& text) {
   return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
@@ -51,16 +46,6 @@ const wchar_t* VerbOf(WORD flags, const Member& member) {
 
 }  // namespace
 
-NodeRef::NodeRef(Node* node, bool addRef) : node_(node) {
-  if (node_ && addRef) node_->AddRef();
-}
-NodeRef::NodeRef(const NodeRef& other) : node_(other.node_) {
-  if (node_) node_->AddRef();
-}
-NodeRef::~NodeRef() {
-  if (node_) node_->Release();
-}
-
 bool Args::present(size_t i) const {
   if (i >= values_.size()) return false;
   const VARIANT& v = *values_[i];
@@ -71,13 +56,12 @@ const VARIANT& Args::coerced(size_t i, VARTYPE type) const {
   if (!present(i)) throw ProtocolError{DISP_E_PARAMNOTFOUND, static_cast<UINT>(values_.size() - 1 - i)};
   const VARIANT& v = *values_[i];
   if (V_VT(&v) == type) return v;
-  std::unique_ptr<VARIANT, void (*)(VARIANT*)> temp(new VARIANT, FreeVariant);
-  ::VariantInit(temp.get());
-  if (FAILED(::VariantChangeType(temp.get(), const_cast<VARIANT*>(&v), 0, type))) {
+  auto temp = std::make_unique<win32::unique_variant>();
+  if (FAILED(::VariantChangeType(temp->get(), const_cast<VARIANT*>(&v), 0, type))) {
     throw ProtocolError{DISP_E_TYPEMISMATCH, static_cast<UINT>(values_.size() - 1 - i)};
   }
   temps_.push_back(std::move(temp));
-  return *temps_.back();
+  return *temps_.back()->get();
 }
 
 std::wstring Args::text(size_t i) const {
@@ -94,6 +78,13 @@ Node* Args::node(size_t i) const {
   const VARIANT& v = *values_[i];
   if (V_VT(&v) != VT_DISPATCH && V_VT(&v) != VT_UNKNOWN) return nullptr;
   return Node::From(V_UNKNOWN(&v));
+}
+
+void Args::check(size_t first, std::initializer_list<VARTYPE> types) const {
+  for (VARTYPE type : types) {
+    if (present(first)) coerced(first, type);
+    ++first;
+  }
 }
 
 void Args::expect(size_t min, size_t max) const {
@@ -135,6 +126,22 @@ Node& Node::method(std::wstring name, Method call) {
   return add(Member{std::move(name), {}, {}, std::move(call), false});
 }
 
+Node& Node::get(std::wstring name, std::function<Val()> read, Putter put, bool isDefault) {
+  Getter getter = [read = std::move(read)](const Args& args) {
+    args.expect(0, 0);
+    return read();
+  };
+  return add(Member{std::move(name), std::move(getter), std::move(put), {}, isDefault});
+}
+
+Node& Node::act(std::wstring name, std::function<void()> run) {
+  return method(std::move(name), [run = std::move(run)](const Args& args) -> Val {
+    args.expect(0, 0);
+    run();
+    return Empty{};
+  });
+}
+
 HRESULT Node::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kIidStandinNode) {
@@ -170,7 +177,6 @@ HRESULT Node::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 HRESULT Node::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (!names || !ids || count == 0) return E_POINTER;
-  HRESULT hr = S_OK;
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   for (size_t m = 0; m < members_.size(); ++m) {
     if (EqualNoCase(members_[m].name, names[0])) {
@@ -178,32 +184,27 @@ HRESULT Node::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* i
       break;
     }
   }
-  if (ids[0] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
   // No member has named parameters.
-  if (count > 1) hr = DISP_E_UNKNOWNNAME;
-  return hr;
+  return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
 HRESULT Node::InterfaceSupportsErrorInfo(REFIID riid) {
   return riid == IID_IDispatch ? S_OK : S_FALSE;
 }
 
-HRESULT Node::RaiseFault(const Fault& fault, EXCEPINFO* excepInfo) {
-  if (fault.mode == FaultMode::kErrorInfo || !excepInfo) {
-    ICreateErrorInfo* create = nullptr;
-    if (SUCCEEDED(::CreateErrorInfo(&create))) {
-      create->SetGUID(IID_IDispatch);
-      create->SetDescription(const_cast<LPOLESTR>(fault.description.c_str()));
-      create->SetSource(const_cast<LPOLESTR>(fault.source.c_str()));
-      IErrorInfo* info = nullptr;
-      if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-        ::SetErrorInfo(0, info);
-        info->Release();
-      }
-      create->Release();
-    }
-    return fault.code;
+HRESULT PostErrorInfo(const Fault& fault, REFGUID guid) {
+  win32::com_ptr<ICreateErrorInfo> create;
+  if (SUCCEEDED(::CreateErrorInfo(create.put()))) {
+    create->SetGUID(guid);
+    create->SetDescription(const_cast<LPOLESTR>(fault.description.c_str()));
+    create->SetSource(const_cast<LPOLESTR>(fault.source.c_str()));
+    if (auto info = create.query<IErrorInfo>()) ::SetErrorInfo(0, info.get());
   }
+  return fault.code;
+}
+
+HRESULT Node::RaiseFault(const Fault& fault, EXCEPINFO* excepInfo) {
+  if (fault.mode == FaultMode::kErrorInfo || !excepInfo) return PostErrorInfo(fault, IID_IDispatch);
   *excepInfo = EXCEPINFO{};
   excepInfo->scode = fault.code;
   if (fault.mode == FaultMode::kDeferred) {
@@ -265,7 +266,7 @@ HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VA
   if (member->startsRun) {
     if (std::optional<std::wstring> error = BeginRun()) {
       Journal(L"scenario-error " + EscapeForJournal(*error));
-      return RaiseFault(Fault{E_FAIL, *error, L"Sondalink stand-in", FaultMode::kExcepInfo}, excepInfo);
+      return RaiseFault(Fault{E_FAIL, *error, L"Sondalink stand-in"}, excepInfo);
     }
   }
   Scenario& scenario = Current();
@@ -273,15 +274,10 @@ HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VA
   auto journal = [&](const std::wstring& outcome) {
     if (!quiet || !outcome.empty()) Journal(line + outcome);
   };
-  auto hex = [](HRESULT hr) {
-    wchar_t buffer[16];
-    swprintf(buffer, 16, L"0x%08lX", static_cast<unsigned long>(hr));
-    return std::wstring(buffer);
-  };
 
   if (int delay = scenario.DelayFor(type_, label_, member->name); delay > 0) scenario.Delay(delay);
   if (std::optional<Fault> fault = scenario.FaultFor(type_, label_, member->name)) {
-    journal(L" -> fault " + hex(fault->code));
+    journal(L" -> fault " + Hex(fault->code));
     return RaiseFault(*fault, excepInfo);
   }
 
@@ -305,33 +301,15 @@ HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VA
     }
     return S_OK;
   } catch (const Fault& fault) {
-    journal(L" -> fault " + hex(fault.code));
+    journal(L" -> fault " + Hex(fault.code));
     return RaiseFault(fault, excepInfo);
   } catch (const ProtocolError& error) {
-    journal(L" -> " + hex(error.code));
+    journal(L" -> " + Hex(error.code));
     if (argError && (error.code == DISP_E_TYPEMISMATCH || error.code == DISP_E_PARAMNOTFOUND)) {
       *argError = error.argument;
     }
     return error.code;
   }
-}
-
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
-                        nullptr, nullptr);
-  return utf8;
 }
 
 void ToVariant(const Val& value, VARIANT* out) {

@@ -10,39 +10,27 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
 
+#include "platform/win32/windows_support.h"
+
 namespace sondalink::standin {
+
+// Component texts are UTF-8 in the sources and UTF-16 on the wire.
+using win32::Narrow;
+using win32::Widen;
 
 class Node;
 
 // An owning reference to a node (AddRef on copy, Release on destruction).
-class NodeRef {
- public:
-  NodeRef() = default;
-  explicit NodeRef(Node* node, bool addRef);
-  NodeRef(const NodeRef& other);
-  NodeRef(NodeRef&& other) noexcept : node_(std::exchange(other.node_, nullptr)) {}
-  NodeRef& operator=(NodeRef other) noexcept {
-    std::swap(node_, other.node_);
-    return *this;
-  }
-  ~NodeRef();
-  Node* get() const { return node_; }
-  Node* operator->() const { return node_; }
-  Node& operator*() const { return *node_; }
-  explicit operator bool() const { return node_ != nullptr; }
-  // Hands the reference over to a caller (an out-parameter).
-  Node* detach() { return std::exchange(node_, nullptr); }
-
- private:
-  Node* node_ = nullptr;
-};
+using NodeRef = win32::com_ptr<Node>;
 
 struct Null {};
 struct Empty {};
@@ -86,13 +74,16 @@ class Args {
   bool boolean(size_t i) const;
   // The stand-in node behind an object argument, or null for a foreign one.
   Node* node(size_t i) const;
+  // Coerces each argument from `first` on that is present to its type in
+  // `types`, as a component checks the optional arguments it ignores.
+  void check(size_t first, std::initializer_list<VARTYPE> types) const;
   // Fails with DISP_E_BADPARAMCOUNT unless min <= size() <= max.
   void expect(size_t min, size_t max) const;
 
  private:
   const VARIANT& coerced(size_t i, VARTYPE type) const;
   std::vector<const VARIANT*> values_;
-  mutable std::vector<std::unique_ptr<VARIANT, void (*)(VARIANT*)>> temps_;
+  mutable std::vector<std::unique_ptr<win32::unique_variant>> temps_;
 };
 
 using Getter = std::function<Val(const Args&)>;
@@ -121,6 +112,25 @@ class Node final : public IDispatch, public ISupportErrorInfo {
   Node& add(Member member);
   Node& property(std::wstring name, Getter get, Putter put = {});
   Node& method(std::wstring name, Method call);
+  // A read without arguments (and its write, when given); `isDefault` as in add.
+  Node& get(std::wstring name, std::function<Val()> read, Putter put = {}, bool isDefault = false);
+  // A method without arguments or result.
+  Node& act(std::wstring name, std::function<void()> run);
+  // A property read and written straight through to *target (a text, a
+  // 32-bit integer or a boolean), the write coerced as the component does.
+  template <class T>
+  Node& field(std::wstring name, T* target) {
+    return get(std::move(name), [target] { return Val(*target); }, [target](const VARIANT& value) {
+      Args args({&value});
+      if constexpr (std::is_same_v<T, bool>) {
+        *target = args.boolean(0);
+      } else if constexpr (std::is_same_v<T, int32_t>) {
+        *target = args.integer(0);
+      } else {
+        *target = args.text(0);
+      }
+    });
+  }
   // Writes "release <type>" to the journal when the last reference goes.
   Node& journalRelease() {
     journalRelease_ = true;
@@ -173,9 +183,8 @@ class Node final : public IDispatch, public ISupportErrorInfo {
 extern std::atomic<long> gLiveObjects;
 extern std::atomic<long> gServerLocks;
 
-// Component texts are UTF-8 in the sources and UTF-16 on the wire.
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& wide);
+// Hands the fault's texts over through IErrorInfo; returns its code.
+HRESULT PostErrorInfo(const Fault& fault, REFGUID guid);
 
 // The variant form of a value; the caller owns the result.
 void ToVariant(const Val& value, VARIANT* out);

@@ -24,20 +24,7 @@ const wchar_t kOwnPath[] = L"Software\\SondalinkStandin";
 // Marks a key as written by the stand-in; holds the DLL's path.
 const wchar_t kMarker[] = L"SondalinkStandin";
 
-class Key {
- public:
-  Key() = default;
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  ~Key() {
-    if (h_) ::RegCloseKey(h_);
-  }
-  HKEY* put() { return &h_; }
-  HKEY get() const { return h_; }
-
- private:
-  HKEY h_ = nullptr;
-};
+using Key = win32::unique_hkey;
 
 bool Exists(HKEY hive, const std::wstring& path) {
   Key key;
@@ -45,30 +32,19 @@ bool Exists(HKEY hive, const std::wstring& path) {
 }
 
 bool ReadString(HKEY root, const std::wstring& path, const wchar_t* name, std::wstring* value) {
-  Key key;
-  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
-  DWORD type = 0;
+  const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
   DWORD size = 0;
-  if (::RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ)) {
-    return false;
-  }
+  if (::RegGetValueW(root, path.c_str(), name, flags, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
   std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
-  if (::RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
+  if (::RegGetValueW(root, path.c_str(), name, flags, nullptr, buffer.data(), &size) != ERROR_SUCCESS) return false;
   buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
   *value = buffer;
   return true;
 }
 
 LSTATUS WriteString(HKEY hive, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-  Key key;
-  LSTATUS status = ::RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
-  if (status != ERROR_SUCCESS) return status;
-  return ::RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  return ::RegSetKeyValueW(hive, path.c_str(), name, REG_SZ, value.c_str(),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 LSTATUS CopyTree(HKEY hive, const std::wstring& from, const std::wstring& to) {

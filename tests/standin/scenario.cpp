@@ -67,6 +67,7 @@
 
 #include <cwctype>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace sondalink::standin {
@@ -92,21 +93,27 @@ std::wstring Trim(const std::wstring& text) {
   return text.substr(b, e - b + 1);
 }
 
-// Splits at unescaped '|' and unescapes each part.
-std::vector<std::wstring> SplitBars(const std::wstring& text) {
-  std::vector<std::wstring> parts(1);
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\\' && i + 1 < text.size()) {
-      parts.back() += text[i];
-      parts.back() += text[++i];
+// The first unescaped '|' from `from` on, or npos.
+size_t FindBar(const std::wstring& text, size_t from = 0) {
+  for (size_t i = from; i < text.size(); ++i) {
+    if (text[i] == L'\\') {
+      ++i;
     } else if (text[i] == L'|') {
-      parts.emplace_back();
-    } else {
-      parts.back() += text[i];
+      return i;
     }
   }
-  for (std::wstring& p : parts) p = Unescape(p);
-  return parts;
+  return std::wstring::npos;
+}
+
+// Splits at unescaped '|' and unescapes each part.
+std::vector<std::wstring> SplitBars(const std::wstring& text) {
+  std::vector<std::wstring> parts;
+  for (size_t start = 0;;) {
+    size_t bar = FindBar(text, start);
+    parts.push_back(Unescape(text.substr(start, bar == std::wstring::npos ? bar : bar - start)));
+    if (bar == std::wstring::npos) return parts;
+    start = bar + 1;
+  }
 }
 
 struct ParseError {
@@ -128,6 +135,13 @@ int32_t ParseInteger(const std::wstring& text) {
   return static_cast<int32_t>(static_cast<uint32_t>(n));
 }
 
+// A count or a delay: a number that cannot be negative.
+int32_t ParseCount(const std::wstring& text, const wchar_t* complaint) {
+  int32_t n = ParseInteger(text);
+  if (n < 0) throw ParseError{complaint};
+  return n;
+}
+
 Fault ParseFault(const std::vector<std::wstring>& parts, size_t first) {
   if (parts.size() < first + 3 || parts.size() > first + 4) {
     throw ParseError{L"a failure is <code>|<description>|<source>[|<mode>]"};
@@ -138,16 +152,11 @@ Fault ParseFault(const std::vector<std::wstring>& parts, size_t first) {
   fault.description = parts[first + 1];
   fault.source = parts[first + 2];
   if (parts.size() == first + 4) {
-    std::wstring mode = Lower(Trim(parts[first + 3]));
-    if (mode == L"excepinfo") {
-      fault.mode = FaultMode::kExcepInfo;
-    } else if (mode == L"deferred") {
-      fault.mode = FaultMode::kDeferred;
-    } else if (mode == L"errorinfo") {
-      fault.mode = FaultMode::kErrorInfo;
-    } else {
-      throw ParseError{L"unknown failure mode: " + parts[first + 3]};
-    }
+    static const std::map<std::wstring, FaultMode> kModes = {
+        {L"excepinfo", FaultMode::kExcepInfo}, {L"deferred", FaultMode::kDeferred}, {L"errorinfo", FaultMode::kErrorInfo}};
+    auto mode = kModes.find(Lower(Trim(parts[first + 3])));
+    if (mode == kModes.end()) throw ParseError{L"unknown failure mode: " + parts[first + 3]};
+    fault.mode = mode->second;
   }
   return fault;
 }
@@ -186,15 +195,7 @@ bool ParseYesNo(const std::wstring& value) {
 }
 
 Attribute ParseAttribute(const std::wstring& value) {
-  size_t bar = std::wstring::npos;
-  for (size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == L'\\') {
-      ++i;
-    } else if (value[i] == L'|') {
-      bar = i;
-      break;
-    }
-  }
+  size_t bar = FindBar(value);
   if (bar == std::wstring::npos) throw ParseError{L"expected <name>|<value>"};
   return Attribute{Unescape(value.substr(0, bar)), ParseCell(value.substr(bar + 1))};
 }
@@ -321,8 +322,7 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
         ownInfo = true;
         s.serverInfo.push_back(ParseAttribute(value));
       } else if (key == L"info.rows") {
-        int32_t n = ParseInteger(value);
-        if (n < 0) throw ParseError{L"info.rows cannot be negative"};
+        int32_t n = ParseCount(value, L"info.rows cannot be negative");
         ownInfo = true;
         s.serverInfo.clear();
         for (int32_t i = 1; i <= n; ++i) {
@@ -337,8 +337,7 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
         }
         auto& list = s.properties[owner];
         if (extra) {
-          int32_t n = ParseInteger(value);
-          if (n < 0) throw ParseError{L"a count cannot be negative"};
+          int32_t n = ParseCount(value, L"a count cannot be negative");
           for (int32_t i = 1; i <= n; ++i) list.push_back({L"Proprieta_" + std::to_wstring(i), i});
         } else {
           list.push_back(ParseAttribute(value));
@@ -357,8 +356,7 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
           rule.fault = ParseFault(SplitBars(value), 0);
           s.failures.push_back(rule);
         } else {
-          rule.delayMs = ParseInteger(value);
-          if (rule.delayMs < 0) throw ParseError{L"a delay cannot be negative"};
+          rule.delayMs = ParseCount(value, L"a delay cannot be negative");
           s.delays.push_back(rule);
         }
       } else {

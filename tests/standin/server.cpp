@@ -88,11 +88,7 @@ class ClassFactory final : public IClassFactory2 {
   }
 
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) {
-      ++gServerLocks;
-    } else {
-      --gServerLocks;
-    }
+    gServerLocks += lock ? 1 : -1;
     return S_OK;
   }
 
@@ -115,21 +111,8 @@ class ClassFactory final : public IClassFactory2 {
     // "fail.<type>.create" makes the creation itself fail, as an
     // unregistered or broken component does.
     if (std::optional<Fault> fault = Current().FaultFor(info_.type, L"", L"create")) {
-      wchar_t code[16];
-      swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(fault->code));
-      Journal(std::wstring(L"create ") + info_.type + L" -> fault " + code);
-      ICreateErrorInfo* create = nullptr;
-      if (SUCCEEDED(::CreateErrorInfo(&create))) {
-        create->SetDescription(const_cast<LPOLESTR>(fault->description.c_str()));
-        create->SetSource(const_cast<LPOLESTR>(fault->source.c_str()));
-        IErrorInfo* error = nullptr;
-        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&error)))) {
-          ::SetErrorInfo(0, error);
-          error->Release();
-        }
-        create->Release();
-      }
-      return fault->code;
+      Journal(std::wstring(L"create ") + info_.type + L" -> fault " + Hex(fault->code));
+      return PostErrorInfo(*fault, GUID_NULL);
     }
     NodeRef node = info_.create();
     Journal(L"create " + node->type());

@@ -68,6 +68,7 @@
 #include <vector>
 
 #include "../support/host_path.h"
+#include "platform/win32/windows_support.h"
 
 namespace sondalink::standin {
 
@@ -115,15 +116,7 @@ inline std::string EscapeScenario(const std::string& text) {
   return out;
 }
 
-inline std::string Narrow(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0,
-                                nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(), n, nullptr,
-                        nullptr);
-  return out;
-}
+using win32::Narrow;
 
 // One scenario line each.
 inline std::string JournalTo(const std::wstring& path) { return "journal=" + EscapeScenario(Narrow(path)) + "\n"; }
