@@ -68,6 +68,11 @@ Icon ReadIcon(HWND box) {
   int w = std::min<int>(r.right - r.left, ::GetSystemMetrics(SM_CXICON));
   int h = std::min<int>(r.bottom - r.top, ::GetSystemMetrics(SM_CYICON));
   if (w <= 0 || h <= 0) return Icon::Unknown;
+  // Under Xvfb no window manager keeps an owned box above its owner: the
+  // main window, activated again as the box before closed, may lie over the
+  // next box. Lift the box (not activating it) and repaint it before reading.
+  ::SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   std::vector<DWORD> shown = Capture(win32::GetWindowDc(nullptr).get().dc, r.left, r.top, w, h);
   // The corners of the standard icons are transparent: the corner shows the
   // background the box drew the icon on.
