@@ -330,13 +330,7 @@ void App::Keys(std::initializer_list<WORD> chord) const {
   Settle();
 }
 
-void App::Tab(bool shift) const {
-  if (shift) {
-    Keys({VK_SHIFT, VK_TAB});
-  } else {
-    Keys({VK_TAB});
-  }
-}
+void App::Tab(bool shift) const { shift ? Keys({VK_SHIFT, VK_TAB}) : Keys({VK_TAB}); }
 
 void App::AccessKey(wchar_t letter) const {
   Keys({VK_MENU, static_cast<WORD>(::towupper(letter))});
@@ -432,13 +426,15 @@ bool CloseAndWait(HWND window, DWORD timeoutMs) {
   return gone && (!process || ::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0);
 }
 
-std::vector<DWORD> ProcessesStartedBy(DWORD parent) {
+std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName) {
   std::vector<DWORD> children;
   win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
+    if (entry.th32ParentProcessID == parent && (!exeName || _wcsicmp(entry.szExeFile, exeName) == 0)) {
+      children.push_back(entry.th32ProcessID);
+    }
   }
   return children;
 }

@@ -124,8 +124,9 @@ std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess =
 // for the window to go and its process to end: whether both did.
 bool CloseAndWait(HWND window, DWORD timeoutMs = 10000);
 
-// The processes that `parent` started, and the command line of one.
-std::vector<DWORD> ProcessesStartedBy(DWORD parent);
+// The processes that `parent` started (of this program only, if given), and
+// the command line of one.
+std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName = nullptr);
 std::wstring CommandLineOf(DWORD processId);
 
 // The bytes of a file that may be open for writing elsewhere ("<missing>"

@@ -101,6 +101,6 @@ inline WantBox SuccessBox(const std::string& test, const std::string& version) {
 }
 
 // Notepad processes started by `parent`.
-std::vector<DWORD> NotepadsOf(DWORD parent);
+inline std::vector<DWORD> NotepadsOf(DWORD parent) { return ProcessesStartedBy(parent, L"notepad.exe"); }
 
 }  // namespace sondalink::e2e
