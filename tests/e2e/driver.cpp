@@ -242,26 +242,11 @@ HWND App::Focus() const {
 }
 
 COLORREF App::BackgroundOf(HWND box) const {
-  // Repaint now with the box's current state, then read until the screen
-  // holds still: under Wine a repaint reaches the display a little later
-  // than the program's message loop has handled it.
-  ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  Settle();
   RECT client;
   ::GetClientRect(box, &client);
-  POINT at{client.right - 3, client.bottom / 2};
-  ::ClientToScreen(box, &at);
-  auto read = [&] {
-    return ::GetPixel(win32::GetWindowDc(nullptr).get().dc, at.x, at.y);
-  };
-  COLORREF color = read();
-  for (int i = 0; i < 20; ++i) {
-    ::Sleep(50);
-    COLORREF again = read();
-    if (again == color) break;
-    color = again;
-  }
-  return color;
+  const std::map<COLORREF, int> shown = ColoursOf(box, client.right - 3);
+  const auto most = std::ranges::max_element(shown, {}, &std::map<COLORREF, int>::value_type::second);
+  return most == shown.end() ? CLR_INVALID : most->first;
 }
 
 std::map<COLORREF, int> App::ColoursOf(HWND control, int fromX) const {
@@ -389,6 +374,27 @@ bool App::WaitExit(DWORD timeoutMs) const {
 
 bool App::Running() const {
   return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND WaitForNotepad(const App& app, const std::wstring& logFile, const std::function<bool()>& stop) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        found = FirstWindow({.title = logFile, .className = L"Notepad", .notProcess = app.processId()});
+        return found || (stop && stop());
+      },
+      20000);
+  return found;
+}
+
+std::vector<HWND> FolderWindows(const App& app) {
+  return FindWindows({.title = L"Sondalink", .className = L"ExplorerWClass", .notProcess = app.processId()});
+}
+
+HWND WaitForFolderWindow(const App& app) {
+  std::vector<HWND> found;
+  WaitFor([&] { return !(found = FolderWindows(app)).empty(); }, 20000);
+  return found.empty() ? nullptr : found.front();
 }
 
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess) {

@@ -73,11 +73,8 @@ class SlowRun : public StandinRun {
 
   void OpenFolder() {
     app->Click(At(kCmdOpenLog));
-    HWND folder = nullptr;
-    EXPECT_TRUE(WaitFor([&] {
-      folder = FirstWindow({.title = L"Sondalink", .className = L"ExplorerWClass", .notProcess = app->processId()});
-      return folder != nullptr;
-    }, 15000)) << "no folder window";
+    HWND folder = WaitForFolderWindow(*app);
+    EXPECT_TRUE(folder) << "no folder window";
     if (folder) {
       EXPECT_NE(CommandLineOf(ProcessOfWindow(folder)).find(LocalAppData() + L"\\Ardenza\\Sondalink\\"),
                 std::wstring::npos);
