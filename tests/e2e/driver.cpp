@@ -15,42 +15,39 @@ namespace {
 
 constexpr wchar_t kWindowCaption[] = L"Test connessioni SQL Server/MSDE";
 
-// The bitmap's pixels, top-down, as 0x00RRGGBB.
-std::vector<DWORD> PixelsOf(HDC memory, HBITMAP bitmap, int w, int h) {
+// The pixels, top-down as 0x00RRGGBB, of a w x h bitmap that `paint` draws.
+template <class Paint>
+std::vector<DWORD> Drawn(int w, int h, Paint paint) {
+  win32::unique_hdc_window screen = win32::GetWindowDc(nullptr);
+  win32::unique_hdc memory(::CreateCompatibleDC(screen.get().dc));
+  win32::unique_hgdiobj bitmap(::CreateCompatibleBitmap(screen.get().dc, w, h));
+  HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
+  paint(memory.get(), screen.get().dc);
+  ::SelectObject(memory.get(), old);
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-  ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
+  ::GetDIBits(memory.get(), static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(h), pixels.data(), &info,
+              DIB_RGB_COLORS);
   for (DWORD& p : pixels) p &= 0xFFFFFF;
   return pixels;
 }
 
-// The pixels of a screen rectangle, top-down, 32 bits each.
-std::vector<DWORD> Capture(HDC source, int x, int y, int w, int h) {
-  win32::unique_hdc memory(::CreateCompatibleDC(source));
-  win32::unique_hgdiobj bitmap(::CreateCompatibleBitmap(source, w, h));
-  HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
-  ::BitBlt(memory.get(), 0, 0, w, h, source, x, y, SRCCOPY);
-  ::SelectObject(memory.get(), old);
-  return PixelsOf(memory.get(), static_cast<HBITMAP>(bitmap.get()), w, h);
+// The pixels of a screen rectangle.
+std::vector<DWORD> Capture(int x, int y, int w, int h) {
+  return Drawn(w, h, [&](HDC memory, HDC screen) { ::BitBlt(memory, 0, 0, w, h, screen, x, y, SRCCOPY); });
 }
 
 // The standard icon drawn by this process over `background`, as a message
 // box draws it.
 std::vector<DWORD> Render(LPCSTR iconId, int w, int h, COLORREF background) {
-  win32::unique_hdc_window screen = win32::GetWindowDc(nullptr);
-  win32::unique_hdc memory(::CreateCompatibleDC(screen.get().dc));
-  win32::unique_hgdiobj bitmap(::CreateCompatibleBitmap(screen.get().dc, w, h));
-  HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
-  {
+  return Drawn(w, h, [&](HDC memory, HDC) {
     win32::unique_hgdiobj brush(::CreateSolidBrush(background));
     RECT all{0, 0, w, h};
-    ::FillRect(memory.get(), &all, static_cast<HBRUSH>(brush.get()));
-  }
-  ::DrawIconEx(memory.get(), 0, 0, ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(iconId)), 0, 0,
-               0, nullptr, DI_NORMAL);
-  ::SelectObject(memory.get(), old);
-  return PixelsOf(memory.get(), static_cast<HBITMAP>(bitmap.get()), w, h);
+    ::FillRect(memory, &all, static_cast<HBRUSH>(brush.get()));
+    ::DrawIconEx(memory, 0, 0, ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(iconId)), 0, 0, 0, nullptr,
+                 DI_NORMAL);
+  });
 }
 
 HWND IconControl(HWND box) {
@@ -73,7 +70,7 @@ Icon ReadIcon(HWND box) {
   // next box. Lift the box (not activating it) and repaint it before reading.
   ::SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  std::vector<DWORD> shown = Capture(win32::GetWindowDc(nullptr).get().dc, r.left, r.top, w, h);
+  std::vector<DWORD> shown = Capture(r.left, r.top, w, h);
   // The corners of the standard icons are transparent: the corner shows the
   // background the box drew the icon on.
   DWORD corner = shown[0];
@@ -260,7 +257,7 @@ std::map<COLORREF, int> App::ColoursOf(HWND control, int fromX) const {
   if (w <= 0 || h <= 0) return {};
   // Under Wine a repaint reaches the display a little after the program has
   // handled it: read until two pictures agree.
-  auto read = [&] { return Capture(win32::GetWindowDc(nullptr).get().dc, at.x, at.y, w, h); };
+  auto read = [&] { return Capture(at.x, at.y, w, h); };
   std::vector<DWORD> shown = read();
   WaitFor(
       [&] {
@@ -391,10 +388,12 @@ std::vector<HWND> FolderWindows(const App& app) {
   return FindWindows({.title = L"Sondalink", .className = L"ExplorerWClass", .notProcess = app.processId()});
 }
 
-HWND WaitForFolderWindow(const App& app) {
+std::wstring FolderOpenedBy(const App& app, HWND button) {
+  app.Click(button);
   std::vector<HWND> found;
-  WaitFor([&] { return !(found = FolderWindows(app)).empty(); }, 20000);
-  return found.empty() ? nullptr : found.front();
+  if (!WaitFor([&] { return !(found = FolderWindows(app)).empty(); }, 20000)) return {};
+  const std::wstring commandLine = CommandLineOf(ProcessOfWindow(found.front()));
+  return CloseAndWait(found.front()) ? commandLine : L"";
 }
 
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess) {

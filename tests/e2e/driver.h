@@ -124,7 +124,9 @@ HWND WaitForNotepad(const App& app, const std::wstring& logFile, const std::func
 // Folder windows of Wine's own explorer showing the program's data folder
 // (titled after its last part): those up now, and the first within 20 s.
 std::vector<HWND> FolderWindows(const App& app);
-HWND WaitForFolderWindow(const App& app);
+// Clicks `button` and gives the command line of the folder window the shell
+// opened, once that has closed on WM_CLOSE ("" if it did not come or stayed).
+std::wstring FolderOpenedBy(const App& app, HWND button);
 
 // The visible top-level windows of other processes whose title holds `part`.
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0);

@@ -333,13 +333,9 @@ TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
     App app;
     ASSERT_TRUE(app.window());
     EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
-    app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
-    HWND shown = WaitForFolderWindow(app);
-    ASSERT_TRUE(shown) << "no folder window";
-    EXPECT_NE(CommandLineOf(ProcessOfWindow(shown)).find(L"\"" + folder + L"\""), std::wstring::npos)
-        << Utf8(CommandLineOf(ProcessOfWindow(shown)));
+    const std::wstring shown = FolderOpenedBy(app, app.Find(L"Button", L"Apri cartella file di &LOG"));
+    EXPECT_NE(shown.find(L"\"" + folder + L"\""), std::wstring::npos) << Utf8(shown);
     EXPECT_FALSE(app.OpenBox());
-    CloseAndWait(shown);
     app.Close();
     EXPECT_TRUE(app.WaitExit());
   }
@@ -382,12 +378,8 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
     EXPECT_NE(bytes.find(", INFO: Inizio test connessione SQLDMO...\r\n"), std::string::npos);
     EXPECT_TRUE(bytes.ends_with(std::string(68, '-') + "\r\n \r\n"));
 
-    app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
-    HWND shown = WaitForFolderWindow(app);
-    ASSERT_TRUE(shown) << "no folder window";
-    EXPECT_NE(CommandLineOf(ProcessOfWindow(shown)).find(L"\"" + folder + L"\""), std::wstring::npos)
-        << Utf8(CommandLineOf(ProcessOfWindow(shown)));
-    CloseAndWait(shown);
+    const std::wstring shown = FolderOpenedBy(app, app.Find(L"Button", L"Apri cartella file di &LOG"));
+    EXPECT_NE(shown.find(L"\"" + folder + L"\""), std::wstring::npos) << Utf8(shown);
     EXPECT_FALSE(app.OpenBox());
     app.Close();
     EXPECT_TRUE(app.WaitExit());
