@@ -65,11 +65,6 @@ Icon ReadIcon(HWND box) {
   int w = std::min<int>(r.right - r.left, ::GetSystemMetrics(SM_CXICON));
   int h = std::min<int>(r.bottom - r.top, ::GetSystemMetrics(SM_CYICON));
   if (w <= 0 || h <= 0) return Icon::Unknown;
-  // Under Xvfb no window manager keeps an owned box above its owner: the
-  // main window, activated again as the box before closed, may lie over the
-  // next box. Lift the box (not activating it) and repaint it before reading.
-  ::SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   std::vector<DWORD> shown = Capture(r.left, r.top, w, h);
   // The corners of the standard icons are transparent: the corner shows the
   // background the box drew the icon on.
@@ -89,7 +84,13 @@ Icon ReadIcon(HWND box) {
     }
   }
   // Nearly every pixel must agree; a box still being drawn does not.
-  return bestSame * 100 >= shown.size() * 97 ? best : Icon::Unknown;
+  if (bestSame * 100 >= shown.size() * 97) return best;
+  // Under Xvfb no window manager keeps a box above the other windows, and
+  // what lies over it is what the screen shows: lift the box (not
+  // activating it) and have it repaint for the next reading.
+  ::SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return Icon::Unknown;
 }
 
 Box ReadBox(HWND hwnd) {
