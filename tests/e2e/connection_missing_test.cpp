@@ -60,18 +60,6 @@ std::vector<std::string> LogBody(const std::wstring& path) {
   return body;
 }
 
-// Notepad's window showing `logFile`, started by the program.
-HWND WaitForNotepad(const App& app, const std::wstring& logFile) {
-  HWND found = nullptr;
-  WaitFor(
-      [&] {
-        return (found = FirstWindow({.title = logFile, .className = L"Notepad", .notProcess = app.processId()})) !=
-               nullptr;
-      },
-      20000);
-  return found;
-}
-
 class MissingComponent : public ::testing::TestWithParam<Case> {
  protected:
   static void SetUpTestSuite() {
@@ -79,10 +67,9 @@ class MissingComponent : public ::testing::TestWithParam<Case> {
     // theirs away again when they end.
     for (const wchar_t* key : {L"DAO.DBEngine.35\\CLSID", L"SQLDMO.SQLServer\\CLSID",
                                L"CLSID\\{00000010-0000-0010-8000-00AA006D2EA4}"}) {
-      HKEY opened = nullptr;
-      LONG rc = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &opened);
-      if (rc == ERROR_SUCCESS) ::RegCloseKey(opened);
-      ASSERT_NE(rc, ERROR_SUCCESS) << Utf8(key) << " is registered in the test prefix";
+      win32::unique_hkey opened;
+      ASSERT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, opened.put()), ERROR_SUCCESS)
+          << Utf8(key) << " is registered in the test prefix";
     }
   }
 };
@@ -155,14 +142,8 @@ TEST(Manifest, WindowsTenReportsItselfToTheProgram) {
   if (!ntdll || !::GetProcAddress(ntdll, "wine_get_version")) {
     GTEST_SKIP() << "sets the Windows version through Wine's AppDefaults";
   }
-  static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\Sondalink.exe";
-  struct Setting {
-    ~Setting() { ::RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
-  } setting;
-  const std::wstring version = L"win10";
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Version", REG_SZ, version.c_str(),
-                              static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
+  RegistryValueFor version(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe", L"Version", REG_SZ,
+                           L"win10");
 
   const Case& c = kCases[0];
   const std::wstring log = LocalAppData() + L"\\Ardenza\\Sondalink\\" + c.logFile;

@@ -15,42 +15,39 @@ namespace {
 
 constexpr wchar_t kWindowCaption[] = L"Test connessioni SQL Server/MSDE";
 
-// The bitmap's pixels, top-down, as 0x00RRGGBB.
-std::vector<DWORD> PixelsOf(HDC memory, HBITMAP bitmap, int w, int h) {
+// The pixels, top-down as 0x00RRGGBB, of a w x h bitmap that `paint` draws.
+template <class Paint>
+std::vector<DWORD> Drawn(int w, int h, Paint paint) {
+  win32::unique_hdc_window screen = win32::GetWindowDc(nullptr);
+  win32::unique_hdc memory(::CreateCompatibleDC(screen.get().dc));
+  win32::unique_hgdiobj bitmap(::CreateCompatibleBitmap(screen.get().dc, w, h));
+  HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
+  paint(memory.get(), screen.get().dc);
+  ::SelectObject(memory.get(), old);
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-  ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
+  ::GetDIBits(memory.get(), static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(h), pixels.data(), &info,
+              DIB_RGB_COLORS);
   for (DWORD& p : pixels) p &= 0xFFFFFF;
   return pixels;
 }
 
-// The pixels of a screen rectangle, top-down, 32 bits each.
-std::vector<DWORD> Capture(HDC source, int x, int y, int w, int h) {
-  win32::unique_hdc memory(::CreateCompatibleDC(source));
-  win32::unique_hgdiobj bitmap(::CreateCompatibleBitmap(source, w, h));
-  HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
-  ::BitBlt(memory.get(), 0, 0, w, h, source, x, y, SRCCOPY);
-  ::SelectObject(memory.get(), old);
-  return PixelsOf(memory.get(), static_cast<HBITMAP>(bitmap.get()), w, h);
+// The pixels of a screen rectangle.
+std::vector<DWORD> Capture(int x, int y, int w, int h) {
+  return Drawn(w, h, [&](HDC memory, HDC screen) { ::BitBlt(memory, 0, 0, w, h, screen, x, y, SRCCOPY); });
 }
 
 // The standard icon drawn by this process over `background`, as a message
 // box draws it.
 std::vector<DWORD> Render(LPCSTR iconId, int w, int h, COLORREF background) {
-  win32::unique_hdc_window screen = win32::GetWindowDc(nullptr);
-  win32::unique_hdc memory(::CreateCompatibleDC(screen.get().dc));
-  win32::unique_hgdiobj bitmap(::CreateCompatibleBitmap(screen.get().dc, w, h));
-  HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
-  {
+  return Drawn(w, h, [&](HDC memory, HDC) {
     win32::unique_hgdiobj brush(::CreateSolidBrush(background));
     RECT all{0, 0, w, h};
-    ::FillRect(memory.get(), &all, static_cast<HBRUSH>(brush.get()));
-  }
-  ::DrawIconEx(memory.get(), 0, 0, ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(iconId)), 0, 0,
-               0, nullptr, DI_NORMAL);
-  ::SelectObject(memory.get(), old);
-  return PixelsOf(memory.get(), static_cast<HBITMAP>(bitmap.get()), w, h);
+    ::FillRect(memory, &all, static_cast<HBRUSH>(brush.get()));
+    ::DrawIconEx(memory, 0, 0, ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(iconId)), 0, 0, 0, nullptr,
+                 DI_NORMAL);
+  });
 }
 
 HWND IconControl(HWND box) {
@@ -68,7 +65,7 @@ Icon ReadIcon(HWND box) {
   int w = std::min<int>(r.right - r.left, ::GetSystemMetrics(SM_CXICON));
   int h = std::min<int>(r.bottom - r.top, ::GetSystemMetrics(SM_CYICON));
   if (w <= 0 || h <= 0) return Icon::Unknown;
-  std::vector<DWORD> shown = Capture(win32::GetWindowDc(nullptr).get().dc, r.left, r.top, w, h);
+  std::vector<DWORD> shown = Capture(r.left, r.top, w, h);
   // The corners of the standard icons are transparent: the corner shows the
   // background the box drew the icon on.
   DWORD corner = shown[0];
@@ -87,7 +84,13 @@ Icon ReadIcon(HWND box) {
     }
   }
   // Nearly every pixel must agree; a box still being drawn does not.
-  return bestSame * 100 >= shown.size() * 97 ? best : Icon::Unknown;
+  if (bestSame * 100 >= shown.size() * 97) return best;
+  // Under Xvfb no window manager keeps a box above the other windows, and
+  // what lies over it is what the screen shows: lift the box (not
+  // activating it) and have it repaint for the next reading.
+  ::SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return Icon::Unknown;
 }
 
 Box ReadBox(HWND hwnd) {
@@ -237,26 +240,11 @@ HWND App::Focus() const {
 }
 
 COLORREF App::BackgroundOf(HWND box) const {
-  // Repaint now with the box's current state, then read until the screen
-  // holds still: under Wine a repaint reaches the display a little later
-  // than the program's message loop has handled it.
-  ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  Settle();
   RECT client;
   ::GetClientRect(box, &client);
-  POINT at{client.right - 3, client.bottom / 2};
-  ::ClientToScreen(box, &at);
-  auto read = [&] {
-    return ::GetPixel(win32::GetWindowDc(nullptr).get().dc, at.x, at.y);
-  };
-  COLORREF color = read();
-  for (int i = 0; i < 20; ++i) {
-    ::Sleep(50);
-    COLORREF again = read();
-    if (again == color) break;
-    color = again;
-  }
-  return color;
+  const std::map<COLORREF, int> shown = ColoursOf(box, client.right - 3);
+  const auto most = std::ranges::max_element(shown, {}, &std::map<COLORREF, int>::value_type::second);
+  return most == shown.end() ? CLR_INVALID : most->first;
 }
 
 std::map<COLORREF, int> App::ColoursOf(HWND control, int fromX) const {
@@ -270,7 +258,7 @@ std::map<COLORREF, int> App::ColoursOf(HWND control, int fromX) const {
   if (w <= 0 || h <= 0) return {};
   // Under Wine a repaint reaches the display a little after the program has
   // handled it: read until two pictures agree.
-  auto read = [&] { return Capture(win32::GetWindowDc(nullptr).get().dc, at.x, at.y, w, h); };
+  auto read = [&] { return Capture(at.x, at.y, w, h); };
   std::vector<DWORD> shown = read();
   WaitFor(
       [&] {
@@ -325,13 +313,7 @@ void App::Keys(std::initializer_list<WORD> chord) const {
   Settle();
 }
 
-void App::Tab(bool shift) const {
-  if (shift) {
-    Keys({VK_SHIFT, VK_TAB});
-  } else {
-    Keys({VK_TAB});
-  }
-}
+void App::Tab(bool shift) const { shift ? Keys({VK_SHIFT, VK_TAB}) : Keys({VK_TAB}); }
 
 void App::AccessKey(wchar_t letter) const {
   Keys({VK_MENU, static_cast<WORD>(::towupper(letter))});
@@ -392,6 +374,29 @@ bool App::Running() const {
   return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+HWND WaitForNotepad(const App& app, const std::wstring& logFile, const std::function<bool()>& stop) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        found = FirstWindow({.title = logFile, .className = L"Notepad", .notProcess = app.processId()});
+        return found || (stop && stop());
+      },
+      20000);
+  return found;
+}
+
+std::vector<HWND> FolderWindows(const App& app) {
+  return FindWindows({.title = L"Sondalink", .className = L"ExplorerWClass", .notProcess = app.processId()});
+}
+
+std::wstring FolderOpenedBy(const App& app, HWND button) {
+  app.Click(button);
+  std::vector<HWND> found;
+  if (!WaitFor([&] { return !(found = FolderWindows(app)).empty(); }, 20000)) return {};
+  const std::wstring commandLine = CommandLineOf(ProcessOfWindow(found.front()));
+  return CloseAndWait(found.front()) ? commandLine : L"";
+}
+
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess) {
   return FindWindows({.title = part, .notProcess = excludeProcess});
 }
@@ -427,13 +432,15 @@ bool CloseAndWait(HWND window, DWORD timeoutMs) {
   return gone && (!process || ::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0);
 }
 
-std::vector<DWORD> ProcessesStartedBy(DWORD parent) {
+std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName) {
   std::vector<DWORD> children;
   win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
+    if (entry.th32ParentProcessID == parent && (!exeName || _wcsicmp(entry.szExeFile, exeName) == 0)) {
+      children.push_back(entry.th32ProcessID);
+    }
   }
   return children;
 }

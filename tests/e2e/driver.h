@@ -80,8 +80,8 @@ class App {
   HWND Find(const std::wstring& className, const std::wstring& caption) const;
   // The control that holds the keyboard focus in the program.
   HWND Focus() const;
-  // The colour the box's background shows on the screen, read near the
-  // right end of its client area where no text is.
+  // The colour the box's background shows on the screen: the most of a
+  // strip at the right end of its client area, where no text is.
   COLORREF BackgroundOf(HWND box) const;
   // How many pixels of each colour the control's client area shows on the
   // screen from `fromX` rightwards, repainted and held still.
@@ -117,6 +117,17 @@ class App {
   HWND window_ = nullptr;
 };
 
+// The window of a Notepad, not the app's own, whose title names `logFile`:
+// waited for at most 20 s, or until `stop` holds.
+HWND WaitForNotepad(const App& app, const std::wstring& logFile, const std::function<bool()>& stop = {});
+
+// Folder windows of Wine's own explorer showing the program's data folder
+// (titled after its last part): those up now, and the first within 20 s.
+std::vector<HWND> FolderWindows(const App& app);
+// Clicks `button` and gives the command line of the folder window the shell
+// opened, once that has closed on WM_CLOSE ("" if it did not come or stayed).
+std::wstring FolderOpenedBy(const App& app, HWND button);
+
 // The visible top-level windows of other processes whose title holds `part`.
 std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0);
 
@@ -124,8 +135,9 @@ std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess =
 // for the window to go and its process to end: whether both did.
 bool CloseAndWait(HWND window, DWORD timeoutMs = 10000);
 
-// The processes that `parent` started, and the command line of one.
-std::vector<DWORD> ProcessesStartedBy(DWORD parent);
+// The processes that `parent` started (of this program only, if given), and
+// the command line of one.
+std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName = nullptr);
 std::wstring CommandLineOf(DWORD processId);
 
 // The bytes of a file that may be open for writing elsewhere ("<missing>"

@@ -56,6 +56,16 @@ std::vector<std::string> ReadMaskedLog(const std::wstring& path) {
 
 std::string StandinPath() { return standin::Narrow(standin::StandinDllPath()); }
 
+ExpectedLog& ExpectedLog::Entries(std::vector<testing::golden::Entry> entries) {
+  namespace g = testing::golden;
+  for (g::Entry& e : entries) {
+    for (size_t at; (at = e.message.find(g::kDmoFile)) != std::string::npos;)
+      e.message.replace(at, g::kDmoFile.size(), StandinPath());
+    Add(e.level == g::Level::Info ? ", INFO: " : e.level == g::Level::Warning ? ", WARNING: " : ", ERROR: ", e.message);
+  }
+  return *this;
+}
+
 ExpectedLog::ExpectedLog(const std::string& fileName) {
   const std::string longRule(91, '-');
   lines_ = {longRule,

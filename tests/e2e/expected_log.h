@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/golden_log.h"
+
 namespace sondalink::e2e {
 
 // A log file (ANSI) as UTF-8 text, split at CR LF, every stamp masked. The
@@ -32,6 +34,9 @@ class ExpectedLog {
   // under `clsid`: the machine's lines by pattern or from this machine's own
   // answers, the component's lines exactly, version 9.8.7.6.
   ExpectedLog& EnvironmentReport(const std::string& className, const std::string& clsid);
+
+  // A golden log's entries at their levels, SQL-DMO's file as the stand-in.
+  ExpectedLog& Entries(std::vector<testing::golden::Entry> entries);
 
   // With the footer: the whole file.
   std::vector<std::string> Lines() const;

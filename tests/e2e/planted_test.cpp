@@ -67,13 +67,7 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   EXPECT_EQ(box->text, L"Connessione SQLDMO fallita.");
   ASSERT_TRUE(app.PressOk(*box));
 
-  HWND notepad = nullptr;
-  WaitFor(
-      [&] {
-        notepad = FirstWindow({.title = L"SondalinkSQLDMO.log", .className = L"Notepad", .notProcess = app.processId()});
-        return notepad != nullptr || Exists(notepadRan);
-      },
-      20000);
+  HWND notepad = WaitForNotepad(app, L"SondalinkSQLDMO.log", [&] { return Exists(notepadRan); });
   EXPECT_FALSE(Exists(notepadRan)) << "the planted notepad.exe ran";
   ASSERT_TRUE(notepad) << "Windows's own Notepad did not show the log";
   const DWORD notepadProcess = ProcessOfWindow(notepad);

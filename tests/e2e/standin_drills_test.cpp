@@ -45,6 +45,23 @@ std::string Unescaped(const std::string& line) {
 
 class Drill : public StandinRun {};
 
+// LogStart's box, whose text begins `start`: once it is closed the run is
+// over, with no other box and no Notepad, and the window unlocked.
+void ExpectLogStartBox(const App& app, const std::string& start) {
+  std::optional<Box> box = app.WaitBox(kTitle, 30000);
+  ASSERT_TRUE(box);
+  const std::string text = standin::Narrow(box->text);
+  EXPECT_EQ(text.rfind(start, 0), 0u) << text;
+  EXPECT_TRUE(text.ends_with("\r\n\r\nImpossibile continuare.")) << text;
+  EXPECT_EQ(box->icon, Icon::Error) << IconName(box->icon);
+  ASSERT_TRUE(app.PressOk(*box));
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(app.Control(kCmdADO)) && ::IsWindowEnabled(app.Control(kEdServer)); },
+                      20000))
+      << "the window stayed locked";
+  EXPECT_FALSE(app.OpenBox());
+  EXPECT_TRUE(NotepadsOf(app.processId()).empty());
+}
+
 // Killed while a test runs (in the stand-in's slow listing): every line the
 // program had written is in the file, for WriteFile hands it to the system
 // at once. The echo comes just before the file line, so the very last line
@@ -92,17 +109,7 @@ TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) 
   ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
 
   app->Click(At(kCmdADO));
-  std::optional<Box> box = app->WaitBox(kTitle, 30000);
-  ASSERT_TRUE(box);
-  const std::string text = standin::Narrow(box->text);
-  EXPECT_EQ(text.rfind("Routine basConn:LogStart, linea 0, errore ", 0), 0u) << text;
-  EXPECT_TRUE(text.ends_with("\r\n\r\nImpossibile continuare.")) << text;
-  EXPECT_EQ(box->icon, Icon::Error);
-  ASSERT_TRUE(app->PressOk(*box));
-  app->Settle();
-  EXPECT_TRUE(WaitFor([&] { return Enabled(kCmdADO) && Enabled(kEdServer); }, 20000)) << "the window stayed locked";
-  EXPECT_FALSE(app->OpenBox());
-  EXPECT_TRUE(NotepadsOf(app->processId()).empty());
+  ExpectLogStartBox(*app, "Routine basConn:LogStart, linea 0, errore ");
   EXPECT_TRUE(app->Running());
   held.reset();
 
@@ -130,16 +137,8 @@ TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
   second.Type(second.Control(kEdServer), kServer);
   second.Type(second.Control(kEdLogin), L"sa");
   second.Click(second.Control(kCmdADO));
-  std::optional<Box> box = second.WaitBox(kTitle, 30000);
-  ASSERT_TRUE(box);
-  const std::string text = standin::Narrow(box->text);
   // ERROR_SHARING_VIOLATION
-  EXPECT_EQ(text.rfind("Routine basConn:LogStart, linea 0, errore -2147024864, descrizione: ", 0), 0u) << text;
-  EXPECT_TRUE(text.ends_with("\r\n\r\nImpossibile continuare.")) << text;
-  ASSERT_TRUE(second.PressOk(*box));
-  EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(second.Control(kCmdADO)) != FALSE; }));
-  EXPECT_FALSE(second.OpenBox());
-  EXPECT_TRUE(NotepadsOf(second.processId()).empty());
+  ExpectLogStartBox(second, "Routine basConn:LogStart, linea 0, errore -2147024864, descrizione: ");
   release.Set();
 
   Ending first = Finish("SondalinkADO.log");

@@ -1,7 +1,5 @@
 #include "standin_run.h"
 
-#include <tlhelp32.h>
-
 #include "standin_control.h"
 
 namespace sondalink::e2e {
@@ -15,13 +13,6 @@ bool FooterWritten(const std::vector<std::string>& log) {
   return n >= 10 && log[n - 1].empty() && log[n - 2] == " " && log[n - 4] == "Operazione terminata il <T>";
 }
 
-HWND WindowOfProcess(DWORD pid) {
-  for (HWND hwnd : WindowsTitled(L"", 0)) {
-    if (ProcessOfWindow(hwnd) == pid) return hwnd;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 std::string ServerScenario() {
@@ -32,21 +23,6 @@ std::string ServerScenario() {
 
 void PrintTo(const SeenBox& box, std::ostream* os) {
   *os << "[" << standin::Narrow(box.title) << "] " << IconName(box.icon) << " \"" << box.text << "\"";
-}
-
-std::vector<DWORD> NotepadsOf(DWORD parent) {
-  std::vector<DWORD> found;
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return found;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
-    if (entry.th32ParentProcessID == parent && _wcsicmp(entry.szExeFile, L"notepad.exe") == 0) {
-      found.push_back(entry.th32ProcessID);
-    }
-  }
-  ::CloseHandle(snapshot);
-  return found;
 }
 
 void StandinRun::SetUpTestSuite() { ASSERT_HRESULT_SUCCEEDED(standin::RegisterStandin()); }
@@ -68,15 +44,7 @@ void StandinRun::SetUp() {
 }
 
 void StandinRun::TearDown() {
-  if (app && app->Running()) {
-    for (DWORD pid : NotepadsOf(app->processId())) {
-      if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
-        ::TerminateProcess(p, 1);
-        ::CloseHandle(p);
-      }
-    }
-  }
-  app.reset();
+  app.reset();  // with the Notepad it started
   standin::ForgetScenario();
   ::DeleteFileW(scenario_.c_str());
   ::DeleteFileW(journal_.c_str());
@@ -124,8 +92,22 @@ Ending StandinRun::Finish(const std::string& logFile) {
   // has taken a message sent to it (a box's own loop takes it too). The
   // bound leaves room for the million-character drill on a loaded machine,
   // inside CTest's own limit of three minutes.
+  // The log is read again only once it has grown: a million-character one
+  // costs to read at every poll.
+  const std::wstring path = LogPath(logFile);
+  LONGLONG seen = -1;
+  bool footer = false;
+  auto ended = [&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    const LONGLONG size = ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)
+                              ? (LONGLONG{data.nFileSizeHigh} << 32) | data.nFileSizeLow
+                              : -1;
+    if (size != seen) footer = FooterWritten(LogNow(logFile));
+    seen = size;
+    return footer;
+  };
   for (;;) {
-    bool moved = WaitFor([&] { return FooterWritten(LogNow(logFile)) || app->OpenBox(); }, 150000);
+    bool moved = WaitFor([&] { return ended() || app->OpenBox(); }, 150000);
     if (!moved) {
       ADD_FAILURE() << "the run neither ended nor showed a box within 150 s";
       break;
@@ -145,7 +127,7 @@ Ending StandinRun::Finish(const std::string& logFile) {
       }
       continue;
     }
-    if (FooterWritten(LogNow(logFile))) break;
+    if (ended()) break;
   }
   ending.log = LogNow(logFile);
 
@@ -156,27 +138,16 @@ Ending StandinRun::Finish(const std::string& logFile) {
   for (DWORD pid : notepads) {
     ending.notepadCommandLine = CommandLineOf(pid);
     HWND window = nullptr;
-    WaitFor([&] { return (window = WindowOfProcess(pid)) != nullptr; }, 10000);
-    HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    WaitFor([&] { return (window = FirstWindow({.process = pid})) != nullptr; }, 10000);
     if (window) {
       // Notepad names its window after the file once it has loaded it.
       const std::wstring stem = W(logFile.substr(0, logFile.find('.')).c_str());
-      WaitFor(
-          [&] {
-            wchar_t title[512] = {};
-            ::GetWindowTextW(window, title, 512);
-            ending.notepadTitle = title;
-            return ending.notepadTitle.find(stem) != std::wstring::npos;
-          },
-          5000);
-      ::PostMessageW(window, WM_CLOSE, 0, 0);
+      WaitFor([&] { return (ending.notepadTitle = TextOf(window)).find(stem) != std::wstring::npos; }, 5000);
     }
-    if (process) {
-      if (::WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "Notepad did not close";
-        ::TerminateProcess(process, 1);
-      }
-      ::CloseHandle(process);
+    if (!window || !CloseAndWait(window, 5000)) {
+      ADD_FAILURE() << "Notepad did not close";
+      win32::unique_handle process(::OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+      if (process) ::TerminateProcess(process.get(), 1);
     }
   }
   return ending;

@@ -86,10 +86,6 @@ class StandinRun : public ::testing::Test {
 // CR LF and tabs of a real one, and three sp_server_info rows.
 inline const std::string& kVersion = sondalink::testing::golden::kVersion;
 std::string ServerScenario();
-// The listing lines of those three rows.
-inline const char* const kInfoLines[] = {"    DBMS_NAME = Microsoft SQL Server",
-                                         "    DBMS_VER = Microsoft SQL Server 2000 - 8.00.2039",
-                                         "    OWNER_TERM = owner"};
 inline const std::wstring kServer = L"SRV\\ISTANZA";
 inline const std::wstring kPassword = L"Pa55word";
 
@@ -101,6 +97,6 @@ inline WantBox SuccessBox(const std::string& test, const std::string& version) {
 }
 
 // Notepad processes started by `parent`.
-std::vector<DWORD> NotepadsOf(DWORD parent);
+inline std::vector<DWORD> NotepadsOf(DWORD parent) { return ProcessesStartedBy(parent, L"notepad.exe"); }
 
 }  // namespace sondalink::e2e

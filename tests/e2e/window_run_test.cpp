@@ -47,6 +47,14 @@ class WindowDuringATest : public ::testing::Test {
   // waits for its next log line.
   HWND Box(ControlId id) const { return app.Control(id); }
 
+  // Starts the ADO run on server "srv" as "sa", with no password.
+  void StartTheRun() {
+    app.Type(Box(kEdServer), L"srv");
+    app.Type(Box(kEdLogin), L"sa");
+    app.Click(Box(kCmdADO));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(Box(kCmdADO)); })) << "the run did not start";
+  }
+
   // Presses OK on the success box of the ADO run.
   void EndOfTheRun() {
     std::optional<e2e::Box> done = app.WaitBox(L"Messaggio di Sondalink", 30000);
@@ -87,11 +95,7 @@ class WindowDuringATest : public ::testing::Test {
 
 
 TEST_F(WindowDuringATest, TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPassword) {
-  app.Type(Box(kEdServer), L"srv");
-  app.Type(Box(kEdLogin), L"sa");  // and no password: accepted
-  app.Click(Box(kCmdADO));
-  ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(Box(kCmdADO)); }))
-      << "the run did not start";
+  ASSERT_NO_FATAL_FAILURE(StartTheRun());  // no password: accepted
   for (ControlId locked : {kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCmdODBC, kEdServer, kOptTrusted, kOptSQL,
                            kEdLogin, kEdPassword}) {
     EXPECT_FALSE(::IsWindowEnabled(Box(locked))) << locked;
@@ -117,10 +121,7 @@ TEST_F(WindowDuringATest, TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPasswo
 }
 
 TEST_F(WindowDuringATest, TheEndOfTheWindowsSessionIsNeverHeldBackEvenDuringATest) {
-  app.Type(Box(kEdServer), L"srv");
-  app.Type(Box(kEdLogin), L"sa");
-  app.Click(Box(kCmdADO));
-  ASSERT_TRUE(WaitFor([&] { return !::IsWindowEnabled(Box(kCmdADO)); }));
+  ASSERT_NO_FATAL_FAILURE(StartTheRun());
   DWORD_PTR answer = 0;
   ASSERT_TRUE(::SendMessageTimeoutW(app.window(), WM_QUERYENDSESSION, 0, 0, 0, 10000, &answer));
   EXPECT_EQ(answer, TRUE);

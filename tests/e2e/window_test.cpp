@@ -320,25 +320,6 @@ TEST_F(Window, TheEndOfTheWindowsSessionClosesTheWindowAndEndsTheProgram) {
   EXPECT_TRUE(app.WaitExit());
 }
 
-// The folder window that the shell opened for the program, and the command
-// line of the process that shows it; the window is closed afterwards.
-struct ShellFolder {
-  HWND window = nullptr;
-  std::wstring commandLine;
-};
-
-ShellFolder WaitForShellFolder(const App& app, const std::wstring& title) {
-  ShellFolder found;
-  WaitFor(
-      [&] {
-        found.window = FirstWindow({.title = title, .className = L"ExplorerWClass", .notProcess = app.processId()});
-        return found.window != nullptr;
-      },
-      20000);
-  if (found.window) found.commandLine = CommandLineOf(ProcessOfWindow(found.window));
-  return found;
-}
-
 // The shell gets the data folder; Wine opens it in a folder window of its
 // explorer, started with the folder as its argument. A folder with a blank
 // and a comma goes to the shell between quotes and still opens.
@@ -352,13 +333,9 @@ TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
     App app;
     ASSERT_TRUE(app.window());
     EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
-    app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
-    ShellFolder shown = WaitForShellFolder(app, L"Sondalink");
-    ASSERT_TRUE(shown.window) << "no folder window";
-    EXPECT_NE(shown.commandLine.find(L"\"" + folder + L"\""), std::wstring::npos)
-        << std::string(shown.commandLine.begin(), shown.commandLine.end());
+    const std::wstring shown = FolderOpenedBy(app, app.Find(L"Button", L"Apri cartella file di &LOG"));
+    EXPECT_NE(shown.find(L"\"" + folder + L"\""), std::wstring::npos) << Utf8(shown);
     EXPECT_FALSE(app.OpenBox());
-    CloseAndWait(shown.window);
     app.Close();
     EXPECT_TRUE(app.WaitExit());
   }
@@ -386,11 +363,8 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
     ASSERT_TRUE(box);
     EXPECT_EQ(box->text, L"Connessione SQLDMO fallita.");
     ASSERT_TRUE(app.PressOk(*box));
-    HWND notepad = nullptr;
-    EXPECT_TRUE(WaitFor([&] {
-      notepad = FirstWindow({.title = L"SondalinkSQLDMO.log", .className = L"Notepad", .notProcess = app.processId()});
-      return notepad != nullptr;
-    }, 20000)) << "Notepad did not open the log";
+    HWND notepad = WaitForNotepad(app, L"SondalinkSQLDMO.log");
+    EXPECT_TRUE(notepad) << "Notepad did not open the log";
     if (notepad) {
       // Wine's Notepad overwrites the closing quote of its own command line
       // with a NUL as it reads it, so the quote cannot be seen from outside.
@@ -404,11 +378,8 @@ TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
     EXPECT_NE(bytes.find(", INFO: Inizio test connessione SQLDMO...\r\n"), std::string::npos);
     EXPECT_TRUE(bytes.ends_with(std::string(68, '-') + "\r\n \r\n"));
 
-    app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
-    ShellFolder shown = WaitForShellFolder(app, L"Sondalink");
-    ASSERT_TRUE(shown.window) << "no folder window";
-    EXPECT_NE(shown.commandLine.find(L"\"" + folder + L"\""), std::wstring::npos) << Utf8(shown.commandLine);
-    CloseAndWait(shown.window);
+    const std::wstring shown = FolderOpenedBy(app, app.Find(L"Button", L"Apri cartella file di &LOG"));
+    EXPECT_NE(shown.find(L"\"" + folder + L"\""), std::wstring::npos) << Utf8(shown);
     EXPECT_FALSE(app.OpenBox());
     app.Close();
     EXPECT_TRUE(app.WaitExit());
@@ -429,13 +400,7 @@ class HostFileManager {
 
   // What the file manager was given (a file: URL), if it was given something.
   std::optional<std::string> Opened() const {
-    win32::unique_hfile file(::CreateFileW(kRecord, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, 0, nullptr));
-    if (!file) return std::nullopt;
-    char buffer[1024];
-    DWORD read = 0;
-    ::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr);
-    std::string got(buffer, read);
+    const std::string got = FileBytes(kRecord);
     if (got.find('\n') == std::string::npos) return std::nullopt;
     return got.substr(0, got.find('\n'));
   }
@@ -450,11 +415,6 @@ class HostFileManager {
   RegistryValueFor browsers_{HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ,
                              W(SONDALINK_FOLDER_RECORDER)};
 };
-
-// Folder windows of Wine's own explorer showing the program's folder.
-std::vector<HWND> WineFolderWindows(const App& app) {
-  return FindWindows({.title = L"Sondalink", .className = L"ExplorerWClass", .notProcess = app.processId()});
-}
 
 // The end of the file: URL that the host's file manager gets for a folder
 // of the prefix's drive C.
@@ -474,27 +434,6 @@ std::string HostUrlTail(const std::wstring& folder) {
   return "/dosdevices/" + tail;
 }
 
-// "Open" on a folder sent to the host's file manager, as in the prefixes of
-// ./sondalink (tools/wine-prefix --host-folder), for the life of the object.
-class FoldersOpenOnTheHost {
- public:
-  FoldersOpenOnTheHost() {
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr);
-    static constexpr wchar_t kScript[] = L"C:\\windows\\open-folder-on-host.cmd";
-    ::RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kScript), sizeof kScript);
-  }
-  ~FoldersOpenOnTheHost() {
-    ::RegCloseKey(key_);
-    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
-  }
-  FoldersOpenOnTheHost(const FoldersOpenOnTheHost&) = delete;
-  FoldersOpenOnTheHost& operator=(const FoldersOpenOnTheHost&) = delete;
-
- private:
-  static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\explorer";
-  HKEY key_ = nullptr;
-};
-
 // Once Wine's own folder window closed, the wineserver could take the
 // desktop process for unused and end it under the running program, whose
 // next pointer grab (Wine's own move loop on a press on the title bar)
@@ -507,7 +446,10 @@ class FoldersOpenOnTheHost {
 TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
   LocalAppDataMovedTo movedAppData(moved);
-  FoldersOpenOnTheHost onTheHost;
+  // "Open" on a folder sent to the host's file manager, as in the prefixes
+  // of ./sondalink (tools/wine-prefix --host-folder).
+  RegistryValueFor onTheHost(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\explorer",
+                             L"", REG_SZ, L"C:\\windows\\open-folder-on-host.cmd");
   HostFileManager host;
   App app;
   ASSERT_TRUE(app.window());
@@ -517,10 +459,10 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   ASSERT_TRUE(desktop) << "no desktop process";
 
   app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
-  ASSERT_TRUE(WaitFor([&] { return host.Opened() || !WineFolderWindows(app).empty(); }, 20000))
+  ASSERT_TRUE(WaitFor([&] { return host.Opened() || !FolderWindows(app).empty(); }, 20000))
       << "the folder was not opened";
-  EXPECT_TRUE(WineFolderWindows(app).empty()) << "Wine's own folder window opened";
-  for (HWND hwnd : WineFolderWindows(app)) CloseAndWait(hwnd);
+  EXPECT_TRUE(FolderWindows(app).empty()) << "Wine's own folder window opened";
+  for (HWND hwnd : FolderWindows(app)) CloseAndWait(hwnd);
   if (std::optional<std::string> opened = host.Opened()) {
     const std::string tail = HostUrlTail(moved + L"\\Ardenza\\Sondalink\\");
     EXPECT_EQ(opened->rfind("file://", 0), 0u) << *opened;
