@@ -1,5 +1,6 @@
 #include "driver.h"
 
+
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -8,6 +9,7 @@
 
 #include "../support/host_path.h"
 #include "app/fmconn.h"
+#include "platform/text.h"
 
 namespace sondalink::e2e {
 
@@ -160,23 +162,9 @@ const char* IconName(Icon icon) {
   return "?";
 }
 
-std::wstring W(const char* utf8) {
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  std::wstring out(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), n);
-  out.resize(out.size() - 1);
-  return out;
-}
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-  return out;
-}
+// The program's own conversions, so that the tests convert as it does.
+std::wstring W(const char* utf8) { return win32::Widen(utf8); }
+std::string Utf8(const std::wstring& text) { return win32::Narrow(text); }
 
 std::wstring BuiltProgram() { return sondalink::testing::FromHost(SONDALINK_EXE); }
 
@@ -416,11 +404,7 @@ std::vector<std::string> LogFileLines(const std::wstring& path) {
   const std::string all = FileBytes(path);
   std::vector<std::string> lines;
   for (size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    const std::string ansi = all.substr(start, end - start);
-    std::wstring wide(ansi.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                                          wide.data(), static_cast<int>(wide.size()))));
-    lines.push_back(Utf8(wide));
+    lines.push_back(platform::FromAnsi(all.substr(start, end - start)));
   }
   return lines;
 }

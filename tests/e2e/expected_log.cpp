@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "driver.h"
+#include "platform/text.h"
 #include "standin_control.h"
 #include "../support/version_line.h"
 
@@ -17,13 +18,6 @@ const std::string kStamp = "<T>";
 const std::regex kStampAtStart(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}(?=, ))");
 const std::regex kStampInHeader(R"(^(Operazione (avviata|terminata) il )\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}$)");
 
-std::string FromAnsi(const std::string& ansi) {
-  if (ansi.empty()) return {};
-  int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return standin::Narrow(wide);
-}
 
 std::vector<std::string> SplitCrLf(const std::string& text) {
   std::vector<std::string> lines;
@@ -46,7 +40,7 @@ std::string Visible(const std::string& line) {
 std::vector<std::string> ReadMaskedLog(const std::wstring& path) {
   std::ifstream in(path.c_str(), std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::string> lines = SplitCrLf(FromAnsi(bytes));
+  std::vector<std::string> lines = SplitCrLf(platform::FromAnsi(bytes));
   for (std::string& line : lines) {
     line = std::regex_replace(line, kStampAtStart, kStamp, std::regex_constants::format_first_only);
     line = std::regex_replace(line, kStampInHeader, "$1" + kStamp);
