@@ -32,8 +32,7 @@ NodeRef NewAdoConnection() {
     if (state->open) throw AlreadyOpen(kConnection);
     state->connectionString = Args({&value}).text(0);
   });
-  node->method(L"Open", [state](const Args& args) -> Val {
-    args.expect(0, 4);
+  node->method(L"Open", 0, 4, [state](const Args& args) -> Val {
     if (state->open) throw AlreadyOpen(kConnection);
     std::wstring cs = args.present(0) ? args.text(0) : state->connectionString;
     args.check(1, {VT_BSTR, VT_BSTR, VT_I4});
@@ -48,7 +47,7 @@ NodeRef NewAdoConnection() {
     if (!state->open) throw Closed(kConnection);
     state->open = false;
   });
-  node->property(L"Properties", CollectionMember([state] {
+  node->add(CollectionMember(L"Properties", [state] {
     std::vector<Attribute> items;
     if (state->open) {
       const std::wstring& cs = state->connectionString;
@@ -77,8 +76,7 @@ NodeRef NewAdoRecordset() {
   NodeRef node = Node::Create(L"ado.Recordset");
   node->attach(cursor).journalRelease();
   node->get(L"State", [cursor] { return int32_t{cursor->open}; });
-  node->method(L"Open", [cursor](const Args& args) -> Val {
-    args.expect(0, 5);
+  node->method(L"Open", 0, 5, [cursor](const Args& args) -> Val {
     if (cursor->open) throw AlreadyOpen(kRecordset);
     Node* connection = args.node(1);
     if (!connection || connection->type() != L"ado.Connection" ||
@@ -107,10 +105,7 @@ NodeRef NewAdoRecordset() {
                                L"Either BOF or EOF is True, or the current record has been deleted. "
                                L"Requested operation requires a current record.",
                                kRecordset),
-                  ControlError(3265,
-                               L"Item cannot be found in the collection corresponding to the requested "
-                               L"name or ordinal.",
-                               L"ADODB.Fields")});
+                  NotFound(L"ado", L"ADODB.Fields")});
   return node;
 }
 

@@ -1,4 +1,3 @@
-#include <cwctype>
 #include <type_traits>
 
 #include "components.h"
@@ -7,6 +6,14 @@ namespace sondalink::standin {
 
 Fault ControlError(int number, std::wstring description, std::wstring source) {
   return Fault{MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number), std::move(description), std::move(source)};
+}
+
+Fault NotFound(const std::wstring& component, std::wstring source) {
+  return ControlError(3265,
+                      component == L"dao" ? L"Elemento non trovato in questo insieme."
+                                          : L"Item cannot be found in the collection corresponding to the requested "
+                                            L"name or ordinal.",
+                      std::move(source));
 }
 
 Val FromCell(const Cell& cell) {
@@ -21,46 +28,50 @@ Val FromCell(const Cell& cell) {
       cell);
 }
 
-NodeRef FindItem(const std::vector<NodeRef>& items, const Args& args, size_t at, const Fault& notFound) {
-  const VARIANT& key = args.raw(at);
-  if (V_VT(&key) == VT_BSTR) {
-    std::wstring name = args.text(at);
+namespace {
+
+NodeRef FindItem(const std::vector<NodeRef>& items, const Args& args, const Fault& notFound) {
+  if (V_VT(&args.raw(0)) == VT_BSTR) {
+    std::wstring name = args.text(0);
     for (const NodeRef& item : items) {
       if (_wcsicmp(item->label().c_str(), name.c_str()) == 0) return item;
     }
     throw notFound;
   }
-  int32_t index = args.integer(at);
+  int32_t index = args.integer(0);
   if (index < 0 || static_cast<size_t>(index) >= items.size()) throw notFound;
   return items[static_cast<size_t>(index)];
 }
 
-NodeRef NewCollection(const CollectionTexts& texts, std::function<std::vector<NodeRef>()> items,
-                      std::function<void(Node&)> extraMembers) {
+std::wstring Trimmed(const std::wstring& text) {
+  size_t b = text.find_first_not_of(L" \t\r\n");
+  if (b == std::wstring::npos) return {};
+  size_t e = text.find_last_not_of(L" \t\r\n;");
+  return text.substr(b, e - b + 1);
+}
+
+}  // namespace
+
+NodeRef NewCollection(const CollectionTexts& texts, std::function<std::vector<NodeRef>()> items) {
   NodeRef node = Node::Create(texts.type);
-  const bool shortCount = texts.shortCount;
-  node->get(L"Count", [items, shortCount]() -> Val {
+  node->get(L"Count", [items, shortCount = texts.shortCount]() -> Val {
     size_t n = items().size();
     if (shortCount) return static_cast<int16_t>(n);
     return static_cast<int32_t>(n);
   });
-  Fault notFound = texts.notFound;
-  auto item = [items, notFound](const Args& args) -> Val {
-    args.expect(1, 1);
-    return FindItem(items(), args, 0, notFound);
+  Getter item = [items, notFound = texts.notFound](const Args& args) -> Val {
+    return FindItem(items(), args, notFound);
   };
-  node->add(Member{L"Item", item, {}, {}, true});
-  if (extraMembers) extraMembers(*node.get());
+  node->add(Member{.name = L"Item", .get = item, .minArgs = 1, .maxArgs = 1}).byDefault();
   return node;
 }
 
-Getter CollectionMember(std::function<NodeRef()> make) {
-  return [make](const Args& args) -> Val {
+Member CollectionMember(std::wstring name, std::function<NodeRef()> make) {
+  Getter get = [make](const Args& args) -> Val {
     NodeRef collection = make();
     if (args.size() == 0) return collection;
-    // Hand the arguments on to Item, through the collection's own Invoke so
+    // Hand the argument on to Item, through the collection's own Invoke so
     // that its failures and journal line are the usual ones.
-    args.expect(1, 1);
     win32::unique_variant key;
     ::VariantCopy(key.get(), const_cast<VARIANT*>(&args.raw(0)));
     DISPPARAMS params{key.get(), nullptr, 1, 0};
@@ -80,6 +91,7 @@ Getter CollectionMember(std::function<NodeRef()> make) {
     if (FAILED(hr)) throw ProtocolError{hr};
     return NodeRef(Node::From(V_UNKNOWN(result.get())), true);
   };
+  return Member{.name = std::move(name), .get = std::move(get), .maxArgs = 1};
 }
 
 NodeRef NewPropertyList(const std::wstring& owner, std::vector<Attribute> items) {
@@ -91,28 +103,13 @@ NodeRef NewPropertyList(const std::wstring& owner, std::vector<Attribute> items)
   for (Attribute& a : items) {
     NodeRef item = Node::Create(component + L".Property", a.name);
     item->get(L"Name", [name = a.name] { return name; });
-    item->get(L"Value", [value = a.value] { return FromCell(value); }, {}, true);
+    item->get(L"Value", [value = a.value] { return FromCell(value); }).byDefault();
     nodes.push_back(std::move(item));
   }
-  CollectionTexts texts{
-      component + L".Properties", dao,
-      dao ? ControlError(3265, L"Elemento non trovato in questo insieme.", L"DAO.Properties")
-          : ControlError(3265,
-                         L"Item cannot be found in the collection corresponding to the requested name or ordinal.",
-                         L"ADODB.Properties")};
+  CollectionTexts texts{component + L".Properties", dao,
+                        NotFound(component, dao ? L"DAO.Properties" : L"ADODB.Properties")};
   return NewCollection(texts, [nodes] { return nodes; });
 }
-
-namespace {
-
-std::wstring Trimmed(const std::wstring& text) {
-  size_t b = text.find_first_not_of(L" \t\r\n");
-  if (b == std::wstring::npos) return {};
-  size_t e = text.find_last_not_of(L" \t\r\n;");
-  return text.substr(b, e - b + 1);
-}
-
-}  // namespace
 
 std::optional<Rows> RunQuery(const std::wstring& sql) {
   std::wstring q = Trimmed(sql);
@@ -132,51 +129,33 @@ std::optional<Rows> RunQuery(const std::wstring& sql) {
   return std::nullopt;
 }
 
+// Every member a closed recordset refuses, its fields' values too.
 void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTexts& texts) {
   auto requireOpen = [cursor, closed = texts.closed] {
     if (!cursor->open) throw closed;
   };
-  node.get(L"EOF", [cursor, requireOpen] {
-    requireOpen();
-    return cursor->position >= cursor->rows.values.size();
-  });
-  node.get(L"BOF", [cursor, requireOpen] {
-    requireOpen();
-    return cursor->rows.values.empty();
-  });
-  node.get(L"RecordCount", [cursor, requireOpen] {
-    requireOpen();
-    return static_cast<int32_t>(cursor->rows.values.size());
-  });
-  const CursorTexts t = texts;
-  node.property(L"Fields", CollectionMember([cursor, requireOpen, t] {
-    requireOpen();
+  node.guard(requireOpen);
+  node.get(L"EOF", [cursor] { return cursor->position >= cursor->rows.values.size(); });
+  node.get(L"BOF", [cursor] { return cursor->rows.values.empty(); });
+  node.get(L"RecordCount", [cursor] { return static_cast<int32_t>(cursor->rows.values.size()); });
+  node.add(CollectionMember(L"Fields", [cursor, requireOpen, t = texts] {
     std::vector<NodeRef> fields;
     for (size_t column = 0; column < cursor->rows.columns.size(); ++column) {
       NodeRef field = Node::Create(t.component + L".Field", cursor->rows.columns[column]);
       field->get(L"Name", [name = cursor->rows.columns[column]] { return name; });
-      field->get(
-          L"Value",
-          [cursor, column, t] {
-            if (!cursor->open) throw t.closed;
-            if (cursor->position >= cursor->rows.values.size()) throw t.noCurrent;
-            return FromCell(cursor->rows.values[cursor->position][column]);
-          },
-          {}, true);
+      field->guard(requireOpen).get(L"Value", [cursor, column, noCurrent = t.noCurrent] {
+        if (cursor->position >= cursor->rows.values.size()) throw noCurrent;
+        return FromCell(cursor->rows.values[cursor->position][column]);
+      }).byDefault();
       fields.push_back(std::move(field));
     }
-    CollectionTexts texts{t.component + L".Fields", t.shortCount, t.notFound};
-    return NewCollection(texts, [fields] { return fields; });
+    return NewCollection(CollectionTexts{t.component + L".Fields", t.shortCount, t.notFound}, [fields] { return fields; });
   }));
-  node.act(L"MoveNext", [cursor, requireOpen, noCurrent = texts.noCurrent] {
-    requireOpen();
+  node.act(L"MoveNext", [cursor, noCurrent = texts.noCurrent] {
     if (cursor->position >= cursor->rows.values.size()) throw noCurrent;
     ++cursor->position;
   });
-  node.act(L"Close", [cursor, requireOpen] {
-    requireOpen();
-    *cursor = Cursor{};
-  });
+  node.act(L"Close", [cursor] { *cursor = Cursor{}; });
 }
 
 std::wstring ConnectionStringPart(const std::wstring& text, const std::wstring& key) {

@@ -1,8 +1,6 @@
 // DAO 3.5 in ODBCDirect mode: the engine with its workspaces, connections
 // and recordsets. Its own errors are those of an Italian DAO installation,
-// the language of the program's users; 3367 (a second workspace of the same
-// name) reads "Impossibile aggiungere. Un oggetto con lo stesso nome esiste
-// già nell'insieme." with the source "DAO.Workspaces".
+// the language of the program's users.
 #include "components.h"
 
 namespace sondalink::standin {
@@ -43,10 +41,6 @@ Fault Invalid(const wchar_t* source) {
   return ControlError(3420, L"Oggetto non valido o non più impostato.", source);
 }
 
-Fault NotFound(const wchar_t* source) {
-  return ControlError(3265, L"Elemento non trovato in questo insieme.", source);
-}
-
 NodeRef NewRecordset(Rows rows) {
   auto cursor = std::make_shared<Cursor>();
   cursor->rows = std::move(rows);
@@ -56,7 +50,7 @@ NodeRef NewRecordset(Rows rows) {
   AddCursorMembers(*node.get(), cursor,
                    CursorTexts{L"dao", true, Invalid(L"DAO.Recordset"),
                                ControlError(3021, L"Nessun record corrente.", L"DAO.Recordset"),
-                               NotFound(L"DAO.Fields")});
+                               NotFound(L"dao", L"DAO.Fields")});
   return node;
 }
 
@@ -64,71 +58,46 @@ NodeRef NewConnection(std::wstring connect) {
   auto state = std::make_shared<Connection>();
   state->connect = std::move(connect);
   NodeRef node = Node::Create(L"dao.Connection");
-  node->attach(state).journalRelease();
-  auto requireOpen = [state] {
+  node->attach(state).journalRelease().guard([state] {
     if (!state->open) throw Invalid(L"DAO.Connection");
-  };
-  node->get(L"Connect", [state, requireOpen] {
-    requireOpen();
-    return state->connect;
   });
-  node->get(
-      L"QueryTimeout",
-      [state, requireOpen] {
-        requireOpen();
-        return state->queryTimeout;
-      },
-      [state, requireOpen](const VARIANT& value) {
-        requireOpen();
-        VARIANT shortValue;
-        ::VariantInit(&shortValue);
-        if (FAILED(::VariantChangeType(&shortValue, const_cast<VARIANT*>(&value), 0, VT_I2))) {
-          throw ControlError(13, L"Tipo non corrispondente.", L"DAO.Connection");
-        }
-        state->queryTimeout = V_I2(&shortValue);
-      });
-  node->method(L"OpenRecordset", [state, requireOpen](const Args& args) -> Val {
-    args.expect(1, 4);
-    requireOpen();
+  node->get(L"Connect", [state] { return state->connect; });
+  node->get(L"QueryTimeout", [state] { return state->queryTimeout; }, [state](const VARIANT& value) {
+    VARIANT shortValue;
+    ::VariantInit(&shortValue);
+    if (FAILED(::VariantChangeType(&shortValue, const_cast<VARIANT*>(&value), 0, VT_I2))) {
+      throw ControlError(13, L"Tipo non corrispondente.", L"DAO.Connection");
+    }
+    state->queryTimeout = V_I2(&shortValue);
+  });
+  node->method(L"OpenRecordset", 1, 4, [](const Args& args) -> Val {
     std::wstring name = args.text(0);
     args.check(1, {VT_I4, VT_I4, VT_I4});
     std::optional<Rows> rows = RunQuery(name);
     if (!rows) throw ControlError(3146, L"ODBC--chiamata non riuscita.", L"DAO.Connection");
     return NewRecordset(std::move(*rows));
   });
-  node->act(L"Close", [state, requireOpen] {
-    requireOpen();
-    state->open = false;
-  });
+  node->act(L"Close", [state] { state->open = false; });
   return node;
 }
 
 NodeRef NewWorkspace(std::shared_ptr<Workspace> state) {
   NodeRef node = Node::Create(L"dao.Workspace", state->name);
   node->attach(state).journalRelease();
-  auto requireOpen = [state] {
-    if (state->closed) throw Invalid(L"DAO.Workspace");
-  };
   node->get(L"Name", [state] { return state->name; });
-  node->get(L"UserName", [state, requireOpen] {
-    requireOpen();
-    return state->user;
+  node->guard([state] {
+    if (state->closed) throw Invalid(L"DAO.Workspace");
   });
-  node->get(L"Type", [state, requireOpen] {
-    requireOpen();
-    return state->type;
-  });
-  node->property(L"Properties", CollectionMember([state, requireOpen] {
-    requireOpen();
+  node->get(L"UserName", [state] { return state->user; });
+  node->get(L"Type", [state] { return state->type; });
+  node->add(CollectionMember(L"Properties", [state] {
     return NewPropertyList(L"dao.workspace", {{L"Name", state->name},
                                               {L"UserName", state->user},
                                               {L"Type", state->type},
                                               {L"LoginTimeout", int16_t{20}},
                                               {L"DefaultCursorDriver", int32_t{-1}}});
   }));
-  node->method(L"OpenConnection", [requireOpen](const Args& args) -> Val {
-    args.expect(1, 4);
-    requireOpen();
+  node->method(L"OpenConnection", 1, 4, [](const Args& args) -> Val {
     args.text(0);
     args.check(1, {VT_I4, VT_BOOL});
     std::wstring connect = args.present(3) ? args.text(3) : L"";
@@ -137,8 +106,7 @@ NodeRef NewWorkspace(std::shared_ptr<Workspace> state) {
     }
     return NewConnection(connect);
   });
-  node->act(L"Close", [state, requireOpen] {
-    requireOpen();
+  node->act(L"Close", [state] {
     state->closed = true;
     // Closing a workspace takes it out of the engine's collection.
     if (auto engine = state->engine.lock()) {
@@ -146,6 +114,23 @@ NodeRef NewWorkspace(std::shared_ptr<Workspace> state) {
     }
   });
   return node;
+}
+
+// A second workspace of the same name is refused with 3367, in the words
+// and with the source an Italian DAO gives.
+Val Append(Engine& engine, const Args& args) {
+  Node* added = args.node(0);
+  if (!added || added->type() != L"dao.Workspace" || added->state<Workspace>()->closed) {
+    throw Invalid(L"DAO.Workspaces");
+  }
+  for (const NodeRef& ws : engine.workspaces) {
+    if (_wcsicmp(ws->state<Workspace>()->name.c_str(), added->state<Workspace>()->name.c_str()) == 0) {
+      throw ControlError(3367, L"Impossibile aggiungere. Un oggetto con lo stesso nome esiste già nell'insieme.",
+                         L"DAO.Workspaces");
+    }
+  }
+  engine.workspaces.push_back(NodeRef(added, true));
+  return Empty{};
 }
 
 }  // namespace
@@ -157,51 +142,28 @@ NodeRef NewDaoEngine() {
   NodeRef node = Node::Create(L"dao.DBEngine");
   node->attach(own).journalRelease();
   gEngine = node.get();
-  std::weak_ptr<Engine> weak = engine;
 
   node->get(L"Version", [] { return std::wstring(L"3.5"); });
-  Member create{L"CreateWorkspace", {}, {}, [weak](const Args& args) -> Val {
-                  args.expect(3, 4);
-                  auto ws = std::make_shared<Workspace>();
-                  ws->name = args.text(0);
-                  ws->user = args.text(1);
-                  args.text(2);
-                  ws->type = args.present(3) ? args.integer(3) : 2;
-                  if (ws->type != 1) {
-                    throw ControlError(3251, L"Operazione non supportata per questo tipo di oggetto.",
-                                       L"DAO.DBEngine");
-                  }
-                  ws->engine = weak;
-                  return NewWorkspace(ws);
-                }};
-  create.startsRun = true;
-  node->add(std::move(create));
-
-  node->property(L"Workspaces", CollectionMember([engine] {
-    return NewCollection(
-        CollectionTexts{L"dao.Workspaces", true, NotFound(L"DAO.Workspaces")},
-        [engine] { return engine->workspaces; },
-        [engine](Node& collection) {
-          collection.method(L"Append", [engine](const Args& args) -> Val {
-            args.expect(1, 1);
-            Node* added = args.node(0);
-            if (!added || added->type() != L"dao.Workspace" || added->state<Workspace>()->closed) {
-              throw Invalid(L"DAO.Workspaces");
-            }
-            for (const NodeRef& ws : engine->workspaces) {
-              if (_wcsicmp(ws->state<Workspace>()->name.c_str(), added->state<Workspace>()->name.c_str()) == 0) {
-                throw ControlError(3367,
-                                   L"Impossibile aggiungere. Un oggetto con lo stesso nome esiste già "
-                                   L"nell'insieme.",
-                                   L"DAO.Workspaces");
-              }
-            }
-            engine->workspaces.push_back(NodeRef(added, true));
-            return Empty{};
-          });
-        });
+  Getter create = [weak = std::weak_ptr<Engine>(engine)](const Args& args) -> Val {
+    auto ws = std::make_shared<Workspace>();
+    ws->name = args.text(0);
+    ws->user = args.text(1);
+    args.text(2);
+    ws->type = args.present(3) ? args.integer(3) : 2;
+    if (ws->type != 1) {
+      throw ControlError(3251, L"Operazione non supportata per questo tipo di oggetto.", L"DAO.DBEngine");
+    }
+    ws->engine = weak;
+    return NewWorkspace(ws);
+  };
+  node->add(Member{.name = L"CreateWorkspace", .call = create, .minArgs = 3, .maxArgs = 4, .startsRun = true});
+  node->add(CollectionMember(L"Workspaces", [engine] {
+    NodeRef collection = NewCollection(CollectionTexts{L"dao.Workspaces", true, NotFound(L"dao", L"DAO.Workspaces")},
+                                       [engine] { return engine->workspaces; });
+    collection->method(L"Append", 1, 1, [engine](const Args& args) { return Append(*engine, args); });
+    return collection;
   }));
-  node->property(L"Properties", CollectionMember([] {
+  node->add(CollectionMember(L"Properties", [] {
     return NewPropertyList(L"dao.engine", {{L"Version", std::wstring(L"3.5")},
                                            {L"DefaultUser", std::wstring(L"admin")},
                                            {L"DefaultPassword", std::wstring()},

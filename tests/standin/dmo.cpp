@@ -48,8 +48,7 @@ NodeRef NewDmoServer() {
   node->field(L"LoginSecure", &state->loginSecure);
   node->field(L"Language", &state->language);
   node->get(L"Name", [state] { return state->name; });
-  node->method(L"Connect", [state](const Args& args) -> Val {
-    args.expect(0, 3);
+  node->method(L"Connect", 0, 3, [state](const Args& args) -> Val {
     if (state->connected) {
       throw Fault{static_cast<HRESULT>(0x80045042), L"[SQL-DMO]The object is already connected.", kSource};
     }

@@ -1,8 +1,7 @@
-#include "journal.h"
-
 #include <mutex>
 #include <utility>
 
+#include "node.h"
 #include "scenario.h"
 
 namespace sondalink::standin {
@@ -22,6 +21,9 @@ void Journal(const std::wstring& line) {
   if (file) ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
+namespace {
+
+// Keeps a value on one line.
 std::wstring EscapeForJournal(const std::wstring& text) {
   std::wstring out;
   out.reserve(text.size());
@@ -38,14 +40,6 @@ std::wstring EscapeForJournal(const std::wstring& text) {
   return out;
 }
 
-std::wstring Hex(HRESULT code) {
-  wchar_t buffer[16];
-  swprintf(buffer, 16, L"0x%08lX", static_cast<unsigned long>(code));
-  return buffer;
-}
-
-namespace {
-
 #define SONDALINK_VT(name) {name, L## #name}
 const std::pair<VARTYPE, const wchar_t*> kTypeNames[] = {
     SONDALINK_VT(VT_EMPTY), SONDALINK_VT(VT_NULL),    SONDALINK_VT(VT_I2),      SONDALINK_VT(VT_I4),
@@ -57,6 +51,19 @@ const std::pair<VARTYPE, const wchar_t*> kTypeNames[] = {
 #undef SONDALINK_VT
 
 }  // namespace
+
+std::optional<Fault> StartRun() {
+  std::optional<std::wstring> error = BeginRun();
+  if (!error) return std::nullopt;
+  Journal(L"scenario-error " + EscapeForJournal(*error));
+  return Fault{E_FAIL, *error, L"Sondalink stand-in"};
+}
+
+std::wstring Hex(HRESULT code) {
+  wchar_t buffer[16];
+  swprintf(buffer, 16, L"0x%08lX", static_cast<unsigned long>(code));
+  return buffer;
+}
 
 std::wstring Describe(const VARIANT& value) {
   const VARTYPE type = V_VT(&value);

@@ -1,8 +1,5 @@
 #include "node.h"
 
-#include <cwctype>
-
-#include "journal.h"
 #include "scenario.h"
 
 namespace sondalink::standin {
@@ -15,14 +12,6 @@ namespace {
 // Lets a stand-in recognise its own objects among the arguments it gets
 // (a workspace handed to Append, a connection handed to Recordset.Open).
 const IID kIidStandinNode = {0x6f1b2c3d, 0x4e5f, 0x4a6b, {0x8c, 0x7d, 0x9e, 0x0f, 0x1a, 0x2b, 0x3c, 0x4d}};
-
-bool EqualNoCase(const std::wstring& a, const wchar_t* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i] != 0; ++i) {
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  }
-  return i == a.size() && b[i] == 0;
-}
 
 BSTR AllocBstr(const std::wstring& text) {
   return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -38,10 +27,53 @@ HRESULT __stdcall FillDeferred(EXCEPINFO* info) {
   return S_OK;
 }
 
-const wchar_t* VerbOf(WORD flags, const Member& member) {
-  if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) return L"put";
-  if ((flags & DISPATCH_METHOD) && member.call) return L"call";
-  return L"get";
+HRESULT RaiseFault(const Fault& fault, EXCEPINFO* excepInfo) {
+  if (fault.mode == FaultMode::kErrorInfo || !excepInfo) return PostErrorInfo(fault, IID_IDispatch);
+  *excepInfo = EXCEPINFO{};
+  excepInfo->scode = fault.code;
+  if (fault.mode == FaultMode::kDeferred) {
+    tDeferred = fault;
+    excepInfo->pfnDeferredFillIn = FillDeferred;
+  } else {
+    excepInfo->bstrDescription = AllocBstr(fault.description);
+    excepInfo->bstrSource = AllocBstr(fault.source);
+  }
+  return DISP_E_EXCEPTION;
+}
+
+void ToVariant(const Val& value, VARIANT* out) {
+  ::VariantInit(out);
+  struct Visitor {
+    VARIANT* out;
+    void operator()(const Empty&) const {}
+    void operator()(const Null&) const { V_VT(out) = VT_NULL; }
+    void operator()(bool b) const {
+      V_VT(out) = VT_BOOL;
+      V_BOOL(out) = b ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+    void operator()(int16_t i) const {
+      V_VT(out) = VT_I2;
+      V_I2(out) = i;
+    }
+    void operator()(int32_t i) const {
+      V_VT(out) = VT_I4;
+      V_I4(out) = i;
+    }
+    void operator()(double d) const {
+      V_VT(out) = VT_R8;
+      V_R8(out) = d;
+    }
+    void operator()(const std::wstring& s) const {
+      V_VT(out) = VT_BSTR;
+      V_BSTR(out) = AllocBstr(s);
+    }
+    void operator()(const NodeRef& n) const {
+      V_VT(out) = VT_DISPATCH;
+      V_DISPATCH(out) = n.get();
+      if (n) n->AddRef();
+    }
+  };
+  std::visit(Visitor{out}, value);
 }
 
 }  // namespace
@@ -87,10 +119,6 @@ void Args::check(size_t first, std::initializer_list<VARTYPE> types) const {
   }
 }
 
-void Args::expect(size_t min, size_t max) const {
-  if (values_.size() < min || values_.size() > max) throw ProtocolError{DISP_E_BADPARAMCOUNT};
-}
-
 NodeRef Node::Create(std::wstring type, std::wstring label) {
   return NodeRef(new Node(std::move(type), std::move(label)), false);
 }
@@ -114,29 +142,22 @@ Node* Node::From(IUnknown* unknown) {
 }
 
 Node& Node::add(Member member) {
+  if (!member.guard) member.guard = guard_;
   members_.push_back(std::move(member));
   return *this;
 }
 
-Node& Node::property(std::wstring name, Getter get, Putter put) {
-  return add(Member{std::move(name), std::move(get), std::move(put), {}, false});
+Node& Node::get(std::wstring name, std::function<Val()> read, Putter put) {
+  Getter get = [read = std::move(read)](const Args&) { return read(); };
+  return add(Member{.name = std::move(name), .get = std::move(get), .put = std::move(put)});
 }
 
-Node& Node::method(std::wstring name, Method call) {
-  return add(Member{std::move(name), {}, {}, std::move(call), false});
-}
-
-Node& Node::get(std::wstring name, std::function<Val()> read, Putter put, bool isDefault) {
-  Getter getter = [read = std::move(read)](const Args& args) {
-    args.expect(0, 0);
-    return read();
-  };
-  return add(Member{std::move(name), std::move(getter), std::move(put), {}, isDefault});
+Node& Node::method(std::wstring name, size_t minArgs, size_t maxArgs, Getter call) {
+  return add(Member{.name = std::move(name), .call = std::move(call), .minArgs = minArgs, .maxArgs = maxArgs});
 }
 
 Node& Node::act(std::wstring name, std::function<void()> run) {
-  return method(std::move(name), [run = std::move(run)](const Args& args) -> Val {
-    args.expect(0, 0);
+  return method(std::move(name), 0, 0, [run = std::move(run)](const Args&) -> Val {
     run();
     return Empty{};
   });
@@ -155,8 +176,6 @@ HRESULT Node::QueryInterface(REFIID riid, void** object) {
   AddRef();
   return S_OK;
 }
-
-ULONG Node::AddRef() { return ++refs_; }
 
 ULONG Node::Release() {
   ULONG left = --refs_;
@@ -178,18 +197,14 @@ HRESULT Node::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 HRESULT Node::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (!names || !ids || count == 0) return E_POINTER;
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-  for (size_t m = 0; m < members_.size(); ++m) {
-    if (EqualNoCase(members_[m].name, names[0])) {
-      ids[0] = members_[m].isDefault ? DISPID_VALUE : static_cast<DISPID>(m + 1);
+  for (size_t m = 1; m <= members_.size(); ++m) {
+    if (_wcsicmp(members_[m - 1].name.c_str(), names[0]) == 0) {
+      ids[0] = m == default_ ? DISPID_VALUE : static_cast<DISPID>(m);
       break;
     }
   }
   // No member has named parameters.
   return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
-}
-
-HRESULT Node::InterfaceSupportsErrorInfo(REFIID riid) {
-  return riid == IID_IDispatch ? S_OK : S_FALSE;
 }
 
 HRESULT PostErrorInfo(const Fault& fault, REFGUID guid) {
@@ -203,31 +218,11 @@ HRESULT PostErrorInfo(const Fault& fault, REFGUID guid) {
   return fault.code;
 }
 
-HRESULT Node::RaiseFault(const Fault& fault, EXCEPINFO* excepInfo) {
-  if (fault.mode == FaultMode::kErrorInfo || !excepInfo) return PostErrorInfo(fault, IID_IDispatch);
-  *excepInfo = EXCEPINFO{};
-  excepInfo->scode = fault.code;
-  if (fault.mode == FaultMode::kDeferred) {
-    tDeferred = fault;
-    excepInfo->pfnDeferredFillIn = FillDeferred;
-  } else {
-    excepInfo->bstrDescription = AllocBstr(fault.description);
-    excepInfo->bstrSource = AllocBstr(fault.source);
-  }
-  return DISP_E_EXCEPTION;
-}
-
 HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                      EXCEPINFO* excepInfo, UINT* argError) {
-  const Member* member = nullptr;
-  if (id == DISPID_VALUE) {
-    for (const Member& m : members_) {
-      if (m.isDefault) member = &m;
-    }
-  } else if (id >= 1 && static_cast<size_t>(id) <= members_.size()) {
-    member = &members_[static_cast<size_t>(id) - 1];
-  }
-  if (!member) return DISP_E_MEMBERNOTFOUND;
+  const size_t index = id == DISPID_VALUE ? default_ : id > 0 ? static_cast<size_t>(id) : 0;
+  if (index == 0 || index > members_.size()) return DISP_E_MEMBERNOTFOUND;
+  const Member& member = members_[index - 1];
   // Keeps this node alive while a member (e.g. Close) drops other references.
   NodeRef self(this, true);
 
@@ -251,54 +246,49 @@ HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VA
     values.push_back(v);
   }
 
-  const wchar_t* verb = VerbOf(flags, *member);
-  std::wstring line = std::wstring(verb) + L" " + type_;
+  const bool isCall = !isPut && (flags & DISPATCH_METHOD) && member.call;
+  std::wstring line = std::wstring(isPut ? L"put " : isCall ? L"call " : L"get ") + type_;
   if (!label_.empty()) line += L"[" + label_ + L"]";
-  line += L"." + member->name;
+  line += L"." + member.name;
   if (isPut) {
     line += L" = " + Describe(*values[0]);
-  } else if (!values.empty() || member->call) {
+  } else if (!values.empty() || member.call) {
     line += L"(";
     for (size_t i = 0; i < values.size(); ++i) line += (i ? L", " : L"") + Describe(*values[i]);
     line += L")";
   }
 
-  if (member->startsRun) {
-    if (std::optional<std::wstring> error = BeginRun()) {
-      Journal(L"scenario-error " + EscapeForJournal(*error));
-      return RaiseFault(Fault{E_FAIL, *error, L"Sondalink stand-in"}, excepInfo);
-    }
+  if (member.startsRun) {
+    if (std::optional<Fault> refusal = StartRun()) return RaiseFault(*refusal, excepInfo);
   }
   Scenario& scenario = Current();
-  const bool quiet = !scenario.journalReads && line.compare(0, 4, L"get ") == 0;
+  const bool quiet = !scenario.journalReads && !isPut && !isCall;
   auto journal = [&](const std::wstring& outcome) {
     if (!quiet || !outcome.empty()) Journal(line + outcome);
   };
 
-  if (int delay = scenario.DelayFor(type_, label_, member->name); delay > 0) scenario.Delay(delay);
-  if (std::optional<Fault> fault = scenario.FaultFor(type_, label_, member->name)) {
+  if (int delay = scenario.DelayFor(type_, label_, member.name); delay > 0) scenario.Delay(delay);
+  if (std::optional<Fault> fault = scenario.FaultFor(type_, label_, member.name)) {
     journal(L" -> fault " + Hex(fault->code));
     return RaiseFault(*fault, excepInfo);
   }
 
   try {
     Args args(std::move(values));
+    const bool isGet = !isPut && !isCall && (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) && member.get;
+    if (isPut ? !member.put : !isCall && !isGet) throw ProtocolError{DISP_E_MEMBERNOTFOUND};
+    if (!isPut && (args.size() < member.minArgs || args.size() > member.maxArgs)) {
+      throw ProtocolError{DISP_E_BADPARAMCOUNT};
+    }
+    if (member.guard) member.guard();
     Val value;
     if (isPut) {
-      if (!member->put) throw ProtocolError{DISP_E_MEMBERNOTFOUND};
-      member->put(args.raw(0));
-    } else if ((flags & DISPATCH_METHOD) && member->call) {
-      value = member->call(args);
-    } else if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) && member->get) {
-      value = member->get(args);
+      member.put(args.raw(0));
     } else {
-      throw ProtocolError{DISP_E_MEMBERNOTFOUND};
+      value = (isCall ? member.call : member.get)(args);
     }
     journal(L"");
-    if (result) {
-      ::VariantInit(result);
-      ToVariant(value, result);
-    }
+    if (result) ToVariant(value, result);
     return S_OK;
   } catch (const Fault& fault) {
     journal(L" -> fault " + Hex(fault.code));
@@ -310,41 +300,6 @@ HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VA
     }
     return error.code;
   }
-}
-
-void ToVariant(const Val& value, VARIANT* out) {
-  ::VariantInit(out);
-  struct Visitor {
-    VARIANT* out;
-    void operator()(const Empty&) const { V_VT(out) = VT_EMPTY; }
-    void operator()(const Null&) const { V_VT(out) = VT_NULL; }
-    void operator()(bool b) const {
-      V_VT(out) = VT_BOOL;
-      V_BOOL(out) = b ? VARIANT_TRUE : VARIANT_FALSE;
-    }
-    void operator()(int16_t i) const {
-      V_VT(out) = VT_I2;
-      V_I2(out) = i;
-    }
-    void operator()(int32_t i) const {
-      V_VT(out) = VT_I4;
-      V_I4(out) = i;
-    }
-    void operator()(double d) const {
-      V_VT(out) = VT_R8;
-      V_R8(out) = d;
-    }
-    void operator()(const std::wstring& s) const {
-      V_VT(out) = VT_BSTR;
-      V_BSTR(out) = AllocBstr(s);
-    }
-    void operator()(const NodeRef& n) const {
-      V_VT(out) = VT_DISPATCH;
-      V_DISPATCH(out) = n.get();
-      if (n) n->AddRef();
-    }
-  };
-  std::visit(Visitor{out}, value);
 }
 
 }  // namespace sondalink::standin

@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 #include <type_traits>
-#include <utility>
 #include <variant>
 #include <vector>
 
@@ -28,18 +27,15 @@ using win32::Narrow;
 using win32::Widen;
 
 class Node;
-
-// An owning reference to a node (AddRef on copy, Release on destruction).
 using NodeRef = win32::com_ptr<Node>;
 
 struct Null {};
 struct Empty {};
 
-// A value as the stand-in hands it out; integer widths are kept because the
-// real components answer with 16-bit or 32-bit integers member by member.
+// Integer widths are kept: the real components answer with 16-bit or 32-bit
+// integers member by member.
 using Val = std::variant<Empty, Null, bool, int16_t, int32_t, double, std::wstring, NodeRef>;
 
-// How a failure reaches the caller.
 enum class FaultMode {
   kExcepInfo,  // DISP_E_EXCEPTION with a filled EXCEPINFO
   kDeferred,   // DISP_E_EXCEPTION, texts only through pfnDeferredFillIn
@@ -53,15 +49,15 @@ struct Fault {
   FaultMode mode = FaultMode::kExcepInfo;
 };
 
-// A failure that is no component error but a protocol one (unknown member,
-// wrong argument count or type): returned as a plain HRESULT.
+// No component error but a protocol one (unknown member, wrong argument
+// count or type): returned as a plain HRESULT.
 struct ProtocolError {
   HRESULT code;
   UINT argument = 0;  // for DISP_E_TYPEMISMATCH and DISP_E_PARAMNOTFOUND
 };
 
-// The arguments of one call, in the order the caller wrote them (rgvarg is
-// reversed), by-reference values already followed.
+// The arguments of one call in the caller's order (rgvarg is reversed),
+// by-reference values already followed.
 class Args {
  public:
   explicit Args(std::vector<const VARIANT*> values) : values_(std::move(values)) {}
@@ -72,13 +68,10 @@ class Args {
   std::wstring text(size_t i) const;
   int32_t integer(size_t i) const;
   bool boolean(size_t i) const;
-  // The stand-in node behind an object argument, or null for a foreign one.
-  Node* node(size_t i) const;
-  // Coerces each argument from `first` on that is present to its type in
-  // `types`, as a component checks the optional arguments it ignores.
+  Node* node(size_t i) const;  // null for a foreign object
+  // Coerces each present argument from `first` on to its type in `types`,
+  // as a component checks the optional arguments it ignores.
   void check(size_t first, std::initializer_list<VARTYPE> types) const;
-  // Fails with DISP_E_BADPARAMCOUNT unless min <= size() <= max.
-  void expect(size_t min, size_t max) const;
 
  private:
   const VARIANT& coerced(size_t i, VARTYPE type) const;
@@ -88,15 +81,16 @@ class Args {
 
 using Getter = std::function<Val(const Args&)>;
 using Putter = std::function<void(const VARIANT&)>;
-using Method = std::function<Val(const Args&)>;
 
 struct Member {
-  std::wstring name;
-  Getter get;    // property read (may take arguments, e.g. Item)
-  Putter put;    // property write
-  Method call;   // method
-  bool isDefault = false;  // answers to DISPID_VALUE
-  bool startsRun = false;  // reads the scenario afresh before it runs
+  std::wstring name = {};
+  Getter get = {};   // property read (may take arguments, e.g. Item)
+  Putter put = {};   // property write
+  Getter call = {};  // method
+  size_t minArgs = 0;  // of a read or a call; others fail with DISP_E_BADPARAMCOUNT
+  size_t maxArgs = 0;
+  std::function<void()> guard = {};  // runs first, once the argument count is right
+  bool startsRun = false;       // reads the scenario afresh before it runs
 };
 
 // Journal and failure rules address a member as "<type>.<member>" or, for
@@ -108,12 +102,10 @@ class Node final : public IDispatch, public ISupportErrorInfo {
 
   const std::wstring& type() const { return type_; }
   const std::wstring& label() const { return label_; }
-  // Adds members; the first member added with isDefault answers DISPID_VALUE.
   Node& add(Member member);
-  Node& property(std::wstring name, Getter get, Putter put = {});
-  Node& method(std::wstring name, Method call);
-  // A read without arguments (and its write, when given); `isDefault` as in add.
-  Node& get(std::wstring name, std::function<Val()> read, Putter put = {}, bool isDefault = false);
+  // A read without arguments, and its write when given.
+  Node& get(std::wstring name, std::function<Val()> read, Putter put = {});
+  Node& method(std::wstring name, size_t minArgs, size_t maxArgs, Getter call);
   // A method without arguments or result.
   Node& act(std::wstring name, std::function<void()> run);
   // A property read and written straight through to *target (a text, a
@@ -130,6 +122,16 @@ class Node final : public IDispatch, public ISupportErrorInfo {
         *target = args.text(0);
       }
     });
+  }
+  // The last member added answers DISPID_VALUE.
+  Node& byDefault() {
+    default_ = members_.size();
+    return *this;
+  }
+  // Members added from now on run `check` first (a closed object's refusal).
+  Node& guard(std::function<void()> check) {
+    guard_ = std::move(check);
+    return *this;
   }
   // Writes "release <type>" to the journal when the last reference goes.
   Node& journalRelease() {
@@ -148,11 +150,9 @@ class Node final : public IDispatch, public ISupportErrorInfo {
     return static_cast<T*>(state_.get());
   }
 
-  // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
   ULONG STDMETHODCALLTYPE Release() override;
-  // IDispatch
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
@@ -160,8 +160,9 @@ class Node final : public IDispatch, public ISupportErrorInfo {
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* excepInfo,
                                    UINT* argError) override;
-  // ISupportErrorInfo
-  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
+    return riid == IID_IDispatch ? S_OK : S_FALSE;
+  }
 
   // The stand-in node behind an interface pointer, or null for a foreign one.
   static Node* From(IUnknown* unknown);
@@ -169,12 +170,13 @@ class Node final : public IDispatch, public ISupportErrorInfo {
  private:
   Node(std::wstring type, std::wstring label);
   ~Node();
-  HRESULT RaiseFault(const Fault& fault, EXCEPINFO* excepInfo);
 
   std::atomic<ULONG> refs_{1};
   std::wstring type_;
   std::wstring label_;
   std::vector<Member> members_;
+  size_t default_ = 0;  // 1-based; 0: none
+  std::function<void()> guard_;
   std::shared_ptr<void> state_;
   bool journalRelease_ = false;
 };
@@ -186,7 +188,19 @@ extern std::atomic<long> gServerLocks;
 // Hands the fault's texts over through IErrorInfo; returns its code.
 HRESULT PostErrorInfo(const Fault& fault, REFGUID guid);
 
-// The variant form of a value; the caller owns the result.
-void ToVariant(const Val& value, VARIANT* out);
+// Starts a run for a member or a class that begins one; a malformed scenario
+// is journalled and returned as a failure, which must not pass for a
+// component's own.
+std::optional<Fault> StartRun();
+
+// The journal: one line per call the program made into a stand-in object,
+// with the arguments and their variant types, so that end-to-end tests can
+// check what actually reached the component (line formats in
+// standin_control.h). Appends one line (UTF-8, LF) to the run's journal, if any.
+void Journal(const std::wstring& line);
+// "VT_I2 60", "VT_BSTR \"text\"", "VT_BSTR|VT_BYREF \"text\"", "VT_DISPATCH <ado.Connection>".
+std::wstring Describe(const VARIANT& value);
+// "0x800A0C4A": a code as the journal writes it.
+std::wstring Hex(HRESULT code);
 
 }  // namespace sondalink::standin

@@ -8,7 +8,7 @@
 // written too. Any key that was there before (Wine's own ADO entries) is
 // copied aside first, under Software\SondalinkStandin\Saved of the same hive,
 // and put back by the unregistration.
-#include "classes.h"
+#include "components.h"
 
 #include <olectl.h>
 
@@ -59,7 +59,7 @@ LSTATUS CopyTree(HKEY hive, const std::wstring& from, const std::wstring& to) {
 
 // The keys a class owns directly below the classes root.
 std::vector<std::wstring> TopKeys(const ClassInfo& info) {
-  std::vector<std::wstring> keys{std::wstring(L"CLSID\\") + info.clsidText};
+  std::vector<std::wstring> keys{std::wstring(L"CLSID\\") + info.clsid};
   if (info.progId) keys.emplace_back(info.progId);
   return keys;
 }
@@ -70,8 +70,7 @@ bool Ours(HKEY hive, const std::wstring& top) {
 }
 
 LSTATUS WriteClasses(HKEY hive, const std::wstring& dll) {
-  for (size_t i = 0; i < kClassCount; ++i) {
-    const ClassInfo& info = kClasses[i];
+  for (const ClassInfo& info : kClasses) {
     for (const std::wstring& top : TopKeys(info)) {
       const std::wstring path = kClassesPath + top;
       if (Exists(hive, path)) {
@@ -81,7 +80,7 @@ LSTATUS WriteClasses(HKEY hive, const std::wstring& dll) {
         if (LSTATUS s = ::RegDeleteTreeW(hive, path.c_str()); s != ERROR_SUCCESS) return s;
       }
     }
-    const std::wstring clsidPath = kClassesPath + std::wstring(L"CLSID\\") + info.clsidText;
+    const std::wstring clsidPath = kClassesPath + std::wstring(L"CLSID\\") + info.clsid;
     LSTATUS s = WriteString(hive, clsidPath, nullptr, info.friendlyName);
     if (s == ERROR_SUCCESS) s = WriteString(hive, clsidPath, kMarker, dll);
     if (s == ERROR_SUCCESS) s = WriteString(hive, clsidPath + L"\\InprocServer32", nullptr, dll);
@@ -91,7 +90,7 @@ LSTATUS WriteClasses(HKEY hive, const std::wstring& dll) {
       s = WriteString(hive, clsidPath + L"\\ProgID", nullptr, info.progId);
       if (s == ERROR_SUCCESS) s = WriteString(hive, progIdPath, nullptr, info.friendlyName);
       if (s == ERROR_SUCCESS) s = WriteString(hive, progIdPath, kMarker, dll);
-      if (s == ERROR_SUCCESS) s = WriteString(hive, progIdPath + L"\\CLSID", nullptr, info.clsidText);
+      if (s == ERROR_SUCCESS) s = WriteString(hive, progIdPath + L"\\CLSID", nullptr, info.clsid);
     }
     if (s != ERROR_SUCCESS) return s;
   }
@@ -100,16 +99,15 @@ LSTATUS WriteClasses(HKEY hive, const std::wstring& dll) {
 
 // Whether HKEY_CLASSES_ROOT leads every class to this DLL.
 bool ClassesRootShows(const std::wstring& dll) {
-  for (size_t i = 0; i < kClassCount; ++i) {
-    const ClassInfo& info = kClasses[i];
+  for (const ClassInfo& info : kClasses) {
     std::wstring value;
-    if (!ReadString(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + info.clsidText + L"\\InprocServer32",
+    if (!ReadString(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + info.clsid + L"\\InprocServer32",
                     nullptr, &value) ||
         _wcsicmp(value.c_str(), dll.c_str()) != 0) {
       return false;
     }
     if (info.progId && (!ReadString(HKEY_CLASSES_ROOT, std::wstring(info.progId) + L"\\CLSID", nullptr, &value) ||
-                        _wcsicmp(value.c_str(), info.clsidText) != 0)) {
+                        _wcsicmp(value.c_str(), info.clsid) != 0)) {
       return false;
     }
   }
@@ -117,8 +115,8 @@ bool ClassesRootShows(const std::wstring& dll) {
 }
 
 LSTATUS RemoveClasses(HKEY hive) {
-  for (size_t i = 0; i < kClassCount; ++i) {
-    for (const std::wstring& top : TopKeys(kClasses[i])) {
+  for (const ClassInfo& info : kClasses) {
+    for (const std::wstring& top : TopKeys(info)) {
       const std::wstring path = kClassesPath + top;
       const bool ours = Ours(hive, top);
       if (ours) {

@@ -67,19 +67,13 @@
 
 #include <cwctype>
 #include <fstream>
-#include <map>
 #include <sstream>
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;  // this DLL's own module
 
 namespace sondalink::standin {
 
 namespace {
-
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
 
 std::wstring Lower(std::wstring text) {
   for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
@@ -91,6 +85,24 @@ std::wstring Trim(const std::wstring& text) {
   if (b == std::wstring::npos) return {};
   size_t e = text.find_last_not_of(L" \t\r");
   return text.substr(b, e - b + 1);
+}
+
+std::wstring Unescape(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != L'\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    switch (wchar_t c = text[++i]) {
+      case L'r': out += L'\r'; break;
+      case L'n': out += L'\n'; break;
+      case L't': out += L'\t'; break;
+      default: out += c;  // \\ \| \@ and any other escaped character
+    }
+  }
+  return out;
 }
 
 // The first unescaped '|' from `from` on, or npos.
@@ -142,20 +154,17 @@ int32_t ParseCount(const std::wstring& text, const wchar_t* complaint) {
   return n;
 }
 
-Fault ParseFault(const std::vector<std::wstring>& parts, size_t first) {
-  if (parts.size() < first + 3 || parts.size() > first + 4) {
-    throw ParseError{L"a failure is <code>|<description>|<source>[|<mode>]"};
-  }
-  Fault fault;
-  fault.code = ParseInteger(parts[first]);
-  if (fault.code >= 0) throw ParseError{L"a failure code must be a failing HRESULT: " + parts[first]};
-  fault.description = parts[first + 1];
-  fault.source = parts[first + 2];
-  if (parts.size() == first + 4) {
+// <code>|<description>|<source>[|<mode>], still escaped.
+Fault ParseFault(const std::wstring& text) {
+  const std::vector<std::wstring> parts = SplitBars(text);
+  if (parts.size() < 3 || parts.size() > 4) throw ParseError{L"a failure is <code>|<description>|<source>[|<mode>]"};
+  Fault fault{ParseInteger(parts[0]), parts[1], parts[2]};
+  if (fault.code >= 0) throw ParseError{L"a failure code must be a failing HRESULT: " + parts[0]};
+  if (parts.size() == 4) {
     static const std::map<std::wstring, FaultMode> kModes = {
         {L"excepinfo", FaultMode::kExcepInfo}, {L"deferred", FaultMode::kDeferred}, {L"errorinfo", FaultMode::kErrorInfo}};
-    auto mode = kModes.find(Lower(Trim(parts[first + 3])));
-    if (mode == kModes.end()) throw ParseError{L"unknown failure mode: " + parts[first + 3]};
+    auto mode = kModes.find(Lower(Trim(parts[3])));
+    if (mode == kModes.end()) throw ParseError{L"unknown failure mode: " + parts[3]};
     fault.mode = mode->second;
   }
   return fault;
@@ -183,7 +192,7 @@ Cell ParseCell(const std::wstring& raw) {
   }
   if (lower == L"@bool:true") return true;
   if (lower == L"@bool:false") return false;
-  if (lower.rfind(L"@fail:", 0) == 0) return ParseFault(SplitBars(after(6)), 0);
+  if (lower.rfind(L"@fail:", 0) == 0) return ParseFault(after(6));
   throw ParseError{L"unknown typed value: " + raw};
 }
 
@@ -207,8 +216,6 @@ bool Matches(const Rule& rule, const std::wstring& type, const std::wstring& lab
   return !label.empty() && _wcsicmp(t.c_str(), (type + L"[" + label + L"]." + member).c_str()) == 0;
 }
 
-// Never destroyed: the program may release a stand-in object (the DAO
-// engine lives as long as the process) after this DLL's statics are gone.
 // A path from the Unix side (a CTest ENVIRONMENT property, a shell script)
 // is reached through Wine's drive Z:, the Unix root.
 std::wstring WindowsPath(std::wstring path) {
@@ -216,74 +223,11 @@ std::wstring WindowsPath(std::wstring path) {
   return path;
 }
 
+// Never destroyed: the program may release a stand-in object (the DAO
+// engine lives as long as the process) after this DLL's statics are gone.
 std::unique_ptr<Scenario>& CurrentSlot() {
   static auto* current = new std::unique_ptr<Scenario>();
   return *current;
-}
-
-}  // namespace
-
-std::wstring Unescape(const std::wstring& text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != L'\\' || i + 1 == text.size()) {
-      out += text[i];
-      continue;
-    }
-    switch (wchar_t c = text[++i]) {
-      case L'r': out += L'\r'; break;
-      case L'n': out += L'\n'; break;
-      case L't': out += L'\t'; break;
-      default: out += c;  // \\ \| \@ and any other escaped character
-    }
-  }
-  return out;
-}
-
-std::optional<Fault> Scenario::FaultFor(const std::wstring& type, const std::wstring& label,
-                                        const std::wstring& member) {
-  std::optional<Fault> found;
-  for (Rule& rule : failures) {
-    if (!Matches(rule, type, label, member)) continue;
-    ++rule.seen;
-    if (!found && (rule.occurrence == 0 || rule.occurrence == rule.seen)) found = rule.fault;
-  }
-  return found;
-}
-
-int Scenario::DelayFor(const std::wstring& type, const std::wstring& label, const std::wstring& member) {
-  int total = 0;
-  for (const Rule& rule : delays) {
-    if (Matches(rule, type, label, member)) total += rule.delayMs;
-  }
-  return total;
-}
-
-void Scenario::Delay(int milliseconds) const {
-  std::unique_ptr<void, decltype(&::CloseHandle)> release(
-      releaseEvent.empty() ? nullptr : ::OpenEventW(SYNCHRONIZE, FALSE, releaseEvent.c_str()), ::CloseHandle);
-  if (release) {
-    ::WaitForSingleObject(release.get(), static_cast<DWORD>(milliseconds));
-  } else {
-    ::Sleep(static_cast<DWORD>(milliseconds));
-  }
-}
-
-Scenario DefaultScenario(const std::wstring& moduleFolder) {
-  Scenario s;
-  s.journalPath = moduleFolder + L"standin-journal.txt";
-  s.version = std::wstring(
-      L"SQL Server stand-in - 8.00.2039 (Intel X86)\r\n"
-      L"\tcomponenti sostitutivi per i test di Sondalink");
-  s.serverInfo = {
-      {L"DBMS_NAME", std::wstring(L"SQL Server stand-in")},
-      {L"DBMS_VER", std::wstring(L"SQL Server stand-in - 8.00.2039")},
-      {L"OWNER_TERM", std::wstring(L"owner")},
-      {L"TABLE_TERM", std::wstring(L"table")},
-      {L"MAX_OWNER_NAME_LENGTH", std::wstring(L"128")},
-  };
-  return s;
 }
 
 std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) {
@@ -353,7 +297,7 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
         }
         if (rule.target.find(L'.') == std::wstring::npos) throw ParseError{L"a target is <type>.<member>"};
         if (fail) {
-          rule.fault = ParseFault(SplitBars(value), 0);
+          rule.fault = ParseFault(value);
           s.failures.push_back(rule);
         } else {
           rule.delayMs = ParseCount(value, L"a delay cannot be negative");
@@ -369,28 +313,10 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
   return std::nullopt;
 }
 
-std::wstring ModulePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = ::GetModuleFileNameW(ThisModule(), path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-std::wstring ModuleFolder() {
-  std::wstring path = ModulePath();
-  return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
-
-namespace {
-
 // The defaults, with the scenario file over them when there is one.
 std::optional<std::wstring> ReadScenario(Scenario& scenario) {
-  const std::wstring folder = ModuleFolder();
+  const std::wstring dll = ModulePath();
+  const std::wstring folder = dll.substr(0, dll.find_last_of(L"\\/") + 1);
   std::wstring file;
   wchar_t named[MAX_PATH * 2];
   DWORD n = ::GetEnvironmentVariableW(L"SONDALINK_STANDIN_SCENARIO", named, MAX_PATH * 2);
@@ -400,7 +326,20 @@ std::optional<std::wstring> ReadScenario(Scenario& scenario) {
     file = folder + L"standin-scenario.txt";
   }
 
-  scenario = DefaultScenario(folder);
+  // The built-in run: every call succeeds, with a two-line version text
+  // (CR LF inside) and a few server attributes.
+  scenario = Scenario{};
+  scenario.journalPath = folder + L"standin-journal.txt";
+  scenario.version = std::wstring(
+      L"SQL Server stand-in - 8.00.2039 (Intel X86)\r\n"
+      L"\tcomponenti sostitutivi per i test di Sondalink");
+  scenario.serverInfo = {
+      {L"DBMS_NAME", std::wstring(L"SQL Server stand-in")},
+      {L"DBMS_VER", std::wstring(L"SQL Server stand-in - 8.00.2039")},
+      {L"OWNER_TERM", std::wstring(L"owner")},
+      {L"TABLE_TERM", std::wstring(L"table")},
+      {L"MAX_OWNER_NAME_LENGTH", std::wstring(L"128")},
+  };
   if (file.empty()) return std::nullopt;
 
   std::ifstream in(file.c_str(), std::ios::binary);
@@ -414,6 +353,41 @@ std::optional<std::wstring> ReadScenario(Scenario& scenario) {
 }
 
 }  // namespace
+
+std::optional<Fault> Scenario::FaultFor(const std::wstring& type, const std::wstring& label,
+                                        const std::wstring& member) {
+  std::optional<Fault> found;
+  for (Rule& rule : failures) {
+    if (!Matches(rule, type, label, member)) continue;
+    ++rule.seen;
+    if (!found && (rule.occurrence == 0 || rule.occurrence == rule.seen)) found = rule.fault;
+  }
+  return found;
+}
+
+int Scenario::DelayFor(const std::wstring& type, const std::wstring& label, const std::wstring& member) {
+  int total = 0;
+  for (const Rule& rule : delays) {
+    if (Matches(rule, type, label, member)) total += rule.delayMs;
+  }
+  return total;
+}
+
+void Scenario::Delay(int milliseconds) const {
+  win32::unique_handle release(releaseEvent.empty() ? nullptr
+                                                    : ::OpenEventW(SYNCHRONIZE, FALSE, releaseEvent.c_str()));
+  if (release) {
+    ::WaitForSingleObject(release.get(), static_cast<DWORD>(milliseconds));
+  } else {
+    ::Sleep(static_cast<DWORD>(milliseconds));
+  }
+}
+
+std::wstring ModulePath() {
+  std::wstring path(32768, L'\0');  // the longest path Windows has
+  path.resize(::GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), path.data(), 32768));
+  return path;
+}
 
 std::optional<std::wstring> BeginRun() {
   auto& slot = CurrentSlot();

@@ -4,10 +4,8 @@
 #pragma once
 
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <variant>
 #include <vector>
 
@@ -56,14 +54,6 @@ struct Scenario {
   void Delay(int milliseconds) const;
 };
 
-// The built-in run: every call succeeds, with a two-line version text
-// (CR LF inside) and a few server attributes.
-Scenario DefaultScenario(const std::wstring& moduleFolder);
-
-// Applies a scenario text over `scenario` (normally the defaults); on a
-// malformed line stops there and returns its description ("line <n>: ...").
-std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& scenario);
-
 // Starts a run: reads the scenario afresh (SONDALINK_STANDIN_SCENARIO names
 // the file; else standin-scenario.txt beside the DLL; else the defaults) and
 // resets the per-run call counts. Returns an error text when the file is
@@ -76,11 +66,7 @@ Scenario& Current();
 // file is read afresh for it at each look.
 bool DesignLicenceInstalled();
 
-// The DLL's own path and folder (ending in a backslash).
+// The DLL's own path.
 std::wstring ModulePath();
-std::wstring ModuleFolder();
-
-// Decodes \r \n \t \\ \| in a scenario value.
-std::wstring Unescape(const std::wstring& text);
 
 }  // namespace sondalink::standin

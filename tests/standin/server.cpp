@@ -2,27 +2,9 @@
 // server.
 #include <ocidl.h>
 
-#include "classes.h"
 #include "components.h"
-#include "journal.h"
-#include "scenario.h"
 
 namespace sondalink::standin {
-
-const ClassInfo kClasses[] = {
-    {{0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
-     L"{00000514-0000-0010-8000-00AA006D2EA4}", L"ADODB.Connection",
-     L"Sondalink stand-in ADO Connection", L"ado.Connection", NewAdoConnection, true},
-    {{0x00000535, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
-     L"{00000535-0000-0010-8000-00AA006D2EA4}", nullptr, L"Sondalink stand-in ADO Recordset",
-     L"ado.Recordset", NewAdoRecordset, false},
-    {{0x00000010, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
-     L"{00000010-0000-0010-8000-00AA006D2EA4}", L"DAO.DBEngine.35",
-     L"Sondalink stand-in DAO DBEngine", L"dao.DBEngine", NewDaoEngine, false, kDaoRuntimeKey},
-    {{0x7D3A51C2, 0x9B84, 0x4E0F, {0xA6, 0xD3, 0x5C, 0x21, 0xE8, 0xB9, 0x4F, 0x10}}, kDmoServerClsid,
-     L"SQLDMO.SQLServer", L"Sondalink stand-in SQL-DMO SQLServer", L"dmo.SQLServer", NewDmoServer, true},
-};
-const size_t kClassCount = sizeof(kClasses) / sizeof(kClasses[0]);
 
 namespace {
 
@@ -101,13 +83,7 @@ class ClassFactory final : public IClassFactory2 {
   }
 
   HRESULT Create(REFIID riid, void** object) {
-    if (info_.startsRun) {
-      if (std::optional<std::wstring> error = BeginRun()) {
-        // A malformed scenario must not pass for a component failure.
-        Journal(L"scenario-error " + EscapeForJournal(*error));
-        return E_FAIL;
-      }
-    }
+    if (info_.startsRun && StartRun()) return E_FAIL;
     // "fail.<type>.create" makes the creation itself fail, as an
     // unregistered or broken component does.
     if (std::optional<Fault> fault = Current().FaultFor(info_.type, L"", L"create")) {
@@ -134,9 +110,10 @@ extern "C" {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  for (size_t i = 0; i < kClassCount; ++i) {
-    if (clsid == kClasses[i].clsid) {
-      auto* factory = new ClassFactory(kClasses[i]);
+  for (const ClassInfo& info : kClasses) {
+    CLSID own;
+    if (SUCCEEDED(::CLSIDFromString(info.clsid, &own)) && clsid == own) {
+      auto* factory = new ClassFactory(info);
       HRESULT hr = factory->QueryInterface(riid, object);
       factory->Release();
       return hr;
