@@ -143,13 +143,15 @@ void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTe
     for (size_t column = 0; column < cursor->rows.columns.size(); ++column) {
       NodeRef field = Node::Create(t.component + L".Field", cursor->rows.columns[column]);
       field->get(L"Name", [name = cursor->rows.columns[column]] { return name; });
-      field->guard(requireOpen).get(L"Value", [cursor, column, noCurrent = t.noCurrent] {
+      field->guard(requireOpen);
+      field->get(L"Value", [cursor, column, noCurrent = t.noCurrent] {
         if (cursor->position >= cursor->rows.values.size()) throw noCurrent;
         return FromCell(cursor->rows.values[cursor->position][column]);
       }).byDefault();
       fields.push_back(std::move(field));
     }
-    return NewCollection(CollectionTexts{t.component + L".Fields", t.shortCount, t.notFound}, [fields] { return fields; });
+    return NewCollection(CollectionTexts{t.component + L".Fields", t.shortCount, t.notFound},
+                         [fields] { return fields; });
   }));
   node.act(L"MoveNext", [cursor, noCurrent = texts.noCurrent] {
     if (cursor->position >= cursor->rows.values.size()) throw noCurrent;

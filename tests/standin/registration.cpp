@@ -12,6 +12,7 @@
 
 #include <olectl.h>
 
+#include <optional>
 #include <vector>
 
 namespace sondalink::standin {
@@ -31,15 +32,22 @@ bool Exists(HKEY hive, const std::wstring& path) {
   return ::RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-bool ReadString(HKEY root, const std::wstring& path, const wchar_t* name, std::wstring* value) {
+std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, const wchar_t* name) {
   const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
   DWORD size = 0;
-  if (::RegGetValueW(root, path.c_str(), name, flags, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
+  if (::RegGetValueW(root, path.c_str(), name, flags, nullptr, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
   std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
-  if (::RegGetValueW(root, path.c_str(), name, flags, nullptr, buffer.data(), &size) != ERROR_SUCCESS) return false;
+  if (::RegGetValueW(root, path.c_str(), name, flags, nullptr, buffer.data(), &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
   buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
-  *value = buffer;
-  return true;
+  return buffer;
+}
+
+// Whether HKEY_CLASSES_ROOT gives `path` the default value `expected`, in any case.
+bool RootShows(const std::wstring& path, const std::wstring& expected) {
+  std::optional<std::wstring> value = ReadString(HKEY_CLASSES_ROOT, path, nullptr);
+  return value && _wcsicmp(value->c_str(), expected.c_str()) == 0;
 }
 
 LSTATUS WriteString(HKEY hive, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
@@ -64,10 +72,7 @@ std::vector<std::wstring> TopKeys(const ClassInfo& info) {
   return keys;
 }
 
-bool Ours(HKEY hive, const std::wstring& top) {
-  std::wstring marker;
-  return ReadString(hive, kClassesPath + top, kMarker, &marker);
-}
+bool Ours(HKEY hive, const std::wstring& top) { return ReadString(hive, kClassesPath + top, kMarker).has_value(); }
 
 LSTATUS WriteClasses(HKEY hive, const std::wstring& dll) {
   for (const ClassInfo& info : kClasses) {
@@ -100,16 +105,8 @@ LSTATUS WriteClasses(HKEY hive, const std::wstring& dll) {
 // Whether HKEY_CLASSES_ROOT leads every class to this DLL.
 bool ClassesRootShows(const std::wstring& dll) {
   for (const ClassInfo& info : kClasses) {
-    std::wstring value;
-    if (!ReadString(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + info.clsid + L"\\InprocServer32",
-                    nullptr, &value) ||
-        _wcsicmp(value.c_str(), dll.c_str()) != 0) {
-      return false;
-    }
-    if (info.progId && (!ReadString(HKEY_CLASSES_ROOT, std::wstring(info.progId) + L"\\CLSID", nullptr, &value) ||
-                        _wcsicmp(value.c_str(), info.clsid) != 0)) {
-      return false;
-    }
+    if (!RootShows(std::wstring(L"CLSID\\") + info.clsid + L"\\InprocServer32", dll)) return false;
+    if (info.progId && !RootShows(std::wstring(info.progId) + L"\\CLSID", info.clsid)) return false;
   }
   return true;
 }

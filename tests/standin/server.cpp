@@ -34,11 +34,7 @@ class ClassFactory final : public IClassFactory2 {
   }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    if (info_.runtimeKey && !DesignLicenceInstalled()) return NotLicensed();
-    return Create(riid, object);
+    return CreateInstanceLic(outer, nullptr, riid, nullptr, object);
   }
 
   HRESULT STDMETHODCALLTYPE GetLicInfo(LICINFO* info) override {
@@ -64,25 +60,11 @@ class ClassFactory final : public IClassFactory2 {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    if (!key) return CreateInstance(outer, riid, object);
-    if (std::wstring(key, ::SysStringLen(key)) != info_.runtimeKey) return NotLicensed();
-    return Create(riid, object);
-  }
-
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    gServerLocks += lock ? 1 : -1;
-    return S_OK;
-  }
-
- private:
-  ~ClassFactory() { --gLiveObjects; }
-
-  HRESULT NotLicensed() {
-    Journal(std::wstring(L"create ") + info_.type + L" -> fault 0x80040112");
-    return CLASS_E_NOTLICENSED;
-  }
-
-  HRESULT Create(REFIID riid, void** object) {
+    if (info_.runtimeKey &&
+        (key ? std::wstring(key, ::SysStringLen(key)) != info_.runtimeKey : !DesignLicenceInstalled())) {
+      Journal(std::wstring(L"create ") + info_.type + L" -> fault 0x80040112");
+      return CLASS_E_NOTLICENSED;
+    }
     if (info_.startsRun && StartRun()) return E_FAIL;
     // "fail.<type>.create" makes the creation itself fail, as an
     // unregistered or broken component does.
@@ -94,6 +76,14 @@ class ClassFactory final : public IClassFactory2 {
     Journal(L"create " + node->type());
     return node->QueryInterface(riid, object);
   }
+
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    gServerLocks += lock ? 1 : -1;
+    return S_OK;
+  }
+
+ private:
+  ~ClassFactory() { --gLiveObjects; }
 
   std::atomic<ULONG> refs_{1};
   const ClassInfo& info_;

@@ -1,7 +1,9 @@
 // For Windows test programs (UI driver, the stand-in's own tests): register
 // and unregister the stand-in data-access components in the test prefix,
 // choose what they do by writing a scenario, and read back what the program
-// passed to them. Link the CMake target sondalink_standin_control.
+// passed to them. Link the CMake target sondalink_standin_control; tests that
+// register the stand-in carry the CTest property RESOURCE_LOCK
+// sondalink_standin_registration.
 //
 //   standin::RegisterStandin();                       // in SetUpTestSuite
 //   standin::UseScenario(dir + L"\\scenario.txt",     // this run's behaviour
@@ -11,35 +13,10 @@
 //   auto calls = standin::ReadJournal(dir + L"\\journal.txt");
 //   standin::UnregisterStandin();                     // in TearDownTestSuite
 //
-// Scenario keys are described at the top of tests/standin/scenario.cpp.
-// Tests that register the stand-in should carry the CTest property
-// RESOURCE_LOCK sondalink_standin_registration.
-//
-// Recipes (scenario lines; the defaults are a successful run whose version
-// text has a CR LF inside, with five sp_server_info rows):
-//   login refused      Fail("ado.Connection.Open" | "dao.Workspace.OpenConnection"
-//                           | "dmo.SQLServer.Connect", 0x800A0C4A, description, source)
-//   failing read       Fail("ado.Connection.Version", ...), Fail("dmo.Application.Name", ...)
-//                      or property.ado=Name|@fail:0x80004005|description|source
-//   Null value         property.ado=Name|@null   (also dao.engine, dao.workspace)
-//   empty version      version.rows=0
-//   failing row        info=NAME|@fail:0x80040E14|description|source
-//   close fails        Fail("ado.Connection.Close" | "dao.Connection.Close"
-//                           | "dmo.SQLServer.Disconnect", ...); the second
-//                      recordset close only: Fail("ado.Recordset.Close#2", ...)
-//   slow, responsive   SlowListing("ado", 40, 100): 40 more properties, each
-//                      Value read taking 100 ms, so the program writes a log
-//                      line (and lets its window run) every 100 ms for 4 s
-//   held              Release: its Line() in the scenario ends every delay
-//                      once Set(), so a slow run lasts as long as the test
-//                      needs it and no longer (the delays bound the wait)
-//   creation fails     Fail("ado.Recordset.create#2", 0x80004005, ...): the second
-//                      recordset's CoCreateInstance returns that code
-//   developer machine  Line("licence.design", "yes"): DAO's engine, a licensed
-//                      class, is created without its run-time key too; by
-//                      default only IClassFactory2::CreateInstanceLic with
-//                      the key creates it
-//   load               info.rows=10000 with journal.reads=no
+// The scenario keys (failing members, Null or failing values, rows, delays,
+// the design-time licence) are described at the top of
+// tests/standin/scenario.cpp. Without a scenario every call succeeds, the
+// version text has a CR LF inside and sp_server_info gives five rows.
 //
 // Journal lines (UTF-8, LF; texts in double quotes with \r \n \t \\ \"):
 //   create <type>                                  the class factory made an object
@@ -131,7 +108,9 @@ inline std::string Delay(const std::string& target, int milliseconds) {
   return "delay." + target + "=" + std::to_string(milliseconds) + "\n";
 }
 inline std::string Line(const std::string& key, const std::string& value) { return key + "=" + value + "\n"; }
-// `owner` is "ado", "dao.engine" or "dao.workspace".
+// `items` more properties in the listing of `owner` ("ado", "dao.engine" or
+// "dao.workspace"), each Value read taking `millisecondsEach`: the program
+// logs (and lets its window run) at that pace.
 inline std::string SlowListing(const std::string& owner, int items, int millisecondsEach) {
   const std::string component = owner.substr(0, 3);
   return "property." + owner + ".extra=" + std::to_string(items) + "\n" +
