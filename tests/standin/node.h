@@ -84,13 +84,13 @@ using Putter = std::function<void(const VARIANT&)>;
 
 struct Member {
   std::wstring name = {};
-  Getter get = {};   // property read (may take arguments, e.g. Item)
-  Putter put = {};   // property write
-  Getter call = {};  // method
-  size_t minArgs = 0;  // of a read or a call; others fail with DISP_E_BADPARAMCOUNT
+  Getter get = {};                   // property read (may take arguments, e.g. Item)
+  Putter put = {};                   // property write
+  Getter call = {};                  // method
+  size_t minArgs = 0;                // of a read or a call; others fail with DISP_E_BADPARAMCOUNT
   size_t maxArgs = 0;
   std::function<void()> guard = {};  // runs first, once the argument count is right
-  bool startsRun = false;       // reads the scenario afresh before it runs
+  bool startsRun = false;            // reads the scenario afresh before it runs
 };
 
 // Journal and failure rules address a member as "<type>.<member>" or, for

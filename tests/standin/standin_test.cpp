@@ -160,7 +160,6 @@ std::vector<std::string> Listing(const Object& owner) {
 struct Raw {
   HRESULT hr = S_OK;
   HRESULT scode = S_OK;  // the component's code, from EXCEPINFO or the returned HRESULT
-  win32::unique_variant value;
 };
 
 VARIANT Bstr(BSTR text) {
@@ -172,22 +171,19 @@ VARIANT Bstr(BSTR text) {
 
 // `args` in their natural order; their strings stay the caller's.
 Raw RawCall(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args) {
-  Raw r;
   DISPID id = DISPID_UNKNOWN;
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-  r.hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(r.hr)) return r;
+  if (HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id); FAILED(hr)) return {hr, hr};
   std::reverse(args.begin(), args.end());
   DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
   EXCEPINFO info{};
-  r.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, r.value.put(), &info,
-                        nullptr);
+  win32::unique_variant result;
+  HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(), &info, nullptr);
   if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
-  r.scode = r.hr == DISP_E_EXCEPTION ? info.scode : r.hr;
   ::SysFreeString(info.bstrDescription);
   ::SysFreeString(info.bstrSource);
   ::SysFreeString(info.bstrHelpFile);
-  return r;
+  return {hr, hr == DISP_E_EXCEPTION ? info.scode : hr};
 }
 
 win32::com_ptr<IDispatch> RawCreate(const wchar_t* progId) {
