@@ -15,6 +15,7 @@
 #include "../support/golden_log.h"
 #include "driver.h"
 #include "expected_log.h"
+#include "standin_control.h"
 
 namespace sondalink::e2e {
 
@@ -54,7 +55,9 @@ class StandinRun : public ::testing::Test {
 
   // Starts Sondalink.exe with this scenario (lines of standin_control.h).
   void Start(const std::string& scenario);
-  // Fills the window's fields.
+  // The server's scenario with `more`, and the window's fields filled for it
+  // as "sa" with kPassword.
+  void StartOnTheServer(const std::string& more = "");
   void SqlAuthentication(const std::wstring& server, const std::wstring& login, const std::wstring& password);
   void WindowsAuthentication(const std::wstring& server);
 
@@ -72,8 +75,8 @@ class StandinRun : public ::testing::Test {
 
   HWND At(Ctl control) const { return app->Control(control); }
   bool Enabled(Ctl control) const { return ::IsWindowEnabled(At(control)) != FALSE; }
-  std::wstring LogPath(const std::string& logFile) const;
-  std::vector<std::string> Journal() const;
+  std::wstring LogPath(const std::string& logFile) const { return DataFolder() + W(logFile.c_str()); }
+  std::vector<std::string> Journal() const { return standin::ReadJournal(journal_); }
   // The masked log file as it stands now (during a run too).
   std::vector<std::string> LogNow(const std::string& logFile) const { return ReadMaskedLog(LogPath(logFile)); }
 

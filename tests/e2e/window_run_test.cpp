@@ -12,6 +12,8 @@
 namespace sondalink::e2e {
 namespace {
 
+const char* const kRefused = "Impossibile uscire dal programma quando è in corso il test.";
+
 class WindowDuringATest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -59,9 +61,8 @@ class WindowDuringATest : public ::testing::Test {
   void EndOfTheRun() {
     std::optional<e2e::Box> done = app.WaitBox(L"Messaggio di Sondalink", 30000);
     ASSERT_TRUE(done);
-    EXPECT_EQ(done->text.rfind(L"Test Connessione ADO eseguita con SUCCESSO.", 0), 0u)
-        << std::string(done->text.begin(), done->text.end());
-    EXPECT_EQ(done->icon, Icon::Information) << IconName(done->icon);
+    EXPECT_EQ(done->text.rfind(L"Test Connessione ADO eseguita con SUCCESSO.", 0), 0u) << Utf8(done->text);
+    EXPECT_EQ(done->icon, Icon::Information);
     ASSERT_TRUE(app.PressOk(*done));
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(Box(kCmdADO)); }));
     ExpectTheLogAtItsLeftEdgeWithItsEndInView();
@@ -71,15 +72,10 @@ class WindowDuringATest : public ::testing::Test {
   // the last line in view, the caret still after the last character.
   void ExpectTheLogAtItsLeftEdgeWithItsEndInView() const {
     HWND log = Box(kEdLog);
-    auto send = [&](UINT msg, WPARAM wParam) {
-      DWORD_PTR result = 0;
-      ::SendMessageTimeoutW(log, msg, wParam, 0, SMTO_ABORTIFHUNG, 5000, &result);
-      return result;
-    };
+    auto send = [&](UINT msg, WPARAM wParam) { return Send(log, msg, wParam).value_or(0); };
     const auto length = static_cast<int>(send(WM_GETTEXTLENGTH, 0));
     EXPECT_EQ(app.Selection(log), std::make_pair(length, length));
-    const DWORD_PTR lastLine = send(EM_LINEINDEX, send(EM_GETLINECOUNT, 0) - 1);
-    const DWORD_PTR at = send(EM_POSFROMCHAR, lastLine);
+    const DWORD_PTR at = send(EM_POSFROMCHAR, send(EM_LINEINDEX, send(EM_GETLINECOUNT, 0) - 1));
     RECT client;
     ::GetClientRect(log, &client);
     const auto x = static_cast<short>(LOWORD(at)), y = static_cast<short>(HIWORD(at));
@@ -105,8 +101,8 @@ TEST_F(WindowDuringATest, TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPasswo
   app.Close();
   std::optional<e2e::Box> refused = app.WaitBox(L"Messaggio di Sondalink");
   ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->text, W("Impossibile uscire dal programma quando è in corso il test."));
-  EXPECT_EQ(refused->icon, Icon::Warning) << IconName(refused->icon);
+  EXPECT_EQ(refused->text, W(kRefused));
+  EXPECT_EQ(refused->icon, Icon::Warning);
   ASSERT_TRUE(app.PressOk(*refused));
   release->Set();
 
@@ -129,7 +125,7 @@ TEST_F(WindowDuringATest, TheEndOfTheWindowsSessionIsNeverHeldBackEvenDuringATes
   EXPECT_TRUE(WaitFor([&] { return !::IsWindow(app.window()); }));
   release->Set();
   std::optional<e2e::Box> box = app.OpenBox();
-  EXPECT_TRUE(!box || box->text != W("Impossibile uscire dal programma quando è in corso il test."));
+  EXPECT_TRUE(!box || box->text != W(kRefused));
   EXPECT_TRUE(app.WaitExit(30000));
 }
 

@@ -1,0 +1,261 @@
+// The tests of the real program over what the test prefix holds: the ADO
+// test against the ADO that Wine provides, the DAO ODBCDirect and SQL-DMO
+// tests on a machine where neither component is installed. Each run ends at
+// its failure box, then Notepad opens its log, which begins with the real
+// machine's report.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "../support/row_name.h"
+#include "driver.h"
+
+namespace sondalink::e2e {
+namespace {
+
+const std::wstring kTitle = L"Messaggio di Sondalink";
+
+// The log's messages as "LEVEL: message", header, stamps and footer left out.
+std::vector<std::string> LogBody(const std::wstring& logFile) {
+  std::vector<std::string> body;
+  for (const std::string& line : LogFileLines(DataFolder() + logFile)) {
+    for (const char* level : {", INFO: ", ", WARNING: ", ", ERROR: "}) {
+      if (size_t at = line.find(level); at != std::string::npos && at < 24) {
+        body.push_back(line.substr(at + 2));
+        break;
+      }
+    }
+  }
+  return body;
+}
+
+bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
+
+std::vector<HWND> NotepadsOn(const wchar_t* file, const App& app) { return WindowsTitled(file, app.processId()); }
+
+void CloseNotepads(const wchar_t* file, const App& app) {
+  for (HWND hwnd : NotepadsOn(file, app)) ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  WaitFor([&] { return NotepadsOn(file, app).empty(); }, 10000);
+}
+
+struct Pulsante {
+  const char* name;
+  ControlId control;
+  const wchar_t* logFile;
+  const char* firstLine;
+  const char* classLine;  // the environment report's component line
+  const char* lastStep;   // how the last line of the test's own steps begins
+  const char* failure;
+};
+
+// Wine registers ADO's connection class, but not its type library in a
+// fresh prefix: the object is created and its Open fails.
+const Pulsante kPulsanti[] = {
+    {"ADO", kCmdADO, L"SondalinkADO.log", "INFO: Inizio test connessione ADO...",
+     "INFO: Nome del componente COM associato alla classe 'ADODB.Connection': ",
+     "ERROR: Errore durante l'esecuzione del metodo ADODB.Connection.Open: number=", "Connessione ADO fallita."},
+};
+
+class FrameE2E : public ::testing::TestWithParam<Pulsante> {};
+
+TEST_P(FrameE2E, RunsToTheFailureBoxThenOpensTheLogInNotepad) {
+  const Pulsante& p = GetParam();
+  App app;
+  CloseNotepads(p.logFile, app);
+  app.Type(app.Control(kEdServer), L"SRVPROVA");
+  app.Type(app.Control(kEdLogin), L"sa");
+  app.Type(app.Control(kEdPassword), L"segreta");
+  app.Click(app.Control(p.control));
+
+  std::optional<Box> box = app.WaitBox(kTitle, 60000);
+  ASSERT_TRUE(box) << "no box at the end of the run";
+  EXPECT_EQ(box->text, W(p.failure));
+  EXPECT_EQ(box->icon, Icon::Warning);
+  EXPECT_TRUE(NotepadsOn(p.logFile, app).empty()) << "Notepad must wait for the box";
+  ASSERT_TRUE(app.PressOk(*box));
+
+  EXPECT_TRUE(WaitFor([&] { return !NotepadsOn(p.logFile, app).empty(); }, 20000)) << "Notepad did not open the log";
+  CloseNotepads(p.logFile, app);
+  app.Settle();
+  EXPECT_TRUE(::IsWindowEnabled(app.Control(p.control)));
+  EXPECT_FALSE(app.OpenBox()) << "a second box after the failure box";
+
+  const std::vector<std::string> body = LogBody(p.logFile);
+  ASSERT_GT(body.size(), 3u);
+  EXPECT_EQ(body[0], p.firstLine);
+  EXPECT_TRUE(std::ranges::any_of(body, [&](auto& l) { return StartsWith(l, p.classLine); })) << "no class line";
+  EXPECT_TRUE(std::ranges::any_of(body, [&](auto& l) { return StartsWith(l, "INFO: Nome computer: "); }));
+  // The test's steps end with their error line; the log's footer follows.
+  EXPECT_TRUE(StartsWith(body.back(), p.lastStep)) << body.back();
+  EXPECT_EQ(std::ranges::count(body, std::string("INFO: Operazione terminata.")), 0);
+  // The log box echoes the same run, closed by its last line.
+  std::wstring echo = TextOf(app.Control(kEdLog));
+  EXPECT_NE(echo.find(W(p.firstLine + 6)), std::wstring::npos);
+  EXPECT_NE(echo.find(L"Chiusura file di log "), std::wstring::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, FrameE2E, ::testing::ValuesIn(kPulsanti), testing::kRowName);
+
+// The second click of a double click waits in the queue while the first
+// test writes its first lines; it must not start a test inside the first.
+TEST(FrameE2EDoubleClick, StartsOneTestOnly) {
+  App app;
+  CloseNotepads(L"SondalinkADO.log", app);
+  app.Type(app.Control(kEdServer), L"SRVPROVA");
+  app.Type(app.Control(kEdLogin), L"sa");
+  // Both clicks in the queue before the program sees the first, as a
+  // double click leaves them.
+  ::PostMessageW(app.Control(kCmdADO), BM_CLICK, 0, 0);
+  ::PostMessageW(app.Control(kCmdADO), BM_CLICK, 0, 0);
+
+  std::optional<Box> box = app.WaitBox(kTitle, 60000);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, W("Connessione ADO fallita."));
+  ASSERT_TRUE(app.PressOk(*box));
+  EXPECT_TRUE(WaitFor([&] { return !NotepadsOn(L"SondalinkADO.log", app).empty(); }, 20000));
+  app.Settle();
+  EXPECT_FALSE(app.OpenBox()) << "a second test ran";
+  EXPECT_EQ(NotepadsOn(L"SondalinkADO.log", app).size(), 1u);
+  CloseNotepads(L"SondalinkADO.log", app);
+
+  EXPECT_EQ(std::ranges::count(LogBody(L"SondalinkADO.log"), std::string("INFO: Inizio test connessione ADO...")), 1);
+  EXPECT_EQ(std::ranges::count_if(LogFileLines(DataFolder() + L"SondalinkADO.log"),
+                                  [](const std::string& l) { return StartsWith(l, "Operazione avviata il "); }),
+            1);
+}
+
+struct Case {
+  const char* name;
+  ControlId button;
+  const wchar_t* logFile;
+  const char* firstLine;
+  const char* className;
+  std::vector<const char*> steps;  // after the environment report
+  const char* failure;
+};
+
+const Case kCases[] = {
+    {"DAO",
+     kCmdDAODirect,
+     L"SondalinkDAOODBCDirect.log",
+     "INFO: Inizio test connessione DAO ODBCDirect...",
+     "DAO.DBEngine.35",
+     {"INFO: Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...",
+      "ERROR: Errore nell'esecuzione metoto 'DAO.DBEngine.CreateWorkspace': number=-2147221164, "
+      "description=Class not registered, source=DAO.DBEngine.35"},
+     "Connessione DAO ODBCDirect fallita."},
+    {"SQLDMO",
+     kCmdSQLDMO,
+     L"SondalinkSQLDMO.log",
+     "INFO: Inizio test connessione SQLDMO...",
+     "SQLDMO.SQLServer",
+     {"INFO: Creazione dell'oggetto 'SQLDMO.SQLServer'...",
+      "ERROR: Errore nella creazione dell'oggetto 'SQLDMO.SQLServer': number=-2147221005, "
+      "description=Invalid class string, source=SQLDMO.SQLServer"},
+     "Connessione SQLDMO fallita."},
+};
+
+class MissingComponent : public ::testing::TestWithParam<Case> {
+ protected:
+  static void SetUpTestSuite() {
+    // The test prefix carries neither component; the stand-in tests take
+    // theirs away again when they end.
+    for (const wchar_t* key : {L"DAO.DBEngine.35\\CLSID", L"SQLDMO.SQLServer\\CLSID",
+                               L"CLSID\\{00000010-0000-0010-8000-00AA006D2EA4}"}) {
+      win32::unique_hkey opened;
+      ASSERT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, opened.put()), ERROR_SUCCESS)
+          << Utf8(key) << " is registered in the test prefix";
+    }
+  }
+};
+
+TEST_P(MissingComponent, EndsAtCreationWithTheFailureBoxAndNotepad) {
+  const Case& c = GetParam();
+  App app;
+  ASSERT_TRUE(app.window());
+  app.Type(app.Control(kEdServer), L"SRVDATI\\SQLEXPRESS");
+  app.Type(app.Control(kEdLogin), L"sa");
+  app.Type(app.Control(kEdPassword), L"segreta");
+
+  // Twice in one program: a component that could not be created is tried
+  // again, and fails the same way.
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    app.Click(app.Control(c.button));
+    std::optional<Box> box = app.WaitBox(kTitle, 30000);
+    ASSERT_TRUE(box) << "no failure box";
+    EXPECT_EQ(box->text, W(c.failure));
+    EXPECT_EQ(box->icon, Icon::Warning);
+    // Notepad comes after the box has been closed.
+    EXPECT_TRUE(NotepadsOn(c.logFile, app).empty());
+    ASSERT_TRUE(app.PressOk(*box));
+
+    HWND notepad = WaitForNotepad(app, c.logFile);
+    ASSERT_TRUE(notepad) << "Notepad did not show the log";
+    std::wstring commandLine = CommandLineOf(ProcessOfWindow(notepad));
+    EXPECT_NE(commandLine.find(L"notepad.exe"), std::wstring::npos) << Utf8(commandLine);
+    EXPECT_NE(commandLine.find(DataFolder() + c.logFile), std::wstring::npos) << Utf8(commandLine);
+    CloseAndWait(notepad);
+    EXPECT_FALSE(app.OpenBox()) << "a second box";
+
+    std::vector<std::string> body = LogBody(c.logFile);
+    ASSERT_EQ(body.size(), 7u + c.steps.size());
+    EXPECT_EQ(body[0], c.firstLine);
+    // The report of this very machine: no component is registered for it.
+    EXPECT_TRUE(StartsWith(body[1], "INFO: Sistema operativo rivelato: ")) << body[1];
+    EXPECT_NE(body[1].find(" (versione: "), std::string::npos) << body[1];
+    EXPECT_EQ(body[2], "INFO: Architettura: 32 bit");
+    EXPECT_EQ(body[3], "INFO: Nome computer: " + EnvironmentVariable(L"COMPUTERNAME"));
+    EXPECT_EQ(body[4], "INFO: Nome account Windows: " + EnvironmentVariable(L"USERNAME"));
+    // Wine lets every account open the service manager with full access.
+    EXPECT_EQ(body[5], "INFO: Account Windows di tipo amministratore: Sì");
+    EXPECT_EQ(body[6], std::string("INFO: Nome del componente COM associato alla classe '") + c.className +
+                           "': (non rilevato)");
+    for (size_t i = 0; i < c.steps.size(); ++i) EXPECT_EQ(body[7 + i], c.steps[i]);
+
+    // The log box shows the same run, the password nowhere.
+    std::wstring shown = TextOf(app.Control(kEdLog));
+    const std::string lastStep = c.steps.back();
+    EXPECT_NE(shown.find(W(lastStep.substr(lastStep.find(": ") + 2).c_str())), std::wstring::npos) << Utf8(shown);
+    EXPECT_EQ(shown.find(L"segreta"), std::wstring::npos);
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(app.Control(c.button)); }));
+  }
+  app.Close();
+  EXPECT_TRUE(app.WaitExit());
+}
+
+INSTANTIATE_TEST_SUITE_P(Components, MissingComponent, ::testing::ValuesIn(kCases), testing::kRowName);
+
+// Windows 8.1 and later report their own version only to a program whose
+// manifest names them, and so does Wine set to Windows 10 for one program:
+// the program built, with the manifest of its resource script, must read
+// 10.0 where one without it reads 6.2.
+TEST(Manifest, WindowsTenReportsItselfToTheProgram) {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  if (!ntdll || !::GetProcAddress(ntdll, "wine_get_version")) {
+    GTEST_SKIP() << "sets the Windows version through Wine's AppDefaults";
+  }
+  RegistryValueFor version(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe", L"Version", REG_SZ,
+                           L"win10");
+  App app;
+  ASSERT_TRUE(app.window());
+  app.Type(app.Control(kEdServer), L"SRVDATI");
+  app.Type(app.Control(kEdLogin), L"sa");
+  app.Click(app.Control(kCmdDAODirect));
+  std::optional<Box> box = app.WaitBox(kTitle, 30000);
+  ASSERT_TRUE(box) << "no failure box";
+  std::vector<std::string> body = LogBody(L"SondalinkDAOODBCDirect.log");
+  ASSERT_GE(body.size(), 2u);
+  EXPECT_TRUE(StartsWith(body[1], "INFO: Sistema operativo rivelato: Sconosciuto: 10.0.")) << body[1];
+  EXPECT_NE(body[1].find(" (versione: 10.0."), std::string::npos) << body[1];
+  ASSERT_TRUE(app.PressOk(*box));
+  if (HWND notepad = WaitForNotepad(app, L"SondalinkDAOODBCDirect.log")) CloseAndWait(notepad);
+  app.Close();
+  EXPECT_TRUE(app.WaitExit());
+}
+
+}  // namespace
+}  // namespace sondalink::e2e
