@@ -1,6 +1,7 @@
 // The real Sondalink.exe under Wine, driven from outside as its user drives
 // it: the window and its controls, the keyboard, the validation, the
-// authentication options, the close guard and the buttons that run no test.
+// authentication options, the close guard, the buttons that run no test and
+// the window around a run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "../support/host_path.h"
 #include "../support/row_name.h"
 #include "driver.h"
+#include "standin_control.h"
 
 namespace sondalink::e2e {
 namespace {
@@ -129,11 +131,12 @@ TEST_F(Window, TabAndShiftTabFollowTheTableAndEnterTheOptionGroupAtItsChoice) {
   }
 }
 
-// What the user does to the window, and what the user then sees.
+// What the user does to the window, and what the user then sees. A run is
+// the ADO test over the stand-in, held in its slow part until released.
 enum class Do {
-  Type, Click, Press, Alt, Close, EndSession,
-  Focus, Checked, Unchecked, Enabled, Disabled, Text, AllSelected, OnFace, OnWindow,
-  Collaudino, Sondalink, NoBox, Exits,  // a box with this title: its text, a warning, closed on OK
+  Type, Click, Press, Alt, Close, EndSession, Run, Release,
+  Focus, Checked, Unchecked, Enabled, Disabled, Text, AllSelected, OnFace, OnWindow, LogHas,
+  Collaudino, Sondalink, NoBox, NotRefused, Success, Gone, Exits,  // Collaudino, Sondalink: a warning box
 };
 struct Step {
   Do what;
@@ -150,6 +153,10 @@ struct Script {
 const char* const kNoServer = "Inserire il nome del Server/Istanza.";
 const char* const kNoLogin = "Inserire il Login ID.";
 const char* const kUnsupported = "Funzionalità non supportata.";
+const char* const kRefused = "Impossibile uscire dal programma quando è in corso il test.";
+
+// What holds a run in its slow part (WindowDuringATest's scenario).
+std::optional<standin::Release> release;
 
 const Script kScripts[] = {
     {"TheArrowKeysMoveWithinTheOptionGroupAndChooseAsTheyGo",
@@ -216,6 +223,11 @@ class WindowScript : public Window, public ::testing::WithParamInterface<Script>
         EXPECT_EQ(Send(app.window(), WM_QUERYENDSESSION), DWORD_PTR{TRUE});  // never held back
         Send(app.window(), WM_ENDSESSION, TRUE);
         return;
+      case Do::Run:
+        app.Click(At(kCmdADO));
+        ASSERT_TRUE(WaitFor([&] { return !Enabled(kCmdADO); })) << "the run did not start";
+        return;
+      case Do::Release: return release->Set();
       case Do::Focus: EXPECT_EQ(app.Focus(), at); return;
       case Do::Checked: EXPECT_TRUE(Checked(s.id)); return;
       case Do::Unchecked: EXPECT_FALSE(Checked(s.id)); return;
@@ -225,6 +237,7 @@ class WindowScript : public Window, public ::testing::WithParamInterface<Script>
       case Do::AllSelected: EXPECT_EQ(app.Selection(at), std::make_pair(0, int(TextOf(at).size()))); return;
       case Do::OnFace: EXPECT_EQ(app.BackgroundOf(at), ::GetSysColor(COLOR_BTNFACE)); return;
       case Do::OnWindow: EXPECT_EQ(app.BackgroundOf(at), ::GetSysColor(COLOR_WINDOW)); return;
+      case Do::LogHas: EXPECT_NE(TextOf(At(kEdLog)).find(W(s.text)), std::wstring::npos); return;
       case Do::Collaudino:
       case Do::Sondalink: {
         std::optional<Box> box = app.WaitBox(s.what == Do::Collaudino ? kCollaudino : kSondalink);
@@ -236,20 +249,114 @@ class WindowScript : public Window, public ::testing::WithParamInterface<Script>
         return;
       }
       case Do::NoBox: EXPECT_FALSE(app.OpenBox()); return;
-      case Do::Exits: EXPECT_TRUE(app.WaitExit()); return;
+      case Do::NotRefused: {
+        std::optional<Box> box = app.OpenBox();
+        EXPECT_TRUE(!box || box->text != W(kRefused));
+        return;
+      }
+      case Do::Success: return EndOfTheRun();
+      case Do::Gone: EXPECT_TRUE(WaitFor([&] { return !::IsWindow(app.window()); })); return;
+      case Do::Exits: EXPECT_TRUE(app.WaitExit(30000)); return;
+    }
+  }
+
+  // The success box of the run, closed; the window unlocked, its log box at
+  // its left edge with the last line in view, the caret after the last
+  // character, as a user who reads the beginnings of the lines wants it.
+  void EndOfTheRun() {
+    std::optional<Box> done = app.WaitBox(kSondalink, 30000);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->text.rfind(L"Test Connessione ADO eseguita con SUCCESSO.", 0), 0u) << Utf8(done->text);
+    EXPECT_EQ(done->icon, Icon::Information);
+    ASSERT_TRUE(app.PressOk(*done));
+    ASSERT_TRUE(WaitFor([&] { return Enabled(kCmdADO); }));
+    EXPECT_TRUE(app.Running());
+    EXPECT_TRUE(::IsWindow(app.window()));
+    auto send = [&](UINT msg, WPARAM wParam) { return Send(At(kEdLog), msg, wParam).value_or(0); };
+    const auto length = static_cast<int>(send(WM_GETTEXTLENGTH, 0));
+    EXPECT_EQ(app.Selection(At(kEdLog)), std::make_pair(length, length));
+    const DWORD_PTR at = send(EM_POSFROMCHAR, send(EM_LINEINDEX, send(EM_GETLINECOUNT, 0) - 1));
+    RECT client;
+    ::GetClientRect(At(kEdLog), &client);
+    // From another process Wine's GetScrollPos gives 0 whatever the box
+    // shows; where the box draws a line's first character tells.
+    EXPECT_GE(static_cast<short>(LOWORD(at)), 0) << "scrolled to the right";
+    EXPECT_GE(static_cast<short>(HIWORD(at)), 0);
+    EXPECT_LT(static_cast<short>(HIWORD(at)), client.bottom) << "the last line is out of view";
+  }
+
+  void PlayAll() {
+    const std::vector<Step>& steps = GetParam().steps;
+    for (size_t i = 0; i < steps.size() && !HasFatalFailure(); ++i) {
+      SCOPED_TRACE("step " + std::to_string(i + 1) + (steps[i].id ? std::string(" on ") + Def(steps[i].id).name : ""));
+      Play(steps[i]);
     }
   }
 };
 
-TEST_P(WindowScript, AsTheUserMeetsIt) {
-  const std::vector<Step>& steps = GetParam().steps;
-  for (size_t i = 0; i < steps.size() && !HasFatalFailure(); ++i) {
-    SCOPED_TRACE("step " + std::to_string(i + 1) + (steps[i].id ? std::string(" on ") + Def(steps[i].id).name : ""));
-    Play(steps[i]);
-  }
-}
+TEST_P(WindowScript, AsTheUserMeetsIt) { PlayAll(); }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, WindowScript, ::testing::ValuesIn(kScripts), testing::kRowName);
+
+// The window around a real test run, with the stand-in components answering
+// for ADO: the window locked and its close guard while the run goes on, the
+// inputs that the validation keeps for the next run.
+class WindowDuringATest : public WindowScript {
+ protected:
+  static void SetUpTestSuite() {
+    // A data folder whose path is wider than the log box: the last line of
+    // every run, which names the log file, is.
+    dataFolder.emplace(L"C:\\users\\Public\\Dati locali della postazione di prova, con un percorso piuttosto lungo");
+    ASSERT_EQ(standin::RegisterStandin(), S_OK);
+    // Every property of the listing takes 100 ms, each followed by a log
+    // line that lets the window handle its events: at most 3 s of a run,
+    // which a test that has seen what it needed of it cuts short.
+    release.emplace();
+    ASSERT_TRUE(standin::UseScenario(standin::StandinFolder() + L"e2e-window.txt",
+                                     standin::SlowListing("ado", 30, 100) + release->Line()));
+  }
+  static void TearDownTestSuite() {
+    standin::ForgetScenario();
+    standin::UnregisterStandin();
+    release.reset();
+    dataFolder.reset();
+  }
+  void SetUp() override {
+    release->Hold();
+    Window::SetUp();
+  }
+
+  static inline std::optional<LocalAppDataMovedTo> dataFolder;
+};
+
+const Script kDuringATest[] = {
+    {"TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPassword",
+     {{Do::Type, kEdServer, "srv"}, {Do::Type, kEdLogin, "sa"}, {Do::Run},  // no password: accepted
+      {Do::Disabled, kCmdSQLDMO}, {Do::Disabled, kCmdDAODirect}, {Do::Disabled, kCmdRDO}, {Do::Disabled, kCmdODBC},
+      {Do::Disabled, kEdServer}, {Do::Disabled, kOptTrusted}, {Do::Disabled, kOptSQL}, {Do::Disabled, kEdLogin},
+      {Do::Disabled, kEdPassword}, {Do::Enabled, kCmdOpenLog},
+      {Do::Close}, {Do::Sondalink, {}, kRefused}, {Do::Release}, {Do::Success},
+      {Do::LogHas, {}, "Inizio test connessione ADO..."},
+      // After the run the close button closes.
+      {Do::Close}, {Do::Exits}}},
+    {"TheEndOfTheWindowsSessionIsNeverHeldBackEvenDuringATest",
+     {{Do::Type, kEdServer, "srv"}, {Do::Type, kEdLogin, "sa"}, {Do::Run}, {Do::EndSession}, {Do::Gone},
+      {Do::Release}, {Do::NotRefused}, {Do::Exits}}},
+    {"BackToSqlAuthenticationBringsTheLastValidatedLoginAndNoPassword",
+     {{Do::Type, kEdServer, "srv"}, {Do::Type, kEdLogin, "validato"}, {Do::Type, kEdPassword, "pw"},
+      {Do::Release}, {Do::Click, kCmdADO}, {Do::Success},
+      {Do::Type, kEdLogin, "digitato"}, {Do::Type, kEdPassword, "altra"}, {Do::Click, kOptTrusted},
+      {Do::Text, kEdLogin, ""}, {Do::Click, kOptSQL}, {Do::Text, kEdLogin, "validato"}, {Do::Text, kEdPassword, ""},
+      {Do::Enabled, kEdLogin}, {Do::Enabled, kEdPassword}}},
+    {"AfterARunUnderWindowsAuthenticationLoginAndPasswordStayDisabled",
+     {{Do::Type, kEdServer, "srv"}, {Do::Click, kOptTrusted}, {Do::Release}, {Do::Click, kCmdADO}, {Do::Success},
+      {Do::Enabled, kEdServer}, {Do::Disabled, kEdLogin}, {Do::Disabled, kEdPassword}, {Do::OnFace, kEdLogin},
+      {Do::OnWindow, kEdServer}}},
+};
+
+TEST_P(WindowDuringATest, AsTheUserMeetsIt) { PlayAll(); }
+
+INSTANTIATE_TEST_SUITE_P(Runs, WindowDuringATest, ::testing::ValuesIn(kDuringATest), testing::kRowName);
 
 // A scheme whose four colours all differ, as High Contrast's may (there the
 // window and the button face are both black): what the user types must be
