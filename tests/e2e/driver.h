@@ -34,10 +34,8 @@ struct PixelRect {
     return os << r.left << "," << r.top << " " << r.width << "x" << r.height;
   }
 };
-// The window's rectangle in its parent's client coordinates.
-PixelRect RectInParent(HWND hwnd);
-// Twips at the screen's DPI, as the program converts them.
-int TwipsToPixels(int twips);
+PixelRect RectInParent(HWND hwnd);  // in the parent's client coordinates
+int TwipsToPixels(int twips);       // at the screen's DPI, as the program converts them
 
 // A message box's icon, told by its picture on the screen: icon handles are
 // private to the process that loaded them (under Wine at least).
@@ -51,7 +49,7 @@ struct Box {
   Icon icon = Icon::None;
 };
 
-// The program's own text conversions: UTF-8 literals to wide text and back.
+// The program's own text conversions.
 inline std::wstring W(const char* utf8) { return win32::Widen(utf8); }
 inline std::string Utf8(const std::wstring& text) { return win32::Narrow(text); }
 
@@ -71,8 +69,7 @@ class App {
   DWORD processId() const { return process_.dwProcessId; }
 
   std::vector<HWND> Controls() const { return window_ ? ChildrenOf(window_) : std::vector<HWND>{}; }
-  // The control of this id, at the place the program's table gives it.
-  HWND Control(ControlId id) const;
+  HWND Control(ControlId id) const;  // where the program's table puts it
   HWND Focus() const;
   // The colour the box's background shows on the screen: the most of a
   // strip at the right end of its client area, where no text is.
@@ -89,9 +86,7 @@ class App {
   // in the foreground; returns once the focus has moved (at most 3 s).
   void Keys(std::initializer_list<WORD> chord) const;
   void Close() const;  // posted WM_CLOSE, as the close button does
-  // Waits until the program has taken and dispatched what was posted or
-  // typed to it so far.
-  void Settle() const;
+  void Settle() const;  // until the program has dispatched what it was sent so far
 
   // The program's message box with this title, once it is up and drawn.
   std::optional<Box> WaitBox(const std::wstring& title, DWORD timeoutMs = 10000) const;
@@ -127,8 +122,7 @@ inline std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludePr
 // for the window to go and its process to end: whether both did.
 bool CloseAndWait(HWND window, DWORD timeoutMs = 10000);
 
-// The processes that `parent` started (of this program only, if given), and
-// the command line of one.
+// The processes that `parent` started (of `exeName` only, if given).
 std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName = nullptr);
 std::wstring CommandLineOf(DWORD processId);
 

@@ -146,22 +146,17 @@ TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {
   const std::wstring parent = LocalAppData() + L"\\Ardenza";
   const std::wstring aside = parent + L".drill-" + std::to_wstring(::GetCurrentProcessId());
   const bool moved = ::MoveFileW(parent.c_str(), aside.c_str()) != 0;
-  {
-    win32::unique_hfile file(
-        ::CreateFileW(parent.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
-  }
+  win32::unique_hfile file(::CreateFileW(parent.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+  file.reset();
 
   app.emplace();
   EXPECT_FALSE(app->window());
   std::optional<Box> box = app->WaitBox(kTitle, 20000);
   ASSERT_TRUE(box);
-  const std::string text = standin::Narrow(box->text);
-  EXPECT_EQ(text.rfind("Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di "
-                       "connessione ",
-                       0),
-            0u)
-      << text;
+  EXPECT_TRUE(box->text.starts_with(
+      W("Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di connessione ")))
+      << standin::Narrow(box->text);
   EXPECT_EQ(box->icon, Icon::Error);
   EXPECT_TRUE(app->PressOk(*box));
   EXPECT_TRUE(app->WaitExit());
@@ -186,8 +181,7 @@ TEST_F(Drill, ServerNameOutsideTheCodePageRunsToTheEnd) {
   std::vector<std::string> journal = Journal();
   // The journal writes the backslash doubled.
   EXPECT_EQ(CountContaining(journal, "Server=Сервер\\\\中文;Database=master;"), 1u);
-  EXPECT_NE(TextOf(At(kEdLog)).find(L"Connessione al server/istanza '" + server + L"' in corso..."),
-            std::wstring::npos);
+  EXPECT_NE(TextOf(At(kEdLog)).find(L"Connessione al server/istanza '" + server + L"' in corso..."), std::wstring::npos);
 }
 
 // A server name of a million characters, and login and password made of the
@@ -220,8 +214,7 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
   }
   ASSERT_FALSE(open.empty());
   EXPECT_NE(open.find("Server=" + std::string(1000000, 'S') + ";Database=master;"), std::string::npos);
-  EXPECT_NE(open.find("UID=\"sa;\"\"{x}'\";pwd=\"p;w}\"\"{'x=1\";LANGUAGE=us_english;APP=Velario;"),
-            std::string::npos)
+  EXPECT_NE(open.find("UID=\"sa;\"\"{x}'\";pwd=\"p;w}\"\"{'x=1\";LANGUAGE=us_english;APP=Velario;"), std::string::npos)
       << open.substr(open.find("UID="));
 
   const std::string secret = standin::Narrow(password);

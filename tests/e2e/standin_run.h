@@ -19,11 +19,8 @@
 
 namespace sondalink::e2e {
 
-// The controls by the program's own ids; App::Control finds each where the
-// program's table puts it.
 using Ctl = ControlId;
 
-// What the user saw of one message box.
 struct SeenBox {
   std::wstring title;
   std::string text;  // UTF-8

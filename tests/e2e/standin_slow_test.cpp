@@ -43,6 +43,7 @@ struct Slow {
   const char* slowPart;  // what edLog shows once it has begun
   const char* created;   // the journal line of the test's first object
   bool openFolder;       // once is enough: the shell is slow
+  friend void PrintTo(const Slow& s, std::ostream* os) { *os << s.name; }
 };
 
 const Slow kSlow[] = {
