@@ -54,6 +54,7 @@ struct Case {
   int clicks;  // posted at once, as a double click leaves them; 0 for one click of the user's
   const wchar_t* windows = nullptr;  // the version Wine gives the program
   std::string version = "";          // and the one the program must read
+  const wchar_t* profile = nullptr;  // the local application data folder, moved
   friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -93,6 +94,16 @@ const Case kCases[] = {
       "ERROR: Errore nella creazione dell'oggetto 'SQLDMO.SQLServer': number=-2147221005, "
       "description=Invalid class string, source=SQLDMO.SQLServer"},
      "Connessione SQLDMO fallita.", false, 2, 0},
+    // A profile whose local application data folder holds Cyrillic and
+    // Chinese characters, which no ANSI code page of the prefix can name: the
+    // program starts, writes the log there (contents still in the code page),
+    // Notepad opens that very file, and the log-folder button the folder.
+    {"SQLDMOInAProfileOutsideTheCodePage", kCmdSQLDMO, L"SondalinkSQLDMO.log", "INFO: Inizio test connessione SQLDMO...",
+     "INFO: Nome del componente COM associato alla classe 'SQLDMO.SQLServer': (non rilevato)",
+     {"INFO: Creazione dell'oggetto 'SQLDMO.SQLServer'...",
+      "ERROR: Errore nella creazione dell'oggetto 'SQLDMO.SQLServer': number=-2147221005, "
+      "description=Invalid class string, source=SQLDMO.SQLServer"},
+     "Connessione SQLDMO fallita.", false, 1, 0, nullptr, "", L"C:\\users\\Public\\Профиль 用户"},
 };
 
 class RealComponent : public ::testing::TestWithParam<Case> {
@@ -119,9 +130,13 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
   if (c.windows) {
     version.emplace(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe", L"Version", REG_SZ, c.windows);
   }
+  std::optional<LocalAppDataMovedTo> profile;
+  if (c.profile) profile.emplace(c.profile);
   App app;
-  ASSERT_TRUE(app.window());
+  ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Utf8(app.OpenBox()->text) : "none");
   CloseNotepads(c.logFile, app);
+  const std::wstring log = DataFolder() + c.logFile;
+  EXPECT_TRUE(!c.profile || log.starts_with(c.profile)) << Utf8(log);
   app.Type(app.Control(kEdServer), L"SRVDATI\\SQLEXPRESS");
   app.Type(app.Control(kEdLogin), L"sa");
   app.Type(app.Control(kEdPassword), L"segreta");
@@ -141,9 +156,12 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
     ASSERT_TRUE(notepad) << "Notepad did not show the log";
     app.Settle();
     EXPECT_EQ(NotepadsOn(c.logFile, app).size(), 1u);
-    std::wstring commandLine = CommandLineOf(ProcessOfWindow(notepad));
-    EXPECT_NE(commandLine.find(L"notepad.exe"), std::wstring::npos) << Utf8(commandLine);
-    EXPECT_NE(commandLine.find(DataFolder() + c.logFile), std::wstring::npos) << Utf8(commandLine);
+    // Between quotes if it has a blank; Wine's Notepad overwrites the closing
+    // quote of its own command line with a NUL as it reads it.
+    const std::wstring commandLine = CommandLineOf(ProcessOfWindow(notepad));
+    const bool quoted = log.find(L' ') != std::wstring::npos;
+    EXPECT_TRUE(commandLine.starts_with(L"notepad.exe " + std::wstring(quoted ? L"\"" : L"") + log))
+        << Utf8(commandLine);
     CloseAndWait(notepad);
     EXPECT_FALSE(app.OpenBox()) << "a second box";
 
@@ -169,17 +187,26 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
     }
     EXPECT_EQ(std::ranges::count(body, std::string("INFO: Operazione terminata.")), 0);
     EXPECT_EQ(std::ranges::count(body, std::string(c.firstLine)), 1);
-    EXPECT_EQ(std::ranges::count_if(LogFileLines(DataFolder() + c.logFile),
+    EXPECT_EQ(std::ranges::count_if(LogFileLines(log),
                                     [](const std::string& l) { return StartsWith(l, "Operazione avviata il "); }),
               1);
 
     // The log box shows the same run to its closing line, the password nowhere.
+    const std::string bytes = FileBytes(log);
+    EXPECT_TRUE(bytes.starts_with(std::string(91, '-') + "\r\n")) << bytes;
+    EXPECT_TRUE(bytes.ends_with(std::string(68, '-') + "\r\n \r\n")) << bytes;
     std::wstring shown = TextOf(app.Control(kEdLog));
+    EXPECT_TRUE(shown.starts_with(L"Creazione file di log " + log + L".")) << Utf8(shown);
     const std::string lastStep = c.steps.back();
     EXPECT_NE(shown.find(W(lastStep.substr(lastStep.find(": ") + 2).c_str())), std::wstring::npos) << Utf8(shown);
     EXPECT_NE(shown.find(L"Chiusura file di log "), std::wstring::npos);
     EXPECT_EQ(shown.find(L"segreta"), std::wstring::npos);
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(app.Control(c.button)); }));
+  }
+  if (c.profile) {
+    const std::wstring opened = FolderOpenedBy(app, app.Control(kCmdOpenLog));
+    EXPECT_NE(opened.find(L"\"" + DataFolder() + L"\""), std::wstring::npos) << Utf8(opened);
+    EXPECT_FALSE(app.OpenBox());
   }
   app.Close();
   EXPECT_TRUE(app.WaitExit());
