@@ -1,6 +1,5 @@
 #include "driver.h"
 
-
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -35,6 +34,8 @@ std::vector<DWORD> Drawn(int w, int h, Paint paint) {
   return pixels;
 }
 
+COLORREF Colour(DWORD pixel) { return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF); }
+
 // The pixels of a screen rectangle.
 std::vector<DWORD> Capture(int x, int y, int w, int h) {
   return Drawn(w, h, [&](HDC memory, HDC screen) { ::BitBlt(memory, 0, 0, w, h, screen, x, y, SRCCOPY); });
@@ -52,26 +53,21 @@ std::vector<DWORD> Render(LPCSTR iconId, int w, int h, COLORREF background) {
   });
 }
 
-HWND IconControl(HWND box) {
-  for (HWND child : ChildrenOf(box)) {
-    if (ClassOf(child) == L"Static" && (StyleOf(child) & SS_TYPEMASK) == SS_ICON) return child;
-  }
-  return nullptr;
-}
-
 Icon ReadIcon(HWND box) {
-  HWND control = IconControl(box);
-  if (!control) return Icon::None;
+  const std::vector<HWND> children = ChildrenOf(box);
+  const auto control = std::ranges::find_if(children, [](HWND child) {
+    return ClassOf(child) == L"Static" && (StyleOf(child) & SS_TYPEMASK) == SS_ICON;
+  });
+  if (control == children.end()) return Icon::None;
   RECT r;
-  ::GetWindowRect(control, &r);
+  ::GetWindowRect(*control, &r);
   int w = std::min<int>(r.right - r.left, ::GetSystemMetrics(SM_CXICON));
   int h = std::min<int>(r.bottom - r.top, ::GetSystemMetrics(SM_CYICON));
   if (w <= 0 || h <= 0) return Icon::Unknown;
   std::vector<DWORD> shown = Capture(r.left, r.top, w, h);
   // The corners of the standard icons are transparent: the corner shows the
   // background the box drew the icon on.
-  DWORD corner = shown[0];
-  COLORREF background = RGB((corner >> 16) & 0xFF, (corner >> 8) & 0xFF, corner & 0xFF);
+  const COLORREF background = Colour(shown[0]);
   const std::pair<Icon, LPCSTR> candidates[] = {
       {Icon::Error, IDI_HAND}, {Icon::Warning, IDI_EXCLAMATION}, {Icon::Information, IDI_ASTERISK}};
   Icon best = Icon::Unknown;
@@ -96,14 +92,8 @@ Icon ReadIcon(HWND box) {
 }
 
 Box ReadBox(HWND hwnd) {
-  Box box;
-  box.hwnd = hwnd;
-  wchar_t title[512] = {};
-  ::GetWindowTextW(hwnd, title, 512);
-  box.title = title;
-  if (HWND text = ::GetDlgItem(hwnd, 0xFFFF)) box.text = TextOf(text);
-  box.icon = IconControl(hwnd) ? ReadIcon(hwnd) : Icon::None;
-  return box;
+  HWND text = ::GetDlgItem(hwnd, 0xFFFF);
+  return {hwnd, TextOf(hwnd), text ? TextOf(text) : L"", ReadIcon(hwnd)};
 }
 
 void SendKey(WORD vk, bool up) {
@@ -116,21 +106,17 @@ void SendKey(WORD vk, bool up) {
 
 }  // namespace
 
-std::wstring TextOf(HWND hwnd) {
-  DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
-    return {};
-  }
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  ::SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 5000, &copied);
-  text.resize(copied);
-  return text;
+std::optional<DWORD_PTR> Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)) return std::nullopt;
+  return result;
 }
 
-LONG StyleOf(HWND hwnd) { return ::GetWindowLongW(hwnd, GWL_STYLE); }
-LONG ExStyleOf(HWND hwnd) { return ::GetWindowLongW(hwnd, GWL_EXSTYLE); }
+std::wstring TextOf(HWND hwnd) {
+  std::wstring text(Send(hwnd, WM_GETTEXTLENGTH).value_or(0) + 1, L'\0');
+  text.resize(Send(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())).value_or(0));
+  return text;
+}
 
 PixelRect RectInParent(HWND hwnd) {
   RECT r;
@@ -139,32 +125,14 @@ PixelRect RectInParent(HWND hwnd) {
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-SIZE ClientSize(HWND hwnd) {
-  RECT r;
-  ::GetClientRect(hwnd, &r);
-  return {r.right, r.bottom};
+int TwipsToPixels(int twips) {
+  return ::MulDiv(twips, ::GetDeviceCaps(win32::GetWindowDc(nullptr).get().dc, LOGPIXELSY), 1440);
 }
 
-int ScreenDpi() {
-  return ::GetDeviceCaps(win32::GetWindowDc(nullptr).get().dc, LOGPIXELSY);
+std::ostream& operator<<(std::ostream& os, Icon icon) {
+  static const char* const kNames[] = {"none", "error", "warning", "information", "unknown"};
+  return os << kNames[static_cast<int>(icon)];
 }
-
-int TwipsToPixels(int twips) { return ::MulDiv(twips, ScreenDpi(), 1440); }
-
-const char* IconName(Icon icon) {
-  switch (icon) {
-    case Icon::None: return "none";
-    case Icon::Error: return "error";
-    case Icon::Warning: return "warning";
-    case Icon::Information: return "information";
-    case Icon::Unknown: return "unknown";
-  }
-  return "?";
-}
-
-// The program's own conversions, so that the tests convert as it does.
-std::wstring W(const char* utf8) { return win32::Widen(utf8); }
-std::string Utf8(const std::wstring& text) { return win32::Narrow(text); }
 
 std::wstring BuiltProgram() { return sondalink::testing::FromHost(SONDALINK_EXE); }
 
@@ -203,19 +171,10 @@ App::~App() {
   }
 }
 
-std::vector<HWND> App::Controls() const { return window_ ? ChildrenOf(window_) : std::vector<HWND>{}; }
-
 HWND App::Control(ControlId id) const {
   const std::vector<HWND> all = Controls();
   for (size_t i = 0; i < kFormConn.count && i < all.size(); ++i) {
     if (kFormConn.controls[i].id == id) return all[i];
-  }
-  return nullptr;
-}
-
-HWND App::Find(const std::wstring& className, const std::wstring& caption) const {
-  for (HWND hwnd : Controls()) {
-    if (ClassOf(hwnd) == className && TextOf(hwnd) == caption) return hwnd;
   }
   return nullptr;
 }
@@ -257,41 +216,39 @@ std::map<COLORREF, int> App::ColoursOf(HWND control, int fromX) const {
       },
       2000);
   std::map<COLORREF, int> counts;
-  for (DWORD p : shown) ++counts[RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF)];
+  for (DWORD p : shown) ++counts[Colour(p)];
   return counts;
 }
 
 std::pair<int, int> App::Selection(HWND edit) const {
-  DWORD_PTR both = 0;
-  ::SendMessageTimeoutW(edit, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &both);
+  const DWORD_PTR both = Send(edit, EM_GETSEL).value_or(0);
   return {static_cast<int>(LOWORD(both)), static_cast<int>(HIWORD(both))};
 }
 
+void App::Activate() const {
+  if (!window_ || ::GetForegroundWindow() == window_) return;
+  ::SetForegroundWindow(window_);
+  WaitFor([&] { return ::GetForegroundWindow() == window_; }, 2000);
+}
+
 void App::Type(HWND control, const std::wstring& text) const {
-  DWORD_PTR result = 0;
-  ::SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_ABORTIFHUNG, 5000, &result);
+  Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void App::Click(HWND control) const {
   // A button takes its click only while its window is active: under Wine the
   // activation that BM_CLICK's focus change sets off in a window still in
   // the background takes the pressed state away before the button-up.
-  if (window_ && ::GetForegroundWindow() != window_) {
-    ::SetForegroundWindow(window_);
-    WaitFor([&] { return ::GetForegroundWindow() == window_; }, 2000);
-  }
+  Activate();
   ::PostMessageW(control, BM_CLICK, 0, 0);
   Settle();
-  LONG style = ::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
-  if (style == BS_AUTORADIOBUTTON && ::IsWindowEnabled(control)) {
+  if ((StyleOf(control) & BS_TYPEMASK) == BS_AUTORADIOBUTTON && ::IsWindowEnabled(control)) {
     WaitFor([&] { return ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 2000);
   }
 }
 
 void App::Keys(std::initializer_list<WORD> chord) const {
-  ::SetForegroundWindow(window_);
-  WaitFor([&] { return ::GetForegroundWindow() == window_; }, 2000);
+  Activate();
   HWND before = Focus();
   for (WORD vk : chord) SendKey(vk, false);
   for (auto it = std::rbegin(chord); it != std::rend(chord); ++it) SendKey(*it, true);
@@ -299,12 +256,6 @@ void App::Keys(std::initializer_list<WORD> chord) const {
   // wait for the focus to move, as every key the tests press moves it.
   WaitFor([&] { return Focus() != before; }, 3000);
   Settle();
-}
-
-void App::Tab(bool shift) const { shift ? Keys({VK_SHIFT, VK_TAB}) : Keys({VK_TAB}); }
-
-void App::AccessKey(wchar_t letter) const {
-  Keys({VK_MENU, static_cast<WORD>(::towupper(letter))});
 }
 
 void App::Close() const {
@@ -317,23 +268,14 @@ void App::Settle() const {
   // queue, before the posted and input messages waiting there; the second
   // one comes back only after those have been taken and dispatched.
   if (!window_ || !::IsWindow(window_)) return;
-  for (int round = 0; round < 2; ++round) {
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
-  }
+  for (int round = 0; round < 2; ++round) Send(window_, WM_NULL);
 }
 
 std::optional<Box> App::WaitBox(const std::wstring& title, DWORD timeoutMs) const {
+  const testing::WindowQuery query{
+      .title = title, .className = L"#32770", .process = process_.dwProcessId, .exactTitle = true};
   HWND found = nullptr;
-  if (!WaitFor(
-          [&] {
-            found = FirstWindow(
-                {.title = title, .className = L"#32770", .process = process_.dwProcessId, .exactTitle = true});
-            return found != nullptr;
-          },
-          timeoutMs)) {
-    return std::nullopt;
-  }
+  if (!WaitFor([&] { return (found = FirstWindow(query)) != nullptr; }, timeoutMs)) return std::nullopt;
   // The icon is read from the screen: wait until the box has drawn it (on a
   // loaded machine Wine may take seconds to paint it).
   Box box = ReadBox(found);
@@ -343,8 +285,7 @@ std::optional<Box> App::WaitBox(const std::wstring& title, DWORD timeoutMs) cons
 
 std::optional<Box> App::OpenBox() const {
   HWND box = FirstWindow({.className = L"#32770", .process = process_.dwProcessId});
-  if (!box) return std::nullopt;
-  return ReadBox(box);
+  return box ? std::optional(ReadBox(box)) : std::nullopt;
 }
 
 bool App::PressOk(const Box& box) const {
@@ -354,22 +295,10 @@ bool App::PressOk(const Box& box) const {
   return gone;
 }
 
-bool App::WaitExit(DWORD timeoutMs) const {
-  return ::WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
-}
-
-bool App::Running() const {
-  return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
-}
-
 HWND WaitForNotepad(const App& app, const std::wstring& logFile, const std::function<bool()>& stop) {
+  const testing::WindowQuery query{.title = logFile, .className = L"Notepad", .notProcess = app.processId()};
   HWND found = nullptr;
-  WaitFor(
-      [&] {
-        found = FirstWindow({.title = logFile, .className = L"Notepad", .notProcess = app.processId()});
-        return found || (stop && stop());
-      },
-      20000);
+  WaitFor([&] { return (found = FirstWindow(query)) || (stop && stop()); }, 20000);
   return found;
 }
 
@@ -383,10 +312,6 @@ std::wstring FolderOpenedBy(const App& app, HWND button) {
   if (!WaitFor([&] { return !(found = FolderWindows(app)).empty(); }, 20000)) return {};
   const std::wstring commandLine = CommandLineOf(ProcessOfWindow(found.front()));
   return CloseAndWait(found.front()) ? commandLine : L"";
-}
-
-std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess) {
-  return FindWindows({.title = part, .notProcess = excludeProcess});
 }
 
 std::string FileBytes(const std::wstring& path) {
@@ -550,10 +475,6 @@ SystemColoursFor::SystemColoursFor(std::initializer_list<std::pair<int, COLORREF
     wanted.push_back(colour);
   }
   ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), wanted.data());
-}
-
-SystemColoursFor::~SystemColoursFor() {
-  ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), saved_.data());
 }
 
 LocalAppDataMovedTo::~LocalAppDataMovedTo() {

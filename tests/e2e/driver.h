@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,31 +19,28 @@
 
 namespace sondalink::e2e {
 
-
 using sondalink::testing::WaitFor, sondalink::testing::ChildrenOf, sondalink::testing::ClassOf,
     sondalink::testing::FindWindows, sondalink::testing::FirstWindow, sondalink::testing::ProcessOfWindow;
 
-// What another process can read of a window.
+// A message sent with a time-out of 5 s: its answer, none if it timed out.
+std::optional<DWORD_PTR> Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 std::wstring TextOf(HWND hwnd);  // WM_GETTEXT, so edit boxes give their content
-LONG StyleOf(HWND hwnd);
-LONG ExStyleOf(HWND hwnd);
+inline LONG StyleOf(HWND hwnd, int which = GWL_STYLE) { return ::GetWindowLongW(hwnd, which); }
 
 struct PixelRect {
   int left, top, width, height;
   bool operator==(const PixelRect&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const PixelRect& r) {
+    return os << r.left << "," << r.top << " " << r.width << "x" << r.height;
+  }
 };
-// The window's rectangle in its parent's client coordinates.
-PixelRect RectInParent(HWND hwnd);
-SIZE ClientSize(HWND hwnd);
-
-// The screen's DPI and twips converted at it, as the program converts them.
-int ScreenDpi();
-int TwipsToPixels(int twips);
+PixelRect RectInParent(HWND hwnd);  // in the parent's client coordinates
+int TwipsToPixels(int twips);       // at the screen's DPI, as the program converts them
 
 // A message box's icon, told by its picture on the screen: icon handles are
 // private to the process that loaded them (under Wine at least).
 enum class Icon { None, Error, Warning, Information, Unknown };
-const char* IconName(Icon icon);
+std::ostream& operator<<(std::ostream& os, Icon icon);
 
 struct Box {
   HWND hwnd = nullptr;
@@ -51,17 +49,15 @@ struct Box {
   Icon icon = Icon::None;
 };
 
-// Wide text of a UTF-8 literal, for the Italian texts of the tests.
-std::wstring W(const char* utf8);
-// And back, for messages.
-std::string Utf8(const std::wstring& text);
+// The program's own text conversions.
+inline std::wstring W(const char* utf8) { return win32::Widen(utf8); }
+inline std::string Utf8(const std::wstring& text) { return win32::Narrow(text); }
 
-// Sondalink.exe as built.
 std::wstring BuiltProgram();
 
 // One run of Sondalink.exe (the one built, or a copy of it elsewhere):
 // started by the constructor, which waits for its window (or for the box of a
-// start-up that fails); ended, if it is still running, by the destructor.
+// start-up that fails); ended, with what it started, by the destructor.
 class App {
  public:
   explicit App(const std::wstring& exe = BuiltProgram());
@@ -72,13 +68,8 @@ class App {
   HWND window() const { return window_; }
   DWORD processId() const { return process_.dwProcessId; }
 
-  // The controls, depth first in creation order: the table's order.
-  std::vector<HWND> Controls() const;
-  // The control of this id, at the place the program's table gives it.
-  HWND Control(ControlId id) const;
-  // The first control of this class whose caption is `caption`.
-  HWND Find(const std::wstring& className, const std::wstring& caption) const;
-  // The control that holds the keyboard focus in the program.
+  std::vector<HWND> Controls() const { return window_ ? ChildrenOf(window_) : std::vector<HWND>{}; }
+  HWND Control(ControlId id) const;  // where the program's table puts it
   HWND Focus() const;
   // The colour the box's background shows on the screen: the most of a
   // strip at the right end of its client area, where no text is.
@@ -86,31 +77,25 @@ class App {
   // How many pixels of each colour the control's client area shows on the
   // screen from `fromX` rightwards, repainted and held still.
   std::map<COLORREF, int> ColoursOf(HWND control, int fromX = 0) const;
-  // The selection of an edit box: start and end.
   std::pair<int, int> Selection(HWND edit) const;
 
-  // The user's actions.
+  void Activate() const;  // the window in the foreground
   void Type(HWND control, const std::wstring& text) const;  // WM_SETTEXT
   void Click(HWND control) const;                           // posted BM_CLICK
   // Presses the keys in order and releases them in reverse, with the window
   // in the foreground; returns once the focus has moved (at most 3 s).
   void Keys(std::initializer_list<WORD> chord) const;
-  void Tab(bool shift = false) const;
-  void AccessKey(wchar_t letter) const;  // Alt+letter
-  void Close() const;                    // posted WM_CLOSE, as the close button does
-  // Waits until the program has taken and dispatched what was posted or
-  // typed to it so far.
-  void Settle() const;
+  void Close() const;  // posted WM_CLOSE, as the close button does
+  void Settle() const;  // until the program has dispatched what it was sent so far
 
   // The program's message box with this title, once it is up and drawn.
   std::optional<Box> WaitBox(const std::wstring& title, DWORD timeoutMs = 10000) const;
-  // Any message box of the program that is up now.
-  std::optional<Box> OpenBox() const;
-  // Presses OK and waits for the box to go.
-  bool PressOk(const Box& box) const;
-
-  bool WaitExit(DWORD timeoutMs = 10000) const;
-  bool Running() const;
+  std::optional<Box> OpenBox() const;  // any box of the program up now
+  bool PressOk(const Box& box) const;  // and waits for the box to go
+  bool WaitExit(DWORD timeoutMs = 10000) const {
+    return ::WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  }
+  bool Running() const { return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
  private:
   PROCESS_INFORMATION process_{};
@@ -122,21 +107,22 @@ class App {
 HWND WaitForNotepad(const App& app, const std::wstring& logFile, const std::function<bool()>& stop = {});
 
 // Folder windows of Wine's own explorer showing the program's data folder
-// (titled after its last part): those up now, and the first within 20 s.
+// (titled after its last part).
 std::vector<HWND> FolderWindows(const App& app);
 // Clicks `button` and gives the command line of the folder window the shell
 // opened, once that has closed on WM_CLOSE ("" if it did not come or stayed).
 std::wstring FolderOpenedBy(const App& app, HWND button);
 
 // The visible top-level windows of other processes whose title holds `part`.
-std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0);
+inline std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0) {
+  return FindWindows({.title = part, .notProcess = excludeProcess});
+}
 
 // Closes a window of another program as its user does (WM_CLOSE) and waits
 // for the window to go and its process to end: whether both did.
 bool CloseAndWait(HWND window, DWORD timeoutMs = 10000);
 
-// The processes that `parent` started (of this program only, if given), and
-// the command line of one.
+// The processes that `parent` started (of `exeName` only, if given).
 std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName = nullptr);
 std::wstring CommandLineOf(DWORD processId);
 
@@ -146,13 +132,14 @@ std::wstring CommandLineOf(DWORD processId);
 std::string FileBytes(const std::wstring& path);
 std::vector<std::string> LogFileLines(const std::wstring& path);
 
-// The prefix user's local application data folder, with no trailing slash.
+// The prefix user's local application data folder (no trailing slash), and
+// the program's data folder in it, with one.
 std::wstring LocalAppData();
+inline std::wstring DataFolder() { return LocalAppData() + L"\\Ardenza\\Sondalink\\"; }
 // A variable of this process's environment, UTF-8 ("" when unset): the
 // expected machine facts come from there, not from the calls the program
-// makes. Windows, and Wine, put the computer's and the account's names in
-// COMPUTERNAME and USERNAME, and PROCESSOR_ARCHITEW6432 only in a 32-bit
-// process on 64-bit Windows.
+// makes (COMPUTERNAME, USERNAME, and PROCESSOR_ARCHITEW6432 only in a 32-bit
+// process on 64-bit Windows).
 std::string EnvironmentVariable(const wchar_t* name);
 
 // A picture of the virtual display in a PNG file, taken by ImageMagick's
@@ -167,8 +154,7 @@ bool Screenshot(const std::string& unixPath, HWND window = nullptr);
 // another test's RegDeleteKeyW of its parent still succeeds.
 class RegistryValueFor {
  public:
-  RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type,
-                   const std::wstring& value);
+  RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const std::wstring& value);
   ~RegistryValueFor();
   RegistryValueFor(const RegistryValueFor&) = delete;
   RegistryValueFor& operator=(const RegistryValueFor&) = delete;
@@ -188,7 +174,7 @@ class RegistryValueFor {
 class SystemColoursFor {
  public:
   explicit SystemColoursFor(std::initializer_list<std::pair<int, COLORREF>> colours);
-  ~SystemColoursFor();
+  ~SystemColoursFor() { ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), saved_.data()); }
   SystemColoursFor(const SystemColoursFor&) = delete;
   SystemColoursFor& operator=(const SystemColoursFor&) = delete;
 
@@ -204,8 +190,7 @@ class LocalAppDataMovedTo {
  public:
   explicit LocalAppDataMovedTo(const std::wstring& path)
       : path_(path),
-        value_(HKEY_CURRENT_USER,
-               L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+        value_(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
                L"Local AppData", REG_EXPAND_SZ, path) {}
   ~LocalAppDataMovedTo();
   LocalAppDataMovedTo(const LocalAppDataMovedTo&) = delete;

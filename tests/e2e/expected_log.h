@@ -14,6 +14,9 @@
 
 namespace sondalink::e2e {
 
+// A text split at CR LF; the last element is what follows the last one.
+std::vector<std::string> SplitCrLf(const std::string& text);
+
 // A log file (ANSI) as UTF-8 text, split at CR LF, every stamp masked. The
 // last element is what follows the last CR LF (empty for a whole file).
 std::vector<std::string> ReadMaskedLog(const std::wstring& path);
@@ -23,12 +26,8 @@ class ExpectedLog {
   // The six header lines of a log named `fileName`.
   explicit ExpectedLog(const std::string& fileName);
 
-  // One LogWrite at each level; a message with CR LF inside spans lines.
-  ExpectedLog& Info(const std::string& message);
-  ExpectedLog& Warning(const std::string& message);
-  ExpectedLog& Error(const std::string& message);
-  // A line matched as a whole by an ECMAScript pattern (stamp already masked).
-  ExpectedLog& InfoMatching(const std::string& pattern);
+  // One LogWrite at INFO level; a message with CR LF inside spans lines.
+  ExpectedLog& Info(const std::string& message) { return Add(", INFO: ", message); }
 
   // The environment report for a class whose COM server is the stand-in DLL
   // under `clsid`: the machine's lines by pattern or from this machine's own

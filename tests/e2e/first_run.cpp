@@ -61,24 +61,19 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "usage: sondalink_first_run <server> <screenshot.png>\n");
     return 2;
   }
-  const std::wstring server = argv[1];
-  std::string shot = e2e::Utf8(argv[2]);
-
   e2e::App app;
   if (!app.window()) {
     std::optional<e2e::Box> box = app.OpenBox();
     std::printf("Sondalink.exe showed no window%s%s\n", box ? ": " : ".", box ? e2e::Utf8(box->text).c_str() : "");
     return 1;
   }
-  app.Type(app.Control(sondalink::kEdServer), server);
-  app.Click(app.Find(L"Button", L"Utilizza autenticazione &Windows integrata"));
-  app.Settle();
+  app.Type(app.Control(sondalink::kEdServer), argv[1]);
+  app.Click(app.Control(sondalink::kOptTrusted));
 
   int status = 0;
-  for (const wchar_t* caption :
-       {L"Test connessione &ADO", L"Test connessione D&AO ODBCDirect", L"Test connessione SQL&DMO"}) {
-    HWND button = app.Find(L"Button", caption);
-    std::wstring name = caption;
+  for (sondalink::ControlId id : {sondalink::kCmdADO, sondalink::kCmdDAODirect, sondalink::kCmdSQLDMO}) {
+    HWND button = app.Control(id);
+    std::wstring name = e2e::TextOf(button);
     name.erase(name.find(L'&'), 1);
     std::printf("== %s\n", e2e::Utf8(name).c_str());
     std::fflush(stdout);
@@ -92,7 +87,6 @@ int wmain(int argc, wchar_t** argv) {
       std::printf("The box \"%s\" says: %s\n", e2e::Utf8(box->title).c_str(), text.c_str());
       std::fflush(stdout);
       if (!app.PressOk(*box)) break;
-      app.Settle();
       box = app.OpenBox();
     }
     if (!e2e::WaitFor([&] { return ::IsWindowEnabled(button) != FALSE; }, 180000)) {
@@ -118,7 +112,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!over.empty()) {
     std::printf("not taken: a window of another program is over the window: %s\n", e2e::Utf8(over).c_str());
     status = 1;
-  } else if (!e2e::Screenshot(shot, app.window())) {
+  } else if (!e2e::Screenshot(e2e::Utf8(argv[2]), app.window())) {
     std::printf("no picture of the window taken\n");
     status = 1;
   } else if (!(over = WindowOver(app.window())).empty()) {

@@ -13,9 +13,7 @@
 namespace sondalink::e2e {
 namespace {
 
-bool Exists(const std::wstring& path) {
-  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The file that a process runs, by its full path.
 std::wstring ImageOf(DWORD processId) {
@@ -26,21 +24,13 @@ std::wstring ImageOf(DWORD processId) {
   return std::wstring(path, size);
 }
 
-std::wstring SystemFolder() {
-  wchar_t path[MAX_PATH] = {};
-  UINT n = ::GetSystemDirectoryW(path, MAX_PATH);
-  return std::wstring(path, n < MAX_PATH ? n : 0);
-}
-
 TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   testing::TempFolder folder;
   const std::wstring dir = win32::Widen(folder.path());
   const std::wstring exe = dir + L"\\Sondalink.exe";
   ASSERT_TRUE(::CopyFileW(BuiltProgram().c_str(), exe.c_str(), FALSE));
-  ASSERT_TRUE(::CopyFileW(testing::FromHost(SONDALINK_PLANTED_SHFOLDER).c_str(),
-                          (dir + L"\\shfolder.dll").c_str(), FALSE));
-  ASSERT_TRUE(::CopyFileW(testing::FromHost(SONDALINK_PLANTED_NOTEPAD).c_str(),
-                          (dir + L"\\notepad.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW(testing::FromHost(SONDALINK_PLANTED_SHFOLDER).c_str(), (dir + L"\\shfolder.dll").c_str(), 0));
+  ASSERT_TRUE(::CopyFileW(testing::FromHost(SONDALINK_PLANTED_NOTEPAD).c_str(), (dir + L"\\notepad.exe").c_str(), 0));
   // What each leaves beside itself when it runs.
   const std::wstring dllLoaded = dir + L"\\shfolder.dll.loaded";
   const std::wstring dllData = dir + L"\\shfolder.dll.data";
@@ -50,18 +40,16 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   // Windows looks in the program's folder first for a DLL that is no
   // KnownDLL, and so does Wine for this program with this setting (ignored
   // by Windows).
-  RegistryValueFor programFolderFirst(HKEY_CURRENT_USER,
-                                      L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
+  RegistryValueFor programFolderFirst(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
                                       L"shfolder", REG_SZ, L"native,builtin");
   App app(exe);
-  ASSERT_TRUE(app.window()) << "no window; box: "
-                            << (app.OpenBox() ? Utf8(app.OpenBox()->text) : "none");
+  ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Utf8(app.OpenBox()->text) : "none");
   EXPECT_FALSE(Exists(dllLoaded)) << "the planted shfolder.dll was loaded";
 
   // A failed test opens its log in Notepad: SQL-DMO fails at once here.
   app.Type(app.Control(kEdServer), L"SRVDATI");
   app.Type(app.Control(kEdLogin), L"sa");
-  app.Click(app.Find(L"Button", L"Test connessione SQL&DMO"));
+  app.Click(app.Control(kCmdSQLDMO));
   std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 30000);
   ASSERT_TRUE(box) << "no failure box";
   EXPECT_EQ(box->text, L"Connessione SQLDMO fallita.");
@@ -72,17 +60,16 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   ASSERT_TRUE(notepad) << "Windows's own Notepad did not show the log";
   const DWORD notepadProcess = ProcessOfWindow(notepad);
   const std::wstring image = ImageOf(notepadProcess);
-  EXPECT_EQ(::lstrcmpiW(image.c_str(), (SystemFolder() + L"\\notepad.exe").c_str()), 0)
-      << Utf8(image);
+  wchar_t system[MAX_PATH] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  EXPECT_EQ(::lstrcmpiW(image.c_str(), (std::wstring(system) + L"\\notepad.exe").c_str()), 0) << Utf8(image);
   // The command line is the program's own, whichever file runs it.
-  EXPECT_EQ(CommandLineOf(notepadProcess).rfind(L"notepad.exe ", 0), 0u)
-      << Utf8(CommandLineOf(notepadProcess));
+  EXPECT_EQ(CommandLineOf(notepadProcess).rfind(L"notepad.exe ", 0), 0u) << Utf8(CommandLineOf(notepadProcess));
   EXPECT_TRUE(CloseAndWait(notepad));
 
   // The log went to the user's real data folder, not to the planted one.
-  const std::wstring log = LocalAppData() + L"\\Ardenza\\Sondalink\\SondalinkSQLDMO.log";
-  EXPECT_NE(TextOf(app.Control(kEdLog)).find(L"Creazione file di log " + log + L"."),
-            std::wstring::npos)
+  const std::wstring log = DataFolder() + L"SondalinkSQLDMO.log";
+  EXPECT_NE(TextOf(app.Control(kEdLog)).find(L"Creazione file di log " + log + L"."), std::wstring::npos)
       << Utf8(TextOf(app.Control(kEdLog)));
   EXPECT_FALSE(Exists(dllData));
   EXPECT_FALSE(Exists(dllLoaded)) << "the planted shfolder.dll was loaded";
@@ -106,12 +93,11 @@ TEST(SystemDlls, AShfolderThatCannotBeLoadedEndsTheProgramWithItsBox) {
   std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 20000);
   ASSERT_TRUE(box) << "no start-up box";
   // HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND), with the system's text for it.
-  const std::wstring start = W(
-      "Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di "
-      "connessione -2147024770: ");
+  const std::wstring start =
+      W("Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di connessione -2147024770: ");
   EXPECT_EQ(box->text.rfind(start, 0), 0u) << Utf8(box->text);
   EXPECT_TRUE(box->text.ends_with(L" (linea 0)")) << Utf8(box->text);
-  EXPECT_EQ(box->icon, Icon::Error) << IconName(box->icon);
+  EXPECT_EQ(box->icon, Icon::Error);
   EXPECT_TRUE(app.PressOk(*box));
   EXPECT_TRUE(app.WaitExit());
 }

@@ -75,14 +75,7 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
     Ending ending = Run(kButton[static_cast<int>(row.component)], profile.logFile);
 
     ExpectedLog log(profile.logFile);
-    log.Info(profile.firstLine).EnvironmentReport(profile.className, profile.clsid);
-    for (g::Entry e : row.Expected()) {
-      for (size_t at; (at = e.message.find(g::kDmoFile)) != std::string::npos;)
-        e.message.replace(at, g::kDmoFile.size(), StandinPath());
-      e.level == g::Level::Info      ? log.Info(e.message)
-      : e.level == g::Level::Warning ? log.Warning(e.message)
-                                     : log.Error(e.message);
-    }
+    log.Info(profile.firstLine).EnvironmentReport(profile.className, profile.clsid).Entries(row.Expected());
     std::vector<WantBox> boxes;
     if (row.end == g::End::Success) boxes.push_back({Icon::Information, g::SuccessText(row.component, row.Shown())});
     if (row.end == g::End::Failure) boxes.push_back({Icon::Warning, g::FailureText(row.component)});

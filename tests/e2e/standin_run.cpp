@@ -1,7 +1,5 @@
 #include "standin_run.h"
 
-#include "standin_control.h"
-
 namespace sondalink::e2e {
 
 namespace {
@@ -22,7 +20,7 @@ std::string ServerScenario() {
 }
 
 void PrintTo(const SeenBox& box, std::ostream* os) {
-  *os << "[" << standin::Narrow(box.title) << "] " << IconName(box.icon) << " \"" << box.text << "\"";
+  *os << "[" << standin::Narrow(box.title) << "] " << box.icon << " \"" << box.text << "\"";
 }
 
 void StandinRun::SetUpTestSuite() { ASSERT_HRESULT_SUCCEEDED(standin::RegisterStandin()); }
@@ -57,6 +55,11 @@ void StandinRun::Start(const std::string& scenario) {
   ASSERT_TRUE(app->window()) << "Sondalink.exe showed no window";
 }
 
+void StandinRun::StartOnTheServer(const std::string& more) {
+  Start(ServerScenario() + more);
+  SqlAuthentication(kServer, L"sa", kPassword);
+}
+
 void StandinRun::SqlAuthentication(const std::wstring& server, const std::wstring& login,
                                    const std::wstring& password) {
   app->Click(At(kOptSQL));
@@ -73,12 +76,6 @@ void StandinRun::WindowsAuthentication(const std::wstring& server) {
   app->Settle();
   typed_ = server;
 }
-
-std::wstring StandinRun::LogPath(const std::string& logFile) const {
-  return LocalAppData() + L"\\Ardenza\\Sondalink\\" + W(logFile.c_str());
-}
-
-std::vector<std::string> StandinRun::Journal() const { return standin::ReadJournal(journal_); }
 
 Ending StandinRun::Run(Ctl button, const std::string& logFile) {
   app->Click(At(button));
@@ -107,8 +104,7 @@ Ending StandinRun::Finish(const std::string& logFile) {
     return footer;
   };
   for (;;) {
-    bool moved = WaitFor([&] { return ended() || app->OpenBox(); }, 150000);
-    if (!moved) {
+    if (!WaitFor([&] { return ended() || app->OpenBox(); }, 150000)) {
       ADD_FAILURE() << "the run neither ended nor showed a box within 150 s";
       break;
     }
@@ -118,16 +114,16 @@ Ending StandinRun::Finish(const std::string& logFile) {
       app->Settle();
       box = app->OpenBox();
     }
-    if (box) {
-      if (std::optional<Box> drawn = app->WaitBox(box->title, 3000)) box = drawn;
-      ending.boxes.push_back({box->title, standin::Narrow(box->text), box->icon});
-      if (!app->PressOk(*box)) {
-        ADD_FAILURE() << "the box did not go on OK";
-        break;
-      }
+    if (!box) {
+      if (ended()) break;
       continue;
     }
-    if (ended()) break;
+    if (std::optional<Box> drawn = app->WaitBox(box->title, 3000)) box = drawn;
+    ending.boxes.push_back({box->title, standin::Narrow(box->text), box->icon});
+    if (!app->PressOk(*box)) {
+      ADD_FAILURE() << "the box did not go on OK";
+      break;
+    }
   }
   ending.log = LogNow(logFile);
 
@@ -162,7 +158,7 @@ void StandinRun::ExpectEnding(const Ending& ending, const ExpectedLog& log, cons
     SCOPED_TRACE("box " + std::to_string(i + 1));
     EXPECT_EQ(ending.boxes[i].title, kTitle);
     EXPECT_EQ(ending.boxes[i].text, boxes[i].text);
-    EXPECT_EQ(ending.boxes[i].icon, boxes[i].icon) << IconName(ending.boxes[i].icon);
+    EXPECT_EQ(ending.boxes[i].icon, boxes[i].icon);
   }
 
   const std::wstring path = LogPath(logFile);
@@ -170,8 +166,8 @@ void StandinRun::ExpectEnding(const Ending& ending, const ExpectedLog& log, cons
   if (notepad && ending.notepad) {
     // The data folder of the test prefix has no blank and no comma: no quotes.
     EXPECT_EQ(ending.notepadCommandLine, L"notepad.exe " + path);
-    const std::wstring stem = W(logFile.substr(0, logFile.find('.')).c_str());
-    EXPECT_NE(ending.notepadTitle.find(stem), std::wstring::npos) << standin::Narrow(ending.notepadTitle);
+    EXPECT_NE(ending.notepadTitle.find(W(logFile.substr(0, logFile.find('.')).c_str())), std::wstring::npos)
+        << standin::Narrow(ending.notepadTitle);
   }
 
   // The window is there, unlocked, and shows the run's echo.
@@ -183,10 +179,9 @@ void StandinRun::ExpectEnding(const Ending& ending, const ExpectedLog& log, cons
   }
   // The inputs as the user left them: login and password usable again
   // unless Windows authentication is chosen.
-  DWORD_PTR trusted = 0;
-  ::SendMessageTimeoutW(At(kOptTrusted), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &trusted);
-  EXPECT_EQ(Enabled(kEdLogin), trusted != BST_CHECKED);
-  EXPECT_EQ(Enabled(kEdPassword), trusted != BST_CHECKED);
+  const bool trusted = Send(At(kOptTrusted), BM_GETCHECK) == BST_CHECKED;
+  EXPECT_EQ(Enabled(kEdLogin), !trusted);
+  EXPECT_EQ(Enabled(kEdPassword), !trusted);
   EXPECT_EQ(TextOf(At(kEdServer)), typed_);
   EXPECT_EQ(standin::Narrow(TextOf(At(kEdLog))), EchoOf(ending.log, standin::Narrow(path)));
 }

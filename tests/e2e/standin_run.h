@@ -15,14 +15,12 @@
 #include "../support/golden_log.h"
 #include "driver.h"
 #include "expected_log.h"
+#include "standin_control.h"
 
 namespace sondalink::e2e {
 
-// The controls by the program's own ids; App::Control finds each where the
-// program's table puts it.
 using Ctl = ControlId;
 
-// What the user saw of one message box.
 struct SeenBox {
   std::wstring title;
   std::string text;  // UTF-8
@@ -54,7 +52,9 @@ class StandinRun : public ::testing::Test {
 
   // Starts Sondalink.exe with this scenario (lines of standin_control.h).
   void Start(const std::string& scenario);
-  // Fills the window's fields.
+  // The server's scenario with `more`, and the window's fields filled for it
+  // as "sa" with kPassword.
+  void StartOnTheServer(const std::string& more = "");
   void SqlAuthentication(const std::wstring& server, const std::wstring& login, const std::wstring& password);
   void WindowsAuthentication(const std::wstring& server);
 
@@ -72,8 +72,8 @@ class StandinRun : public ::testing::Test {
 
   HWND At(Ctl control) const { return app->Control(control); }
   bool Enabled(Ctl control) const { return ::IsWindowEnabled(At(control)) != FALSE; }
-  std::wstring LogPath(const std::string& logFile) const;
-  std::vector<std::string> Journal() const;
+  std::wstring LogPath(const std::string& logFile) const { return DataFolder() + W(logFile.c_str()); }
+  std::vector<std::string> Journal() const { return standin::ReadJournal(journal_); }
   // The masked log file as it stands now (during a run too).
   std::vector<std::string> LogNow(const std::string& logFile) const { return ReadMaskedLog(LogPath(logFile)); }
 

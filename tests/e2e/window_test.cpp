@@ -1,6 +1,7 @@
 // The real Sondalink.exe under Wine, driven from outside as its user drives
 // it: the window and its controls, the keyboard, the validation, the
-// authentication options, the close guard and the buttons that run no test.
+// authentication options, the close guard, the buttons that run no test and
+// the window around a run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +14,9 @@
 
 #include "app/fmconn.h"
 #include "../support/host_path.h"
+#include "../support/row_name.h"
 #include "driver.h"
+#include "standin_control.h"
 
 namespace sondalink::e2e {
 namespace {
@@ -57,31 +60,17 @@ class Window : public ::testing::Test {
 
   HWND At(ControlId id) const { return app.Control(id); }
   bool Enabled(ControlId id) const { return ::IsWindowEnabled(At(id)) != FALSE; }
-  bool Checked(ControlId id) const {
-    return ::SendMessageW(At(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  }
-
-  // Clicks and expects exactly this box; presses its OK.
-  void ExpectBox(ControlId button, const std::wstring& title, const char* text, Icon icon) {
-    app.Click(At(button));
-    std::optional<Box> box = app.WaitBox(title);
-    ASSERT_TRUE(box) << "no box titled " << std::string(title.begin(), title.end());
-    EXPECT_EQ(box->text, W(text));
-    EXPECT_EQ(box->icon, icon) << IconName(box->icon);
-    ASSERT_TRUE(app.PressOk(*box));
-    EXPECT_FALSE(app.OpenBox()) << "a second box";
-  }
+  bool Checked(ControlId id) const { return Send(At(id), BM_GETCHECK) == BST_CHECKED; }
 
   App app;
 };
 
 TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
-  wchar_t caption[128] = {};
-  ::GetWindowTextW(app.window(), caption, 128);
-  EXPECT_EQ(std::wstring(caption), W(kFormConn.caption));
-  SIZE client = ClientSize(app.window());
-  EXPECT_EQ(client.cx, TwipsToPixels(kFormConn.clientWidth));
-  EXPECT_EQ(client.cy, TwipsToPixels(kFormConn.clientHeight));
+  EXPECT_EQ(TextOf(app.window()), W(kFormConn.caption));
+  RECT client;
+  ::GetClientRect(app.window(), &client);
+  EXPECT_EQ(client.right, TwipsToPixels(kFormConn.clientWidth));
+  EXPECT_EQ(client.bottom, TwipsToPixels(kFormConn.clientHeight));
 
   for (const platform::ui::ControlDef& want : Table()) {
     SCOPED_TRACE(want.name);
@@ -95,27 +84,23 @@ TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
     EXPECT_EQ(TextOf(hwnd), W(want.caption ? want.caption : ""));
     EXPECT_EQ(Enabled(Id(want)), !(want.style & platform::ui::kStyleDisabled));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
-    PixelRect expected{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
-                       TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)};
-    EXPECT_EQ(RectInParent(hwnd), expected)
-        << RectInParent(hwnd).left << "," << RectInParent(hwnd).top << " "
-        << RectInParent(hwnd).width << "x" << RectInParent(hwnd).height;
+    EXPECT_EQ(RectInParent(hwnd), (PixelRect{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
+                                             TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)}));
   }
   EXPECT_TRUE(Checked(kOptSQL));
   EXPECT_FALSE(Checked(kOptTrusted));
-  EXPECT_TRUE(ExStyleOf(At(kPcFrame)) & WS_EX_CONTROLPARENT);
+  EXPECT_TRUE(StyleOf(At(kPcFrame), GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
 }
 
 TEST_F(Window, PasswordShowsStarsAndTheLogBoxIsAReadOnlyMultiLineBoxWithScrollBars) {
   EXPECT_TRUE(StyleOf(At(kEdPassword)) & ES_PASSWORD);
-  EXPECT_EQ(::SendMessageW(At(kEdPassword), EM_GETPASSWORDCHAR, 0, 0), L'*');
-  LONG log = StyleOf(At(kEdLog));
+  EXPECT_EQ(Send(At(kEdPassword), EM_GETPASSWORDCHAR), L'*');
   for (LONG bit : {ES_MULTILINE, ES_READONLY, WS_HSCROLL, WS_VSCROLL}) {
-    EXPECT_EQ(log & bit, bit) << std::hex << bit;
+    EXPECT_EQ(StyleOf(At(kEdLog)) & bit, bit) << std::hex << bit;
   }
   for (ControlId box : {kEdServer, kEdLogin, kEdPassword}) {
     EXPECT_FALSE(StyleOf(At(box)) & (ES_READONLY | ES_MULTILINE)) << Def(box).name;
-    EXPECT_EQ(::SendMessageW(At(box), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << Def(box).name;
+    EXPECT_EQ(Send(At(box), EM_GETLIMITTEXT), 0x7FFFFFFE) << Def(box).name;
   }
   EXPECT_EQ(app.BackgroundOf(At(kEdLog)), ::GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(app.BackgroundOf(At(kEdServer)), ::GetSysColor(COLOR_WINDOW));
@@ -137,115 +122,241 @@ TEST_F(Window, TabAndShiftTabFollowTheTableAndEnterTheOptionGroupAtItsChoice) {
   forward.push_back(forward.front());
   ASSERT_EQ(app.Focus(), At(kEdServer));
   for (size_t i = 1; i < std::size(forward); ++i) {
-    app.Tab();
+    app.Keys({VK_TAB});
     EXPECT_EQ(app.Focus(), At(forward[i])) << "after " << Def(forward[i - 1]).name;
   }
   for (size_t i = std::size(forward) - 1; i > 0; --i) {
-    app.Tab(true);
+    app.Keys({VK_SHIFT, VK_TAB});
     EXPECT_EQ(app.Focus(), At(forward[i - 1])) << "Shift+Tab from " << Def(forward[i]).name;
   }
 }
 
-TEST_F(Window, TheArrowKeysMoveWithinTheOptionGroupAndChooseAsTheyGo) {
-  app.Type(At(kEdLogin), L"sa");
-  app.Tab();
-  ASSERT_EQ(app.Focus(), At(kOptSQL));
-  app.Keys({VK_UP});
-  EXPECT_EQ(app.Focus(), At(kOptTrusted));
-  EXPECT_TRUE(Checked(kOptTrusted));
-  EXPECT_FALSE(Enabled(kEdLogin));
-  app.Keys({VK_UP});  // the group wraps round
-  EXPECT_EQ(app.Focus(), At(kOptSQL));
-  EXPECT_TRUE(Checked(kOptSQL));
-  EXPECT_TRUE(Enabled(kEdLogin));
-  app.Tab();  // out of the group
-  EXPECT_EQ(app.Focus(), At(kEdLogin));
-}
+// What the user does to the window, and what the user then sees. A run is
+// the ADO test over the stand-in, held in its slow part until released.
+enum class Do {
+  Type, Click, Press, Alt, Close, EndSession, Run, Release,
+  Focus, Checked, Unchecked, Enabled, Disabled, Text, AllSelected, OnFace, OnWindow, LogHas,
+  Collaudino, Sondalink, NoBox, NotRefused, Success, Gone, Exits,  // Collaudino, Sondalink: a warning box
+};
+struct Step {
+  Do what;
+  ControlId id = {};
+  const char* text = "";  // typed, shown, or the box's
+  WORD key = 0;
+};
+struct Script {
+  const char* name;
+  std::vector<Step> steps;
+  friend void PrintTo(const Script& s, std::ostream* os) { *os << s.name; }
+};
 
-TEST_F(Window, AccessKeysFocusTheBoxAfterTheirLabelSelectingAllAndChooseOptions) {
-  app.Type(At(kEdPassword), L"segreta");
-  app.AccessKey(L'p');
-  EXPECT_EQ(app.Focus(), At(kEdPassword));
-  EXPECT_EQ(app.Selection(At(kEdPassword)), std::make_pair(0, 7));
+const char* const kNoServer = "Inserire il nome del Server/Istanza.";
+const char* const kNoLogin = "Inserire il Login ID.";
+const char* const kUnsupported = "Funzionalità non supportata.";
+const char* const kRefused = "Impossibile uscire dal programma quando è in corso il test.";
 
-  app.Type(At(kEdServer), L"SRV\\ISTANZA");
-  app.AccessKey(L's');
-  EXPECT_EQ(app.Focus(), At(kEdServer));
-  EXPECT_EQ(app.Selection(At(kEdServer)), std::make_pair(0, 11));
+// What holds a run in its slow part (WindowDuringATest's scenario).
+std::optional<standin::Release> release;
 
-  app.AccessKey(L'l');  // the label before the login box comes first after the server box
-  EXPECT_EQ(app.Focus(), At(kEdLogin));
+const Script kScripts[] = {
+    {"TheArrowKeysMoveWithinTheOptionGroupAndChooseAsTheyGo",
+     {{Do::Type, kEdLogin, "sa"}, {Do::Press, {}, "", VK_TAB}, {Do::Focus, kOptSQL},
+      {Do::Press, {}, "", VK_UP}, {Do::Focus, kOptTrusted}, {Do::Checked, kOptTrusted}, {Do::Disabled, kEdLogin},
+      // The group wraps round, and Tab leaves it.
+      {Do::Press, {}, "", VK_UP}, {Do::Focus, kOptSQL}, {Do::Checked, kOptSQL}, {Do::Enabled, kEdLogin},
+      {Do::Press, {}, "", VK_TAB}, {Do::Focus, kEdLogin}}},
+    {"AccessKeysFocusTheBoxAfterTheirLabelSelectingAllAndChooseOptions",
+     {{Do::Type, kEdPassword, "segreta"}, {Do::Alt, {}, "", 'P'}, {Do::Focus, kEdPassword},
+      {Do::AllSelected, kEdPassword},
+      {Do::Type, kEdServer, "SRV\\ISTANZA"}, {Do::Alt, {}, "", 'S'}, {Do::Focus, kEdServer},
+      {Do::AllSelected, kEdServer},
+      // The label before the login box comes first after the server box.
+      {Do::Alt, {}, "", 'L'}, {Do::Focus, kEdLogin},
+      {Do::Alt, {}, "", 'W'}, {Do::Checked, kOptTrusted}, {Do::Disabled, kEdLogin},
+      // A button's access key presses it.
+      {Do::Type, kEdServer, ""}, {Do::Alt, {}, "", 'D'}, {Do::Collaudino, {}, kNoServer}, {Do::Focus, kEdServer}}},
+    // Under Wine a BM_CLICK reaches a disabled button's parent as a click:
+    // the program itself must not run the handler.
+    {"RdoAndOdbcStartDisabledAndAnyTestButtonEnablesThemEvenWhenValidationStops",
+     {{Do::Click, kCmdRDO}, {Do::NoBox}, {Do::Click, kCmdDAODirect}, {Do::Collaudino, {}, kNoServer},
+      {Do::Enabled, kCmdRDO}, {Do::Enabled, kCmdODBC}}},
+    {"RdoAndOdbcOnlySayTheyAreNotSupported",
+     {{Do::Click, kCmdSQLDMO}, {Do::Collaudino, {}, kNoServer}, {Do::Type, kEdServer, "srv"},
+      {Do::Type, kEdLogin, "sa"},
+      {Do::Click, kCmdRDO}, {Do::Sondalink, {}, kUnsupported}, {Do::Text, kEdLog, ""}, {Do::Text, kEdServer, "srv"},
+      {Do::Text, kEdLogin, "sa"}, {Do::Enabled, kCmdADO},
+      {Do::Click, kCmdODBC}, {Do::Sondalink, {}, kUnsupported}, {Do::Text, kEdLog, ""}, {Do::Text, kEdServer, "srv"},
+      {Do::Text, kEdLogin, "sa"}, {Do::Enabled, kCmdADO}}},
+    {"AnEmptyServerIsRefusedAndTheFocusGoesToItsBox",
+     {{Do::Type, kEdLogin, "sa"}, {Do::Click, kCmdADO}, {Do::Collaudino, {}, kNoServer}, {Do::Focus, kEdServer}}},
+    {"AnEmptyLoginIsRefusedUnderSqlAuthenticationAndBlanksAreAServer",
+     {{Do::Type, kEdServer, "   "}, {Do::Click, kCmdADO}, {Do::Collaudino, {}, kNoLogin}, {Do::Focus, kEdLogin}}},
+    {"WindowsAuthenticationDisablesAndEmptiesLoginAndPassword",
+     {{Do::Type, kEdLogin, "sa"}, {Do::Type, kEdPassword, "pw"}, {Do::Click, kOptTrusted},
+      {Do::Checked, kOptTrusted}, {Do::Unchecked, kOptSQL},
+      {Do::Disabled, kEdLogin}, {Do::Text, kEdLogin, ""}, {Do::OnFace, kEdLogin},
+      {Do::Disabled, kEdPassword}, {Do::Text, kEdPassword, ""}, {Do::OnFace, kEdPassword},
+      // Back to SQL Server authentication: the last validated login, none yet.
+      {Do::Type, kEdServer, "srv"}, {Do::Click, kOptSQL},
+      {Do::Enabled, kEdLogin}, {Do::Text, kEdLogin, ""}, {Do::OnWindow, kEdLogin}}},
+    {"FocusIntoABoxWithTextSelectsAllOfItByTabAndByValidation",
+     {{Do::Type, kEdLogin, "utente"}, {Do::Press, {}, "", VK_TAB}, {Do::Press, {}, "", VK_TAB},
+      {Do::Focus, kEdLogin}, {Do::AllSelected, kEdLogin},
+      {Do::Type, kEdServer, ""}, {Do::Type, kEdLogin, ""}, {Do::Type, kEdServer, "srv"},
+      {Do::Click, kCmdSQLDMO}, {Do::Collaudino, {}, kNoLogin}, {Do::Focus, kEdLogin}}},
+    {"TheCloseButtonClosesTheWindowAndEndsTheProgram", {{Do::Close}, {Do::NoBox}, {Do::Exits}}},
+    {"AltF4IsTheCloseButton", {{Do::Alt, {}, "", VK_F4}, {Do::Exits}}},
+    {"TheEndOfTheWindowsSessionClosesTheWindowAndEndsTheProgram", {{Do::EndSession}, {Do::Exits}}},
+};
 
-  app.AccessKey(L'w');
-  EXPECT_TRUE(Checked(kOptTrusted));
-  EXPECT_FALSE(Enabled(kEdLogin));
-
-  // A button's access key presses it.
-  app.Type(At(kEdServer), L"");
-  app.AccessKey(L'd');
-  std::optional<Box> box = app.WaitBox(kCollaudino);
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->text, L"Inserire il nome del Server/Istanza.");
-  ASSERT_TRUE(app.PressOk(*box));
-  EXPECT_EQ(app.Focus(), At(kEdServer));
-}
-
-TEST_F(Window, RdoAndOdbcStartDisabledAndAnyTestButtonEnablesThemEvenWhenValidationStops) {
-  // Under Wine a BM_CLICK reaches a disabled button's parent as a click: the
-  // program itself must not run the handler.
-  app.Click(At(kCmdRDO));
-  EXPECT_FALSE(app.OpenBox());
-  ExpectBox(kCmdDAODirect, kCollaudino, "Inserire il nome del Server/Istanza.", Icon::Warning);
-  EXPECT_TRUE(Enabled(kCmdRDO));
-  EXPECT_TRUE(Enabled(kCmdODBC));
-}
-
-TEST_F(Window, RdoAndOdbcOnlySayTheyAreNotSupported) {
-  ExpectBox(kCmdSQLDMO, kCollaudino, "Inserire il nome del Server/Istanza.", Icon::Warning);
-  app.Type(At(kEdServer), L"srv");
-  app.Type(At(kEdLogin), L"sa");
-  std::wstring log = TextOf(At(kEdLog));
-  for (ControlId button : {kCmdRDO, kCmdODBC}) {
-    SCOPED_TRACE(Def(button).name);
-    ExpectBox(button, kSondalink, "Funzionalità non supportata.", Icon::Warning);
-    EXPECT_EQ(TextOf(At(kEdLog)), log);
-    EXPECT_EQ(TextOf(At(kEdServer)), L"srv");
-    EXPECT_EQ(TextOf(At(kEdLogin)), L"sa");
-    EXPECT_TRUE(Enabled(kCmdADO));
+class WindowScript : public Window, public ::testing::WithParamInterface<Script> {
+ protected:
+  void Play(const Step& s) {
+    HWND at = s.id ? At(s.id) : nullptr;
+    switch (s.what) {
+      case Do::Type: return app.Type(at, W(s.text));
+      case Do::Click: return app.Click(at);
+      case Do::Press: return app.Keys({s.key});
+      case Do::Alt: return app.Keys({VK_MENU, s.key});
+      case Do::Close: return app.Close();
+      case Do::EndSession:
+        EXPECT_EQ(Send(app.window(), WM_QUERYENDSESSION), DWORD_PTR{TRUE});  // never held back
+        Send(app.window(), WM_ENDSESSION, TRUE);
+        return;
+      case Do::Run:
+        app.Click(At(kCmdADO));
+        ASSERT_TRUE(WaitFor([&] { return !Enabled(kCmdADO); })) << "the run did not start";
+        return;
+      case Do::Release: return release->Set();
+      case Do::Focus: EXPECT_EQ(app.Focus(), at); return;
+      case Do::Checked: EXPECT_TRUE(Checked(s.id)); return;
+      case Do::Unchecked: EXPECT_FALSE(Checked(s.id)); return;
+      case Do::Enabled: EXPECT_TRUE(Enabled(s.id)); return;
+      case Do::Disabled: EXPECT_FALSE(Enabled(s.id)); return;
+      case Do::Text: EXPECT_EQ(TextOf(at), W(s.text)); return;
+      case Do::AllSelected: EXPECT_EQ(app.Selection(at), std::make_pair(0, int(TextOf(at).size()))); return;
+      case Do::OnFace: EXPECT_EQ(app.BackgroundOf(at), ::GetSysColor(COLOR_BTNFACE)); return;
+      case Do::OnWindow: EXPECT_EQ(app.BackgroundOf(at), ::GetSysColor(COLOR_WINDOW)); return;
+      case Do::LogHas: EXPECT_NE(TextOf(At(kEdLog)).find(W(s.text)), std::wstring::npos); return;
+      case Do::Collaudino:
+      case Do::Sondalink: {
+        std::optional<Box> box = app.WaitBox(s.what == Do::Collaudino ? kCollaudino : kSondalink);
+        ASSERT_TRUE(box) << "no box";
+        EXPECT_EQ(box->text, W(s.text));
+        EXPECT_EQ(box->icon, Icon::Warning);
+        ASSERT_TRUE(app.PressOk(*box));
+        EXPECT_FALSE(app.OpenBox()) << "a second box";
+        return;
+      }
+      case Do::NoBox: EXPECT_FALSE(app.OpenBox()); return;
+      case Do::NotRefused: {
+        std::optional<Box> box = app.OpenBox();
+        EXPECT_TRUE(!box || box->text != W(kRefused));
+        return;
+      }
+      case Do::Success: return EndOfTheRun();
+      case Do::Gone: EXPECT_TRUE(WaitFor([&] { return !::IsWindow(app.window()); })); return;
+      case Do::Exits: EXPECT_TRUE(app.WaitExit(30000)); return;
+    }
   }
-}
 
-TEST_F(Window, AnEmptyServerIsRefusedAndTheFocusGoesToItsBox) {
-  app.Type(At(kEdLogin), L"sa");
-  ExpectBox(kCmdADO, kCollaudino, "Inserire il nome del Server/Istanza.", Icon::Warning);
-  EXPECT_EQ(app.Focus(), At(kEdServer));
-}
-
-TEST_F(Window, AnEmptyLoginIsRefusedUnderSqlAuthenticationAndBlanksAreAServer) {
-  app.Type(At(kEdServer), L"   ");
-  ExpectBox(kCmdADO, kCollaudino, "Inserire il Login ID.", Icon::Warning);
-  EXPECT_EQ(app.Focus(), At(kEdLogin));
-}
-
-TEST_F(Window, WindowsAuthenticationDisablesAndEmptiesLoginAndPassword) {
-  app.Type(At(kEdLogin), L"sa");
-  app.Type(At(kEdPassword), L"pw");
-  app.Click(At(kOptTrusted));
-  EXPECT_TRUE(Checked(kOptTrusted));
-  EXPECT_FALSE(Checked(kOptSQL));
-  for (ControlId box : {kEdLogin, kEdPassword}) {
-    SCOPED_TRACE(Def(box).name);
-    EXPECT_FALSE(Enabled(box));
-    EXPECT_EQ(TextOf(At(box)), L"");
-    EXPECT_EQ(app.BackgroundOf(At(box)), ::GetSysColor(COLOR_BTNFACE));
+  // The success box of the run, closed; the window unlocked, its log box at
+  // its left edge with the last line in view, the caret after the last
+  // character, as a user who reads the beginnings of the lines wants it.
+  void EndOfTheRun() {
+    std::optional<Box> done = app.WaitBox(kSondalink, 30000);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->text.rfind(L"Test Connessione ADO eseguita con SUCCESSO.", 0), 0u) << Utf8(done->text);
+    EXPECT_EQ(done->icon, Icon::Information);
+    ASSERT_TRUE(app.PressOk(*done));
+    ASSERT_TRUE(WaitFor([&] { return Enabled(kCmdADO); }));
+    EXPECT_TRUE(app.Running());
+    EXPECT_TRUE(::IsWindow(app.window()));
+    auto send = [&](UINT msg, WPARAM wParam) { return Send(At(kEdLog), msg, wParam).value_or(0); };
+    const auto length = static_cast<int>(send(WM_GETTEXTLENGTH, 0));
+    EXPECT_EQ(app.Selection(At(kEdLog)), std::make_pair(length, length));
+    const DWORD_PTR at = send(EM_POSFROMCHAR, send(EM_LINEINDEX, send(EM_GETLINECOUNT, 0) - 1));
+    RECT client;
+    ::GetClientRect(At(kEdLog), &client);
+    // From another process Wine's GetScrollPos gives 0 whatever the box
+    // shows; where the box draws a line's first character tells.
+    EXPECT_GE(static_cast<short>(LOWORD(at)), 0) << "scrolled to the right";
+    EXPECT_GE(static_cast<short>(HIWORD(at)), 0);
+    EXPECT_LT(static_cast<short>(HIWORD(at)), client.bottom) << "the last line is out of view";
   }
-  // Back to SQL Server authentication: the last validated login, none yet.
-  app.Type(At(kEdServer), L"srv");
-  app.Click(At(kOptSQL));
-  EXPECT_TRUE(Enabled(kEdLogin));
-  EXPECT_EQ(TextOf(At(kEdLogin)), L"");
-  EXPECT_EQ(app.BackgroundOf(At(kEdLogin)), ::GetSysColor(COLOR_WINDOW));
-}
+
+  void PlayAll() {
+    const std::vector<Step>& steps = GetParam().steps;
+    for (size_t i = 0; i < steps.size() && !HasFatalFailure(); ++i) {
+      SCOPED_TRACE("step " + std::to_string(i + 1) + (steps[i].id ? std::string(" on ") + Def(steps[i].id).name : ""));
+      Play(steps[i]);
+    }
+  }
+};
+
+TEST_P(WindowScript, AsTheUserMeetsIt) { PlayAll(); }
+
+INSTANTIATE_TEST_SUITE_P(Scripts, WindowScript, ::testing::ValuesIn(kScripts), testing::kRowName);
+
+// The window around a real test run, with the stand-in components answering
+// for ADO: the window locked and its close guard while the run goes on, the
+// inputs that the validation keeps for the next run.
+class WindowDuringATest : public WindowScript {
+ protected:
+  static void SetUpTestSuite() {
+    // A data folder whose path is wider than the log box: the last line of
+    // every run, which names the log file, is.
+    dataFolder.emplace(L"C:\\users\\Public\\Dati locali della postazione di prova, con un percorso piuttosto lungo");
+    ASSERT_EQ(standin::RegisterStandin(), S_OK);
+    // Every property of the listing takes 100 ms, each followed by a log
+    // line that lets the window handle its events: at most 3 s of a run,
+    // which a test that has seen what it needed of it cuts short.
+    release.emplace();
+    ASSERT_TRUE(standin::UseScenario(standin::StandinFolder() + L"e2e-window.txt",
+                                     standin::SlowListing("ado", 30, 100) + release->Line()));
+  }
+  static void TearDownTestSuite() {
+    standin::ForgetScenario();
+    standin::UnregisterStandin();
+    release.reset();
+    dataFolder.reset();
+  }
+  void SetUp() override {
+    release->Hold();
+    Window::SetUp();
+  }
+
+  static inline std::optional<LocalAppDataMovedTo> dataFolder;
+};
+
+const Script kDuringATest[] = {
+    {"TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPassword",
+     {{Do::Type, kEdServer, "srv"}, {Do::Type, kEdLogin, "sa"}, {Do::Run},  // no password: accepted
+      {Do::Disabled, kCmdSQLDMO}, {Do::Disabled, kCmdDAODirect}, {Do::Disabled, kCmdRDO}, {Do::Disabled, kCmdODBC},
+      {Do::Disabled, kEdServer}, {Do::Disabled, kOptTrusted}, {Do::Disabled, kOptSQL}, {Do::Disabled, kEdLogin},
+      {Do::Disabled, kEdPassword}, {Do::Enabled, kCmdOpenLog},
+      {Do::Close}, {Do::Sondalink, {}, kRefused}, {Do::Release}, {Do::Success},
+      {Do::LogHas, {}, "Inizio test connessione ADO..."},
+      // After the run the close button closes.
+      {Do::Close}, {Do::Exits}}},
+    {"TheEndOfTheWindowsSessionIsNeverHeldBackEvenDuringATest",
+     {{Do::Type, kEdServer, "srv"}, {Do::Type, kEdLogin, "sa"}, {Do::Run}, {Do::EndSession}, {Do::Gone},
+      {Do::Release}, {Do::NotRefused}, {Do::Exits}}},
+    {"BackToSqlAuthenticationBringsTheLastValidatedLoginAndNoPassword",
+     {{Do::Type, kEdServer, "srv"}, {Do::Type, kEdLogin, "validato"}, {Do::Type, kEdPassword, "pw"},
+      {Do::Release}, {Do::Click, kCmdADO}, {Do::Success},
+      {Do::Type, kEdLogin, "digitato"}, {Do::Type, kEdPassword, "altra"}, {Do::Click, kOptTrusted},
+      {Do::Text, kEdLogin, ""}, {Do::Click, kOptSQL}, {Do::Text, kEdLogin, "validato"}, {Do::Text, kEdPassword, ""},
+      {Do::Enabled, kEdLogin}, {Do::Enabled, kEdPassword}}},
+    {"AfterARunUnderWindowsAuthenticationLoginAndPasswordStayDisabled",
+     {{Do::Type, kEdServer, "srv"}, {Do::Click, kOptTrusted}, {Do::Release}, {Do::Click, kCmdADO}, {Do::Success},
+      {Do::Enabled, kEdServer}, {Do::Disabled, kEdLogin}, {Do::Disabled, kEdPassword}, {Do::OnFace, kEdLogin},
+      {Do::OnWindow, kEdServer}}},
+};
+
+TEST_P(WindowDuringATest, AsTheUserMeetsIt) { PlayAll(); }
+
+INSTANTIATE_TEST_SUITE_P(Runs, WindowDuringATest, ::testing::ValuesIn(kDuringATest), testing::kRowName);
 
 // A scheme whose four colours all differ, as High Contrast's may (there the
 // window and the button face are both black): what the user types must be
@@ -286,152 +397,38 @@ TEST(WindowColours, BoxesDrawWindowTextOnTheirBackgroundAndCaptionsButtonTextOnT
   }
 }
 
-TEST_F(Window, FocusIntoABoxWithTextSelectsAllOfItByTabAndByValidation) {
-  app.Type(At(kEdLogin), L"utente");
-  app.Tab();  // edServer -> optSQL
-  app.Tab();  // -> edLogin
-  ASSERT_EQ(app.Focus(), At(kEdLogin));
-  EXPECT_EQ(app.Selection(At(kEdLogin)), std::make_pair(0, 6));
-
-  app.Type(At(kEdServer), L"");
-  app.Type(At(kEdLogin), L"");
-  app.Type(At(kEdServer), L"srv");
-  ExpectBox(kCmdSQLDMO, kCollaudino, "Inserire il Login ID.", Icon::Warning);
-  EXPECT_EQ(app.Focus(), At(kEdLogin));
-}
-
-TEST_F(Window, TheCloseButtonClosesTheWindowAndEndsTheProgram) {
-  app.Close();
-  EXPECT_FALSE(app.OpenBox());
-  EXPECT_TRUE(app.WaitExit());
-}
-
-TEST_F(Window, AltF4IsTheCloseButton) {
-  app.Keys({VK_MENU, VK_F4});
-  EXPECT_TRUE(app.WaitExit());
-}
-
-TEST_F(Window, TheEndOfTheWindowsSessionClosesTheWindowAndEndsTheProgram) {
-  DWORD_PTR answer = 0;
-  ASSERT_TRUE(::SendMessageTimeoutW(app.window(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG,
-                                    5000, &answer));
-  EXPECT_EQ(answer, TRUE);  // never held back
-  ::SendMessageTimeoutW(app.window(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
-  EXPECT_TRUE(app.WaitExit());
-}
-
-// The shell gets the data folder; Wine opens it in a folder window of its
-// explorer, started with the folder as its argument. A folder with a blank
-// and a comma goes to the shell between quotes and still opens.
+// Wine opens the data folder in a folder window of its explorer, started
+// with the folder as its argument: between quotes, so that a blank and a
+// comma in it still open it.
 TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
   for (bool move : {false, true}) {
     SCOPED_TRACE(move ? "moved" : "default");
     std::optional<LocalAppDataMovedTo> movedAppData;
     if (move) movedAppData.emplace(moved);
-    const std::wstring folder = (move ? moved : LocalAppData()) + L"\\Ardenza\\Sondalink\\";
+    EXPECT_EQ(DataFolder().starts_with(moved), move);
     App app;
     ASSERT_TRUE(app.window());
-    EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
-    const std::wstring shown = FolderOpenedBy(app, app.Find(L"Button", L"Apri cartella file di &LOG"));
-    EXPECT_NE(shown.find(L"\"" + folder + L"\""), std::wstring::npos) << Utf8(shown);
+    EXPECT_NE(::GetFileAttributesW(DataFolder().c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring shown = FolderOpenedBy(app, app.Control(kCmdOpenLog));
+    EXPECT_NE(shown.find(L"\"" + DataFolder() + L"\""), std::wstring::npos) << Utf8(shown);
     EXPECT_FALSE(app.OpenBox());
     app.Close();
     EXPECT_TRUE(app.WaitExit());
   }
 }
-
-// A profile whose local application data folder holds Cyrillic and Chinese
-// characters, which no ANSI code page of the prefix can name: the program
-// starts, its test writes the log there (contents still in the code page),
-// Notepad opens that very file, and the log-folder button opens the folder.
-// The SQL-DMO test ends quickly here: the prefix has no SQL-DMO.
-TEST(ProfilePath, OutsideTheCodePageStartsLogsAndOpensNotepadAndTheFolder) {
-  const std::wstring moved = L"C:\\users\\Public\\Профиль 用户";
-  const std::wstring folder = moved + L"\\Ardenza\\Sondalink\\";
-  const std::wstring log = folder + L"SondalinkSQLDMO.log";
-  {
-    LocalAppDataMovedTo movedAppData(moved);
-    App app;
-    ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Utf8(app.OpenBox()->text) : "none");
-    EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
-
-    app.Type(app.Control(kEdServer), L"SRVDATI");
-    app.Type(app.Control(kEdLogin), L"sa");
-    app.Click(app.Control(kCmdSQLDMO));
-    std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 30000);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text, L"Connessione SQLDMO fallita.");
-    ASSERT_TRUE(app.PressOk(*box));
-    HWND notepad = WaitForNotepad(app, L"SondalinkSQLDMO.log");
-    EXPECT_TRUE(notepad) << "Notepad did not open the log";
-    if (notepad) {
-      // Wine's Notepad overwrites the closing quote of its own command line
-      // with a NUL as it reads it, so the quote cannot be seen from outside.
-      EXPECT_EQ(CommandLineOf(ProcessOfWindow(notepad)).rfind(L"notepad.exe \"" + log, 0), 0u)
-          << Utf8(CommandLineOf(ProcessOfWindow(notepad)));
-      ::PostMessageW(notepad, WM_CLOSE, 0, 0);
-    }
-    EXPECT_NE(TextOf(app.Control(kEdLog)).find(L"Creazione file di log " + log + L"."), std::wstring::npos);
-    const std::string bytes = FileBytes(log);
-    EXPECT_EQ(bytes.rfind(std::string(91, '-') + "\r\n", 0), 0u) << bytes;
-    EXPECT_NE(bytes.find(", INFO: Inizio test connessione SQLDMO...\r\n"), std::string::npos);
-    EXPECT_TRUE(bytes.ends_with(std::string(68, '-') + "\r\n \r\n"));
-
-    const std::wstring shown = FolderOpenedBy(app, app.Find(L"Button", L"Apri cartella file di &LOG"));
-    EXPECT_NE(shown.find(L"\"" + folder + L"\""), std::wstring::npos) << Utf8(shown);
-    EXPECT_FALSE(app.OpenBox());
-    app.Close();
-    EXPECT_TRUE(app.WaitExit());
-  }
-}
-
-// The host's file manager, as "Open" on a folder reaches it through the
-// script of ./sondalink's prefixes:
-// winebrowser hands the folder to the first program of its list, here a
-// script that writes what it got into a file. The list is the user's own
-// setting and comes back afterwards.
-class HostFileManager {
- public:
-  HostFileManager() { ::DeleteFileW(kRecord); }
-  ~HostFileManager() { ::DeleteFileW(kRecord); }
-  HostFileManager(const HostFileManager&) = delete;
-  HostFileManager& operator=(const HostFileManager&) = delete;
-
-  // What the file manager was given (a file: URL), if it was given something.
-  std::optional<std::string> Opened() const {
-    const std::string got = FileBytes(kRecord);
-    if (got.find('\n') == std::string::npos) return std::nullopt;
-    return got.substr(0, got.find('\n'));
-  }
-  std::optional<std::string> WaitOpened() const {
-    std::optional<std::string> got;
-    WaitFor([&] { return (got = Opened()).has_value(); }, 20000);
-    return got;
-  }
-
- private:
-  static constexpr const wchar_t* kRecord = L"Z:" SONDALINK_FOLDER_RECORD_DOS;
-  RegistryValueFor browsers_{HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ,
-                             W(SONDALINK_FOLDER_RECORDER)};
-};
 
 // The end of the file: URL that the host's file manager gets for a folder
 // of the prefix's drive C.
 std::string HostUrlTail(const std::wstring& folder) {
-  std::string tail;
+  std::string tail = "/dosdevices/";
   for (wchar_t c : folder) {
-    if (c == L'\\') {
-      tail += '/';
-    } else if (c == L' ') {
-      tail += "%20";  // the one character of these paths that a URL escapes
-    } else {
-      tail += static_cast<char>(c);
-    }
+    // A blank is the one character of these paths that a URL escapes.
+    tail += c == L'\\' ? "/" : c == L' ' ? "%20" : std::string(1, static_cast<char>(c));
   }
-  if (tail.size() > 1 && tail[1] == ':') tail[0] = static_cast<char>(::tolower(tail[0]));
-  while (!tail.empty() && tail.back() == '/') tail.pop_back();
-  return "/dosdevices/" + tail;
+  tail[12] = static_cast<char>(::tolower(tail[12]));
+  while (tail.back() == '/') tail.pop_back();
+  return tail;
 }
 
 // Once Wine's own folder window closed, the wineserver could take the
@@ -447,10 +444,15 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
   LocalAppDataMovedTo movedAppData(moved);
   // "Open" on a folder sent to the host's file manager, as in the prefixes
-  // of ./sondalink (tools/wine-prefix --host-folder).
+  // of ./sondalink (tools/wine-prefix --host-folder); winebrowser hands it to
+  // the first program of its list, here a script that writes down what it got.
   RegistryValueFor onTheHost(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\explorer",
                              L"", REG_SZ, L"C:\\windows\\open-folder-on-host.cmd");
-  HostFileManager host;
+  RegistryValueFor browsers(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ,
+                            W(SONDALINK_FOLDER_RECORDER));
+  const wchar_t* const record = L"Z:" SONDALINK_FOLDER_RECORD_DOS;
+  ::DeleteFileW(record);
+  auto opened = [&] { return FileBytes(record).find('\n') != std::string::npos; };
   App app;
   ASSERT_TRUE(app.window());
   DWORD desktopProcess = 0;
@@ -458,18 +460,16 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   win32::unique_handle desktop(::OpenProcess(SYNCHRONIZE, FALSE, desktopProcess));
   ASSERT_TRUE(desktop) << "no desktop process";
 
-  app.Click(app.Find(L"Button", L"Apri cartella file di &LOG"));
-  ASSERT_TRUE(WaitFor([&] { return host.Opened() || !FolderWindows(app).empty(); }, 20000))
-      << "the folder was not opened";
+  app.Click(app.Control(kCmdOpenLog));
+  ASSERT_TRUE(WaitFor([&] { return opened() || !FolderWindows(app).empty(); }, 20000)) << "the folder was not opened";
   EXPECT_TRUE(FolderWindows(app).empty()) << "Wine's own folder window opened";
   for (HWND hwnd : FolderWindows(app)) CloseAndWait(hwnd);
-  if (std::optional<std::string> opened = host.Opened()) {
-    const std::string tail = HostUrlTail(moved + L"\\Ardenza\\Sondalink\\");
-    EXPECT_EQ(opened->rfind("file://", 0), 0u) << *opened;
-    EXPECT_TRUE(opened->size() >= tail.size() &&
-                opened->compare(opened->size() - tail.size(), tail.size(), tail) == 0)
-        << *opened << " does not end in " << tail;
+  if (opened()) {
+    const std::string url = FileBytes(record).substr(0, FileBytes(record).find('\n'));
+    EXPECT_EQ(url.rfind("file://", 0), 0u) << url;
+    EXPECT_TRUE(url.ends_with(HostUrlTail(moved + L"\\Ardenza\\Sondalink\\"))) << url;
   }
+  ::DeleteFileW(record);
   // The wineserver ends a desktop it takes for unused after one second:
   // watched for twice that.
   EXPECT_EQ(::WaitForSingleObject(desktop.get(), 2000), static_cast<DWORD>(WAIT_TIMEOUT))
@@ -477,11 +477,9 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
 
   RECT frame{};
   ::GetWindowRect(app.window(), &frame);
-  const POINT caption{(frame.left + frame.right) / 2, frame.top + ::GetSystemMetrics(SM_CYFRAME) +
-                                                          ::GetSystemMetrics(SM_CYCAPTION) / 2};
-  ::SetForegroundWindow(app.window());
-  WaitFor([&] { return ::GetForegroundWindow() == app.window(); }, 2000);
-  ::SetCursorPos(caption.x, caption.y);
+  app.Activate();
+  ::SetCursorPos((frame.left + frame.right) / 2,
+                 frame.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2);
   INPUT press[2] = {};
   press[0].type = press[1].type = INPUT_MOUSE;
   press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -490,8 +488,7 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   app.Settle();
 
   ASSERT_TRUE(app.Running()) << "the program ended after a press on its title bar";
-  DWORD_PTR answer = 0;
-  EXPECT_TRUE(::SendMessageTimeoutW(app.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+  EXPECT_TRUE(Send(app.window(), WM_NULL));
   app.Type(app.Control(kEdServer), L"SRVDATI");
   EXPECT_EQ(TextOf(app.Control(kEdServer)), L"SRVDATI");
   app.Close();

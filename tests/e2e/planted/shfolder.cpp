@@ -34,12 +34,3 @@ extern "C" __declspec(dllexport) HRESULT WINAPI SHGetFolderPathW(HWND, int, HAND
   ::CreateDirectoryW(path, nullptr);
   return S_OK;
 }
-
-extern "C" __declspec(dllexport) HRESULT WINAPI SHGetFolderPathA(HWND, int, HANDLE, DWORD,
-                                                                  LPSTR path) {
-  wchar_t wide[MAX_PATH];
-  PathBeside(L".data", wide, MAX_PATH);
-  ::CreateDirectoryW(wide, nullptr);
-  ::WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr);
-  return S_OK;
-}
