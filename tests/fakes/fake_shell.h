@@ -2,6 +2,7 @@
 // running, every ShellExecute and every program started.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ struct ShellCall {
 struct StartCall {
   std::string commandLine;
   int show;
+  bool operator==(const StartCall&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const StartCall& c) { return os << c.show << " " << c.commandLine; }
 };
 
 struct State {

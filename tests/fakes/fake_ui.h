@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ struct Box {
   std::string text;
   int flags;
   std::string title;
+  bool operator==(const Box&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const Box& b) {
+    return os << b.flags << " " << b.title << ": " << b.text;
+  }
 };
 
 struct State {
