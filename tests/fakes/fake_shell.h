@@ -13,6 +13,10 @@ namespace sondalink::fake::shell {
 struct ShellCall {
   std::string operation, file, parameters, directory;
   int show;
+  bool operator==(const ShellCall&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const ShellCall& c) {
+    return os << c.operation << " [" << c.file << "] [" << c.parameters << "] [" << c.directory << "] " << c.show;
+  }
 };
 
 struct StartCall {
@@ -35,7 +39,7 @@ struct State {
 State& Get();
 void Reset();
 
-// Shortcut: GetFolderPath succeeds with this path.
+// GetFolderPath succeeds with this path.
 void SetFolder(const std::string& path);
 
 }  // namespace sondalink::fake::shell
