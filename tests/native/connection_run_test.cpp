@@ -330,10 +330,8 @@ class GoldenRun : public testing::ConnectionTest {
 
     g::ExpectCalls(Journal(), row);
     std::string shown, wantShown;
-    for (size_t i = 0; i < boxes.size() && i < Boxes().size(); ++i) {
-      wantShown += boxes[i].text + "\n";
-      shown += Boxes()[i].text + "\n";
-    }
+    for (const fake::ui::Box& box : boxes) wantShown += box.text + "\n";
+    for (const fake::ui::Box& box : Boxes()) shown += box.text + "\n";
     // The report's lines are machine facts: no expectation of theirs.
     std::vector<std::string> whole(static_cast<size_t>(first - body.begin()), "\x01");
     whole.insert(whole.end(), want.begin(), want.end());
