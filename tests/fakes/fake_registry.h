@@ -35,7 +35,6 @@ class FakeRegistry {
 
   size_t OpenHandles() const { return open_.size(); }
   int opens = 0;
-  int closes = 0;
   std::vector<uint32_t> readSizes;  // of the buffers handed to reads
 
   // The ANSI calls behind the seam; a null `data` probes.
