@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -138,8 +139,7 @@ const ErrorRecord kNotFound{3265, "Item not found in this collection.", ""};
 Outcome<Value> CollectionItem(const FakeObject& c, const Value& key) {
   const auto& list = *c.items;
   if (auto pos = AsPosition(key)) {
-    if (*pos >= 0 && *pos < static_cast<int64_t>(list.size()))
-      return list[static_cast<size_t>(*pos)];
+    if (*pos >= 0 && *pos < static_cast<int64_t>(list.size())) return list[static_cast<size_t>(*pos)];
     return kNotFound;
   }
   if (auto* name = std::get_if<std::string>(&key)) {
@@ -160,9 +160,8 @@ Outcome<Value> Read(FakeObject& o, const std::string& member) {
   const std::string key = Lower(member);
   if (auto fault = Fault(o, key)) return *fault;
   if (o.items && key == "count") {
-    auto n = o.items->size();
-    if (o.countAs == FakeObject::CountAs::Int16) return Value{static_cast<int16_t>(n)};
-    return Value{static_cast<int32_t>(n)};
+    if (o.countAs == FakeObject::CountAs::Int16) return Value{static_cast<int16_t>(o.items->size())};
+    return Value{static_cast<int32_t>(o.items->size())};
   }
   auto it = o.members.find(key);
   if (it == o.members.end()) return ErrorRecord(kUnknownName, "Unknown name.", "");
@@ -175,9 +174,7 @@ Outcome<Value> Read(FakeObject& o, const std::string& member) {
 std::string Trimmed(const char* format, double value) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, format, value);
-  std::string text = buffer;
-  if (text == "-0") text = "0";
-  return text;
+  return std::string(buffer) == "-0" ? "0" : buffer;
 }
 
 // Digits of a magnitude with `scale` of them after the decimal point,
@@ -197,19 +194,6 @@ std::string Scaled(unsigned __int128 magnitude, int scale, bool negative) {
   return (negative && text != "0") ? "-" + text : text;
 }
 
-// The civil date of a day count from 1 January 1970 (proleptic Gregorian).
-void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp < 10 ? mp + 3 : mp - 9;
-  y = static_cast<int64_t>(yoe) + era * 400 + (m <= 2);
-}
-
 // The days count before the point and the time of day after it, the latter
 // always forward from midnight, as dates before 1900 are kept.
 std::string DateText(double serial) {
@@ -223,10 +207,10 @@ std::string DateText(double serial) {
   char buffer[64];
   std::string text;
   if (days != 0) {
-    int64_t y;
-    unsigned m, d;
-    CivilFromDays(days - 25569, y, m, d);
-    std::snprintf(buffer, sizeof buffer, "%u/%u/%" PRId64, m, d, y);
+    // Day 25569 is 1 January 1970.
+    const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{days - 25569}}};
+    std::snprintf(buffer, sizeof buffer, "%u/%u/%d", static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(date.year()));
     text = buffer;
   }
   if (seconds != 0 || days == 0) {
@@ -245,8 +229,7 @@ bool IsClassIdText(const std::string& text) {
   if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
   for (size_t i = 1; i < 37; ++i) {
     const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-    if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i])))
-      return false;
+    if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
   }
   return true;
 }
