@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -16,27 +17,28 @@ std::string Lower(std::string text) {
   return text;
 }
 
-}  // namespace
-
-Object::Impl& Object::Impl::Set(const std::string& name, Member member) {
-  members[Lower(name)] = std::move(member);
-  return *this;
+Object::Impl& Set(Object::Impl& o, const std::string& name, Object::Impl::Member member) {
+  o.members[Lower(name)] = std::move(member);
+  return o;
 }
 
+}  // namespace
+
 Object::Impl& Object::Impl::Property(const std::string& name, Value value) {
-  return Set(name, Member{.value = std::move(value)});
+  return Set(*this, name, Member{.value = std::move(value)});
 }
 
 Object::Impl& Object::Impl::Property(const std::string& name, GetterFn getter) {
-  return Set(name, Member{.getter = std::move(getter)});
+  return Set(*this, name, Member{.getter = std::move(getter)});
 }
 
 Object::Impl& Object::Impl::Settable(const std::string& name, Value initial) {
-  return Set(name, Member{.value = std::move(initial), .settable = true});
+  return Set(*this, name, Member{.value = std::move(initial), .settable = true});
 }
 
 Object::Impl& Object::Impl::Failing(const std::string& name, ErrorRecord error) {
-  return Set(name, Member{.failure = std::move(error)});
+  members.erase(Lower(name));
+  return FailingWhen(name, [error] { return std::optional<ErrorRecord>(error); });
 }
 
 Object::Impl& Object::Impl::FailingWhen(const std::string& name, FaultFn when) {
@@ -45,7 +47,7 @@ Object::Impl& Object::Impl::FailingWhen(const std::string& name, FaultFn when) {
 }
 
 Object::Impl& Object::Impl::Method(const std::string& name, MethodFn method) {
-  return Set(name, Member{.method = std::move(method)});
+  return Set(*this, name, Member{.method = std::move(method)});
 }
 
 Object::Impl& Object::Impl::Method(const std::string& name, Value result) {
@@ -54,12 +56,6 @@ Object::Impl& Object::Impl::Method(const std::string& name, Value result) {
 
 Object::Impl& Object::Impl::DefaultMember(const std::string& name) {
   defaultMember = name;
-  return *this;
-}
-
-Object::Impl& Object::Impl::Collection(std::vector<Value> list, CountAs as) {
-  items = std::move(list);
-  countAs = as;
   return *this;
 }
 
@@ -93,8 +89,6 @@ struct State {
   std::vector<Class> classes;
   std::vector<Invocation> journal;
   std::vector<std::weak_ptr<FakeObject>> objects;
-  int initializeCalls = 0;
-  int uninitializeCalls = 0;
 };
 
 State& S() {
@@ -102,17 +96,12 @@ State& S() {
   return state;
 }
 
-ErrorRecord Failure(int32_t number, const char* description, const std::string& source) {
-  return ErrorRecord{number, description, source};
-}
-
 ErrorRecord WithSource(ErrorRecord e, const std::string& source) {
   if (e.source.empty()) e.source = source;
   return e;
 }
 
-void Journalize(Access access, std::string member, Arguments arguments,
-                const FakeObject* target) {
+void Journalize(Access access, std::string member, Arguments arguments, const FakeObject* target) {
   S().journal.push_back(Invocation{access, std::move(member), std::move(arguments), target,
                                    target ? target->className : std::string()});
 }
@@ -126,8 +115,6 @@ Outcome<Value> Inherit(Outcome<Value> result, const FakeObject& parent) {
   return result;
 }
 
-FakeObject* Target(const Object& object) { return object.impl(); }
-
 // The failure that FailingWhen gives this access, if any.
 std::optional<ErrorRecord> Fault(const FakeObject& o, const std::string& member) {
   auto it = o.faults.find(Lower(member));
@@ -135,10 +122,8 @@ std::optional<ErrorRecord> Fault(const FakeObject& o, const std::string& member)
   return it->second();
 }
 
-ErrorRecord NoObject() {
-  // What a call through an empty object variable gives.
-  return Failure(91, "Object variable or With block variable not set", "");
-}
+// What a call through an empty object variable gives.
+ErrorRecord NoObject() { return {91, "Object variable or With block variable not set", ""}; }
 
 std::optional<int64_t> AsPosition(const Value& key) {
   if (auto* v = std::get_if<uint8_t>(&key)) return *v;
@@ -149,12 +134,13 @@ std::optional<int64_t> AsPosition(const Value& key) {
   return std::nullopt;
 }
 
+const ErrorRecord kNotFound{3265, "Item not found in this collection.", ""};
+
 Outcome<Value> CollectionItem(const FakeObject& c, const Value& key) {
   const auto& list = *c.items;
   if (auto pos = AsPosition(key)) {
-    if (*pos >= 0 && *pos < static_cast<int64_t>(list.size()))
-      return list[static_cast<size_t>(*pos)];
-    return c.notFound;
+    if (*pos >= 0 && *pos < static_cast<int64_t>(list.size())) return list[static_cast<size_t>(*pos)];
+    return kNotFound;
   }
   if (auto* name = std::get_if<std::string>(&key)) {
     for (const Value& item : list) {
@@ -164,9 +150,9 @@ Outcome<Value> CollectionItem(const FakeObject& c, const Value& key) {
       auto* text = std::get_if<std::string>(&itemName);
       if (text && Lower(*text) == Lower(*name)) return item;
     }
-    return c.notFound;
+    return kNotFound;
   }
-  return Failure(kTypeMismatch, "Type mismatch.", "");
+  return ErrorRecord(kTypeMismatch, "Type mismatch.", "");
 }
 
 // A read of a member: what Get and the default member share.
@@ -174,14 +160,12 @@ Outcome<Value> Read(FakeObject& o, const std::string& member) {
   const std::string key = Lower(member);
   if (auto fault = Fault(o, key)) return *fault;
   if (o.items && key == "count") {
-    auto n = o.items->size();
-    if (o.countAs == FakeObject::CountAs::Int16) return Value{static_cast<int16_t>(n)};
-    return Value{static_cast<int32_t>(n)};
+    if (o.countAs == FakeObject::CountAs::Int16) return Value{static_cast<int16_t>(o.items->size())};
+    return Value{static_cast<int32_t>(o.items->size())};
   }
   auto it = o.members.find(key);
-  if (it == o.members.end()) return Failure(kUnknownName, "Unknown name.", "");
+  if (it == o.members.end()) return ErrorRecord(kUnknownName, "Unknown name.", "");
   const FakeObject::Member& m = it->second;
-  if (m.failure) return *m.failure;
   if (m.getter) return m.getter();
   if (m.method) return m.method({});
   return m.value.value_or(Value{});
@@ -190,9 +174,7 @@ Outcome<Value> Read(FakeObject& o, const std::string& member) {
 std::string Trimmed(const char* format, double value) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, format, value);
-  std::string text = buffer;
-  if (text == "-0") text = "0";
-  return text;
+  return std::string(buffer) == "-0" ? "0" : buffer;
 }
 
 // Digits of a magnitude with `scale` of them after the decimal point,
@@ -212,19 +194,6 @@ std::string Scaled(unsigned __int128 magnitude, int scale, bool negative) {
   return (negative && text != "0") ? "-" + text : text;
 }
 
-// The civil date of a day count from 1 January 1970 (proleptic Gregorian).
-void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp < 10 ? mp + 3 : mp - 9;
-  y = static_cast<int64_t>(yoe) + era * 400 + (m <= 2);
-}
-
 // The days count before the point and the time of day after it, the latter
 // always forward from midnight, as dates before 1900 are kept.
 std::string DateText(double serial) {
@@ -238,10 +207,10 @@ std::string DateText(double serial) {
   char buffer[64];
   std::string text;
   if (days != 0) {
-    int64_t y;
-    unsigned m, d;
-    CivilFromDays(days - 25569, y, m, d);
-    std::snprintf(buffer, sizeof buffer, "%u/%u/%" PRId64, m, d, y);
+    // Day 25569 is 1 January 1970.
+    const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{days - 25569}}};
+    std::snprintf(buffer, sizeof buffer, "%u/%u/%d", static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(date.year()));
     text = buffer;
   }
   if (seconds != 0 || days == 0) {
@@ -260,8 +229,7 @@ bool IsClassIdText(const std::string& text) {
   if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
   for (size_t i = 1; i < 37; ++i) {
     const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-    if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i])))
-      return false;
+    if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
   }
   return true;
 }
@@ -280,11 +248,8 @@ Outcome<Object> Create(const Class& c, const std::string& source) {
 }  // namespace
 
 FakePtr NewObject(const std::string& className) {
-  auto& objects = S().objects;
-  if (objects.size() >= 64 && objects.size() == objects.capacity())
-    std::erase_if(objects, [](const auto& w) { return w.expired(); });
   auto made = std::make_shared<FakeObject>(className);
-  objects.push_back(made);
+  S().objects.push_back(made);
   return made;
 }
 
@@ -293,7 +258,8 @@ FakePtr NewCollection(const std::string& className, const std::vector<FakePtr>& 
   std::vector<Value> list;
   for (const FakePtr& item : items) list.emplace_back(item->object());
   FakePtr c = NewObject(className);
-  c->Collection(std::move(list), countAs);
+  c->items = std::move(list);
+  c->countAs = countAs;
   return c;
 }
 
@@ -325,9 +291,7 @@ FakePtr NewRecordset(const std::string& className, std::vector<Row> rows,
             f->Failing("Value", it->second);
           fields.push_back(f);
         }
-        FakePtr c = NewCollection("", fields);
-        c->notFound = ErrorRecord{3265, "Item not found in this collection.", ""};
-        return Value{c->object()};
+        return Value{NewCollection("", fields)->object()};
       });
   return rs;
 }
@@ -336,26 +300,7 @@ void RegisterClass(const std::string& classId, const std::string& className, Fac
   S().classes.push_back(Class{Lower(classId), Lower(className), std::move(factory)});
 }
 
-void RegisterClass(const std::string& classId, const std::string& className, FakePtr object) {
-  RegisterClass(classId, className, [object]() -> Outcome<Object> { return object->object(); });
-}
-
-void RegisterFailingClass(const std::string& classId, const std::string& className,
-                          ErrorRecord error) {
-  RegisterClass(classId, className, [error]() -> Outcome<Object> { return error; });
-}
-
 const std::vector<Invocation>& Journal() { return S().journal; }
-
-std::vector<Invocation> Journal(const std::string& member) {
-  std::vector<Invocation> out;
-  for (const Invocation& i : S().journal)
-    if (Lower(i.member) == Lower(member)) out.push_back(i);
-  return out;
-}
-
-int InitializeCalls() { return S().initializeCalls; }
-int UninitializeCalls() { return S().uninitializeCalls; }
 
 bool IsObject(const Value& value, const FakePtr& fake) {
   auto* o = std::get_if<Object>(&value);
@@ -381,12 +326,8 @@ using namespace fake::automation;  // NOLINT: the fake's own helpers
 
 bool operator==(const Object& a, const Object& b) { return a.impl() == b.impl(); }
 
-ErrorRecord Initialize() {
-  ++S().initializeCalls;
-  return {};
-}
-
-void Uninitialize() { ++S().uninitializeCalls; }
+ErrorRecord Initialize() { return {}; }
+void Uninitialize() {}
 
 Outcome<Object> CreateFromClassId(const std::string& classId, const std::string& sourceName,
                                   const std::string& licenceKey) {
@@ -399,101 +340,97 @@ Outcome<Object> CreateFromClassId(const std::string& classId, const std::string&
   if (!IsClassIdText(classId)) {
     for (const Class& c : S().classes)
       if (!c.className.empty() && c.className == Lower(classId)) return Create(c, sourceName);
-    return Failure(kInvalidClassString, "Invalid class string", sourceName);
+    return ErrorRecord(kInvalidClassString, "Invalid class string", sourceName);
   }
-  return Failure(kClassNotRegistered, "Class not registered", sourceName);
+  return ErrorRecord(kClassNotRegistered, "Class not registered", sourceName);
 }
 
 Outcome<Object> CreateFromName(const std::string& className) {
   Journalize(Access::Create, className, {}, nullptr);
   for (const Class& c : S().classes)
     if (!c.className.empty() && c.className == Lower(className)) return Create(c, className);
-  return Failure(kInvalidClassString, "Invalid class string", className);
+  return ErrorRecord(kInvalidClassString, "Invalid class string", className);
 }
 
 Outcome<Value> Get(const Object& object, const std::string& member) {
-  FakeObject* o = Target(object);
+  FakeObject* o = object.impl();
   if (!o) return NoObject();
   Journalize(Access::Get, member, {}, o);
   return Inherit(Read(*o, member), *o);
 }
 
 ErrorRecord Put(const Object& object, const std::string& member, const Value& value) {
-  FakeObject* o = Target(object);
+  FakeObject* o = object.impl();
   if (!o) return NoObject();
   Journalize(Access::Put, member, {value}, o);
   if (auto fault = Fault(*o, member)) return WithSource(*fault, o->className);
   auto it = o->members.find(Lower(member));
-  if (it == o->members.end()) return Failure(kUnknownName, "Unknown name.", o->className);
+  if (it == o->members.end()) return ErrorRecord(kUnknownName, "Unknown name.", o->className);
   FakeObject::Member& m = it->second;
-  if (m.failure) return WithSource(*m.failure, o->className);
-  if (!m.settable) return Failure(kMemberNotFound, "Member not found.", o->className);
+  if (!m.settable) return ErrorRecord(kMemberNotFound, "Member not found.", o->className);
   m.value = value;
   return {};
 }
 
 Outcome<Value> Call(const Object& object, const std::string& method,
                     std::span<const Value> arguments) {
-  FakeObject* o = Target(object);
+  FakeObject* o = object.impl();
   if (!o) return NoObject();
   Arguments args(arguments.begin(), arguments.end());
   Journalize(Access::Call, method, args, o);
   if (auto fault = Fault(*o, method)) return Inherit(*fault, *o);
   auto it = o->members.find(Lower(method));
-  if (it == o->members.end()) return Failure(kUnknownName, "Unknown name.", o->className);
+  if (it == o->members.end()) return ErrorRecord(kUnknownName, "Unknown name.", o->className);
   const FakeObject::Member& m = it->second;
-  if (m.failure) return Inherit(*m.failure, *o);
   // A property is not callable as a method through IDispatch.
-  if (!m.method) return Failure(kMemberNotFound, "Member not found.", o->className);
+  if (!m.method) return ErrorRecord(kMemberNotFound, "Member not found.", o->className);
   return Inherit(m.method(args), *o);
 }
 
 Outcome<Value> Item(const Object& collection, const Value& key) {
-  FakeObject* o = Target(collection);
+  FakeObject* o = collection.impl();
   if (!o) return NoObject();
   Journalize(Access::Item, "", {key}, o);
   if (auto fault = Fault(*o, "Item")) return Inherit(*fault, *o);
   if (o->items) return Inherit(CollectionItem(*o, key), *o);
   auto it = o->members.find(Lower(o->defaultMember));
   if (o->defaultMember.empty() || it == o->members.end() || !it->second.method)
-    return Failure(kMemberNotFound, "Member not found.", o->className);
+    return ErrorRecord(kMemberNotFound, "Member not found.", o->className);
   return Inherit(it->second.method({key}), *o);
 }
 
-Outcome<std::string> ToText(const Value& value) {
-  struct Visitor {
-    Outcome<std::string> operator()(std::monostate) const { return std::string(); }
-    Outcome<std::string> operator()(Null) const { return std::string(); }
-    Outcome<std::string> operator()(bool b) const { return std::string(b ? "True" : "False"); }
-    Outcome<std::string> operator()(uint8_t v) const { return std::to_string(v); }
-    Outcome<std::string> operator()(int16_t v) const { return std::to_string(v); }
-    Outcome<std::string> operator()(int32_t v) const { return std::to_string(v); }
-    Outcome<std::string> operator()(uint32_t v) const { return std::to_string(v); }
-    Outcome<std::string> operator()(int64_t v) const { return std::to_string(v); }
-    Outcome<std::string> operator()(float v) const { return Trimmed("%.7G", v); }
-    Outcome<std::string> operator()(double v) const { return Trimmed("%.15G", v); }
-    Outcome<std::string> operator()(Currency c) const {
-      const bool negative = c.scaled < 0;
-      const uint64_t magnitude =
-          negative ? 0 - static_cast<uint64_t>(c.scaled) : static_cast<uint64_t>(c.scaled);
-      return Scaled(magnitude, 4, negative);
-    }
-    Outcome<std::string> operator()(const Decimal& d) const {
-      const unsigned __int128 magnitude =
-          (static_cast<unsigned __int128>(d.hi32) << 64) | d.lo64;
-      return Scaled(magnitude, d.scale, d.negative);
-    }
-    Outcome<std::string> operator()(Date d) const { return DateText(d.serial); }
-    Outcome<std::string> operator()(const std::string& s) const { return s; }
-    Outcome<std::string> operator()(const Object& o) const {
-      FakeObject* f = o.impl();
-      if (!f || f->defaultMember.empty()) return Failure(kTypeMismatch, "Type mismatch.", "");
-      Outcome<Value> inner = Get(o, f->defaultMember);
-      if (!inner.ok()) return Failure(kTypeMismatch, "Type mismatch.", "");
-      return ToText(inner.value);
-    }
-  };
-  return std::visit(Visitor{}, value);
-}
+namespace {
+
+struct Visitor {
+  Outcome<std::string> operator()(std::monostate) const { return std::string(); }
+  Outcome<std::string> operator()(Null) const { return std::string(); }
+  Outcome<std::string> operator()(bool b) const { return std::string(b ? "True" : "False"); }
+  template <std::integral T>
+  Outcome<std::string> operator()(T v) const { return std::to_string(v); }
+  Outcome<std::string> operator()(float v) const { return Trimmed("%.7G", v); }
+  Outcome<std::string> operator()(double v) const { return Trimmed("%.15G", v); }
+  Outcome<std::string> operator()(Currency c) const {
+    const bool negative = c.scaled < 0;
+    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(c.scaled) : static_cast<uint64_t>(c.scaled);
+    return Scaled(magnitude, 4, negative);
+  }
+  Outcome<std::string> operator()(const Decimal& d) const {
+    const unsigned __int128 magnitude = (static_cast<unsigned __int128>(d.hi32) << 64) | d.lo64;
+    return Scaled(magnitude, d.scale, d.negative);
+  }
+  Outcome<std::string> operator()(Date d) const { return DateText(d.serial); }
+  Outcome<std::string> operator()(const std::string& s) const { return s; }
+  Outcome<std::string> operator()(const Object& o) const {
+    FakeObject* f = o.impl();
+    if (!f || f->defaultMember.empty()) return ErrorRecord(kTypeMismatch, "Type mismatch.", "");
+    Outcome<Value> inner = Get(o, f->defaultMember);
+    if (!inner.ok()) return ErrorRecord(kTypeMismatch, "Type mismatch.", "");
+    return ToText(inner.value);
+  }
+};
+
+}  // namespace
+
+Outcome<std::string> ToText(const Value& value) { return std::visit(Visitor{}, value); }
 
 }  // namespace sondalink::platform::automation

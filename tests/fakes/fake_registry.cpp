@@ -1,7 +1,6 @@
 // In-memory registry behind platform/registry.h.
 #include "fakes/fake_registry.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -23,8 +22,7 @@ FakeRegistry& Get() { return g_registry; }
 void Reset() { g_registry = FakeRegistry{}; }
 
 std::string FakeRegistry::Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
 }
 
@@ -36,31 +34,25 @@ std::string FakeRegistry::Join(Handle root, const std::string& path) {
 
 std::optional<std::string> FakeRegistry::PathOf(Handle h) const {
   using namespace platform::registry;
-  if (h == kClassesRoot || h == kCurrentUser || h == kLocalMachine || h == kUsers) {
-    return Join(h, "");
-  }
+  if (h == kClassesRoot || h == kCurrentUser || h == kLocalMachine || h == kUsers) return Join(h, "");
   auto it = open_.find(h);
-  if (it == open_.end()) return std::nullopt;
-  return it->second;
+  return it == open_.end() ? std::nullopt : std::optional(it->second);
 }
 
 void FakeRegistry::AddKey(Handle root, const std::string& path) {
   std::string full = Join(root, path);
-  for (size_t pos = full.find('\\'); pos != std::string::npos; pos = full.find('\\', pos + 1)) {
-    keys_[full.substr(0, pos)];
-  }
+  for (size_t at = full.find('\\'); at != std::string::npos; at = full.find('\\', at + 1)) keys_[full.substr(0, at)];
   keys_[full];
 }
 
-void FakeRegistry::SetValue(Handle root, const std::string& path, const std::string& name,
-                            uint32_t type, const std::string& bytes) {
+void FakeRegistry::SetValue(Handle root, const std::string& path, const std::string& name, uint32_t type,
+                            const std::string& bytes) {
   AddKey(root, path);
   keys_[Join(root, path)].values[Lower(name)] = Value{type, bytes};
 }
 
-void FakeRegistry::SetString(Handle root, const std::string& path, const std::string& name,
-                             const std::string& text) {
-  SetValue(root, path, name, platform::registry::kTypeString, text + std::string(1, '\0'));
+void FakeRegistry::SetString(Handle root, const std::string& path, const std::string& name, const std::string& text) {
+  SetValue(root, path, name, platform::registry::kTypeString, text + '\0');
 }
 
 long FakeRegistry::OpenKey(Handle parent, const std::string& subKey, Handle& key) {
@@ -81,8 +73,8 @@ long FakeRegistry::OpenKey(Handle parent, const std::string& subKey, Handle& key
   return 0;
 }
 
-long FakeRegistry::QueryValue(Handle key, const std::string& valueName, uint32_t& type,
-                              char* data, uint32_t& size) {
+long FakeRegistry::QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* data,
+                              uint32_t& size) {
   std::optional<std::string> path = PathOf(key);
   if (!path) return kInvalidHandle;
   auto k = keys_.find(*path);
@@ -108,9 +100,7 @@ long FakeRegistry::QueryValue(Handle key, const std::string& valueName, uint32_t
 
 long FakeRegistry::CloseKey(Handle key) {
   if (failClose_ && *failClose_ == key) return kInvalidHandle;
-  if (!open_.erase(key)) return kInvalidHandle;
-  ++closes;
-  return 0;
+  return open_.erase(key) ? 0 : kInvalidHandle;
 }
 
 std::string FakeRegistry::ExpandVariables(const std::string& text) const {
@@ -122,8 +112,7 @@ std::string FakeRegistry::ExpandVariables(const std::string& text) const {
     size_t close = open == std::string::npos ? open : text.find('%', open + 1);
     if (close == std::string::npos) break;
     std::string name = text.substr(open + 1, close - open - 1);
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     auto found = environment.find(name);
     if (found == environment.end()) {
       out += text.substr(i, close - i);  // the second % may open a name

@@ -18,34 +18,26 @@ class FakeRegistry {
  public:
   using Handle = platform::registry::Handle;
 
-  // Creates the key and its missing parents. Paths are below `root`, with
-  // backslashes, compared without regard to case.
+  // With its missing parents; paths below `root`, any case.
   void AddKey(Handle root, const std::string& path);
-  // Stores `bytes` as the value's data, exactly (add the NUL yourself).
+  // `bytes` exactly: add the NUL yourself.
   void SetValue(Handle root, const std::string& path, const std::string& name, uint32_t type,
                 const std::string& bytes);
-  // A REG_SZ value holding `text` and its NUL.
   void SetString(Handle root, const std::string& path, const std::string& name,
                  const std::string& text);
 
-  // The next size probe of the value answers `size` instead of the real one,
-  // as if the value changed between the probe and the read.
+  // The next size probe answers `size`, as if the value changed after it.
   void ProbeAnswersOnce(uint32_t size) { probeOverride_ = size; }
-  // Closing this handle value fails.
   void FailCloseOf(Handle h) { failClose_ = h; }
 
   // The process environment that ExpandVariables reads, by upper-case name.
   std::map<std::string, std::string> environment;
 
-  // Handles currently open, and how many opens and closes were seen.
   size_t OpenHandles() const { return open_.size(); }
   int opens = 0;
-  int closes = 0;
-  // Sizes of the data buffers handed to reads, in order.
-  std::vector<uint32_t> readSizes;
+  std::vector<uint32_t> readSizes;  // of the buffers handed to reads
 
-  // The ANSI calls behind the seam: names, like the stored bytes, in the
-  // ANSI code page. A null `data` probes.
+  // The ANSI calls behind the seam; a null `data` probes.
   long OpenKey(Handle parent, const std::string& subKey, Handle& key);
   long QueryValue(Handle key, const std::string& valueName, uint32_t& type, char* data,
                   uint32_t& size);
@@ -71,7 +63,6 @@ class FakeRegistry {
   std::optional<Handle> failClose_;
 };
 
-// The registry the fake seam reads; fresh for every test.
 FakeRegistry& Get();
 void Reset();
 

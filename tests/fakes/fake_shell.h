@@ -2,6 +2,7 @@
 // running, every ShellExecute and every program started.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,17 @@ namespace sondalink::fake::shell {
 struct ShellCall {
   std::string operation, file, parameters, directory;
   int show;
+  bool operator==(const ShellCall&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const ShellCall& c) {
+    return os << c.operation << " [" << c.file << "] [" << c.parameters << "] [" << c.directory << "] " << c.show;
+  }
 };
 
 struct StartCall {
   std::string commandLine;
   int show;
+  bool operator==(const StartCall&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const StartCall& c) { return os << c.show << " " << c.commandLine; }
 };
 
 struct State {
@@ -32,7 +39,7 @@ struct State {
 State& Get();
 void Reset();
 
-// Shortcut: GetFolderPath succeeds with this path.
+// GetFolderPath succeeds with this path.
 void SetFolder(const std::string& path);
 
 }  // namespace sondalink::fake::shell

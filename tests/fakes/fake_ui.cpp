@@ -24,13 +24,11 @@ void Click(int id) {
 }
 
 void Type(int id, const std::string& text) {
-  if (!At(id).enabled) return;
-  At(id).text = text;
+  if (At(id).enabled) At(id).text = text;
 }
 
 void Focus(int id) {
-  if (!At(id).enabled) return;
-  platform::ui::SetFocus(id);
+  if (At(id).enabled) platform::ui::SetFocus(id);
 }
 
 bool RequestClose(int reason) {
@@ -87,17 +85,12 @@ bool GetValue(int control) { return At(control).value; }
 
 void SetValue(int control, bool selected) {
   auto& c = At(control);
-  if (!selected) {
-    c.value = false;
-    return;
-  }
+  c.value = selected;
+  if (!selected) return;
   for (auto& [id, other] : Get().controls) {
-    if (id != control && other.def.kind == ControlKind::OptionButton &&
-        other.def.parent == c.def.parent) {
+    if (id != control && other.def.kind == ControlKind::OptionButton && other.def.parent == c.def.parent)
       other.value = false;
-    }
   }
-  c.value = true;
   if (Get().handlers.event) Get().handlers.event(control, Event::Click);
 }
 
@@ -125,9 +118,7 @@ void SetMousePointer(int pointer) {
 void DoEvents() {
   auto& s = Get();
   ++s.doEventsCalls;
-  auto pending = std::move(s.pending);
-  s.pending.clear();
-  for (auto& action : pending) action();
+  for (auto& action : std::exchange(s.pending, {})) action();
 }
 
 }  // namespace platform::ui

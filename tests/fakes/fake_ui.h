@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ struct Box {
   std::string text;
   int flags;
   std::string title;
+  bool operator==(const Box&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const Box& b) {
+    return os << b.flags << " " << b.title << ": " << b.text;
+  }
 };
 
 struct State {
@@ -42,17 +47,13 @@ struct State {
   int focus = 0;
   int doEventsCalls = 0;
   std::vector<std::function<void()>> pending;  // run by the next DoEvents
-  // Called when a message box is shown, before it is "closed"; it may act
-  // as the user would while the box is up.
+  // While a box is up: it may act as the user would.
   std::function<void(const Box&)> onBox;
-  // Called by SetMousePointer with the new pointer; it may throw, as a
-  // failing call would.
+  // Told each new pointer; it may throw, as a failing call would.
   std::function<void(int)> onPointer;
-  // When set, ShowForm fails with it and creates nothing.
-  ErrorRecord showFormError;
+  ErrorRecord showFormError;  // ShowForm fails with it and creates nothing
 };
 
-// The fake's whole state; Reset() empties it between tests.
 State& Get();
 void Reset();
 

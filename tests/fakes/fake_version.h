@@ -16,8 +16,7 @@ struct File {
   // file information.
   std::optional<uint32_t> ms = 0x00060003;
   std::optional<uint32_t> ls = 0x000C0159;
-  // What GetFileVersionInfoSizeA answers; 0 means the default block size.
-  uint32_t sizeAnswer = 0;
+  uint32_t sizeAnswer = 0;  // GetFileVersionInfoSizeA's; 0: the block's size
   bool readFails = false;     // GetFileVersionInfoA returns 0
   bool queryFails = false;    // VerQueryValueA returns 0
   bool readThrows = false;    // the read runs out of memory
@@ -32,7 +31,6 @@ struct State {
 State& Get();
 void Reset();
 
-// The size of the block the fake writes.
 inline constexpr uint32_t kFakeVersionBlockSize = 92;
 
 }  // namespace sondalink::fake::version

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -79,23 +80,8 @@ class ConnectionTest : public ::testing::Test {
     EXPECT_EQ(lines[n - 3].rfind("Operazione terminata il ", 0), 0u) << lines[n - 3];
     EXPECT_EQ(lines[n - 2], std::string(68, '-'));
     EXPECT_EQ(lines[n - 1], " ");
-    for (size_t i = 6; i + 3 < n; ++i) {
-      const std::string& line = lines[i];
-      size_t best = std::string::npos;
-      std::string level;
-      for (const char* marker : {", INFO: ", ", WARNING: ", ", ERROR: "}) {
-        size_t at = line.find(marker);
-        if (at < best) {
-          best = at;
-          level = marker;
-        }
-      }
-      if (best == std::string::npos) {
-        body.push_back(line);
-      } else {
-        body.push_back(level.substr(2) + line.substr(best + level.size()));
-      }
-    }
+    static const std::regex kStamp(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d, (INFO|WARNING|ERROR): )");
+    for (size_t i = 6; i + 3 < n; ++i) body.push_back(std::regex_replace(lines[i], kStamp, "$1: "));
     return body;
   }
 

@@ -38,7 +38,7 @@ constexpr char kServerId[] = "{10020100-E260-11CF-AE68-00AA004A34D5}";
 ErrorRecord Record(const g::Failure& f) { return {f.number, f.description, f.source}; }
 
 // The fakes' journal as the stand-in writes its own: "ADODB.X" is ado.X,
-// an item of a recordset's Fields is dao.Fields.Item.
+// an item of a recordset's Fields is ado.Fields.Item.
 std::vector<std::string> Journal() {
   auto type = [](std::string name) {
     for (auto [from, to] : {std::pair{"ADODB.", "ado."}, {"DAO.", "dao."}, {"SQLDMO.", "dmo."}}) {
@@ -47,30 +47,25 @@ std::vector<std::string> Journal() {
     return name;
   };
   auto arg = [&](const Value& v) {
-    if (auto* t = std::get_if<std::string>(&v)) return g::ArgText(g::Bstr(*t));
-    if (auto* n = std::get_if<int16_t>(&v)) return g::ArgText(g::I2(*n));
-    if (auto* n = std::get_if<int32_t>(&v)) return g::ArgText(g::I4(*n));
-    if (auto* b = std::get_if<bool>(&v)) return g::ArgText(g::Bool(*b));
-    if (auto* o = std::get_if<fa::Object>(&v); o && *o) return g::ArgText(g::Dispatch(type(o->impl()->className)));
-    return std::string("?");
+    if (auto* t = std::get_if<std::string>(&v)) return g::Bstr(*t);
+    if (auto* n = std::get_if<int16_t>(&v)) return g::I2(*n);
+    if (auto* n = std::get_if<int32_t>(&v)) return g::I4(*n);
+    if (auto* b = std::get_if<bool>(&v)) return g::Bool(*b);
+    auto* o = std::get_if<fa::Object>(&v);
+    return g::Dispatch(o && *o ? type(o->impl()->className) : "?");
   };
   static const std::map<std::string, std::string> kCreated = {
-      {kConnectionId, "ado.Connection"}, {kRecordsetId, "ado.Recordset"}, {kEngineId, "dao.DBEngine"},
-      {"SQLDMO.SQLServer", "dmo.SQLServer"}};
+      {kConnectionId, "ado.Connection"}, {kRecordsetId, "ado.Recordset"}, {kEngineId, "dao.DBEngine"}};
+  static const char* const kVerb[] = {"create", "get", "put", "call", "get"};
   std::vector<std::string> lines;
   for (const fa::Invocation& i : fa::Journal()) {
-    std::string target = type(i.className);
-    if (i.access == fa::Access::Item && target.ends_with(".Recordset")) target.replace(target.size() - 9, 9, "Fields");
-    target += "." + (i.access == fa::Access::Item ? std::string("Item") : i.member);
-    std::string line = i.access == fa::Access::Put ? "put " + target + " = " + arg(i.arguments.at(0))
-                                                   : (i.access == fa::Access::Call ? "call " : "get ") + target;
-    if (i.access == fa::Access::Create)
-      line = "create " + (kCreated.count(i.member) ? kCreated.at(i.member) : i.member);
-    if (i.access == fa::Access::Call || i.access == fa::Access::Item) {
-      for (size_t n = 0; n < i.arguments.size(); ++n) line += (n ? ", " : "(") + arg(i.arguments[n]);
-      line += i.arguments.empty() ? "()" : ")";
-    }
-    lines.push_back(line);
+    g::Call call{kVerb[static_cast<int>(i.access)], type(i.className), {}};
+    for (const Value& v : i.arguments) call.args.push_back(arg(v));
+    if (i.access == fa::Access::Item && call.target.ends_with(".Recordset"))
+      call.target.replace(call.target.size() - 9, 9, "Fields");
+    call.target += "." + (i.access == fa::Access::Item ? std::string("Item") : i.member);
+    if (i.access == fa::Access::Create) call.target = kCreated.count(i.member) ? kCreated.at(i.member) : type(i.member);
+    lines.push_back(g::JournalLine(call));
   }
   return lines;
 }
@@ -130,30 +125,31 @@ class GoldenRun : public testing::ConnectionTest {
     kept.push_back(o);
     return o;
   }
-  std::optional<ErrorRecord> CreationFault(const std::string& type) {
-    for (const Rule& r : rules) {
-      if (r.type == type && r.member == "create" && (r.occurrence == 0 || ++*r.seen == r.occurrence)) return r.error;
-    }
-    return std::nullopt;
+  // A class whose creation meets the scenario's fault or gives `make`'s object.
+  void Register(const char* id, const char* name, std::string type, std::function<FakePtr()> make) {
+    fa::RegisterClass(id, name, [this, type, make]() -> Outcome<fa::Object> {
+      for (const Rule& r : rules) {
+        if (r.type == type && r.member == "create" && (r.occurrence == 0 || ++*r.seen == r.occurrence)) return r.error;
+      }
+      return make()->object();
+    });
   }
 
   FakePtr Listing(const std::string& component, std::vector<std::pair<std::string, Value>> items,
                   const std::string& owner, fa::FakeObject::CountAs count) {
     std::vector<FakePtr> properties;
-    for (auto& [name, value] : items) {
-      FakePtr p = fa::NewObject(component + ".Property");
-      p->Property("Name", name).Property("Value", value).DefaultMember("Value");
-      properties.push_back(p);
-    }
+    auto add = [&](const std::string& name, const Value& value) {
+      properties.push_back(fa::NewObject(component + ".Property"));
+      properties.back()->Property("Name", name).Property("Value", value).DefaultMember("Value");
+      return properties.back();
+    };
+    for (auto& [name, value] : items) add(name, value);
     for (const g::Property& extra : row.properties) {
       if (extra.owner != owner) continue;
-      FakePtr p = fa::NewObject(component + ".Property");
-      p->Property("Name", extra.name).Property("Value", extra.value).DefaultMember("Value");
-      if (extra.kind == g::Property::Null) p->Property("Value", fa::Null{});
+      FakePtr p = add(extra.name, extra.kind == g::Property::Null ? Value{fa::Null{}} : Value{extra.value});
       if (extra.kind == g::Property::ValueFails) p->Failing("Value", Record(extra.failure));
       if (extra.kind == g::Property::NameFails) p->Failing("Name", Record(extra.failure));
       if (extra.kind == g::Property::Object) p->Property("Value", fa::NewObject("X")->object());
-      properties.push_back(p);
     }
     return Arm(fa::NewCollection(component + ".Properties", properties, count), owner.substr(0, 3) + ".Properties");
   }
@@ -195,17 +191,13 @@ class GoldenRun : public testing::ConnectionTest {
                                             {"Connect Timeout", int32_t{15}}, {"Packet Size", int32_t{4096}}},
                                            "ado", fa::FakeObject::CountAs::Int32)
                                        ->object());
-      fa::RegisterClass(kConnectionId, "ADODB.Connection", [this]() -> Outcome<fa::Object> {
-        if (auto e = CreationFault("ado.Connection")) return *e;
-        return main->object();
-      });
-      fa::RegisterClass(kRecordsetId, "ADODB.Recordset", [this]() -> Outcome<fa::Object> {
-        if (auto e = CreationFault("ado.Recordset")) return *e;
+      Register(kConnectionId, "ADODB.Connection", "ado.Connection", [this] { return main; });
+      Register(kRecordsetId, "ADODB.Recordset", "ado.Recordset", [this] {
         // The first recordset runs the version query, the second sp_server_info.
         FakePtr rs = Arm(Recordset("ADODB.Recordset", recordsets++ == 0 ? "SELECT @@VERSION" : "sp_server_info"),
                          "ado.Recordset");
         rs->Method("Open");
-        return rs->object();
+        return rs;
       });
     } else if (row.component == Component::Dao) {
       BuildDao();
@@ -232,10 +224,7 @@ class GoldenRun : public testing::ConnectionTest {
           .Method("Connect")
           .Property("VersionString", row.versionNull ? Value{fa::Null{}} : Value{row.version})
           .Method("Disconnect");
-      fa::RegisterClass(kServerId, "SQLDMO.SQLServer", [this]() -> Outcome<fa::Object> {
-        if (auto e = CreationFault("dmo.SQLServer")) return *e;
-        return main->object();
-      });
+      Register(kServerId, "SQLDMO.SQLServer", "dmo.SQLServer", [this] { return main; });
     }
     fake::ui::Click(in.trusted ? kOptTrusted : kOptSQL);
     fake::ui::Type(kEdServer, in.server);
@@ -269,10 +258,9 @@ class GoldenRun : public testing::ConnectionTest {
                                     ->object())
         .Method("CreateWorkspace",
                 [this](const fa::Arguments& a) -> Outcome<Value> { return Value{Workspace(a)->object()}; });
-    fa::RegisterClass(kEngineId, "DAO.DBEngine.35", [this]() -> Outcome<fa::Object> {
-      if (auto e = CreationFault("dao.DBEngine")) return *e;
+    Register(kEngineId, "DAO.DBEngine.35", "dao.DBEngine", [this] {
       ++engineCreations;
-      return engine->object();
+      return engine;
     });
   }
 
@@ -330,24 +318,20 @@ class GoldenRun : public testing::ConnectionTest {
     EXPECT_EQ(std::vector<std::string>(first, body.end()), want);
 
     std::vector<fake::ui::Box> boxes;
-    if (row.end == g::End::Success) boxes.push_back({g::SuccessText(row.component, row.Shown()), ui::kInformation, ""});
-    if (row.end == g::End::Failure) boxes.push_back({g::FailureText(row.component), ui::kExclamation, ""});
-    ASSERT_EQ(Boxes().size(), boxes.size());
-    for (size_t i = 0; i < boxes.size(); ++i) {
-      EXPECT_EQ(Boxes()[i].text, boxes[i].text);
-      EXPECT_EQ(Boxes()[i].flags, boxes[i].flags);
-      EXPECT_EQ(Boxes()[i].title, "Messaggio di Sondalink");
-    }
-    ASSERT_EQ(Started().size(), row.notepad ? 1u : 0u);
-    if (row.notepad) {
-      EXPECT_EQ(Started()[0].commandLine, "notepad.exe " + gstrCartellaLog + profile.logFile);
-    }
+    const std::string title = "Messaggio di Sondalink";
+    if (row.end == g::End::Success)
+      boxes.push_back({g::SuccessText(row.component, row.Shown()), ui::kInformation, title});
+    if (row.end == g::End::Failure) boxes.push_back({g::FailureText(row.component), ui::kExclamation, title});
+    EXPECT_EQ(Boxes(), boxes);
+    const std::vector<fake::shell::StartCall> notepad = {{"notepad.exe " + gstrCartellaLog + profile.logFile, 1}};
+    EXPECT_EQ(Started(), row.notepad ? notepad : std::vector<fake::shell::StartCall>{});
     EXPECT_TRUE(ui::IsEnabled(kButton[static_cast<int>(row.component)]));
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
 
     g::ExpectCalls(Journal(), row);
     std::string shown, wantShown;
-    for (size_t i = 0; i < boxes.size(); ++i) wantShown += boxes[i].text + "\n", shown += Boxes()[i].text + "\n";
+    for (const fake::ui::Box& box : boxes) wantShown += box.text + "\n";
+    for (const fake::ui::Box& box : Boxes()) shown += box.text + "\n";
     // The report's lines are machine facts: no expectation of theirs.
     std::vector<std::string> whole(static_cast<size_t>(first - body.begin()), "\x01");
     whole.insert(whole.end(), want.begin(), want.end());

@@ -142,9 +142,7 @@ TEST_F(RapportoTest, FailuresAreErrorLinesAndTheReportGoesOn) {
   const std::string dll = tmp / "prova.dll";
   tmp.MakeFile("prova.dll");
   Registra(dll);
-  fake::version::File rotto;
-  rotto.readThrows = true;
-  fake::version::Get().files[dll] = rotto;
+  fake::version::Get().files[dll].readThrows = true;
   fake::sysinfo::Get().versionSucceeds = false;
 
   ScriviRapportoAmbiente(kClasse);

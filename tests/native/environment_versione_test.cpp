@@ -41,19 +41,11 @@ TEST_F(VersioneTest, HalvesAreReadAsSigned16BitNumbers) {
 }
 
 TEST_F(VersioneTest, NoVersionReadsAsMinusOneAndSucceeds) {
-  fake::version::File senzaFissa;
-  senzaFissa.ms.reset();
-  fake::version::File letturaFallita;
-  letturaFallita.readFails = true;
-  fake::version::File queryFallita;
-  queryFallita.queryFails = true;
-  fake::version::File dimensioneNegativa;
-  dimensioneNegativa.sizeAnswer = 0x80000000;  // below 1 when read as signed
-  Version().files = {{"senza-fissa", senzaFissa},
-                     {"lettura-fallita", letturaFallita},
-                     {"query-fallita", queryFallita},
-                     {"dimensione-negativa", dimensioneNegativa},
-                     {"C:\\prova.dll", {}}};
+  Version().files["senza-fissa"].ms.reset();
+  Version().files["lettura-fallita"].readFails = true;
+  Version().files["query-fallita"].queryFails = true;
+  Version().files["dimensione-negativa"].sizeAnswer = 0x80000000;  // below 1 when read as signed
+  Version().files["C:\\prova.dll"] = {};
   for (const char* percorso : {"assente", "senza-fissa", "lettura-fallita", "query-fallita",
                                "dimensione-negativa", "\"C:\\prova.dll\""}) {
     SCOPED_TRACE(percorso);
@@ -67,18 +59,14 @@ TEST_F(VersioneTest, NoVersionReadsAsMinusOneAndSucceeds) {
 }
 
 TEST_F(VersioneTest, WindowsIsToldTheReportedSizeInTheAnsiCodePage) {
-  fake::version::File f;
-  f.sizeAnswer = 300;
-  Version().files["C:\\Societ\xE0\\prova.dll"] = f;
+  Version().files["C:\\Societ\xE0\\prova.dll"].sizeAnswer = 300;
   Lettura l = Leggi("C:\\Società\\prova.dll");
   EXPECT_EQ(l.parti, (Parti{6, 3, 12, 345}));
   EXPECT_EQ(Version().lastReadSize, 300u);
 }
 
 TEST_F(VersioneTest, ARunTimeErrorIsHandedBackAsText) {
-  fake::version::File f;
-  f.readThrows = true;
-  Version().files["C:\\prova.dll"] = f;
+  Version().files["C:\\prova.dll"].readThrows = true;
   Lettura l = Leggi("C:\\prova.dll");
   EXPECT_FALSE(l.ok);
   EXPECT_EQ(l.errore, "routine 'LeggiVersioneFile', errore -2147024882: Out of memory (linea 0)");

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -23,10 +24,8 @@ using platform::ui::TwipsRect;
 std::span<const ControlDef> Controls() { return {kFormConn.controls, kFormConn.count}; }
 
 const ControlDef* Find(int id) {
-  for (const ControlDef& def : Controls()) {
-    if (def.id == id) return &def;
-  }
-  return nullptr;
+  auto it = std::ranges::find(Controls(), id, &ControlDef::id);
+  return it == Controls().end() ? nullptr : &*it;
 }
 
 std::optional<char> AccessKey(const char* caption) {
@@ -137,8 +136,7 @@ TEST(FmConnTable, TabOrderKeepsContainersTogetherLabelsBeforeTheirBoxesAndGoesDo
 
 TEST(FmConnTable, MarksThePasswordBoxAndTheLogBox) {
   using namespace platform::ui;
-  for (size_t i = 0; i < kFormConn.count; ++i) {
-    const auto& def = kFormConn.controls[i];
+  for (const ControlDef& def : Controls()) {
     SCOPED_TRACE(def.name);
     EXPECT_EQ((def.style & kStylePassword) != 0, def.id == kEdPassword);
     unsigned log = kStyleMultiLine | kStyleReadOnly | kStyleScrollBars | kStyleButtonFace;

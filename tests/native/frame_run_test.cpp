@@ -16,6 +16,7 @@
 #include "connection_fixture.h"
 #include "native/file_size_limit.h"
 #include "platform/ui.h"
+#include "support/golden_log.h"
 #include "support/row_name.h"
 
 namespace sondalink {
@@ -25,17 +26,14 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 namespace ui = platform::ui;
+namespace g = testing::golden;
 
-constexpr ProfiloTest kProva{
-    "SondalinkProva.log", "Inizio prova...", "Prova.Classe", "Prova riuscita.", "Prova fallita.",
-    "cmdProva_Click",
-};
+constexpr ProfiloTest kProva{"SondalinkProva.log", "Inizio prova...", "Prova.Classe", "Prova riuscita.",
+                             "Prova fallita.",     "cmdProva_Click"};
 
-const ErrorRecord kEFail{static_cast<int32_t>(0x80004005), "Errore non specificato",
-                         "Prova.Classe"};
+const ErrorRecord kEFail{static_cast<int32_t>(0x80004005), "Errore non specificato", "Prova.Classe"};
 const std::string kTrap = "Routine fmConn:cmdProva_Click, linea 0, errore ";
-const std::string kRiuscita =
-    "Prova riuscita.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n";
+const std::string kRiuscita = "Prova riuscita.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n";
 
 void Rapporto(const std::string& strClasse) { LogWrite("Rapporto per " + strClasse); }
 void RapportoConErrore(const std::string& strClasse) {
@@ -82,10 +80,10 @@ class FrameRun : public testing::ConnectionTest {
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
     EXPECT_FALSE(TestInCorso());
   }
-  void ExpectNotepad() {
-    ASSERT_EQ(Started().size(), 1u);
-    EXPECT_EQ(Started()[0].commandLine, "notepad.exe " + LogPath());
-    EXPECT_EQ(Started()[0].show, 1);  // a normal window with the focus
+  // Notepad in a normal window with the focus, or nothing started.
+  void ExpectNotepad(bool started) {
+    const std::vector<fake::shell::StartCall> notepad = {{"notepad.exe " + LogPath(), 1}};
+    EXPECT_EQ(Started(), started ? notepad : std::vector<fake::shell::StartCall>{});
   }
 };
 
@@ -134,24 +132,17 @@ TEST_P(FrameRunTable, EndsAsTheTableSays) {
   EXPECT_EQ(glngNumWarning, count("WARNING: "));
   EXPECT_EQ(glngNumErrori, count("ERROR: "));
   EXPECT_THAT(ShownBoxes(), ElementsAreArray(c.boxes));
-  if (c.notepad) {
-    ExpectNotepad();
-  } else {
-    EXPECT_THAT(Started(), IsEmpty());
-  }
+  ExpectNotepad(c.notepad);
   EXPECT_EQ(gHolder.use_count(), 1);
   gHolder.reset();
   ExpectUnlockedAndIdle();
 }
 
-const std::string kFail = "ERROR: Errore creazione: number=-2147467259, "
-                          "description=Errore non specificato, source=Prova.Classe";
-const std::string kWarn = "WARNING: Avviso: number=-2147467259, "
-                          "description=Errore non specificato, source=Prova.Classe";
+const std::string kFail = "-2147467259, description=Errore non specificato, source=Prova.Classe";
 const std::string kReportError = "ERROR: Errore nella rilevazione del sistema operativo: x";
 const std::vector<std::string> kHead = {"INFO: Inizio prova...", "INFO: Rapporto per Prova.Classe"};
-const std::vector<std::string> kRiuscito = {"INFO: Passo...", "INFO: Passo riuscito.",
-                                            "INFO: Distruzione...", "INFO: Operazione terminata."};
+const std::vector<std::string> kRiuscito = {"INFO: Passo...", "INFO: Passo riuscito.", "INFO: Distruzione...",
+                                            "INFO: Operazione terminata."};
 std::vector<std::string> Lines(std::vector<std::vector<std::string>> parts) {
   std::vector<std::string> all;
   for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
@@ -164,19 +155,16 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"FirstGuardedStepFailingShowsFailureBoxThenNotepad",
                 [](EsecuzioneTest& run) {
                   TieneOggetto(run);
-                  run.GuardedStep("Creazione...", [] { return kEFail; },
-                                  "Errore creazione: number=", "Creato.");
+                  run.GuardedStep("Creazione...", [] { return kEFail; }, "Errore creazione: number=", "Creato.");
                   ADD_FAILURE() << "a failed step must not return";
                 },
-                Rapporto, Lines({kHead, {"INFO: Creazione...", kFail}}),
+                Rapporto,
+                Lines({kHead, {"INFO: Creazione...", "ERROR: Errore creazione: number=" + kFail}}),
                 {Shown(ui::kExclamation, "Prova fallita.")}, true},
-        RunCase{"SuccessWithoutWarningsShowsOneInformationBoxAndNoNotepad", CorpoRiuscito,
-                Rapporto, Lines({kHead, kRiuscito}), {kSuccessBox},
-                false},
-        RunCase{"AnErrorLineInTheReportOpensNotepadAfterTheSuccessBox", CorpoRiuscito,
-                RapportoConErrore,
-                Lines({kHead, {kReportError}, kRiuscito}),
-                {kSuccessBox}, true},
+        RunCase{"SuccessWithoutWarningsShowsOneInformationBoxAndNoNotepad", CorpoRiuscito, Rapporto,
+                Lines({kHead, kRiuscito}), {kSuccessBox}, false},
+        RunCase{"AnErrorLineInTheReportOpensNotepadAfterTheSuccessBox", CorpoRiuscito, RapportoConErrore,
+                Lines({kHead, {kReportError}, kRiuscito}), {kSuccessBox}, true},
         RunCase{"ToleratedCheckWritesOneWarningNotepadFollowsTheSuccessBox",
                 [](EsecuzioneTest& run) {
                   run.NoteOrTrap(kEFail);
@@ -184,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                   run.ToleratedCheck("Avviso: number=");  // Err was cleared: nothing more
                   CorpoRiuscito(run);
                 },
-                Rapporto, Lines({kHead, {kWarn}, kRiuscito}),
+                Rapporto, Lines({kHead, {"WARNING: Avviso: number=" + kFail}, kRiuscito}),
                 {kSuccessBox}, true},
         RunCase{"UnguardedFailureIsDroppedByTheNextLogLine",
                 [](EsecuzioneTest& run) {
@@ -198,33 +186,26 @@ INSTANTIATE_TEST_SUITE_P(
                   run.ToleratedCheck("Avviso: number=");
                   CorpoRiuscito(run);
                 },
-                Rapporto,
-                Lines({kHead, {"INFO: Passo...", "INFO: Passo riuscito.", "INFO: Riga"},
-                       kRiuscito}),
+                Rapporto, Lines({kHead, {"INFO: Passo...", "INFO: Passo riuscito.", "INFO: Riga"}, kRiuscito}),
                 {kSuccessBox}, false},
         RunCase{"EmptyVersionTextEndsTheBoxAfterTwoLineBreaks",
                 [](EsecuzioneTest& run) {
                   run.SetOutcome(true);
                   run.EnterTrappedMode();
                 },
-                Rapporto, Lines({kHead, {"INFO: Operazione terminata."}}),
-                {Shown(ui::kInformation, kRiuscita)}, false},
+                Rapporto, Lines({kHead, {"INFO: Operazione terminata."}}), {Shown(ui::kInformation, kRiuscita)},
+                false},
         RunCase{"FailureAfterTheOutcomeTurnedTrueShowsNoBoxAndNoNotepad",
                 [](EsecuzioneTest& run) {
                   run.SetVersion("V");
                   run.SetOutcome(true);
-                  run.GuardedStep("Chiusura...", [] { return kEFail; }, "Errore chiusura: number=",
-                                  "Chiuso.");
+                  run.GuardedStep("Chiusura...", [] { return kEFail; }, "Errore chiusura: number=", "Chiuso.");
                 },
                 Rapporto,
-                Lines({kHead, {"INFO: Chiusura...",
-                               "ERROR: Errore chiusura: number=-2147467259, description=Errore non "
-                               "specificato, source=Prova.Classe"}}),
+                Lines({kHead, {"INFO: Chiusura...", "ERROR: Errore chiusura: number=" + kFail}}),
                 {}, false},
-        RunCase{"TrappedFailureInTheReportShowsCriticalBoxThenFailureBoxThenNotepad",
-                CorpoNonArriva, RapportoRotto,
-                {"INFO: Inizio prova...",
-                 "ERROR: " + kTrap + "-2147467259, descrizione: rapporto rotto"},
+        RunCase{"TrappedFailureInTheReportShowsCriticalBoxThenFailureBoxThenNotepad", CorpoNonArriva, RapportoRotto,
+                {"INFO: Inizio prova...", "ERROR: " + kTrap + "-2147467259, descrizione: rapporto rotto"},
                 {Shown(ui::kCritical, kTrap + "-2147467259, descrizione: rapporto rotto"),
                  Shown(ui::kExclamation, "Prova fallita.")},
                 true},
@@ -238,15 +219,11 @@ INSTANTIATE_TEST_SUITE_P(
                   ADD_FAILURE() << "a trapped failure must not return";
                 },
                 Rapporto,
-                Lines({kHead, {"INFO: Distruzione...",
-                               "ERROR: " + kTrap + "91, descrizione: Object variable not set"}}),
+                Lines({kHead, {"INFO: Distruzione...", "ERROR: " + kTrap + "91, descrizione: Object variable not set"}}),
                 {Shown(ui::kCritical, kTrap + "91, descrizione: Object variable not set")}, false},
-        RunCase{"NotepadThatCannotStartAfterSuccessGoesToTheTrap", CorpoRiuscito,
-                RapportoConErrore,
+        RunCase{"NotepadThatCannotStartAfterSuccessGoesToTheTrap", CorpoRiuscito, RapportoConErrore,
                 Lines({kHead, {kReportError}, kRiuscito}),
-                {kSuccessBox,
-                 Shown(ui::kCritical, kTrap + "53, descrizione: File not found")},
-                true, true}),
+                {kSuccessBox, Shown(ui::kCritical, kTrap + "53, descrizione: File not found")}, true, true}),
     sondalink::testing::kRowName);
 
 // Nothing of the last run is lost and nothing starts when the run stops at
@@ -261,7 +238,7 @@ TEST_F(FrameRun, FailedValidationLeavesLogBoxAndFileNameAsTheyWere) {
   // The validation's own message, nothing from the frame.
   EXPECT_THAT(ShownBoxes(),
               ElementsAre(Shown(ui::kExclamation, "Inserire il nome del Server/Istanza.")));
-  EXPECT_THAT(Started(), IsEmpty());
+  ExpectNotepad(false);
   EXPECT_THAT(fake::ui::Get().pointerHistory, ::testing::Each(ui::kPointerDefault));
   ExpectUnlockedAndIdle();
   EXPECT_FALSE(std::filesystem::exists(testing::Host(LogPath())));
@@ -274,17 +251,16 @@ TEST_F(FrameRun, LogThatCannotStartEndsTheRunWithoutFailureBoxOrNotepad) {
   // The box was emptied before the log's first echo: nothing of the last run.
   EXPECT_EQ(ui::GetText(kEdLog), "Creazione file di log " + LogPath() + ".");
   for (const auto& box : Boxes()) EXPECT_NE(box.text, "Prova fallita.");
-  EXPECT_THAT(Started(), IsEmpty());
+  ExpectNotepad(false);
   ExpectUnlockedAndIdle();
 }
 
 TEST_F(FrameRun, StepErrorLineShowsTheNumberInSignedDecimal) {
-  EXPECT_EQ(RigaErrorePasso("P: number=", {static_cast<int32_t>(0x80004005), "Errore", "Fonte"}),
-            "P: number=-2147467259, description=Errore, source=Fonte");
-  EXPECT_EQ(RigaErrorePasso("P: number=", {3146, "ODBC--call failed.", "DAO.Connection"}),
-            "P: number=3146, description=ODBC--call failed., source=DAO.Connection");
-  EXPECT_EQ(RigaErrorePasso("P: number=", {INT32_MIN, "", ""}),
-            "P: number=-2147483648, description=, source=");
+  EXPECT_EQ(RigaErrorePasso("P: number=", kEFail),
+            "P: number=-2147467259, description=Errore non specificato, source=Prova.Classe");
+  EXPECT_EQ(RigaErrorePasso("P: number=", {3146, "ODBC", "DAO.Connection"}),
+            "P: number=3146, description=ODBC, source=DAO.Connection");
+  EXPECT_EQ(RigaErrorePasso("P: number=", {INT32_MIN, "", ""}), "P: number=-2147483648, description=, source=");
 }
 
 // The log file stops taking lines in the middle of a run: one critical box
@@ -306,7 +282,7 @@ TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
                                 "descrizione: File too large\r\n\r\nImpossibile continuare."),
                           kSuccessBox));
   EXPECT_FALSE(gbLogAperto);
-  EXPECT_THAT(Started(), IsEmpty());
+  ExpectNotepad(false);
   const std::string echo = ui::GetText(kEdLog);
   EXPECT_TRUE(echo.ends_with("Riga 30\r\nPasso...\r\nPasso riuscito.\r\nDistruzione...\r\n"
                              "Operazione terminata.\r\nChiusura file di log " + LogPath() + "."))
@@ -320,36 +296,26 @@ TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
 // before its critical box is up. A failure at the hourglass, right after the
 // first line, is one the frame traps in every test.
 TEST_F(FrameRun, EachHandlersTrapNamesItAndIsLoggedBeforeItsBox) {
-  struct Case {
-    void (*handler)();
-    const char* name;  // of the log, the routine and the failure box
-  } cases[] = {{cmdADO_Click, "ADO"}, {cmdDAODirect_Click, "DAO ODBCDirect"},
-               {cmdSQLDMO_Click, "SQLDMO"}};
   fake::ui::Get().onPointer = [](int pointer) {
     if (pointer == ui::kPointerHourglass) throw std::runtime_error("Cursore non disponibile");
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::string file = c.name, routine = c.name;
-    std::erase(file, ' ');
-    if (file == "DAOODBCDirect") routine = "DAODirect";
+  for (auto [handler, component, routine] : {std::tuple{&cmdADO_Click, g::Component::Ado, "ADO"},
+                                             {&cmdDAODirect_Click, g::Component::Dao, "DAODirect"},
+                                             {&cmdSQLDMO_Click, g::Component::Dmo, "SQLDMO"}}) {
+    const g::Profile& profile = g::ProfileOf(component);
+    SCOPED_TRACE(profile.test);
     Boxes().clear();
     std::string echoAtBox;
     fake::ui::Get().onBox = [&](const fake::ui::Box& box) {
       if (box.flags == ui::kCritical) echoAtBox = ui::GetText(kEdLog);
     };
-    c.handler();
-    const std::string trap = "Routine fmConn:cmd" + routine +
-                             "_Click, linea 0, errore -2147467259, descrizione: Cursore non "
-                             "disponibile";
-    EXPECT_THAT(Body("Sondalink" + file + ".log"),
-                ElementsAre("INFO: Inizio test connessione " + std::string(c.name) + "...",
-                            "ERROR: " + trap));
+    handler();
+    const std::string trap = "Routine fmConn:cmd" + std::string(routine) +
+                             "_Click, linea 0, errore -2147467259, descrizione: Cursore non disponibile";
+    EXPECT_THAT(Body(profile.logFile), ElementsAre(std::string("INFO: ") + profile.firstLine, "ERROR: " + trap));
     EXPECT_TRUE(echoAtBox.ends_with(trap)) << echoAtBox;
-    EXPECT_THAT(ShownBoxes(),
-                ElementsAre(Shown(ui::kCritical, trap),
-                            Shown(ui::kExclamation,
-                                  "Connessione " + std::string(c.name) + " fallita.")));
+    EXPECT_THAT(ShownBoxes(), ElementsAre(Shown(ui::kCritical, trap),
+                                          Shown(ui::kExclamation, g::FailureText(component))));
   }
 }
 
@@ -359,10 +325,8 @@ TEST_F(FrameRun, NotepadCommandLineQuotesADataFolderWithABlankOrAComma) {
     Started().clear();
     UseDataFolder(folder);
     EseguiTest(kProva, [](EsecuzioneTest& run) { run.Leave(); }, Rapporto);
-    ASSERT_EQ(Started().size(), 1u);
-    const bool quoted = std::string(folder) != "dati";
-    EXPECT_EQ(Started()[0].commandLine,
-              "notepad.exe " + (quoted ? "\"" + LogPath() + "\"" : LogPath()));
+    const std::string quoted = std::string(folder) == "dati" ? LogPath() : "\"" + LogPath() + "\"";
+    EXPECT_EQ(Started(), (std::vector<fake::shell::StartCall>{{"notepad.exe " + quoted, 1}}));
   }
 }
 

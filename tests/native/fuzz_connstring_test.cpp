@@ -44,9 +44,7 @@ std::optional<Pairs> ParseOleDb(std::string_view s) {
     if (i == s.size()) return out;
     if (s[i] == ';') { ++i; continue; }
     size_t eq = s.find('=', i);
-    if (eq == std::string_view::npos || s.substr(i, eq - i).find(';') != std::string_view::npos) {
-      return std::nullopt;
-    }
+    if (eq == std::string_view::npos || s.substr(i, eq - i).find(';') != std::string_view::npos) return std::nullopt;
     std::string key(s.substr(i, eq - i));
     while (!key.empty() && Blank(key.back())) key.pop_back();
     i = eq + 1;
@@ -76,9 +74,8 @@ std::optional<Pairs> ParseOdbc(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     size_t eq = s.find('=', i);
-    if (eq == std::string_view::npos || s.substr(i, eq - i).find_first_of(";{}") != std::string_view::npos) {
+    if (eq == std::string_view::npos || s.substr(i, eq - i).find_first_of(";{}") != std::string_view::npos)
       return std::nullopt;
-    }
     std::string key(s.substr(i, eq - i));
     i = eq + 1;
     std::string value;
@@ -107,9 +104,8 @@ std::string Trimmed(std::string_view s) {
 // every value, quoted or not, as it always has.
 Pairs Expected(bool odbc, std::string server, std::string login, std::string password,
                bool trusted) {
-  if (!odbc) {
+  if (!odbc)
     for (std::string* value : {&server, &login, &password}) *value = Trimmed(*value);
-  }
   Pairs p = {{odbc ? "Driver" : "Provider", odbc ? "SQL Server" : "SQLOLEDB"},
              {"Server", server},
              {"Database", "master"}};
@@ -120,13 +116,6 @@ Pairs Expected(bool odbc, std::string server, std::string login, std::string pas
   }
   p.insert(p.end(), {{"LANGUAGE", "us_english"}, {"APP", "Velario"}});
   return p;
-}
-
-std::string Describe(const std::optional<Pairs>& p) {
-  if (!p) return "(does not parse)";
-  std::string out;
-  for (const auto& [k, v] : *p) out += k + "=" + Shown(v) + " ";
-  return out;
 }
 
 // A value as the window can hold it: no NUL.
@@ -146,9 +135,7 @@ TEST(FuzzConnectionString, EveryValueReadsBackExactlyAndNothingElseIsAdded) {
       const StringaConnessione s = odbc ? StringaConnessioneODBC(server, login, password, trusted)
                                         : StringaConnessioneADO(server, login, password, trusted);
       const auto parse = odbc ? ParseOdbc : ParseOleDb;
-      std::optional<Pairs> real = parse(s.strReale);
-      EXPECT_EQ(real, Expected(odbc, server, login, password, trusted))
-          << Shown(s.strReale) << " reads back as " << Describe(real);
+      EXPECT_EQ(parse(s.strReale), Expected(odbc, server, login, password, trusted)) << Shown(s.strReale);
 
       // What the log shows is the same string with the mask standing in for
       // a non-empty password: nothing else of it is changed, nothing of the
