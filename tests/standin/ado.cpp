@@ -25,7 +25,7 @@ Fault Closed(const wchar_t* source) {
 NodeRef NewAdoConnection() {
   auto state = std::make_shared<AdoConnection>();
   NodeRef node = Node::Create(L"ado.Connection");
-  node->attach(state).journalRelease();
+  node->attach(state);
   node->get(L"Version", [] { return std::wstring(L"2.8"); });
   node->get(L"State", [state] { return int32_t{state->open}; });
   node->get(L"ConnectionString", [state] { return state->connectionString; }, [state](const VARIANT& value) {
@@ -74,7 +74,7 @@ NodeRef NewAdoConnection() {
 NodeRef NewAdoRecordset() {
   auto cursor = std::make_shared<Cursor>();
   NodeRef node = Node::Create(L"ado.Recordset");
-  node->attach(cursor).journalRelease();
+  node->attach(cursor);
   node->get(L"State", [cursor] { return int32_t{cursor->open}; });
   node->method(L"Open", 0, 5, [cursor](const Args& args) -> Val {
     if (cursor->open) throw AlreadyOpen(kRecordset);

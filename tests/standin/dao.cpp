@@ -46,7 +46,7 @@ NodeRef NewRecordset(Rows rows) {
   cursor->rows = std::move(rows);
   cursor->open = true;
   NodeRef node = Node::Create(L"dao.Recordset");
-  node->attach(cursor).journalRelease();
+  node->attach(cursor);
   AddCursorMembers(*node.get(), cursor,
                    CursorTexts{L"dao", true, Invalid(L"DAO.Recordset"),
                                ControlError(3021, L"Nessun record corrente.", L"DAO.Recordset"),
@@ -58,7 +58,7 @@ NodeRef NewConnection(std::wstring connect) {
   auto state = std::make_shared<Connection>();
   state->connect = std::move(connect);
   NodeRef node = Node::Create(L"dao.Connection");
-  node->attach(state).journalRelease().guard([state] {
+  node->attach(state).guard([state] {
     if (!state->open) throw Invalid(L"DAO.Connection");
   });
   node->get(L"Connect", [state] { return state->connect; });
@@ -83,7 +83,7 @@ NodeRef NewConnection(std::wstring connect) {
 
 NodeRef NewWorkspace(std::shared_ptr<Workspace> state) {
   NodeRef node = Node::Create(L"dao.Workspace", state->name);
-  node->attach(state).journalRelease();
+  node->attach(state);
   node->get(L"Name", [state] { return state->name; });
   node->guard([state] {
     if (state->closed) throw Invalid(L"DAO.Workspace");
@@ -140,7 +140,7 @@ NodeRef NewDaoEngine() {
   auto own = std::make_shared<EngineNode>();
   std::shared_ptr<Engine> engine = own->engine;
   NodeRef node = Node::Create(L"dao.DBEngine");
-  node->attach(own).journalRelease();
+  node->attach(own);
   gEngine = node.get();
 
   node->get(L"Version", [] { return std::wstring(L"3.5"); });

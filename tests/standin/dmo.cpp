@@ -33,7 +33,7 @@ NodeRef NewApplication() {
 NodeRef NewDmoServer() {
   auto state = std::make_shared<Server>();
   NodeRef node = Node::Create(L"dmo.SQLServer");
-  node->attach(state).journalRelease();
+  node->attach(state);
   auto requireConnected = [state] {
     if (!state->connected) {
       throw Fault{static_cast<HRESULT>(0x80045510),

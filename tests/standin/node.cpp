@@ -128,7 +128,7 @@ Node::Node(std::wstring type, std::wstring label) : type_(std::move(type)), labe
 }
 
 Node::~Node() {
-  if (journalRelease_) Journal(L"release " + type_);
+  if (state_) Journal(L"release " + type_);
   --gLiveObjects;
 }
 

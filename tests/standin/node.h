@@ -133,13 +133,10 @@ class Node final : public IDispatch, public ISupportErrorInfo {
     guard_ = std::move(check);
     return *this;
   }
-  // Writes "release <type>" to the journal when the last reference goes.
-  Node& journalRelease() {
-    journalRelease_ = true;
-    return *this;
-  }
-  // The object's own state, shared with the closures of its members; other
-  // objects reach it through state() after checking type().
+  // The state of an object that the program creates (not a collection's
+  // item), shared with the closures of its members; other objects reach it
+  // through state() after checking type(). Such an object writes
+  // "release <type>" to the journal when the last reference goes.
   template <class T>
   Node& attach(std::shared_ptr<T> state) {
     state_ = std::move(state);
@@ -178,7 +175,6 @@ class Node final : public IDispatch, public ISupportErrorInfo {
   size_t default_ = 0;  // 1-based; 0: none
   std::function<void()> guard_;
   std::shared_ptr<void> state_;
-  bool journalRelease_ = false;
 };
 
 // Live stand-in objects and server locks, for DllCanUnloadNow.
