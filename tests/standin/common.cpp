@@ -70,26 +70,9 @@ Member CollectionMember(std::wstring name, std::function<NodeRef()> make) {
   Getter get = [make](const Args& args) -> Val {
     NodeRef collection = make();
     if (args.size() == 0) return collection;
-    // Hand the argument on to Item, through the collection's own Invoke so
-    // that its failures and journal line are the usual ones.
-    win32::unique_variant key;
-    ::VariantCopy(key.get(), const_cast<VARIANT*>(&args.raw(0)));
-    DISPPARAMS params{key.get(), nullptr, 1, 0};
-    win32::unique_variant result;
-    EXCEPINFO info{};
-    HRESULT hr = collection->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params,
-                                    result.get(), &info, nullptr);
-    if (hr == DISP_E_EXCEPTION) {
-      if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
-      Fault fault{info.scode, info.bstrDescription ? info.bstrDescription : L"",
-                  info.bstrSource ? info.bstrSource : L""};
-      ::SysFreeString(info.bstrDescription);
-      ::SysFreeString(info.bstrSource);
-      ::SysFreeString(info.bstrHelpFile);
-      throw fault;
-    }
-    if (FAILED(hr)) throw ProtocolError{hr};
-    return NodeRef(Node::From(V_UNKNOWN(result.get())), true);
+    // Handed on to Item through the collection's own dispatch, so that its
+    // failure rules and journal line are the usual ones.
+    return collection->Dispatch(DISPID_VALUE, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {&args.raw(0)});
   };
   return Member{.name = std::move(name), .get = std::move(get), .maxArgs = 1};
 }

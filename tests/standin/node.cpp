@@ -218,18 +218,67 @@ HRESULT PostErrorInfo(const Fault& fault, REFGUID guid) {
   return fault.code;
 }
 
-HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                     EXCEPINFO* excepInfo, UINT* argError) {
+Val Node::Dispatch(DISPID id, WORD flags, std::vector<const VARIANT*> values) {
   const size_t index = id == DISPID_VALUE ? default_ : id > 0 ? static_cast<size_t>(id) : 0;
-  if (index == 0 || index > members_.size()) return DISP_E_MEMBERNOTFOUND;
+  if (index == 0 || index > members_.size()) throw ProtocolError{DISP_E_MEMBERNOTFOUND};
   const Member& member = members_[index - 1];
   // Keeps this node alive while a member (e.g. Close) drops other references.
   NodeRef self(this, true);
 
+  const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+  const bool isCall = !isPut && (flags & DISPATCH_METHOD) && member.call;
+  std::wstring line = std::wstring(isPut ? L"put " : isCall ? L"call " : L"get ") + type_;
+  if (!label_.empty()) line += L"[" + label_ + L"]";
+  line += L"." + member.name;
+  if (isPut) {
+    line += L" = " + Describe(*values[0]);
+  } else if (!values.empty() || member.call) {
+    line += L"(";
+    for (size_t i = 0; i < values.size(); ++i) line += (i ? L", " : L"") + Describe(*values[i]);
+    line += L")";
+  }
+
+  if (member.startsRun) {
+    if (std::optional<Fault> refusal = StartRun()) throw *refusal;
+  }
+  Scenario& scenario = Current();
+  const bool quiet = !scenario.journalReads && !isPut && !isCall;
+  auto journal = [&](const std::wstring& outcome) {
+    if (!quiet || !outcome.empty()) Journal(line + outcome);
+  };
+
+  if (int delay = scenario.DelayFor(type_, label_, member.name); delay > 0) scenario.Delay(delay);
+  try {
+    if (std::optional<Fault> fault = scenario.FaultFor(type_, label_, member.name)) throw *fault;
+    Args args(std::move(values));
+    const bool isGet = !isPut && !isCall && (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) && member.get;
+    if (isPut ? !member.put : !isCall && !isGet) throw ProtocolError{DISP_E_MEMBERNOTFOUND};
+    if (!isPut && (args.size() < member.minArgs || args.size() > member.maxArgs)) {
+      throw ProtocolError{DISP_E_BADPARAMCOUNT};
+    }
+    if (member.guard) member.guard();
+    Val value;
+    if (isPut) {
+      member.put(args.raw(0));
+    } else {
+      value = (isCall ? member.call : member.get)(args);
+    }
+    journal(L"");
+    return value;
+  } catch (const Fault& fault) {
+    journal(L" -> fault " + Hex(fault.code));
+    throw;
+  } catch (const ProtocolError& error) {
+    journal(L" -> " + Hex(error.code));
+    throw;
+  }
+}
+
+HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                     EXCEPINFO* excepInfo, UINT* argError) {
   DISPPARAMS none{};
   if (!params) params = &none;
-  const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-  if (isPut) {
+  if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
     if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
         params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
       return DISP_E_PARAMNOTOPTIONAL;
@@ -245,56 +294,13 @@ HRESULT Node::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VA
     if (V_VT(v) == (VT_VARIANT | VT_BYREF)) v = V_VARIANTREF(v);
     values.push_back(v);
   }
-
-  const bool isCall = !isPut && (flags & DISPATCH_METHOD) && member.call;
-  std::wstring line = std::wstring(isPut ? L"put " : isCall ? L"call " : L"get ") + type_;
-  if (!label_.empty()) line += L"[" + label_ + L"]";
-  line += L"." + member.name;
-  if (isPut) {
-    line += L" = " + Describe(*values[0]);
-  } else if (!values.empty() || member.call) {
-    line += L"(";
-    for (size_t i = 0; i < values.size(); ++i) line += (i ? L", " : L"") + Describe(*values[i]);
-    line += L")";
-  }
-
-  if (member.startsRun) {
-    if (std::optional<Fault> refusal = StartRun()) return RaiseFault(*refusal, excepInfo);
-  }
-  Scenario& scenario = Current();
-  const bool quiet = !scenario.journalReads && !isPut && !isCall;
-  auto journal = [&](const std::wstring& outcome) {
-    if (!quiet || !outcome.empty()) Journal(line + outcome);
-  };
-
-  if (int delay = scenario.DelayFor(type_, label_, member.name); delay > 0) scenario.Delay(delay);
-  if (std::optional<Fault> fault = scenario.FaultFor(type_, label_, member.name)) {
-    journal(L" -> fault " + Hex(fault->code));
-    return RaiseFault(*fault, excepInfo);
-  }
-
   try {
-    Args args(std::move(values));
-    const bool isGet = !isPut && !isCall && (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) && member.get;
-    if (isPut ? !member.put : !isCall && !isGet) throw ProtocolError{DISP_E_MEMBERNOTFOUND};
-    if (!isPut && (args.size() < member.minArgs || args.size() > member.maxArgs)) {
-      throw ProtocolError{DISP_E_BADPARAMCOUNT};
-    }
-    if (member.guard) member.guard();
-    Val value;
-    if (isPut) {
-      member.put(args.raw(0));
-    } else {
-      value = (isCall ? member.call : member.get)(args);
-    }
-    journal(L"");
+    Val value = Dispatch(id, flags, std::move(values));
     if (result) ToVariant(value, result);
     return S_OK;
   } catch (const Fault& fault) {
-    journal(L" -> fault " + Hex(fault.code));
     return RaiseFault(fault, excepInfo);
   } catch (const ProtocolError& error) {
-    journal(L" -> " + Hex(error.code));
     if (argError && (error.code == DISP_E_TYPEMISMATCH || error.code == DISP_E_PARAMNOTFOUND)) {
       *argError = error.argument;
     }

@@ -161,6 +161,12 @@ class Node final : public IDispatch, public ISupportErrorInfo {
     return riid == IID_IDispatch ? S_OK : S_FALSE;
   }
 
+  // One journalled call of the member `id` with `values` in the caller's
+  // order, under the scenario's rules; a failure is thrown as a Fault or a
+  // ProtocolError. Invoke's work, for the node itself and for a member that
+  // hands its argument on to another node's.
+  Val Dispatch(DISPID id, WORD flags, std::vector<const VARIANT*> values);
+
   // The stand-in node behind an interface pointer, or null for a foreign one.
   static Node* From(IUnknown* unknown);
 
