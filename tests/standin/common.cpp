@@ -43,13 +43,6 @@ NodeRef FindItem(const std::vector<NodeRef>& items, const Args& args, const Faul
   return items[static_cast<size_t>(index)];
 }
 
-std::wstring Trimmed(const std::wstring& text) {
-  size_t b = text.find_first_not_of(L" \t\r\n");
-  if (b == std::wstring::npos) return {};
-  size_t e = text.find_last_not_of(L" \t\r\n;");
-  return text.substr(b, e - b + 1);
-}
-
 }  // namespace
 
 NodeRef NewCollection(const CollectionTexts& texts, std::function<std::vector<NodeRef>()> items) {
@@ -95,7 +88,7 @@ NodeRef NewPropertyList(const std::wstring& owner, std::vector<Attribute> items)
 }
 
 std::optional<Rows> RunQuery(const std::wstring& sql) {
-  std::wstring q = Trimmed(sql);
+  std::wstring q = Trim(sql, L" \t\r\n;");
   Scenario& s = Current();
   if (_wcsicmp(q.c_str(), L"SELECT @@VERSION") == 0) {
     Rows rows{{L""}, {}};
@@ -150,7 +143,7 @@ std::wstring ConnectionStringPart(const std::wstring& text, const std::wstring& 
     if (end == std::wstring::npos) end = text.size();
     std::wstring part = text.substr(start, end - start);
     size_t eq = part.find(L'=');
-    if (eq != std::wstring::npos && _wcsicmp(Trimmed(part.substr(0, eq)).c_str(), key.c_str()) == 0) {
+    if (eq != std::wstring::npos && _wcsicmp(Trim(part.substr(0, eq)).c_str(), key.c_str()) == 0) {
       return part.substr(eq + 1);
     }
     start = end + 1;

@@ -80,13 +80,6 @@ std::wstring Lower(std::wstring text) {
   return text;
 }
 
-std::wstring Trim(const std::wstring& text) {
-  size_t b = text.find_first_not_of(L" \t\r");
-  if (b == std::wstring::npos) return {};
-  size_t e = text.find_last_not_of(L" \t\r");
-  return text.substr(b, e - b + 1);
-}
-
 std::wstring Unescape(const std::wstring& text) {
   std::wstring out;
   out.reserve(text.size());
@@ -174,25 +167,24 @@ Fault ParseFault(const std::wstring& text) {
 Cell ParseCell(const std::wstring& raw) {
   if (raw.empty() || raw[0] != L'@') return Unescape(raw);
   std::wstring lower = Lower(raw);
-  auto after = [&](size_t n) { return raw.substr(n); };
   if (lower == L"@null") return Null{};
   if (lower == L"@empty") return Empty{};
-  if (lower.rfind(L"@i2:", 0) == 0) {
-    int32_t n = ParseInteger(after(4));
+  if (lower.starts_with(L"@i2:")) {
+    int32_t n = ParseInteger(raw.substr(4));
     if (n < INT16_MIN || n > INT16_MAX) throw ParseError{L"not a 16-bit number: " + raw};
     return static_cast<int16_t>(n);
   }
-  if (lower.rfind(L"@i4:", 0) == 0) return ParseInteger(after(4));
-  if (lower.rfind(L"@r8:", 0) == 0) {
+  if (lower.starts_with(L"@i4:")) return ParseInteger(raw.substr(4));
+  if (lower.starts_with(L"@r8:")) {
     wchar_t* end = nullptr;
-    std::wstring t = Trim(after(4));
+    std::wstring t = Trim(raw.substr(4));
     double d = std::wcstod(t.c_str(), &end);
     if (t.empty() || *end != 0) throw ParseError{L"not a number: " + t};
     return d;
   }
   if (lower == L"@bool:true") return true;
   if (lower == L"@bool:false") return false;
-  if (lower.rfind(L"@fail:", 0) == 0) return ParseFault(after(6));
+  if (lower.starts_with(L"@fail:")) return ParseFault(raw.substr(6));
   throw ParseError{L"unknown typed value: " + raw};
 }
 
@@ -272,9 +264,9 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
         for (int32_t i = 1; i <= n; ++i) {
           s.serverInfo.push_back({L"ATTRIBUTE_" + std::to_wstring(i), L"valore " + std::to_wstring(i)});
         }
-      } else if (key.rfind(L"property.", 0) == 0) {
+      } else if (key.starts_with(L"property.")) {
         std::wstring owner = key.substr(9);
-        bool extra = owner.size() > 6 && owner.compare(owner.size() - 6, 6, L".extra") == 0;
+        const bool extra = owner.ends_with(L".extra");
         if (extra) owner.resize(owner.size() - 6);
         if (owner != L"ado" && owner != L"dao.engine" && owner != L"dao.workspace") {
           throw ParseError{L"unknown property owner: " + owner};
@@ -286,7 +278,7 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
         } else {
           list.push_back(ParseAttribute(value));
         }
-      } else if (key.rfind(L"fail.", 0) == 0 || key.rfind(L"delay.", 0) == 0) {
+      } else if (key.starts_with(L"fail.") || key.starts_with(L"delay.")) {
         const bool fail = key[0] == L'f';
         Rule rule;
         rule.target = Trim(line.substr(0, eq)).substr(fail ? 5 : 6);
@@ -381,6 +373,12 @@ void Scenario::Delay(int milliseconds) const {
   } else {
     ::Sleep(static_cast<DWORD>(milliseconds));
   }
+}
+
+std::wstring Trim(const std::wstring& text, const wchar_t* blanks) {
+  size_t b = text.find_first_not_of(blanks);
+  if (b == std::wstring::npos) return {};
+  return text.substr(b, text.find_last_not_of(blanks) - b + 1);
 }
 
 std::wstring ModulePath() {

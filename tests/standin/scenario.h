@@ -66,6 +66,9 @@ Scenario& Current();
 // file is read afresh for it at each look.
 bool DesignLicenceInstalled();
 
+// `text` without any of `blanks` at either end.
+std::wstring Trim(const std::wstring& text, const wchar_t* blanks = L" \t\r\n");
+
 // The DLL's own path.
 std::wstring ModulePath();
 
