@@ -27,14 +27,9 @@ NodeRef NewAdoConnection() {
   NodeRef node = Node::Create(L"ado.Connection");
   node->attach(state);
   node->get(L"Version", [] { return std::wstring(L"2.8"); });
-  node->get(L"State", [state] { return int32_t{state->open}; });
-  node->get(L"ConnectionString", [state] { return state->connectionString; }, [state](const VARIANT& value) {
-    if (state->open) throw AlreadyOpen(kConnection);
-    state->connectionString = Args({&value}).text(0);
-  });
   node->method(L"Open", 0, 4, [state](const Args& args) -> Val {
     if (state->open) throw AlreadyOpen(kConnection);
-    std::wstring cs = args.present(0) ? args.text(0) : state->connectionString;
+    std::wstring cs = args.present(0) ? args.text(0) : L"";
     args.check(1, {VT_BSTR, VT_BSTR, VT_I4});
     if (_wcsicmp(ConnectionStringPart(cs, L"Provider").c_str(), L"SQLOLEDB") != 0) {
       throw ControlError(3706, L"Provider cannot be found. It may not be properly installed.", kConnection);
@@ -75,7 +70,6 @@ NodeRef NewAdoRecordset() {
   auto cursor = std::make_shared<Cursor>();
   NodeRef node = Node::Create(L"ado.Recordset");
   node->attach(cursor);
-  node->get(L"State", [cursor] { return int32_t{cursor->open}; });
   node->method(L"Open", 0, 5, [cursor](const Args& args) -> Val {
     if (cursor->open) throw AlreadyOpen(kRecordset);
     Node* connection = args.node(1);

@@ -112,13 +112,10 @@ void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTe
   };
   node.guard(requireOpen);
   node.get(L"EOF", [cursor] { return cursor->position >= cursor->rows.values.size(); });
-  node.get(L"BOF", [cursor] { return cursor->rows.values.empty(); });
-  node.get(L"RecordCount", [cursor] { return static_cast<int32_t>(cursor->rows.values.size()); });
   node.add(CollectionMember(L"Fields", [cursor, requireOpen, t = texts] {
     std::vector<NodeRef> fields;
     for (size_t column = 0; column < cursor->rows.columns.size(); ++column) {
       NodeRef field = Node::Create(t.component + L".Field", cursor->rows.columns[column]);
-      field->get(L"Name", [name = cursor->rows.columns[column]] { return name; });
       field->guard(requireOpen);
       field->get(L"Value", [cursor, column, noCurrent = t.noCurrent] {
         if (cursor->position >= cursor->rows.values.size()) throw noCurrent;

@@ -83,8 +83,8 @@ struct Rows {
 };
 std::optional<Rows> RunQuery(const std::wstring& sql);
 
-// A cursor over rows with EOF, BOF, Fields, MoveNext, RecordCount and Close,
-// shared by the ADO and DAO recordsets.
+// A cursor over rows with EOF, Fields, MoveNext and Close, shared by the ADO
+// and DAO recordsets.
 struct Cursor {
   Rows rows;
   size_t position = 0;

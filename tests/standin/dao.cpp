@@ -22,7 +22,6 @@ struct Engine {
 };
 
 struct Connection {
-  std::wstring connect;
   int16_t queryTimeout = 60;
   bool open = true;
 };
@@ -54,14 +53,12 @@ NodeRef NewRecordset(Rows rows) {
   return node;
 }
 
-NodeRef NewConnection(std::wstring connect) {
+NodeRef NewConnection() {
   auto state = std::make_shared<Connection>();
-  state->connect = std::move(connect);
   NodeRef node = Node::Create(L"dao.Connection");
   node->attach(state).guard([state] {
     if (!state->open) throw Invalid(L"DAO.Connection");
   });
-  node->get(L"Connect", [state] { return state->connect; });
   node->get(L"QueryTimeout", [state] { return state->queryTimeout; }, [state](const VARIANT& value) {
     VARIANT shortValue;
     ::VariantInit(&shortValue);
@@ -84,12 +81,9 @@ NodeRef NewConnection(std::wstring connect) {
 NodeRef NewWorkspace(std::shared_ptr<Workspace> state) {
   NodeRef node = Node::Create(L"dao.Workspace", state->name);
   node->attach(state);
-  node->get(L"Name", [state] { return state->name; });
   node->guard([state] {
     if (state->closed) throw Invalid(L"DAO.Workspace");
   });
-  node->get(L"UserName", [state] { return state->user; });
-  node->get(L"Type", [state] { return state->type; });
   node->add(CollectionMember(L"Properties", [state] {
     return NewPropertyList(L"dao.workspace", {{L"Name", state->name},
                                               {L"UserName", state->user},
@@ -104,7 +98,7 @@ NodeRef NewWorkspace(std::shared_ptr<Workspace> state) {
     if (_wcsnicmp(connect.c_str(), L"ODBC;", 5) != 0) {
       throw ControlError(3001, L"Argomento non valido.", L"DAO.Workspace");
     }
-    return NewConnection(connect);
+    return NewConnection();
   });
   node->act(L"Close", [state] {
     state->closed = true;

@@ -10,7 +10,6 @@ struct Server {
   int32_t loginTimeout = -1;
   bool loginSecure = false;
   std::wstring language;
-  std::wstring name;
   bool connected = false;
 };
 
@@ -47,14 +46,11 @@ NodeRef NewDmoServer() {
   node->field(L"LoginTimeout", &state->loginTimeout);
   node->field(L"LoginSecure", &state->loginSecure);
   node->field(L"Language", &state->language);
-  node->get(L"Name", [state] { return state->name; });
   node->method(L"Connect", 0, 3, [state](const Args& args) -> Val {
     if (state->connected) {
       throw Fault{static_cast<HRESULT>(0x80045042), L"[SQL-DMO]The object is already connected.", kSource};
     }
-    std::wstring server = args.present(0) ? args.text(0) : L"";
-    args.check(1, {VT_BSTR, VT_BSTR});
-    state->name = server.empty() ? L"(local)" : server;
+    args.check(0, {VT_BSTR, VT_BSTR, VT_BSTR});
     state->connected = true;
     return Empty{};
   });

@@ -510,7 +510,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"ATextForANumber", static_cast<int32_t>(0x80020005),
                   [](const Object& o) { return automation::Put(o, "LoginTimeout", std::string("dieci")); }},
         Refused{"APutOnAReadOnlyProperty", static_cast<int32_t>(0x80020003),
-                  [](const Object& o) { return automation::Put(o, "Name", std::string("X")); }}),
+                  [](const Object& o) { return automation::Put(o, "CodePage", int32_t{850}); }}),
     sondalink::testing::kRowName);
 
 // ---- DAO's engine is a licensed class
