@@ -95,19 +95,23 @@ inline std::string EscapeScenario(const std::string& text) {
 
 using win32::Narrow;
 
+// "0x800A0C4A": a code as scenarios and the journal write it.
+inline std::string Hex(uint32_t code) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+  return hex;
+}
+
 // One scenario line each.
 inline std::string JournalTo(const std::wstring& path) { return "journal=" + EscapeScenario(Narrow(path)) + "\n"; }
 inline std::string Fail(const std::string& target, uint32_t code, const std::string& description,
                         const std::string& source, const std::string& mode = "") {
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
-  return "fail." + target + "=" + hex + "|" + EscapeScenario(description) + "|" + EscapeScenario(source) +
+  return "fail." + target + "=" + Hex(code) + "|" + EscapeScenario(description) + "|" + EscapeScenario(source) +
          (mode.empty() ? "" : "|" + mode) + "\n";
 }
 inline std::string Delay(const std::string& target, int milliseconds) {
   return "delay." + target + "=" + std::to_string(milliseconds) + "\n";
 }
-inline std::string Line(const std::string& key, const std::string& value) { return key + "=" + value + "\n"; }
 // `items` more properties in the listing of `owner` ("ado", "dao.engine" or
 // "dao.workspace"), each Value read taking `millisecondsEach`: the program
 // logs (and lets its window run) at that pace.

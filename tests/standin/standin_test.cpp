@@ -10,12 +10,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "../support/row_name.h"
 #include "../support/temp_folder.h"
+#include "connection/values.h"
 #include "environment/registro.h"
 #include "environment/versione_file.h"
 #include "platform/automation.h"
@@ -37,7 +37,6 @@ const char kDaoEngine[] = "{00000010-0000-0010-8000-00AA006D2EA4}";
 const char kDaoKey[] = "mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak";  // DAO's run-time licence key
 const char kAdoString[] =
     "Provider=SQLOLEDB;Server=PC01\\ISTANZA;Database=master;UID=sa;pwd=s3gr;eto;LANGUAGE=us_english;APP=Velario;";
-const int32_t kEFail = kErrFail;
 
 // COM on the test thread, the stand-in registered, and a scenario and
 // journal of the test's own.
@@ -89,9 +88,6 @@ std::string Text(const Outcome<Value>& outcome) {
   EXPECT_TRUE(outcome.ok() && text.ok()) << outcome.error.description;
   return text.value;
 }
-int32_t Count(const Value& count) {
-  return std::holds_alternative<int16_t>(count) ? std::get<int16_t>(count) : std::get<int32_t>(count);
-}
 
 Object Create(const char* classId, const char* name, const std::string& key = {}) {
   Outcome<Object> created = automation::CreateFromClassId(classId, name, key);
@@ -108,10 +104,11 @@ ErrorRecord CallWith(const Object& o, const char* method, std::initializer_list<
   return Call(o, method, args).error;
 }
 
-// Opens an ADO connection and a recordset on it the way the program does.
-Object OpenAdo(const std::string& connectionString = kAdoString) {
+// An ADO connection, and a query's recordset on it, opened the way the program opens them.
+Object OpenAdo() {
   Object connection = Create(kAdoConnection, "ADODB.Connection");
-  EXPECT_FALSE(CallWith(connection, "Open", {connectionString, std::string(), std::string(), int32_t{-1}}).failed());
+  const std::string none;
+  EXPECT_FALSE(CallWith(connection, "Open", {std::string(kAdoString), none, none, int32_t{-1}}).failed());
   return connection;
 }
 Object AdoQuery(const Object& connection, const std::string& sql) {
@@ -131,20 +128,14 @@ Outcome<Value> ItemValue(const Object& owner, const char* collection, const Valu
   if (!item.ok()) return item;
   return automation::Get(Must<Object>(item), "Value");
 }
-// "0x800A0C4A", as the journal writes a code.
-std::string Hex(uint32_t code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
-  return text;
-}
 bool AtEnd(const Object& recordset) { return Must<bool>(automation::Get(recordset, "EOF")); }
 
 // "Name = value" for each property, "<description>" for one that fails.
 std::vector<std::string> Listing(const Object& owner) {
   auto properties = Must<Object>(automation::Get(owner, "Properties"));
   std::vector<std::string> lines;
-  for (int32_t i = 0, n = Count(automation::Get(properties, "Count").value); i < n; ++i) {
-    auto item = Must<Object>(automation::Item(properties, Value{i}));
+  for (int64_t i = 0, n = ComeIntero(automation::Get(properties, "Count")).value; i < n; ++i) {
+    auto item = Must<Object>(automation::Item(properties, Value{static_cast<int32_t>(i)}));
     auto value = automation::Get(item, "Value");
     auto text = automation::ToText(value.value);
     lines.push_back(Must<std::string>(automation::Get(item, "Name")) + " = " +
@@ -200,17 +191,6 @@ win32::com_ptr<IClassFactory2> DaoFactory() {
   ::CoGetClassObject(CLSID{0x10, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x6D, 0x2E, 0xA4}}, CLSCTX_INPROC_SERVER,
                      nullptr, IID_IClassFactory2, factory.put_void());
   return factory;
-}
-
-// The engine through CreateInstanceLic with `key` (null: none), or through
-// plain IClassFactory::CreateInstance when `key` is kPlain.
-const wchar_t kPlain[] = L"<plain>";
-HRESULT CreateDaoWithKey(const wchar_t* key, win32::com_ptr<IDispatch>& object) {
-  win32::com_ptr<IClassFactory2> factory = DaoFactory();
-  if (!factory) return E_NOINTERFACE;
-  if (key == kPlain) return factory->CreateInstance(nullptr, IID_IDispatch, object.put_void());
-  win32::unique_bstr bstr(key ? ::SysAllocString(key) : nullptr);
-  return factory->CreateInstanceLic(nullptr, nullptr, IID_IDispatch, bstr.get(), object.put_void());
 }
 
 // ---- registration
@@ -280,8 +260,7 @@ TEST_F(Standin, AdoRunGivesVersionAndAttributesAndJournalsTheArguments) {
            "property.ado=Vuota|@null\nproperty.ado=Guasta|@fail:0x80004005|Non leggibile|Provider\n");
   Object connection = OpenAdo();
   EXPECT_EQ(Must<std::string>(automation::Get(connection, "Version")), "2.8");
-  auto properties = Must<Object>(automation::Get(connection, "Properties"));
-  Must<int32_t>(automation::Get(properties, "Count"));  // ADO counts in 32 bits
+  Must<int32_t>(automation::Get(Must<Object>(automation::Get(connection, "Properties")), "Count"));  // in 32 bits
   EXPECT_THAT(Listing(connection), ::testing::IsSupersetOf({"Data Source = PC01\\ISTANZA", "Application Name = Velario",
                                                              "Connect Timeout = 15", "Vuota = ",
                                                              "Guasta = <Non leggibile>"}));
@@ -349,8 +328,7 @@ TEST_F(Standin, DaoEngineRefusesASecondWorkspaceOfTheSameNameUntilTheFirstIsClos
 TEST_F(Standin, DaoRunGivesVersionAndJournalsSixteenBitArguments) {
   Scenario("");
   Object workspace = Workspace(DaoEngine());
-  auto properties = Must<Object>(automation::Get(workspace, "Properties"));
-  Must<int16_t>(automation::Get(properties, "Count"));  // DAO counts in 16 bits
+  Must<int16_t>(automation::Get(Must<Object>(automation::Get(workspace, "Properties")), "Count"));  // in 16 bits
   EXPECT_EQ(Text(ItemValue(workspace, "Properties", int32_t{0})), "ODBCWorkspace");
 
   const std::string connect =
@@ -454,12 +432,7 @@ TEST_P(Refusals, LoginRefusedReachesTheCallerWithCodeDescriptionAndSource) {
   win32::com_ptr<IDispatch> object = RawCreate(ado ? L"ADODB.Connection" : L"SQLDMO.SQLServer");
   ASSERT_TRUE(object);
   win32::unique_bstr text(::SysAllocString(ado ? L"Provider=SQLOLEDB;Server=X;" : L"X"));
-  std::vector<VARIANT> args(ado ? 4 : 3, Bstr(text.get()));
-  if (ado) {
-    V_VT(&args[3]) = VT_I4;
-    V_I4(&args[3]) = -1;
-  }
-  Raw reply = RawCall(object.get(), ado ? L"Open" : L"Connect", args);
+  Raw reply = RawCall(object.get(), ado ? L"Open" : L"Connect", {Bstr(text.get())});
   const HRESULT code = static_cast<HRESULT>(r.code);
   EXPECT_EQ(reply.hr, std::string(r.mode) == "errorinfo" ? code : DISP_E_EXCEPTION);
   EXPECT_EQ(reply.scode, code);
@@ -518,7 +491,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct Licence {
   const char* name;
   bool designLicence;  // the machine holds the design-time licence
-  const wchar_t* key;  // kPlain: IClassFactory::CreateInstance
+  const char* key;     // through the layer, "": plain creation; null: raw, CreateInstanceLic without a key
   HRESULT expected;
 };
 
@@ -528,16 +501,22 @@ using Licences = Table<Licence>;
 TEST_P(Licences, EngineIsCreatedWithItsRunTimeKeyOrOnADevelopersMachine) {
   const Licence& l = GetParam();
   Scenario(l.designLicence ? "licence.design=yes\n" : "");
-  win32::com_ptr<IDispatch> engine;
-  EXPECT_EQ(CreateDaoWithKey(l.key, engine), l.expected);
-  EXPECT_EQ(static_cast<bool>(engine), l.expected == S_OK);
-  if (!engine) {
+  win32::com_ptr<IClassFactory2> factory = DaoFactory();
+  ASSERT_TRUE(factory);
+  win32::com_ptr<IDispatch> raw;
+  Outcome<Object> engine;
+  if (l.key) {
+    engine = automation::CreateFromClassId(kDaoEngine, "DAO.DBEngine.35", l.key);
+  } else {
+    engine.error.number = factory->CreateInstanceLic(nullptr, nullptr, IID_IDispatch, nullptr, raw.put_void());
+  }
+  EXPECT_EQ(engine.error.number, static_cast<int32_t>(l.expected));
+  EXPECT_EQ(engine.value || raw, l.expected == S_OK);
+  if (l.expected != S_OK) {
     EXPECT_THAT(JournalLines(), Contains("create dao.DBEngine -> fault 0x80040112"));
   }
 
   // The key it gives away only where the design-time licence is.
-  win32::com_ptr<IClassFactory2> factory = DaoFactory();
-  ASSERT_TRUE(factory);
   LICINFO info{};
   EXPECT_HRESULT_SUCCEEDED(factory->GetLicInfo(&info));
   EXPECT_EQ(info.cbLicInfo, static_cast<LONG>(sizeof info));
@@ -552,13 +531,13 @@ TEST_P(Licences, EngineIsCreatedWithItsRunTimeKeyOrOnADevelopersMachine) {
 INSTANTIATE_TEST_SUITE_P(
     UserAndDeveloperMachines, Licences,
     ::testing::Values(
-        Licence{"UserMachineRunTimeKey", false, L"mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak", S_OK},
-        Licence{"UserMachinePlainCreation", false, kPlain, CLASS_E_NOTLICENSED},
-        Licence{"UserMachineWrongKey", false, L"mbmabptebkjcdlgtjmskjwtsdhjbmkmwtraK", CLASS_E_NOTLICENSED},
+        Licence{"UserMachineRunTimeKey", false, kDaoKey, S_OK},
+        Licence{"UserMachinePlainCreation", false, "", CLASS_E_NOTLICENSED},
+        Licence{"UserMachineWrongKey", false, "mbmabptebkjcdlgtjmskjwtsdhjbmkmwtraK", CLASS_E_NOTLICENSED},
         Licence{"UserMachineNoKey", false, nullptr, CLASS_E_NOTLICENSED},
-        Licence{"DeveloperMachinePlainCreation", true, kPlain, S_OK},
+        Licence{"DeveloperMachinePlainCreation", true, "", S_OK},
         Licence{"DeveloperMachineNoKey", true, nullptr, S_OK},
-        Licence{"DeveloperMachineWrongKey", true, L"mbmabptebkjcdlgtjmskjwt", CLASS_E_NOTLICENSED}),
+        Licence{"DeveloperMachineWrongKey", true, "mbmabptebkjcdlgtjmskjwt", CLASS_E_NOTLICENSED}),
     sondalink::testing::kRowName);
 
 // ---- scenario features the end-to-end cases rely on
@@ -585,7 +564,7 @@ TEST_F(Standin, NthCallRuleFailsOnlyThatCallAndARunStartsTheCountAgain) {
     Scenario(rule);
     Object connection = OpenAdo();
     EXPECT_FALSE(CallWith(AdoQuery(connection, "SELECT @@VERSION"), "Close", {}).failed()) << run;
-    EXPECT_EQ(CallWith(AdoQuery(connection, "sp_server_info"), "Close", {}).number, kEFail) << run;
+    EXPECT_EQ(CallWith(AdoQuery(connection, "sp_server_info"), "Close", {}).number, kErrFail) << run;
   }
 }
 
@@ -594,7 +573,7 @@ TEST_F(Standin, SecondRecordsetCreationCanFail) {
   Object connection = OpenAdo();
   EXPECT_TRUE(automation::CreateFromClassId(kAdoRecordset, "ADODB.Recordset").ok());
   Outcome<Object> second = automation::CreateFromClassId(kAdoRecordset, "ADODB.Recordset");
-  EXPECT_EQ(second.error.number, kEFail);
+  EXPECT_EQ(second.error.number, kErrFail);
   EXPECT_FALSE(second.value);
   EXPECT_THAT(JournalLines(), Contains("create ado.Recordset -> fault 0x80004005"));
 }
@@ -649,7 +628,7 @@ TEST_P(TypedValues, AreReadBackWithTheirVariantType) {
   const Typed& t = GetParam();
   Scenario(std::string("property.ado=Prova|") + t.written + "\n");
   Outcome<Value> read = ItemValue(OpenAdo(), "Properties", std::string("pROVA"));  // a name in any case
-  EXPECT_EQ(read.error.number, *t.failure ? kEFail : 0);
+  EXPECT_EQ(read.error.number, *t.failure ? kErrFail : 0);
   EXPECT_EQ(read.error.description, t.failure);
   EXPECT_EQ(read.value, t.expected);
 }
