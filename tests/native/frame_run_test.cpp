@@ -287,8 +287,7 @@ TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
   EXPECT_TRUE(echo.ends_with("Riga 30\r\nPasso...\r\nPasso riuscito.\r\nDistruzione...\r\n"
                              "Operazione terminata.\r\nChiusura file di log " + LogPath() + "."))
       << echo;
-  EXPECT_THAT(FileLines("SondalinkProva.log"),
-              ::testing::Not(::testing::Contains(::testing::HasSubstr("Riga 2"))));
+  EXPECT_THAT(testing::TempFolder::ReadFile(LogPath()), ::testing::Not(::testing::HasSubstr("Riga 2")));
   ExpectUnlockedAndIdle();
 }
 
