@@ -1,5 +1,5 @@
 // The window fmConn loaded into the in-memory window, with its window-level
-// inputs back at their start values.
+// inputs back at their start values and no data folder or shell calls left.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,14 +10,17 @@
 
 #include "app/fmconn.h"
 #include "app/test_in_corso.h"
+#include "environment/cartella_dati.h"
+#include "fakes/fake_shell.h"
 #include "fakes/fake_ui.h"
+#include "testlog/testlog.h"
 
 namespace sondalink {
 
 class FmConnTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::ui::Reset();
+    TearDown();
     mstrServer.clear();
     mstrLogin.clear();
     mstrPassword.clear();
@@ -25,7 +28,12 @@ class FmConnTest : public ::testing::Test {
     SegnaControlliBloccati(false);
     ASSERT_FALSE(MostraFinestra().failed());
   }
-  void TearDown() override { fake::ui::Reset(); }
+  void TearDown() override {
+    fake::ui::Reset();
+    fake::shell::Reset();
+    gstrCartellaLog.clear();
+    gstrFileLog.clear();
+  }
 
   static fake::ui::Control& At(int id) { return fake::ui::At(id); }
   static fake::ui::State& Ui() { return fake::ui::Get(); }
