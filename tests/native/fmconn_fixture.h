@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -50,12 +49,11 @@ class FmConnTest : public ::testing::Test {
     EXPECT_EQ(Boxes()[0].flags, flags);
     EXPECT_EQ(Boxes()[0].title, title);
   }
-  template <class Ids>
-  static void ExpectEnabled(const Ids& ids, bool enabled) {
+  static void ExpectEnabled(const std::vector<int>& ids, bool enabled) {
     for (int id : ids) EXPECT_EQ(At(id).enabled, enabled) << id;
   }
-  static void ExpectEnabled(std::initializer_list<int> ids, bool enabled) {
-    ExpectEnabled<std::initializer_list<int>>(ids, enabled);
+  static void ExpectBack(const std::vector<int>& boxes, platform::ui::SysColor color) {
+    for (int box : boxes) EXPECT_EQ(At(box).back, color) << box;
   }
 };
 

@@ -11,18 +11,13 @@ using platform::ui::SysColor;
 using platform::ui::kCritical;
 using platform::ui::kExclamation;
 
-constexpr int kInputs[] = {kEdServer, kOptSQL, kOptTrusted, kEdLogin, kEdPassword};
-constexpr int kTestButtons[] = {kCmdADO, kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCmdODBC};
-
-void ExpectBack(std::initializer_list<int> boxes, SysColor color) {
-  for (int box : boxes) EXPECT_EQ(fake::ui::At(box).back, color) << box;
-}
+const std::vector<int> kInputsAndTestButtons = {kEdServer, kOptSQL, kOptTrusted, kEdLogin, kEdPassword,
+                                                 kCmdADO, kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCmdODBC};
 
 TEST_F(FmConnTest, LockDisablesInputsAndTestButtonsButNotTheLogFolderOrTheLogBox) {
   EXPECT_TRUE(ControlliBlocca());
   EXPECT_TRUE(TestInCorso());
-  ExpectEnabled(kInputs, false);
-  ExpectEnabled(kTestButtons, false);
+  ExpectEnabled(kInputsAndTestButtons, false);
   ExpectBack({kEdServer, kEdLogin, kEdPassword}, SysColor::ButtonFace);
   ExpectEnabled({kCmdOpenLog, kEdLog}, true);
   EXPECT_TRUE(Boxes().empty());
@@ -33,8 +28,7 @@ TEST_F(FmConnTest, UnlockEnablesEverythingIncludingRdoAndOdbc) {
   ASSERT_TRUE(ControlliBlocca());
   EXPECT_TRUE(ControlliSblocca());
   EXPECT_FALSE(TestInCorso());
-  ExpectEnabled(kInputs, true);
-  ExpectEnabled(kTestButtons, true);
+  ExpectEnabled(kInputsAndTestButtons, true);
   ExpectBack({kEdServer, kEdLogin, kEdPassword}, SysColor::Window);
   EXPECT_EQ(At(kEdLogin).text, "sa");  // texts are not touched
 }
