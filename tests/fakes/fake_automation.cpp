@@ -125,12 +125,10 @@ std::optional<ErrorRecord> Fault(const FakeObject& o, const std::string& member)
 // What a call through an empty object variable gives.
 ErrorRecord NoObject() { return {91, "Object variable or With block variable not set", ""}; }
 
+// The widths the program passes positions in.
 std::optional<int64_t> AsPosition(const Value& key) {
-  if (auto* v = std::get_if<uint8_t>(&key)) return *v;
   if (auto* v = std::get_if<int16_t>(&key)) return *v;
   if (auto* v = std::get_if<int32_t>(&key)) return *v;
-  if (auto* v = std::get_if<uint32_t>(&key)) return *v;
-  if (auto* v = std::get_if<int64_t>(&key)) return *v;
   return std::nullopt;
 }
 
@@ -392,11 +390,8 @@ Outcome<Value> Item(const Object& collection, const Value& key) {
   if (!o) return NoObject();
   Journalize(Access::Item, "", {key}, o);
   if (auto fault = Fault(*o, "Item")) return Inherit(*fault, *o);
-  if (o->items) return Inherit(CollectionItem(*o, key), *o);
-  auto it = o->members.find(Lower(o->defaultMember));
-  if (o->defaultMember.empty() || it == o->members.end() || !it->second.method)
-    return ErrorRecord(kMemberNotFound, "Member not found.", o->className);
-  return Inherit(it->second.method({key}), *o);
+  if (!o->items) return ErrorRecord(kMemberNotFound, "Member not found.", o->className);
+  return Inherit(CollectionItem(*o, key), *o);
 }
 
 namespace {

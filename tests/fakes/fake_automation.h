@@ -42,7 +42,7 @@ struct Object::Impl : std::enable_shared_from_this<Object::Impl> {
   // A read of a method calls it with no arguments, as IDispatch allows.
   Impl& Method(const std::string& name, MethodFn method);
   Impl& Method(const std::string& name, Value result = {});
-  // The member reached through Item(this, key) and through ToText(this).
+  // The member ToText(this) reads.
   Impl& DefaultMember(const std::string& name);
 
   // The value a property holds now (after puts); empty when it has none.

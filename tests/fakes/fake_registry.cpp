@@ -107,22 +107,20 @@ std::string FakeRegistry::ExpandVariables(const std::string& text) const {
   // %NAME% with a set variable is replaced, any other text kept as it is.
   std::string out;
   size_t i = 0;
-  while (i < text.size()) {
-    size_t open = text.find('%', i);
-    size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-    if (close == std::string::npos) break;
+  for (size_t open, close;
+       (open = text.find('%', i)) != std::string::npos && (close = text.find('%', open + 1)) != std::string::npos;) {
     std::string name = text.substr(open + 1, close - open - 1);
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     auto found = environment.find(name);
     if (found == environment.end()) {
       out += text.substr(i, close - i);  // the second % may open a name
       i = close;
-      continue;
+    } else {
+      out += text.substr(i, open - i) + found->second;
+      i = close + 1;
     }
-    out += text.substr(i, open - i) + found->second;
-    i = close + 1;
   }
-  return out + text.substr(std::min(i, text.size()));
+  return out + text.substr(i);
 }
 
 }  // namespace sondalink::fake::registry

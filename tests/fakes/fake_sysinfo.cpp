@@ -65,7 +65,6 @@ bool ServiceManagerOpens(uint32_t access) {
   g_state.scmAccessSeen = access;
   if (!g_state.scmOpens) return false;
   ++g_state.scmOpened;
-  ++g_state.scmClosed;
   return true;
 }
 

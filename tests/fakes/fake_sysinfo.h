@@ -27,7 +27,6 @@ struct State {
   bool scmOpens = true;
   uint32_t scmAccessSeen = 0;
   int scmOpened = 0;
-  int scmClosed = 0;
 
   Wow64 wow64 = Wow64::kNo;
 

@@ -303,9 +303,8 @@ class GoldenRun : public testing::ConnectionTest {
   // window, the calls, and that the password shows nowhere.
   void Play() {
     const g::Profile& profile = g::ProfileOf(row.component);
-    static void (*const kPress[])() = {cmdADO_Click, cmdDAODirect_Click, cmdSQLDMO_Click};
     static const int kButton[] = {kCmdADO, kCmdDAODirect, kCmdSQLDMO};
-    kPress[static_cast<int>(row.component)]();
+    fake::ui::Click(kButton[static_cast<int>(row.component)]);
 
     const std::vector<std::string> want = Lines(row.Expected(), dll);
     std::vector<std::string> body = Body(profile.logFile);

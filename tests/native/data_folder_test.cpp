@@ -11,50 +11,41 @@ using testing::TempFolder;
 
 class DataFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fake::shell::Reset();
-    gstrCartellaLog.clear();
-  }
+  void SetUp() override { TearDown(); }
   void TearDown() override {
     fake::shell::Reset();
     gstrCartellaLog.clear();
+  }
+  // The data folder read, with LocalAppData at `localAppData`.
+  void Reads(const std::string& localAppData) {
+    fake::shell::SetFolder(localAppData);
+    std::string strErrore;
+    ASSERT_TRUE(LeggiCartellaLog(strErrore)) << strErrore;
+    EXPECT_EQ(strErrore, "");
+    EXPECT_EQ(gstrCartellaLog, tmp / "Ardenza\\Sondalink\\");
   }
   TempFolder tmp;
 };
 
 TEST_F(DataFolder, CreatesBothLevelsUnderLocalAppData) {
-  fake::shell::SetFolder(tmp.path());
-  std::string strErrore;
-  ASSERT_TRUE(LeggiCartellaLog(strErrore)) << strErrore;
-  EXPECT_EQ(gstrCartellaLog, tmp / "Ardenza\\Sondalink\\");
+  Reads(tmp.path());
   EXPECT_TRUE(TempFolder::IsFolder(tmp / "Ardenza\\Sondalink"));
   EXPECT_EQ(fake::shell::Get().folderRequests, std::vector<int>{0x801C});
-  EXPECT_EQ(strErrore, "");
 }
 
-TEST_F(DataFolder, TrailingBackslashOfLocalAppDataIsNotDoubled) {
-  fake::shell::SetFolder(tmp.path() + "\\");
-  std::string strErrore;
-  ASSERT_TRUE(LeggiCartellaLog(strErrore)) << strErrore;
-  EXPECT_EQ(gstrCartellaLog, tmp / "Ardenza\\Sondalink\\");
-}
+TEST_F(DataFolder, TrailingBackslashOfLocalAppDataIsNotDoubled) { Reads(tmp.path() + "\\"); }
 
 TEST_F(DataFolder, ExistingLevelsAreUsedAsTheyAre) {
   tmp.MakeFolder("Ardenza\\Sondalink");
   tmp.MakeFile("Ardenza\\Sondalink\\SondalinkADO.log", "run");
-  fake::shell::SetFolder(tmp.path());
-  std::string strErrore;
-  ASSERT_TRUE(LeggiCartellaLog(strErrore)) << strErrore;
-  EXPECT_EQ(gstrCartellaLog, tmp / "Ardenza\\Sondalink\\");
+  Reads(tmp.path());
   EXPECT_EQ(TempFolder::ReadFile(tmp / "Ardenza\\Sondalink\\SondalinkADO.log"), "run");
 }
 
 TEST_F(DataFolder, MissingInnerLevelIsCreatedInTheExistingOuter) {
   tmp.MakeFolder("Ardenza");
   tmp.MakeFile("Ardenza\\altro.txt");
-  fake::shell::SetFolder(tmp.path());
-  std::string strErrore;
-  ASSERT_TRUE(LeggiCartellaLog(strErrore)) << strErrore;
+  Reads(tmp.path());
   EXPECT_TRUE(TempFolder::IsFolder(tmp / "Ardenza\\Sondalink"));
   EXPECT_EQ(TempFolder::ReadFile(tmp / "Ardenza\\altro.txt"), "x");
 }

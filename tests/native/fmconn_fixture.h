@@ -1,23 +1,25 @@
 // The window fmConn loaded into the in-memory window, with its window-level
-// inputs back at their start values.
+// inputs back at their start values and no data folder or shell calls left.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "app/fmconn.h"
 #include "app/test_in_corso.h"
+#include "environment/cartella_dati.h"
+#include "fakes/fake_shell.h"
 #include "fakes/fake_ui.h"
+#include "testlog/testlog.h"
 
 namespace sondalink {
 
 class FmConnTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::ui::Reset();
+    TearDown();
     mstrServer.clear();
     mstrLogin.clear();
     mstrPassword.clear();
@@ -25,7 +27,12 @@ class FmConnTest : public ::testing::Test {
     SegnaControlliBloccati(false);
     ASSERT_FALSE(MostraFinestra().failed());
   }
-  void TearDown() override { fake::ui::Reset(); }
+  void TearDown() override {
+    fake::ui::Reset();
+    fake::shell::Reset();
+    gstrCartellaLog.clear();
+    gstrFileLog.clear();
+  }
 
   static fake::ui::Control& At(int id) { return fake::ui::At(id); }
   static fake::ui::State& Ui() { return fake::ui::Get(); }
@@ -42,12 +49,11 @@ class FmConnTest : public ::testing::Test {
     EXPECT_EQ(Boxes()[0].flags, flags);
     EXPECT_EQ(Boxes()[0].title, title);
   }
-  template <class Ids>
-  static void ExpectEnabled(const Ids& ids, bool enabled) {
+  static void ExpectEnabled(const std::vector<int>& ids, bool enabled) {
     for (int id : ids) EXPECT_EQ(At(id).enabled, enabled) << id;
   }
-  static void ExpectEnabled(std::initializer_list<int> ids, bool enabled) {
-    ExpectEnabled<std::initializer_list<int>>(ids, enabled);
+  static void ExpectBack(const std::vector<int>& boxes, platform::ui::SysColor color) {
+    for (int box : boxes) EXPECT_EQ(At(box).back, color) << box;
   }
 };
 

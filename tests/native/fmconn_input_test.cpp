@@ -36,8 +36,7 @@ TEST_F(FmConnTest, BackToSqlAuthenticationRestoresTheLastValidatedLoginNotTheTyp
   Click(kOptTrusted);
   Click(kOptSQL);
   ExpectEnabled({kEdLogin, kEdPassword}, true);
-  EXPECT_EQ(At(kEdLogin).back, SysColor::Window);
-  EXPECT_EQ(At(kEdPassword).back, SysColor::Window);
+  ExpectBack({kEdLogin, kEdPassword}, SysColor::Window);
   EXPECT_EQ(At(kEdLogin).text, "validato");
   EXPECT_EQ(At(kEdPassword).text, "");
 }

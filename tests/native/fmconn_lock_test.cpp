@@ -1,8 +1,5 @@
-#include "environment/cartella_dati.h"
-#include "fakes/fake_shell.h"
 #include "fmconn_fixture.h"
 #include "support/temp_folder.h"
-#include "testlog/testlog.h"
 
 namespace sondalink {
 namespace {
@@ -14,18 +11,13 @@ using platform::ui::SysColor;
 using platform::ui::kCritical;
 using platform::ui::kExclamation;
 
-constexpr int kInputs[] = {kEdServer, kOptSQL, kOptTrusted, kEdLogin, kEdPassword};
-constexpr int kTestButtons[] = {kCmdADO, kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCmdODBC};
-
-void ExpectBack(std::initializer_list<int> boxes, SysColor color) {
-  for (int box : boxes) EXPECT_EQ(fake::ui::At(box).back, color) << box;
-}
+const std::vector<int> kInputsAndTestButtons = {kEdServer, kOptSQL, kOptTrusted, kEdLogin, kEdPassword,
+                                                 kCmdADO, kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCmdODBC};
 
 TEST_F(FmConnTest, LockDisablesInputsAndTestButtonsButNotTheLogFolderOrTheLogBox) {
   EXPECT_TRUE(ControlliBlocca());
   EXPECT_TRUE(TestInCorso());
-  ExpectEnabled(kInputs, false);
-  ExpectEnabled(kTestButtons, false);
+  ExpectEnabled(kInputsAndTestButtons, false);
   ExpectBack({kEdServer, kEdLogin, kEdPassword}, SysColor::ButtonFace);
   ExpectEnabled({kCmdOpenLog, kEdLog}, true);
   EXPECT_TRUE(Boxes().empty());
@@ -36,8 +28,7 @@ TEST_F(FmConnTest, UnlockEnablesEverythingIncludingRdoAndOdbc) {
   ASSERT_TRUE(ControlliBlocca());
   EXPECT_TRUE(ControlliSblocca());
   EXPECT_FALSE(TestInCorso());
-  ExpectEnabled(kInputs, true);
-  ExpectEnabled(kTestButtons, true);
+  ExpectEnabled(kInputsAndTestButtons, true);
   ExpectBack({kEdServer, kEdLogin, kEdPassword}, SysColor::Window);
   EXPECT_EQ(At(kEdLogin).text, "sa");  // texts are not touched
 }
@@ -110,8 +101,6 @@ TEST_F(FmConnTest, AFailureWhileATestLogIsOpenIsAlsoAnErrorLineOfTheLog) {
   const std::string text = "Routine fmConn:ControlliSblocca, linea 0, errore 9, descrizione: Subscript out of range";
   EXPECT_NE(testing::TempFolder::ReadFile(tmp / "SondalinkADO.log").find(text), std::string::npos);
   ExpectOneBox(text, kCritical);
-  gstrCartellaLog.clear();
-  gstrFileLog.clear();
 }
 
 TEST_F(FmConnTest, AValidationThatFailsReportsTheRoutine) {
@@ -172,7 +161,6 @@ TEST_F(FmConnTest, LogFolderButtonHandsTheShellTheFolderQuotedWhenItHoldsABlankO
        "\"C:\\Documents and Settings\\mario\\Dati applicazioni\\Ardenza\\Sondalink\\\""},
       {"C:\\Users\\rossi,mario\\Ardenza\\Sondalink\\", "\"C:\\Users\\rossi,mario\\Ardenza\\Sondalink\\\""},
   };
-  const std::string saved = gstrCartellaLog;
   for (const auto& [folder, passed] : cases) {
     SCOPED_TRACE(folder);
     fake::shell::Reset();
@@ -180,21 +168,17 @@ TEST_F(FmConnTest, LogFolderButtonHandsTheShellTheFolderQuotedWhenItHoldsABlankO
     Click(kCmdOpenLog);
     EXPECT_EQ(fake::shell::Get().shellCalls, (std::vector<fake::shell::ShellCall>{{"Open", passed, "", passed, 1}}));
   }
-  gstrCartellaLog = saved;
-  fake::shell::Reset();
   EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(FmConnTest, LogFolderButtonWorksDuringATestAndReportsAShellItCannotReach) {
   ASSERT_TRUE(ControlliBlocca());
-  fake::shell::Reset();
   fake::shell::Get().shellError = {-2147024894, "Impossibile trovare il file specificato.", "ShellExecuteA"};
   Click(kCmdOpenLog);
   EXPECT_EQ(fake::shell::Get().shellCalls.size(), 1u);
   ExpectOneBox("Routine fmConn:cmdOpenLog_Click, linea 0, errore -2147024894, descrizione: "
                "Impossibile trovare il file specificato.", kCritical);
   EXPECT_TRUE(TestInCorso());
-  fake::shell::Reset();
 }
 
 }  // namespace

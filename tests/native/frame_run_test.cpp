@@ -60,16 +60,11 @@ void CorpoRiuscito(EsecuzioneTest& run) {
 }
 void CorpoNonArriva(EsecuzioneTest&) { ADD_FAILURE() << "the body must not run"; }
 
-// A box as its flags and its text.
-std::string Shown(int flags, const std::string& text) { return std::to_string(flags) + " " + text; }
+// A box of the program's, as shown.
+fake::ui::Box Shown(int flags, const std::string& text) { return {text, flags, "Messaggio di Sondalink"}; }
 
 class FrameRun : public testing::ConnectionTest {
  protected:
-  static std::vector<std::string> ShownBoxes() {
-    std::vector<std::string> boxes;
-    for (const auto& b : Boxes()) boxes.push_back(Shown(b.flags, b.text));
-    return boxes;
-  }
   std::string LogPath() const { return gstrCartellaLog + "SondalinkProva.log"; }
   std::vector<std::string> Log() { return Body("SondalinkProva.log"); }
   void ExpectUnlockedAndIdle() {
@@ -91,14 +86,14 @@ class FrameRun : public testing::ConnectionTest {
 fake::automation::FakePtr gHolder;
 void TieneOggetto(EsecuzioneTest& run) { run.SetMainObject(gHolder->object()); }
 
-const std::string kSuccessBox = Shown(ui::kInformation, kRiuscita + "Versione 9");
+const fake::ui::Box kSuccessBox = Shown(ui::kInformation, kRiuscita + "Versione 9");
 
 struct RunCase {
   const char* name;
   void (*corpo)(EsecuzioneTest&);
   RapportoAmbiente rapporto;
   std::vector<std::string> log;    // the whole body of the log
-  std::vector<std::string> boxes;  // Shown()
+  std::vector<fake::ui::Box> boxes;
   bool notepad;                // started (or tried) after the boxes
   bool notepadFails = false;
 };
@@ -115,7 +110,6 @@ TEST_P(FrameRunTable, EndsAsTheTableSays) {
   gHolder = fake::automation::NewObject("Prova.Classe");
   if (c.notepadFails) fake::shell::Get().startError = {53, "File not found", "Sondalink"};
   fake::ui::Get().onBox = [](const fake::ui::Box& box) {
-    EXPECT_EQ(box.title, "Messaggio di Sondalink");
     if (box.flags == ui::kCritical) return;  // a trap's box comes where the trap is
     EXPECT_EQ(Locked(), box.flags == ui::kInformation) << box.text;
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault) << box.text;
@@ -131,7 +125,7 @@ TEST_P(FrameRunTable, EndsAsTheTableSays) {
   };
   EXPECT_EQ(glngNumWarning, count("WARNING: "));
   EXPECT_EQ(glngNumErrori, count("ERROR: "));
-  EXPECT_THAT(ShownBoxes(), ElementsAreArray(c.boxes));
+  EXPECT_THAT(Boxes(), ElementsAreArray(c.boxes));
   ExpectNotepad(c.notepad);
   EXPECT_EQ(gHolder.use_count(), 1);
   gHolder.reset();
@@ -236,8 +230,8 @@ TEST_F(FrameRun, FailedValidationLeavesLogBoxAndFileNameAsTheyWere) {
   EXPECT_EQ(ui::GetText(kEdLog), "righe della prova precedente");
   EXPECT_EQ(gstrFileLog, "SondalinkADO.log");
   // The validation's own message, nothing from the frame.
-  EXPECT_THAT(ShownBoxes(),
-              ElementsAre(Shown(ui::kExclamation, "Inserire il nome del Server/Istanza.")));
+  EXPECT_THAT(Boxes(), ElementsAre(fake::ui::Box{"Inserire il nome del Server/Istanza.", ui::kExclamation,
+                                                 "Messaggio di Collaudino"}));
   ExpectNotepad(false);
   EXPECT_THAT(fake::ui::Get().pointerHistory, ::testing::Each(ui::kPointerDefault));
   ExpectUnlockedAndIdle();
@@ -276,7 +270,7 @@ TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
         CorpoRiuscito(run);
       },
       Rapporto);
-  EXPECT_THAT(ShownBoxes(),
+  EXPECT_THAT(Boxes(),
               ElementsAre(Shown(ui::kCritical,
                                 "Routine basConn:LogWrite, linea 0, errore -2147024673, "
                                 "descrizione: File too large\r\n\r\nImpossibile continuare."),
@@ -287,8 +281,7 @@ TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
   EXPECT_TRUE(echo.ends_with("Riga 30\r\nPasso...\r\nPasso riuscito.\r\nDistruzione...\r\n"
                              "Operazione terminata.\r\nChiusura file di log " + LogPath() + "."))
       << echo;
-  EXPECT_THAT(FileLines("SondalinkProva.log"),
-              ::testing::Not(::testing::Contains(::testing::HasSubstr("Riga 2"))));
+  EXPECT_THAT(testing::TempFolder::ReadFile(LogPath()), ::testing::Not(::testing::HasSubstr("Riga 2")));
   ExpectUnlockedAndIdle();
 }
 
@@ -314,7 +307,7 @@ TEST_F(FrameRun, EachHandlersTrapNamesItAndIsLoggedBeforeItsBox) {
                              "_Click, linea 0, errore -2147467259, descrizione: Cursore non disponibile";
     EXPECT_THAT(Body(profile.logFile), ElementsAre(std::string("INFO: ") + profile.firstLine, "ERROR: " + trap));
     EXPECT_TRUE(echoAtBox.ends_with(trap)) << echoAtBox;
-    EXPECT_THAT(ShownBoxes(), ElementsAre(Shown(ui::kCritical, trap),
+    EXPECT_THAT(Boxes(), ElementsAre(Shown(ui::kCritical, trap),
                                           Shown(ui::kExclamation, g::FailureText(component))));
   }
 }
@@ -347,7 +340,7 @@ TEST_F(FrameRun, ClickQueuedDuringARunIsIgnored) {
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(fake::automation::Journal().size(), 0u);  // no test's own steps ran
   EXPECT_THAT(Log(), ElementsAreArray(Lines({kHead, {"INFO: Passo..."}, kRiuscito})));
-  EXPECT_THAT(ShownBoxes(), ElementsAre(kSuccessBox));
+  EXPECT_THAT(Boxes(), ElementsAre(kSuccessBox));
   ExpectUnlockedAndIdle();
   // Once the run is over, the buttons start tests again.
   EseguiTest(kProva, corpo, Rapporto);
@@ -362,7 +355,7 @@ TEST_F(FrameRun, CloseQueuedBeforeTheLockKeepsTheWindowOpen) {
   EseguiTest(kProva, CorpoRiuscito, Rapporto);
   EXPECT_FALSE(closed);
   EXPECT_TRUE(ui::FormIsOpen());
-  EXPECT_THAT(ShownBoxes(), ElementsAre(Shown(ui::kExclamation, "Impossibile uscire dal programma "
+  EXPECT_THAT(Boxes(), ElementsAre(Shown(ui::kExclamation, "Impossibile uscire dal programma "
                                                                 "quando è in corso il test."),
                                         kSuccessBox));
   EXPECT_TRUE(fake::ui::RequestClose(ui::kCloseByUser));  // after the run it closes

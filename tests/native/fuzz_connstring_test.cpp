@@ -132,9 +132,9 @@ TEST(FuzzConnectionString, EveryValueReadsBackExactlyAndNothingElseIsAdded) {
     const bool trusted = fuzz.OneIn(4);
     for (bool odbc : {false, true}) {
       SCOPED_TRACE(odbc ? "ODBC" : "OLE DB");
-      const StringaConnessione s = odbc ? StringaConnessioneODBC(server, login, password, trusted)
-                                        : StringaConnessioneADO(server, login, password, trusted);
+      const auto make = odbc ? StringaConnessioneODBC : StringaConnessioneADO;
       const auto parse = odbc ? ParseOdbc : ParseOleDb;
+      const StringaConnessione s = make(server, login, password, trusted);
       EXPECT_EQ(parse(s.strReale), Expected(odbc, server, login, password, trusted)) << Shown(s.strReale);
 
       // What the log shows is the same string with the mask standing in for
@@ -142,10 +142,7 @@ TEST(FuzzConnectionString, EveryValueReadsBackExactlyAndNothingElseIsAdded) {
       // password is left.
       const std::string shownPassword =
           password.empty() || trusted ? password : std::string(kPasswordMascherata);
-      const StringaConnessione masked =
-          odbc ? StringaConnessioneODBC(server, login, shownPassword, trusted)
-               : StringaConnessioneADO(server, login, shownPassword, trusted);
-      EXPECT_EQ(s.strVisibile, masked.strReale) << Shown(s.strReale);
+      EXPECT_EQ(s.strVisibile, make(server, login, shownPassword, trusted).strReale) << Shown(s.strReale);
     }
   });
 }
@@ -174,21 +171,15 @@ TEST(FuzzConnectionString, PropertyValuesAreMaskedWherePasswordsStandOnly) {
     const bool passwordProperty = name.size() == 8 && (name[0] == 'P' || name[0] == 'p');
 
     std::string value, shown;
-    switch (fuzz.Below(3)) {
-      case 0:
-        value = StringaConnessioneADO(server, login, password, false).strReale;
-        shown = StringaConnessioneADO(server, login, mask, false).strReale;
-        break;
-      case 1:
-        value = StringaConnessioneODBC(server, login, password, false).strReale;
-        shown = StringaConnessioneODBC(server, login, mask, false).strReale;
-        break;
-      default:
-        // No "=", so no key: text that merely holds the password.
-        value = fuzz.Typed(6) + password + fuzz.Typed(4) + login;
-        std::erase(value, '=');
-        shown = value;
-        break;
+    if (const size_t kind = fuzz.Below(3); kind < 2) {
+      const auto make = kind == 0 ? StringaConnessioneADO : StringaConnessioneODBC;
+      value = make(server, login, password, false).strReale;
+      shown = make(server, login, mask, false).strReale;
+    } else {
+      // No "=", so no key: text that merely holds the password.
+      value = fuzz.Typed(6) + password + fuzz.Typed(4) + login;
+      std::erase(value, '=');
+      shown = value;
     }
     if (passwordProperty) shown = value.empty() ? "" : std::string(kPasswordMascherata);
     EXPECT_EQ(MascheraProprieta(name, value), shown)

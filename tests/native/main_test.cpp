@@ -2,9 +2,7 @@
 
 #include "app/basconn.h"
 #include "app/controls.h"
-#include "environment/cartella_dati.h"
-#include "fakes/fake_shell.h"
-#include "fakes/fake_ui.h"
+#include "fmconn_fixture.h"
 #include "support/temp_folder.h"
 
 namespace sondalink {
@@ -12,21 +10,10 @@ namespace {
 
 using testing::TempFolder;
 
-class MainTest : public ::testing::Test {
+// Main() starts before the window: the fixture's fresh fakes, no window yet.
+class MainTest : public FmConnTest {
  protected:
   void SetUp() override { TearDown(); }
-  void TearDown() override {
-    fake::ui::Reset();
-    fake::shell::Reset();
-    gstrCartellaLog.clear();
-  }
-  static const std::vector<fake::ui::Box>& boxes() { return fake::ui::Get().boxes; }
-  static void ExpectOneCriticalBox(const std::string& text) {
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].text, text);
-    EXPECT_EQ(boxes()[0].flags, platform::ui::kCritical);
-    EXPECT_EQ(boxes()[0].title, "Messaggio di Sondalink");
-  }
   TempFolder tmp;
 };
 
@@ -48,7 +35,7 @@ TEST_F(MainTest, NoDataFolderMeansAMessageAndNoWindow) {
     fake::ui::Reset();
     fake::shell::Get().folder = c.folder;
     Main();
-    ExpectOneCriticalBox(c.text);
+    ExpectOneBox(c.text, platform::ui::kCritical);
     EXPECT_FALSE(platform::ui::FormIsOpen());
     EXPECT_EQ(gstrCartellaLog, "");
   }
@@ -57,7 +44,7 @@ TEST_F(MainTest, NoDataFolderMeansAMessageAndNoWindow) {
 TEST_F(MainTest, WithTheDataFolderTheWindowIsShown) {
   fake::shell::SetFolder(tmp.path());
   Main();
-  EXPECT_TRUE(boxes().empty());
+  EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(gstrCartellaLog, tmp / "Ardenza\\Sondalink\\");
   EXPECT_TRUE(TempFolder::IsFolder(gstrCartellaLog));
   EXPECT_TRUE(platform::ui::FormIsOpen());
@@ -68,8 +55,8 @@ TEST_F(MainTest, AWindowThatCannotBeShownIsReportedAsMainsError) {
   fake::shell::SetFolder(tmp.path());
   fake::ui::Get().showFormError = ErrorRecord{kErrFail, "Errore non specificato", "ShowForm"};
   Main();
-  ExpectOneCriticalBox(
-      "Routine busConn:Main, linea 0, errore -2147467259, descrizione: Errore non specificato");
+  ExpectOneBox("Routine busConn:Main, linea 0, errore -2147467259, descrizione: Errore non specificato",
+               platform::ui::kCritical);
   EXPECT_FALSE(platform::ui::FormIsOpen());
 }
 
