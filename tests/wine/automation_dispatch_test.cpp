@@ -10,9 +10,12 @@
 
 #include "platform/automation.h"
 #include "platform/win32/windows_support.h"
+#include "support/automation_contract.h"
 
 namespace sondalink::platform::automation {
 namespace {
+
+using testing::Parts;
 
 // {5D0B7E2A-6C1F-4E43-9A58-2B7F0C3D9E11}
 const CLSID kRecorderClass = {0x5d0b7e2a, 0x6c1f, 0x4e43,
@@ -73,15 +76,10 @@ enum : DISPID {
   kErrorValue, kProp, kStale, kUnsigned64, kAnswer
 };
 
-const struct {
-  const wchar_t* name;
-  DISPID id;
-} kMembers[] = {{L"Record", kRecord},       {L"Deferred", kDeferred},
-                {L"WithCode", kWithCode},   {L"ErrorObject", kErrorObject},
-                {L"PlainFailure", kPlainFailure}, {L"ByRef", kByRef},
-                {L"Itself", kItself},       {L"ErrorValue", kErrorValue},
-                {L"Prop", kProp},           {L"Stale", kStale},
-                {L"Unsigned64", kUnsigned64}, {L"Answer", kAnswer}};
+// The members' names, in the order of their ids.
+const wchar_t* const kMembers[] = {L"Record", L"Deferred", L"WithCode", L"ErrorObject", L"PlainFailure", L"ByRef",
+                                   L"Itself", L"ErrorValue", L"Prop",   L"Stale",       L"Unsigned64",   L"Answer"};
+static_assert(std::size(kMembers) == kAnswer);
 
 HRESULT STDMETHODCALLTYPE FillIn(EXCEPINFO* info) {
   ++deferredFills;
@@ -138,9 +136,9 @@ class Recorder : public IDispatch, public ISupportErrorInfo {
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
     if (count != 1) return E_INVALIDARG;
-    for (const auto& m : kMembers)
-      if (_wcsicmp(m.name, names[0]) == 0) {
-        ids[0] = m.id;
+    for (DISPID id = kRecord; id <= kAnswer; ++id)
+      if (_wcsicmp(kMembers[id - kRecord], names[0]) == 0) {
+        ids[0] = id;
         return S_OK;
       }
     ids[0] = DISPID_UNKNOWN;
@@ -297,10 +295,8 @@ TEST_F(AutomationDispatch, ResultsByReferenceAndAsUnknownAreUnwrapped) {
   Outcome<Value> itself = Get(object_, "Itself");
   ASSERT_TRUE(itself.ok());
   EXPECT_EQ(itself.value, Value{object_}) << "the same COM identity";
-  Outcome<Value> missing = Get(object_, "ErrorValue");
-  EXPECT_EQ(missing.error.number, -2147352572);  // DISP_E_PARAMNOTFOUND
-  EXPECT_EQ(missing.error.description, "Parameter not found.");
-  EXPECT_EQ(missing.error.source, "DAO.DBEngine.35");
+  EXPECT_EQ(Parts(Get(object_, "ErrorValue").error),  // DISP_E_PARAMNOTFOUND
+            Parts({-2147352572, "Parameter not found.", "DAO.DBEngine.35"}));
   // An 8-byte unsigned count comes back as the decimal oleaut32 makes of it.
   DECIMAL d{};
   ASSERT_EQ(::VarDecFromUI8(0xFEDCBA9876543210ull, &d), S_OK);
@@ -342,21 +338,11 @@ TEST_F(AutomationDispatch, UnsignedThirtyTwoBitValuesBecomeTextWithoutAnEightByt
 
 // How each kind of failure becomes number, description and source.
 TEST_F(AutomationDispatch, FailuresCarryTheComponentsOwnTexts) {
-  Outcome<Value> deferred = Call(object_, "Deferred");
+  EXPECT_EQ(Parts(Call(object_, "Deferred").error), Parts({3146, "ODBC--call failed.", "DAO.Workspace"}));
   EXPECT_EQ(deferredFills, 1);
-  EXPECT_EQ(deferred.error.number, 3146);
-  EXPECT_EQ(deferred.error.description, "ODBC--call failed.");
-  EXPECT_EQ(deferred.error.source, "DAO.Workspace");
-
-  Outcome<Value> coded = Call(object_, "WithCode");
-  EXPECT_EQ(coded.error.number, 1001);
-  EXPECT_EQ(coded.error.description, "Operazione non consentita");
-  EXPECT_EQ(coded.error.source, "DAO.DBEngine.35");
-
-  Outcome<Value> object = Call(object_, "ErrorObject");
-  EXPECT_EQ(object.error.number, -2147467259);
-  EXPECT_EQ(object.error.description, "Login failed for user 'sa'.");
-  EXPECT_EQ(object.error.source, "Microsoft OLE DB Provider for SQL Server");
+  EXPECT_EQ(Parts(Call(object_, "WithCode").error), Parts({1001, "Operazione non consentita", "DAO.DBEngine.35"}));
+  EXPECT_EQ(Parts(Call(object_, "ErrorObject").error),
+            Parts({-2147467259, "Login failed for user 'sa'.", "Microsoft OLE DB Provider for SQL Server"}));
 
   // An error object left by an earlier, successful call is not taken for
   // the failure's own.
@@ -366,9 +352,7 @@ TEST_F(AutomationDispatch, FailuresCarryTheComponentsOwnTexts) {
   EXPECT_NE(plain.error.description, "stale");
   EXPECT_EQ(plain.error.source, "DAO.DBEngine.35");
 
-  Outcome<Value> unknown = Get(object_, "Nonesuch");
-  EXPECT_EQ(unknown.error.number, -2147352570);
-  EXPECT_EQ(unknown.error.description, "Unknown name.");
+  EXPECT_EQ(Parts(Get(object_, "Nonesuch").error), Parts({-2147352570, "Unknown name.", "DAO.DBEngine.35"}));
   EXPECT_TRUE(received.size() == 5u) << "no Invoke for a name the object does not know";
 }
 

@@ -11,6 +11,8 @@
 namespace sondalink::platform::automation {
 namespace {
 
+using testing::Parts;
+
 class Automation : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(Initialize().failed()); }
@@ -135,10 +137,9 @@ TEST_F(Automation, AComponentExceptionGivesItsNumberAndSource) {
   Object shell = Make("WScript.Shell");
   const Value key[] = {std::string("HKCU\\Software\\Nonesuch\\Value")};
   Outcome<Value> read = Call(shell, "RegRead", key);
-  EXPECT_EQ(read.error.number, -2147024894);  // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
-  EXPECT_EQ(read.error.description, win32::SystemMessage(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(Parts(read.error),  // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
+            Parts({-2147024894, win32::SystemMessage(ERROR_FILE_NOT_FOUND), "WScript.Shell"}));
   EXPECT_FALSE(read.error.description.empty());
-  EXPECT_EQ(read.error.source, "WScript.Shell");
 }
 
 TEST_F(Automation, VbscriptRuntimeErrorsAreReportedByTheirOwnNumbers) {
@@ -161,10 +162,7 @@ TEST_F(Automation, UnknownClassesAndNames) { testing::contract::ExpectUnknownCla
 
 TEST_F(Automation, FailuresWithoutASourceNameTheClassCreated) {
   Object re = Make("VBScript.RegExp");
-  Outcome<Value> unknown = Get(re, "Nonesuch");
-  EXPECT_EQ(unknown.error.number, -2147352570);
-  EXPECT_EQ(unknown.error.description, "Unknown name.");
-  EXPECT_EQ(unknown.error.source, "VBScript.RegExp");
+  EXPECT_EQ(Parts(Get(re, "Nonesuch").error), Parts({-2147352570, "Unknown name.", "VBScript.RegExp"}));
 
   // Objects handed out by a member inherit the class name.
   ASSERT_FALSE(Put(re, "Pattern", std::string("a")).failed());
@@ -182,10 +180,8 @@ TEST_F(Automation, WinesAdoConnectionIsCreatedButItsMembersFail) {
   Outcome<Object> conn =
       CreateFromClassId("{00000514-0000-0010-8000-00AA006D2EA4}", "ADODB.Connection");
   ASSERT_TRUE(conn.ok()) << conn.error.number << " " << conn.error.description;
-  Outcome<Value> version = Get(conn.value, "Version");
-  EXPECT_EQ(version.error.number, -2147319779);  // 0x8002801D
-  EXPECT_EQ(version.error.description, "Library not registered.");
-  EXPECT_EQ(version.error.source, "ADODB.Connection");
+  EXPECT_EQ(Parts(Get(conn.value, "Version").error),  // 0x8002801D
+            Parts({-2147319779, "Library not registered.", "ADODB.Connection"}));
 }
 
 }  // namespace
