@@ -4,6 +4,7 @@
 // owner and the background colours.
 #include "platform/win32/windows_support.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -139,11 +140,7 @@ TEST_F(UiWin32, FocusRaisesGotFocusAndAPendingClickRunsInsideDoEvents) {
   ::PostMessageW(Hwnd(kButton), BM_CLICK, 0, 0);
   EXPECT_TRUE(events().empty());
   ui::DoEvents();
-  bool clicked = false;
-  for (const auto& e : events()) {
-    clicked = clicked || e == std::make_pair(int{kButton}, ui::Event::Click);
-  }
-  EXPECT_TRUE(clicked);
+  EXPECT_THAT(events(), ::testing::Contains(std::make_pair(int{kButton}, ui::Event::Click)));
 }
 
 TEST_F(UiWin32, TheHourglassIsTheCursorOverEveryControlWhileItIsSet) {
