@@ -83,8 +83,6 @@ class LogWatch {
   };
   LogWatch();
   ~LogWatch();
-  LogWatch(const LogWatch&) = delete;
-  LogWatch& operator=(const LogWatch&) = delete;
   std::vector<Box> Boxes() const;
   // How often the log let the window run its pending events, where the
   // build can count them.
@@ -102,8 +100,6 @@ class WritesFail {
  public:
   explicit WritesFail(size_t limit);
   ~WritesFail();
-  WritesFail(const WritesFail&) = delete;
-  WritesFail& operator=(const WritesFail&) = delete;
   // The error part of the routine's box text, "errore <n>, descrizione: ...",
   // as far as the build knows the system's description.
   static std::string Error();
