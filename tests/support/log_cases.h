@@ -10,6 +10,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/controls.h"
@@ -135,6 +136,8 @@ class TestLog : public ::testing::Test {
   std::string file() const { return TempFolder::ReadFile(path()); }
   static std::string echo() { return platform::ui::GetText(kEdLog); }
   std::vector<LogWatch::Box> boxes() const { return watch_->Boxes(); }
+  // All that a call which must change nothing could change.
+  auto State() const { return std::tuple(file(), echo(), glngNumWarning, glngNumErrori, watch_->EventRounds()); }
 
   TempFolder tmp;
   std::optional<LogWatch> watch_;

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
+#include "support/log_lines.h"
 #include "support/temp_folder.h"
 
 namespace sondalink::wine_test {
@@ -45,11 +44,8 @@ std::string Esegui(const std::wstring& program, DWORD timeoutMs) {
 
 std::map<std::string, std::string> Chiavi(const std::string& output) {
   std::map<std::string, std::string> result;
-  std::istringstream in(output);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    size_t eq = line.find('=');
+  for (const std::string& line : testing::LinesOf(output)) {
+    const size_t eq = line.find('=');
     if (eq != std::string::npos) result[line.substr(0, eq)] = line.substr(eq + 1);
   }
   return result;
