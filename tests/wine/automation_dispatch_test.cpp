@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 #include "platform/automation.h"
@@ -28,6 +29,11 @@ struct Received {
   std::vector<VARTYPE> types;  // rgvarg as received: last argument first
   std::vector<DISPID> named;
   bool wantsResult;
+  bool operator==(const Received&) const = default;
+  friend void PrintTo(const Received& r, std::ostream* os) {
+    *os << "id " << r.id << ", flags " << r.flags << ", types " << ::testing::PrintToString(r.types) << ", named "
+        << ::testing::PrintToString(r.named) << (r.wantsResult ? ", wants a result" : "");
+  }
 };
 
 std::vector<Received> received;
@@ -265,12 +271,9 @@ TEST_F(AutomationDispatch, ArgumentsGoInReverseOrderWithTheirTypes) {
   Outcome<Value> r = Call(object_, "record", args);
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(r.value, Value{int32_t{10}});
-  ASSERT_EQ(received.size(), 1u);
-  EXPECT_EQ(received[0].id, kRecord);
-  EXPECT_EQ(received[0].flags, DISPATCH_METHOD);
-  EXPECT_EQ(received[0].types, (std::vector<VARTYPE>{VT_UI4, VT_NULL, VT_UI1, VT_DATE, VT_CY,
-                                                     VT_BOOL, VT_I2, VT_I4, VT_DISPATCH, VT_BSTR}));
-  EXPECT_TRUE(received[0].named.empty());
+  const Received call{kRecord, DISPATCH_METHOD,
+                      {VT_UI4, VT_NULL, VT_UI1, VT_DATE, VT_CY, VT_BOOL, VT_I2, VT_I4, VT_DISPATCH, VT_BSTR}, {}, true};
+  EXPECT_EQ(received, std::vector<Received>{call});
 }
 
 TEST_F(AutomationDispatch, PutNamesItsArgumentAndGetAllowsAMethod) {
@@ -279,15 +282,10 @@ TEST_F(AutomationDispatch, PutNamesItsArgumentAndGetAllowsAMethod) {
   Outcome<Value> item = Item(object_, std::string("attribute_name"));
   EXPECT_EQ(item.value, Value{std::string("attribute_name")});
 
-  ASSERT_EQ(received.size(), 3u);
-  EXPECT_EQ(received[0].flags, DISPATCH_PROPERTYPUT);
-  EXPECT_EQ(received[0].named, std::vector<DISPID>{DISPID_PROPERTYPUT});
-  EXPECT_EQ(received[0].types, std::vector<VARTYPE>{VT_I2});
-  EXPECT_FALSE(received[0].wantsResult);
-  EXPECT_EQ(received[1].flags, DISPATCH_PROPERTYGET | DISPATCH_METHOD);
-  EXPECT_TRUE(received[1].types.empty());
-  EXPECT_EQ(received[2].id, DISPID_VALUE);
-  EXPECT_EQ(received[2].types, std::vector<VARTYPE>{VT_BSTR});
+  const WORD get = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
+  EXPECT_EQ(received, (std::vector<Received>{{kProp, DISPATCH_PROPERTYPUT, {VT_I2}, {DISPID_PROPERTYPUT}, false},
+                                             {kProp, get, {}, {}, true},
+                                             {DISPID_VALUE, get, {VT_BSTR}, {}, true}}));
 }
 
 TEST_F(AutomationDispatch, ResultsByReferenceAndAsUnknownAreUnwrapped) {
