@@ -8,10 +8,18 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "platform/automation.h"
 
-namespace sondalink::testing::contract {
+namespace sondalink::testing {
+
+// An error record's number, description and source, to check in one go.
+inline std::tuple<int32_t, std::string, std::string> Parts(const ErrorRecord& e) {
+  return {e.number, e.description, e.source};
+}
+
+namespace contract {
 
 namespace pa = platform::automation;
 
@@ -74,25 +82,21 @@ inline void ExpectTexts() {
 // Classes the machine does not have, by identity and by name: no object,
 // and the error record of the failed creation named after the class.
 inline void ExpectUnknownClasses() {
+  const ErrorRecord notRegistered{-2147221164, "Class not registered", "DAO.DBEngine.35"};
   Outcome<pa::Object> dao =
       pa::CreateFromClassId("{00000010-0000-0010-8000-00AA006D2EA4}", "DAO.DBEngine.35");
   EXPECT_FALSE(dao.value);
-  EXPECT_EQ(dao.error.number, -2147221164);
-  EXPECT_EQ(dao.error.description, "Class not registered");
-  EXPECT_EQ(dao.error.source, "DAO.DBEngine.35");
+  EXPECT_EQ(Parts(dao.error), Parts(notRegistered));
   // With a licence key the class object is asked for first: the same record.
   Outcome<pa::Object> keyed = pa::CreateFromClassId("{00000010-0000-0010-8000-00AA006D2EA4}",
                                                     "DAO.DBEngine.35", "mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak");
   EXPECT_FALSE(keyed.value);
-  EXPECT_EQ(keyed.error.number, -2147221164);
-  EXPECT_EQ(keyed.error.description, "Class not registered");
-  EXPECT_EQ(keyed.error.source, "DAO.DBEngine.35");
+  EXPECT_EQ(Parts(keyed.error), Parts(notRegistered));
 
   Outcome<pa::Object> dmo = pa::CreateFromName("SQLDMO.SQLServer");
   EXPECT_FALSE(dmo.value);
-  EXPECT_EQ(dmo.error.number, -2147221005);
-  EXPECT_EQ(dmo.error.description, "Invalid class string");
-  EXPECT_EQ(dmo.error.source, "SQLDMO.SQLServer");
+  EXPECT_EQ(Parts(dmo.error), Parts({-2147221005, "Invalid class string", "SQLDMO.SQLServer"}));
 }
 
-}  // namespace sondalink::testing::contract
+}  // namespace contract
+}  // namespace sondalink::testing

@@ -135,7 +135,6 @@ inline std::string Real(Component c, const Inputs& in, const std::string& quoted
   if (in.trusted) return s;
   return s.replace(s.find("pwd=") + 4, in.password.empty() ? 0 : 8, quoted);
 }
-inline std::string Real(Component c, const Inputs& in) { return Real(c, in, in.password); }
 
 // The row's calls in a journal, in their order, and none of its notCalls.
 inline void ExpectCalls(const std::vector<std::string>& journal, const Case& row) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/controls.h"
@@ -25,24 +26,18 @@ namespace sondalink::testing {
 inline const std::string kLongRule = std::string(91, '-') + "\r\n";
 inline const std::string kShortRule = std::string(68, '-') + "\r\n";
 
-// The four lines before "Operazione avviata il ".
-inline std::string LogHead(const std::string& fileName = "SondalinkADO.log") {
-  return kLongRule + "Sondalink.exe - Utility per testare le connessioni VB6 ai database SQL Server/MSDE\r\n" +
-         VersionLine() + "\r\n" + "Nome file di log: '" + fileName + "'\r\n";
-}
-
-// A whole log file: the header started at `start`, the lines (each already
-// "<stamp>, LEVEL: message"), and the footer ended at `end`.
+// The whole of SondalinkADO.log: the header started at `start`, the lines
+// (each already "<stamp>, LEVEL: message"), and the footer ended at `end`.
 inline std::string LogFile(const std::string& start, const std::string& lines, const std::string& end) {
-  return LogHead() + "Operazione avviata il " + start + "\r\n" + kLongRule + lines + "Operazione terminata il " +
-         end + "\r\n" + kShortRule + " \r\n";
+  return kLongRule + "Sondalink.exe - Utility per testare le connessioni VB6 ai database SQL Server/MSDE\r\n" +
+         VersionLine() + "\r\nNome file di log: 'SondalinkADO.log'\r\nOperazione avviata il " + start + "\r\n" +
+         kLongRule + lines + "Operazione terminata il " + end + "\r\n" + kShortRule + " \r\n";
 }
 
-// Every stamp of a log replaced by "<stamp>", for a clock the test cannot set.
-inline std::string Unstamped(const std::string& bytes) {
-  static const std::regex stamp(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)");
-  return std::regex_replace(bytes, stamp, "<stamp>");
-}
+// A log's stamp, and every one of a log replaced by "<stamp>", for a clock
+// the test cannot set.
+inline const std::regex kLogStamp(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)");
+inline std::string Unstamped(const std::string& bytes) { return std::regex_replace(bytes, kLogStamp, "<stamp>"); }
 
 // Messages of every level, the default, the two out of range and a line
 // break inside one, and how the file has each: the level word, the text in
@@ -89,8 +84,6 @@ class LogWatch {
   };
   LogWatch();
   ~LogWatch();
-  LogWatch(const LogWatch&) = delete;
-  LogWatch& operator=(const LogWatch&) = delete;
   std::vector<Box> Boxes() const;
   // How often the log let the window run its pending events, where the
   // build can count them.
@@ -108,8 +101,6 @@ class WritesFail {
  public:
   explicit WritesFail(size_t limit);
   ~WritesFail();
-  WritesFail(const WritesFail&) = delete;
-  WritesFail& operator=(const WritesFail&) = delete;
   // The error part of the routine's box text, "errore <n>, descrizione: ...",
   // as far as the build knows the system's description.
   static std::string Error();
@@ -145,6 +136,8 @@ class TestLog : public ::testing::Test {
   std::string file() const { return TempFolder::ReadFile(path()); }
   static std::string echo() { return platform::ui::GetText(kEdLog); }
   std::vector<LogWatch::Box> boxes() const { return watch_->Boxes(); }
+  // All that a call which must change nothing could change.
+  auto State() const { return std::tuple(file(), echo(), glngNumWarning, glngNumErrori, watch_->EventRounds()); }
 
   TempFolder tmp;
   std::optional<LogWatch> watch_;

@@ -28,8 +28,6 @@ class ClassesRootForTest {
  public:
   ClassesRootForTest();
   ~ClassesRootForTest();
-  ClassesRootForTest(const ClassesRootForTest&) = delete;
-  ClassesRootForTest& operator=(const ClassesRootForTest&) = delete;
   void Write(const RegEntry& entry);
 
  private:

@@ -5,20 +5,15 @@
 
 #include "environment/registro.h"
 #include "support/registry_cases.h"
+#include "support/shared_cases.h"
 
 namespace sondalink::testing {
 namespace {
 
-#ifdef _WIN32
-constexpr bool kFake = false;
-#else
-constexpr bool kFake = true;
-#endif
-
 std::vector<ServerCase> RowsOfThisBuild() {
   std::vector<ServerCase> rows;
   for (ServerCase& c : ServerCases())
-    if (kFake || std::none_of(c.entries.begin(), c.entries.end(), [](const RegEntry& e) { return e.raw; }))
+    if (!kWindowsBuild || std::none_of(c.entries.begin(), c.entries.end(), [](const RegEntry& e) { return e.raw; }))
       rows.push_back(std::move(c));
   return rows;
 }

@@ -89,22 +89,15 @@ inline std::vector<PathCase> FileCases(const TempFolder& tmp) {
 }
 
 // Each table through the program's path helper, in a fresh tree.
-inline void ExpectFolderCases() {
+inline void ExpectPathCases(std::vector<PathCase> (*table)(const TempFolder&), bool (*helper)(std::string)) {
   TempFolder tmp;
   MakePathTree(tmp);
-  for (const PathCase& c : FolderCases(tmp)) {
+  for (const PathCase& c : table(tmp)) {
     if (!Runs(c.wineOnly)) continue;
-    EXPECT_EQ(EsisteCartella(c.path), c.exists) << c.path;
+    EXPECT_EQ(helper(c.path), c.exists) << "[" << c.path << "]";
   }
 }
-
-inline void ExpectFileCases() {
-  TempFolder tmp;
-  MakePathTree(tmp);
-  for (const PathCase& c : FileCases(tmp)) {
-    if (!Runs(c.wineOnly)) continue;
-    EXPECT_EQ(EsisteFile(c.path), c.exists) << "[" << c.path << "]";
-  }
-}
+inline void ExpectFolderCases() { ExpectPathCases(FolderCases, EsisteCartella); }
+inline void ExpectFileCases() { ExpectPathCases(FileCases, EsisteFile); }
 
 }  // namespace sondalink::testing

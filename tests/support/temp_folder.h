@@ -4,18 +4,15 @@
 // names are UTF-8, as in the program.
 #pragma once
 
-#include <string>
-
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include "platform/text.h"
-#include "platform/win32/windows_support.h"
-#else
-#include <stdlib.h>
-
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <string>
+
+#ifdef _WIN32
+#include "platform/win32/windows_support.h"
 #endif
 
 namespace sondalink::testing {
@@ -33,8 +30,24 @@ inline std::string Host(std::string path) {
 
 class TempFolder {
  public:
-  TempFolder();
-  ~TempFolder();
+  TempFolder() {
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    // Any number will do: creating the folder is what tells a free name.
+    for (auto n = std::chrono::steady_clock::now().time_since_epoch().count(); !error; ++n) {
+      const std::filesystem::path folder = base / ("sondalink-" + std::to_string(n));
+      if (std::filesystem::create_directory(folder, error)) {
+        const std::u8string name = folder.u8string();
+        path_.assign(name.begin(), name.end());
+        return;
+      }
+    }
+    ADD_FAILURE() << "cannot create a temporary folder: " << error.message();
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(OnHost(path_), ignored);
+  }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
@@ -43,126 +56,51 @@ class TempFolder {
   // The folder joined with `name` by a backslash.
   std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
-#ifdef _WIN32
-  // `attributes`: FILE_ATTRIBUTE_HIDDEN and the like, set once it is made.
-  void MakeFile(const std::string& name, const std::string& bytes = "x", DWORD attributes = 0) const;
-  void MakeFolder(const std::string& name, DWORD attributes = 0) const;
-#else
-  void MakeFile(const std::string& name, const std::string& bytes = "x") const {
-    std::ofstream(Host(*this / name), std::ios::binary) << bytes;
+  // `attributes`, Windows's only (FILE_ATTRIBUTE_HIDDEN and the like), are
+  // set once it is made.
+  void MakeFile(const std::string& name, const std::string& bytes = "x", unsigned long attributes = 0) const {
+    std::ofstream file(OnHost(*this / name), std::ios::binary);
+    ASSERT_TRUE(file << bytes) << name;
+    file.close();
+    SetAttributes(name, attributes);
   }
-  void MakeFolder(const std::string& name) const {
-    std::filesystem::create_directories(Host(*this / name));
+  void MakeFolder(const std::string& name, unsigned long attributes = 0) const {
+    std::error_code error;
+    std::filesystem::create_directories(OnHost(*this / name), error);
+    ASSERT_FALSE(error) << name << ": " << error.message();
+    SetAttributes(name, attributes);
   }
-#endif
-  // The file's bytes; "<missing>" under Windows when it cannot be opened.
-  static std::string ReadFile(const std::string& path);
-  static bool IsFolder(const std::string& path);
+  // The file's bytes; "<missing>" when it cannot be opened.
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream in(OnHost(path), std::ios::binary);
+    if (!in) return "<missing>";
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static bool IsFolder(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::is_directory(OnHost(path), ignored);
+  }
 
  private:
+  // Under Windows through the wide functions, so that any name Windows
+  // allows goes, also outside the code page.
+  static std::filesystem::path OnHost(const std::string& path) {
 #ifdef _WIN32
-  static void RemoveTree(const std::wstring& path);
+    return std::u8string(path.begin(), path.end());
+#else
+    const std::string host = Host(path);
+    return std::u8string(host.begin(), host.end());
 #endif
+  }
+  void SetAttributes(const std::string& name, unsigned long attributes) const {
+#ifdef _WIN32
+    if (attributes) ::SetFileAttributesW(OnHost(*this / name).c_str(), attributes);
+#else
+    EXPECT_EQ(attributes, 0u) << name << ": file attributes are Windows's";
+#endif
+  }
+
   std::string path_;
 };
-
-#ifndef _WIN32
-
-inline TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "sondalink-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
-  path_ = pattern;
-}
-
-inline TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-inline std::string TempFolder::ReadFile(const std::string& path) {
-  std::ifstream in(Host(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline bool TempFolder::IsFolder(const std::string& path) {
-  return std::filesystem::is_directory(Host(path));
-}
-
-#else
-
-inline TempFolder::TempFolder() {
-  char base[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, base);
-  for (unsigned n = ::GetTickCount();; ++n) {
-    path_ = std::string(base) + "sondalink-" + std::to_string(::GetCurrentProcessId()) + "-" +
-            std::to_string(n);
-    if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) {
-      ADD_FAILURE() << "cannot create " << path_;
-      break;
-    }
-  }
-}
-
-inline TempFolder::~TempFolder() { RemoveTree(win32::Widen(path_)); }
-
-inline void TempFolder::MakeFile(const std::string& name, const std::string& bytes,
-                                 DWORD attributes) const {
-  std::string p = platform::ToAnsi(*this / name);
-  {
-    win32::unique_hfile h(::CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_NE(h.get(), INVALID_HANDLE_VALUE) << p;
-    DWORD written = 0;
-    ::WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  }
-  if (attributes) ::SetFileAttributesA(p.c_str(), attributes);
-}
-
-inline void TempFolder::MakeFolder(const std::string& name, DWORD attributes) const {
-  std::string p = platform::ToAnsi(*this / name);
-  ASSERT_TRUE(::CreateDirectoryA(p.c_str(), nullptr)) << p;
-  if (attributes) ::SetFileAttributesA(p.c_str(), attributes);
-}
-
-// Any name Windows allows, read through the wide functions.
-inline std::string TempFolder::ReadFile(const std::string& path) {
-  win32::unique_hfile h(::CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      0, nullptr));
-  if (!h) return "<missing>";
-  std::string bytes;
-  char chunk[4096];
-  DWORD n = 0;
-  while (::ReadFile(h.get(), chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
-  return bytes;
-}
-
-inline bool TempFolder::IsFolder(const std::string& path) {
-  DWORD a = ::GetFileAttributesW(win32::Widen(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Wide, so that names outside the code page that a test made go as well.
-inline void TempFolder::RemoveTree(const std::wstring& path) {
-  WIN32_FIND_DATAW data{};
-  win32::unique_hfind find(::FindFirstFileW((path + L"\\*").c_str(), &data));
-  if (find) {
-    do {
-      std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring child = path + L"\\" + name;
-      ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        ::DeleteFileW(child.c_str());
-      }
-    } while (::FindNextFileW(find.get(), &data));
-  }
-  ::RemoveDirectoryW(path.c_str());
-}
-
-#endif
 
 }  // namespace sondalink::testing

@@ -1,5 +1,6 @@
 // One way for every Windows test to find windows: the top-level ones by
-// title, class and process, and a window's controls.
+// title, class and process, a window's controls, and the message boxes of
+// the test's own thread.
 #pragma once
 
 #include <windows.h>
@@ -72,6 +73,52 @@ inline std::vector<HWND> ChildrenOf(HWND parent) {
   std::vector<HWND> all;
   ::EnumChildWindows(parent, detail::CollectChild, reinterpret_cast<LPARAM>(&all));
   return all;
+}
+
+// Each message box this thread shows while it lives, answered with OK
+// unless told otherwise. One at a time.
+class MessageBoxes {
+ public:
+  struct Seen {
+    HWND box, owner;
+    std::wstring text, title;
+  };
+  explicit MessageBoxes(bool answer = true) : answer_(answer) {
+    current_ = this;
+    hook_ = ::SetWindowsHookExW(WH_CBT, Hook, nullptr, ::GetCurrentThreadId());
+  }
+  ~MessageBoxes() {
+    ::UnhookWindowsHookEx(hook_);
+    current_ = nullptr;
+  }
+  MessageBoxes(const MessageBoxes&) = delete;
+  MessageBoxes& operator=(const MessageBoxes&) = delete;
+  const std::vector<Seen>& seen() const { return seen_; }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    const HWND box = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_ACTIVATE && current_ && ClassOf(box) == L"#32770") {
+      wchar_t text[1024] = {}, title[256] = {};
+      ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
+      ::GetWindowTextW(box, title, 256);
+      current_->seen_.push_back({box, ::GetWindow(box, GW_OWNER), text, title});
+      if (current_->answer_) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  static inline MessageBoxes* current_ = nullptr;
+  bool answer_;
+  HHOOK hook_ = nullptr;
+  std::vector<Seen> seen_;
+};
+
+// Takes the quit that closing a shown window queued: it is for the
+// program's own loop, not this test's.
+inline void DropQuit() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
 }
 
 }  // namespace sondalink::testing

@@ -6,13 +6,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 #include "platform/automation.h"
 #include "platform/win32/windows_support.h"
+#include "support/automation_contract.h"
 
 namespace sondalink::platform::automation {
 namespace {
+
+using testing::Parts;
 
 // {5D0B7E2A-6C1F-4E43-9A58-2B7F0C3D9E11}
 const CLSID kRecorderClass = {0x5d0b7e2a, 0x6c1f, 0x4e43,
@@ -25,6 +29,11 @@ struct Received {
   std::vector<VARTYPE> types;  // rgvarg as received: last argument first
   std::vector<DISPID> named;
   bool wantsResult;
+  bool operator==(const Received&) const = default;
+  friend void PrintTo(const Received& r, std::ostream* os) {
+    *os << "id " << r.id << ", flags " << r.flags << ", types " << ::testing::PrintToString(r.types) << ", named "
+        << ::testing::PrintToString(r.named) << (r.wantsResult ? ", wants a result" : "");
+  }
 };
 
 std::vector<Received> received;
@@ -73,15 +82,10 @@ enum : DISPID {
   kErrorValue, kProp, kStale, kUnsigned64, kAnswer
 };
 
-const struct {
-  const wchar_t* name;
-  DISPID id;
-} kMembers[] = {{L"Record", kRecord},       {L"Deferred", kDeferred},
-                {L"WithCode", kWithCode},   {L"ErrorObject", kErrorObject},
-                {L"PlainFailure", kPlainFailure}, {L"ByRef", kByRef},
-                {L"Itself", kItself},       {L"ErrorValue", kErrorValue},
-                {L"Prop", kProp},           {L"Stale", kStale},
-                {L"Unsigned64", kUnsigned64}, {L"Answer", kAnswer}};
+// The members' names, in the order of their ids.
+const wchar_t* const kMembers[] = {L"Record", L"Deferred", L"WithCode", L"ErrorObject", L"PlainFailure", L"ByRef",
+                                   L"Itself", L"ErrorValue", L"Prop",   L"Stale",       L"Unsigned64",   L"Answer"};
+static_assert(std::size(kMembers) == kAnswer);
 
 HRESULT STDMETHODCALLTYPE FillIn(EXCEPINFO* info) {
   ++deferredFills;
@@ -138,9 +142,9 @@ class Recorder : public IDispatch, public ISupportErrorInfo {
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
     if (count != 1) return E_INVALIDARG;
-    for (const auto& m : kMembers)
-      if (_wcsicmp(m.name, names[0]) == 0) {
-        ids[0] = m.id;
+    for (DISPID id = kRecord; id <= kAnswer; ++id)
+      if (_wcsicmp(kMembers[id - kRecord], names[0]) == 0) {
+        ids[0] = id;
         return S_OK;
       }
     ids[0] = DISPID_UNKNOWN;
@@ -267,12 +271,9 @@ TEST_F(AutomationDispatch, ArgumentsGoInReverseOrderWithTheirTypes) {
   Outcome<Value> r = Call(object_, "record", args);
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(r.value, Value{int32_t{10}});
-  ASSERT_EQ(received.size(), 1u);
-  EXPECT_EQ(received[0].id, kRecord);
-  EXPECT_EQ(received[0].flags, DISPATCH_METHOD);
-  EXPECT_EQ(received[0].types, (std::vector<VARTYPE>{VT_UI4, VT_NULL, VT_UI1, VT_DATE, VT_CY,
-                                                     VT_BOOL, VT_I2, VT_I4, VT_DISPATCH, VT_BSTR}));
-  EXPECT_TRUE(received[0].named.empty());
+  const Received call{kRecord, DISPATCH_METHOD,
+                      {VT_UI4, VT_NULL, VT_UI1, VT_DATE, VT_CY, VT_BOOL, VT_I2, VT_I4, VT_DISPATCH, VT_BSTR}, {}, true};
+  EXPECT_EQ(received, std::vector<Received>{call});
 }
 
 TEST_F(AutomationDispatch, PutNamesItsArgumentAndGetAllowsAMethod) {
@@ -281,15 +282,10 @@ TEST_F(AutomationDispatch, PutNamesItsArgumentAndGetAllowsAMethod) {
   Outcome<Value> item = Item(object_, std::string("attribute_name"));
   EXPECT_EQ(item.value, Value{std::string("attribute_name")});
 
-  ASSERT_EQ(received.size(), 3u);
-  EXPECT_EQ(received[0].flags, DISPATCH_PROPERTYPUT);
-  EXPECT_EQ(received[0].named, std::vector<DISPID>{DISPID_PROPERTYPUT});
-  EXPECT_EQ(received[0].types, std::vector<VARTYPE>{VT_I2});
-  EXPECT_FALSE(received[0].wantsResult);
-  EXPECT_EQ(received[1].flags, DISPATCH_PROPERTYGET | DISPATCH_METHOD);
-  EXPECT_TRUE(received[1].types.empty());
-  EXPECT_EQ(received[2].id, DISPID_VALUE);
-  EXPECT_EQ(received[2].types, std::vector<VARTYPE>{VT_BSTR});
+  const WORD get = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
+  EXPECT_EQ(received, (std::vector<Received>{{kProp, DISPATCH_PROPERTYPUT, {VT_I2}, {DISPID_PROPERTYPUT}, false},
+                                             {kProp, get, {}, {}, true},
+                                             {DISPID_VALUE, get, {VT_BSTR}, {}, true}}));
 }
 
 TEST_F(AutomationDispatch, ResultsByReferenceAndAsUnknownAreUnwrapped) {
@@ -297,10 +293,8 @@ TEST_F(AutomationDispatch, ResultsByReferenceAndAsUnknownAreUnwrapped) {
   Outcome<Value> itself = Get(object_, "Itself");
   ASSERT_TRUE(itself.ok());
   EXPECT_EQ(itself.value, Value{object_}) << "the same COM identity";
-  Outcome<Value> missing = Get(object_, "ErrorValue");
-  EXPECT_EQ(missing.error.number, -2147352572);  // DISP_E_PARAMNOTFOUND
-  EXPECT_EQ(missing.error.description, "Parameter not found.");
-  EXPECT_EQ(missing.error.source, "DAO.DBEngine.35");
+  EXPECT_EQ(Parts(Get(object_, "ErrorValue").error),  // DISP_E_PARAMNOTFOUND
+            Parts({-2147352572, "Parameter not found.", "DAO.DBEngine.35"}));
   // An 8-byte unsigned count comes back as the decimal oleaut32 makes of it.
   DECIMAL d{};
   ASSERT_EQ(::VarDecFromUI8(0xFEDCBA9876543210ull, &d), S_OK);
@@ -342,21 +336,11 @@ TEST_F(AutomationDispatch, UnsignedThirtyTwoBitValuesBecomeTextWithoutAnEightByt
 
 // How each kind of failure becomes number, description and source.
 TEST_F(AutomationDispatch, FailuresCarryTheComponentsOwnTexts) {
-  Outcome<Value> deferred = Call(object_, "Deferred");
+  EXPECT_EQ(Parts(Call(object_, "Deferred").error), Parts({3146, "ODBC--call failed.", "DAO.Workspace"}));
   EXPECT_EQ(deferredFills, 1);
-  EXPECT_EQ(deferred.error.number, 3146);
-  EXPECT_EQ(deferred.error.description, "ODBC--call failed.");
-  EXPECT_EQ(deferred.error.source, "DAO.Workspace");
-
-  Outcome<Value> coded = Call(object_, "WithCode");
-  EXPECT_EQ(coded.error.number, 1001);
-  EXPECT_EQ(coded.error.description, "Operazione non consentita");
-  EXPECT_EQ(coded.error.source, "DAO.DBEngine.35");
-
-  Outcome<Value> object = Call(object_, "ErrorObject");
-  EXPECT_EQ(object.error.number, -2147467259);
-  EXPECT_EQ(object.error.description, "Login failed for user 'sa'.");
-  EXPECT_EQ(object.error.source, "Microsoft OLE DB Provider for SQL Server");
+  EXPECT_EQ(Parts(Call(object_, "WithCode").error), Parts({1001, "Operazione non consentita", "DAO.DBEngine.35"}));
+  EXPECT_EQ(Parts(Call(object_, "ErrorObject").error),
+            Parts({-2147467259, "Login failed for user 'sa'.", "Microsoft OLE DB Provider for SQL Server"}));
 
   // An error object left by an earlier, successful call is not taken for
   // the failure's own.
@@ -366,9 +350,7 @@ TEST_F(AutomationDispatch, FailuresCarryTheComponentsOwnTexts) {
   EXPECT_NE(plain.error.description, "stale");
   EXPECT_EQ(plain.error.source, "DAO.DBEngine.35");
 
-  Outcome<Value> unknown = Get(object_, "Nonesuch");
-  EXPECT_EQ(unknown.error.number, -2147352570);
-  EXPECT_EQ(unknown.error.description, "Unknown name.");
+  EXPECT_EQ(Parts(Get(object_, "Nonesuch").error), Parts({-2147352570, "Unknown name.", "DAO.DBEngine.35"}));
   EXPECT_TRUE(received.size() == 5u) << "no Invoke for a name the object does not know";
 }
 

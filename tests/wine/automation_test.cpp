@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "platform/win32/windows_support.h"
 #include "support/automation_contract.h"
 
 namespace sondalink::platform::automation {
 namespace {
+
+using testing::Parts;
 
 class Automation : public ::testing::Test {
  protected:
@@ -21,6 +25,10 @@ class Automation : public ::testing::Test {
     EXPECT_TRUE(made.ok()) << className << ": " << made.error.number << " "
                            << made.error.description;
     return made.value;
+  }
+  // A method call with its arguments written in place.
+  static Outcome<Value> CallWith(const Object& object, const char* method, std::initializer_list<Value> arguments) {
+    return Call(object, method, std::span(arguments.begin(), arguments.size()));
   }
 };
 
@@ -47,17 +55,13 @@ TEST_F(Automation, MethodArgumentsArriveInTheirOrder) {
   Object re = Make("VBScript.RegExp");
   ASSERT_FALSE(Put(re, "Pattern", std::string("[0-9]")).failed());
   ASSERT_FALSE(Put(re, "Global", true).failed());
-  const Value replace[] = {std::string("a1b22"), std::string("#")};
-  EXPECT_EQ(Call(re, "Replace", replace).value, Value{std::string("a#b##")});
-  const Value test[] = {std::string("abc")};
-  EXPECT_EQ(Call(re, "Test", test).value, Value{false});
+  EXPECT_EQ(CallWith(re, "Replace", {std::string("a1b22"), std::string("#")}).value, Value{std::string("a#b##")});
+  EXPECT_EQ(CallWith(re, "Test", {std::string("abc")}).value, Value{false});
 
   Object dict = Make("Scripting.Dictionary");
-  const Value add[] = {std::string("server"), std::string("ORSA\\SQL2000")};
-  ASSERT_TRUE(Call(dict, "Add", add).ok());
+  ASSERT_TRUE(CallWith(dict, "Add", {std::string("server"), std::string("ORSA\\SQL2000")}).ok());
   EXPECT_EQ(Item(dict, std::string("server")).value, Value{std::string("ORSA\\SQL2000")});
-  const Value exists[] = {std::string("server")};
-  EXPECT_EQ(ToText(Call(dict, "Exists", exists).value).value, "True");
+  EXPECT_EQ(ToText(CallWith(dict, "Exists", {std::string("server")}).value).value, "True");
 }
 
 // Every kind of value goes into a VARIANT and comes back the same, with the
@@ -76,8 +80,7 @@ TEST_F(Automation, ValuesRoundTripThroughVariants) {
                           re};
   int16_t key = 0;
   for (const Value& v : values) {
-    const Value add[] = {key, v};
-    ASSERT_TRUE(Call(dict, "Add", add).ok()) << "alternative " << v.index();
+    ASSERT_TRUE(CallWith(dict, "Add", {key, v}).ok()) << "alternative " << v.index();
     Outcome<Value> back = Item(dict, key);
     ASSERT_TRUE(back.ok()) << "alternative " << v.index();
     EXPECT_EQ(back.value, v) << "alternative " << v.index();
@@ -90,8 +93,7 @@ TEST_F(Automation, CollectionItemsByPositionAndObjectsThroughTheirDefaultMember)
   Object re = Make("VBScript.RegExp");
   ASSERT_FALSE(Put(re, "Pattern", std::string("[0-9]+")).failed());
   ASSERT_FALSE(Put(re, "Global", true).failed());
-  const Value subject[] = {std::string("a1 b22 c333")};
-  Outcome<Value> matches = Call(re, "Execute", subject);
+  Outcome<Value> matches = CallWith(re, "Execute", {std::string("a1 b22 c333")});
   ASSERT_TRUE(matches.ok());
   Object collection = std::get<Object>(matches.value);
   EXPECT_EQ(Get(collection, "Count").value, Value{int32_t{3}});
@@ -119,57 +121,44 @@ TEST_F(Automation, ToTextUsesTheUsersLocale) {
 // and no text; those of Windows add their own description.
 TEST_F(Automation, AComponentExceptionGivesItsNumberAndSource) {
   Object dict = Make("Scripting.Dictionary");
-  const Value add[] = {std::string("k"), int32_t{1}};
-  ASSERT_TRUE(Call(dict, "Add", add).ok());
-  Outcome<Value> again = Call(dict, "Add", add);
+  ASSERT_TRUE(CallWith(dict, "Add", {std::string("k"), int32_t{1}}).ok());
+  Outcome<Value> again = CallWith(dict, "Add", {std::string("k"), int32_t{1}});
   EXPECT_EQ(again.error.number, 457);  // 0x800A01C9: the control facility's low word
   EXPECT_EQ(again.error.source, "Scripting.Dictionary");
 
   Object fso = Make("Scripting.FileSystemObject");
-  const Value missingFile[] = {std::string("C:\\windows\\nonesuch.log")};
-  EXPECT_EQ(Call(fso, "GetFile", missingFile).error.number, 53);
-  const Value missingFolder[] = {std::string("C:\\nonesuch\\sondalink.log")};
-  EXPECT_EQ(Call(fso, "GetFile", missingFolder).error.number, 76);
+  EXPECT_EQ(CallWith(fso, "GetFile", {std::string("C:\\windows\\nonesuch.log")}).error.number, 53);
+  EXPECT_EQ(CallWith(fso, "GetFile", {std::string("C:\\nonesuch\\sondalink.log")}).error.number, 76);
 
   // A code outside the control facility stays whole, with the system's text.
   Object shell = Make("WScript.Shell");
-  const Value key[] = {std::string("HKCU\\Software\\Nonesuch\\Value")};
-  Outcome<Value> read = Call(shell, "RegRead", key);
-  EXPECT_EQ(read.error.number, -2147024894);  // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
-  EXPECT_EQ(read.error.description, win32::SystemMessage(ERROR_FILE_NOT_FOUND));
+  Outcome<Value> read = CallWith(shell, "RegRead", {std::string("HKCU\\Software\\Nonesuch\\Value")});
+  EXPECT_EQ(Parts(read.error),  // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
+            Parts({-2147024894, win32::SystemMessage(ERROR_FILE_NOT_FOUND), "WScript.Shell"}));
   EXPECT_FALSE(read.error.description.empty());
-  EXPECT_EQ(read.error.source, "WScript.Shell");
 }
 
 TEST_F(Automation, VbscriptRuntimeErrorsAreReportedByTheirOwnNumbers) {
   Object script = Make("MSScriptControl.ScriptControl");
   ASSERT_TRUE(script);
   ASSERT_FALSE(Put(script, "Language", std::string("VBScript")).failed());
-  const Value raise[] = {std::string("Err.Raise 5000")};
-  EXPECT_EQ(Call(script, "ExecuteStatement", raise).error.number, 5000);
-  const Value mismatch[] = {std::string("CLng(\"x\")")};
-  EXPECT_EQ(Call(script, "Eval", mismatch).error.number, 13);
-  const Value divide[] = {std::string("1/0")};
-  Outcome<Value> byZero = Call(script, "Eval", divide);
+  EXPECT_EQ(CallWith(script, "ExecuteStatement", {std::string("Err.Raise 5000")}).error.number, 5000);
+  EXPECT_EQ(CallWith(script, "Eval", {std::string("CLng(\"x\")")}).error.number, 13);
+  Outcome<Value> byZero = CallWith(script, "Eval", {std::string("1/0")});
   EXPECT_EQ(byZero.error.number, -2147352558);  // DISP_E_DIVBYZERO, not a control code
   EXPECT_EQ(byZero.error.description, "Division by zero.");
-  const Value sum[] = {std::string("6*7")};
-  EXPECT_EQ(ToText(Call(script, "Eval", sum).value).value, "42");
+  EXPECT_EQ(ToText(CallWith(script, "Eval", {std::string("6*7")}).value).value, "42");
 }
 
 TEST_F(Automation, UnknownClassesAndNames) { testing::contract::ExpectUnknownClasses(); }
 
 TEST_F(Automation, FailuresWithoutASourceNameTheClassCreated) {
   Object re = Make("VBScript.RegExp");
-  Outcome<Value> unknown = Get(re, "Nonesuch");
-  EXPECT_EQ(unknown.error.number, -2147352570);
-  EXPECT_EQ(unknown.error.description, "Unknown name.");
-  EXPECT_EQ(unknown.error.source, "VBScript.RegExp");
+  EXPECT_EQ(Parts(Get(re, "Nonesuch").error), Parts({-2147352570, "Unknown name.", "VBScript.RegExp"}));
 
   // Objects handed out by a member inherit the class name.
   ASSERT_FALSE(Put(re, "Pattern", std::string("a")).failed());
-  const Value subject[] = {std::string("a")};
-  Object matches = std::get<Object>(Call(re, "Execute", subject).value);
+  Object matches = std::get<Object>(CallWith(re, "Execute", {std::string("a")}).value);
   EXPECT_EQ(Item(matches, int32_t{5}).error.source, "VBScript.RegExp");
   EXPECT_EQ(Put(matches, "Nonesuch", int32_t{1}).source, "VBScript.RegExp");
 
@@ -182,10 +171,8 @@ TEST_F(Automation, WinesAdoConnectionIsCreatedButItsMembersFail) {
   Outcome<Object> conn =
       CreateFromClassId("{00000514-0000-0010-8000-00AA006D2EA4}", "ADODB.Connection");
   ASSERT_TRUE(conn.ok()) << conn.error.number << " " << conn.error.description;
-  Outcome<Value> version = Get(conn.value, "Version");
-  EXPECT_EQ(version.error.number, -2147319779);  // 0x8002801D
-  EXPECT_EQ(version.error.description, "Library not registered.");
-  EXPECT_EQ(version.error.source, "ADODB.Connection");
+  EXPECT_EQ(Parts(Get(conn.value, "Version").error),  // 0x8002801D
+            Parts({-2147319779, "Library not registered.", "ADODB.Connection"}));
 }
 
 }  // namespace

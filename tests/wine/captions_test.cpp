@@ -123,7 +123,6 @@ int RoomFor(ui::ControlKind kind, HWND hwnd, int dpi) {
   }
 }
 
-
 // Closes the window at the end of the scope, however the test ends.
 struct Unloaded {
   Unloaded() = default;
@@ -131,10 +130,7 @@ struct Unloaded {
   Unloaded& operator=(const Unloaded&) = delete;
   ~Unloaded() {
     ui::UnloadForm();
-    // The window's WM_QUIT is for the program's own loop, not this test's.
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    testing::DropQuit();
   }
 };
 

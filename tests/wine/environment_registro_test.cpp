@@ -17,23 +17,8 @@ class RegistroWineTest : public ::testing::Test {
   void SetUp() override { mudtChiaviAperte.clear(); }
   void TearDown() override { mudtChiaviAperte.clear(); }
 
-  win32::unique_hkey Crea(const std::wstring& path, const std::wstring& top = L"") {
-    return classi_.Crea(path, top);
-  }
-
   wine_test::ClassiDiProva classi_;
 };
-
-struct Ricerca {
-  std::string risultato;
-  std::string chiave;
-};
-
-Ricerca Cerca(const std::string& classe) {
-  Ricerca r{"", "intatta"};
-  r.risultato = CercaComponenteCOM(classe, r.chiave);
-  return r;
-}
 
 TEST_F(RegistroWineTest, AnEmptyStringValueIsReadAsAnEmptyText) {
   testing::ClassesRootForTest keys;
@@ -51,13 +36,13 @@ TEST_F(RegistroWineTest, AnEmptyStringValueIsReadAsAnEmptyText) {
 // name is found and its path remembered as written, while a name outside the
 // code page cannot be named through those calls at all.
 TEST_F(RegistroWineTest, NamesReachTheRegistryInTheAnsiCodePage) {
-  win32::unique_hkey chiave = Crea(L"Sondalink.Prova.Societ\u00E0");
+  win32::unique_hkey chiave = classi_.Crea(L"Sondalink.Prova.Societ\u00E0");
   const std::wstring dati = L"Perch\u00E9";
   ASSERT_EQ(::RegSetValueExW(chiave.get(), L"Qualit\u00E0", 0, REG_SZ,
                              reinterpret_cast<const BYTE*>(dati.c_str()),
                              static_cast<DWORD>((dati.size() + 1) * sizeof(wchar_t))),
             ERROR_SUCCESS);
-  Crea(L"Sondalink.Prova.\u0421\u0435\u0440\u0432\u0435\u0440");
+  classi_.Crea(L"Sondalink.Prova.\u0421\u0435\u0440\u0432\u0435\u0440");
 
   registry::Handle h = 0;
   ASSERT_TRUE(ApriChiave(registry::kClassesRoot, "Sondalink.Prova.Società", h));
@@ -72,13 +57,13 @@ TEST_F(RegistroWineTest, NamesReachTheRegistryInTheAnsiCodePage) {
 }
 
 TEST_F(RegistroWineTest, AdoConnectionAsWineRegistersIt) {
-  Ricerca r = Cerca("ADODB.Connection");
-  EXPECT_EQ(r.chiave,
-            "HKEY_CLASSES_ROOT\\CLSID\\{00000514-0000-0010-8000-00AA006D2EA4}\\InprocServer32");
+  std::string chiave = "intatta";
+  const std::string trovato = CercaComponenteCOM("ADODB.Connection", chiave);
+  EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\{00000514-0000-0010-8000-00AA006D2EA4}\\InprocServer32");
   if (wine_test::SottoWine()) {
-    EXPECT_EQ(r.risultato, "C:\\Program Files\\Common Files\\System\\ADO\\msado15.dll");
+    EXPECT_EQ(trovato, "C:\\Program Files\\Common Files\\System\\ADO\\msado15.dll");
   } else {
-    EXPECT_NE(r.risultato, "");
+    EXPECT_NE(trovato, "");
   }
 }
 

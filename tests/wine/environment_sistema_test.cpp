@@ -26,14 +26,8 @@ class VersioneWineTest : public ::testing::Test {
   void TearDown() override { ::RegDeleteKeyW(HKEY_CURRENT_USER, kChiave); }
 
   static void Imposta(const std::wstring& versione) {
-    win32::unique_hkey key;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kChiave, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                key.put(), nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(::RegSetValueExW(key.get(), L"Version", 0, REG_SZ,
-                               reinterpret_cast<const BYTE*>(versione.c_str()),
-                               static_cast<DWORD>((versione.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
+    const DWORD size = static_cast<DWORD>((versione.size() + 1) * sizeof(wchar_t));
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kChiave, L"Version", REG_SZ, versione.c_str(), size), ERROR_SUCCESS);
   }
 };
 

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include "support/log_lines.h"
+#include "support/temp_folder.h"
 
 namespace sondalink::wine_test {
 
@@ -14,59 +15,37 @@ std::wstring CartellaAmbiente() {
   return dir + L"environment\\";
 }
 
+// Through a file rather than a pipe: nothing to drain while the program runs.
 std::string Esegui(const std::wstring& program, DWORD timeoutMs) {
+  testing::TempFolder tmp;
+  const std::string output = tmp / "uscita.txt";
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  win32::unique_handle read, write;
-  if (!::CreatePipe(read.put(), write.put(), &sa, 0)) return {};
-  ::SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
-
+  win32::unique_hfile file(::CreateFileW(win32::Widen(output).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = write.get();
-  si.hStdError = write.get();
-  si.hStdInput = nullptr;
+  si.hStdOutput = si.hStdError = file.get();
   PROCESS_INFORMATION pi{};
   std::wstring cmd = L"\"" + program + L"\"";
-  if (!::CreateProcessW(program.c_str(), cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &si, &pi)) {
+  if (!::CreateProcessW(program.c_str(), cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &si, &pi)) {
     return {};
   }
   win32::unique_handle process(pi.hProcess), thread(pi.hThread);
-  write.reset();  // the child holds the only write end now
-
-  // Drains the pipe while the program runs, up to the deadline.
-  std::string out;
-  auto drain = [&] {
-    DWORD available = 0;
-    while (::PeekNamedPipe(read.get(), nullptr, 0, nullptr, &available, nullptr) &&
-           available > 0) {
-      char buffer[512];
-      DWORD got = 0;
-      if (!::ReadFile(read.get(), buffer, sizeof buffer, &got, nullptr) || got == 0) break;
-      out.append(buffer, got);
-    }
-  };
-  const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-  for (;;) {
-    DWORD wait = ::WaitForSingleObject(process.get(), 20);
-    drain();
-    if (wait == WAIT_OBJECT_0) break;
-    if (::GetTickCount64() > deadline) {
-      ::TerminateProcess(process.get(), 1);
-      return {};
-    }
+  if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process.get(), 1);
+    return {};
   }
-  return out;
+  file.reset();
+  return testing::TempFolder::ReadFile(output);
 }
 
 std::map<std::string, std::string> Chiavi(const std::string& output) {
   std::map<std::string, std::string> result;
-  std::istringstream in(output);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    size_t eq = line.find('=');
+  for (const std::string& line : testing::LinesOf(output)) {
+    const size_t eq = line.find('=');
     if (eq != std::string::npos) result[line.substr(0, eq)] = line.substr(eq + 1);
   }
   return result;

@@ -66,17 +66,15 @@ TEST(FilesWin32, CreateAndDeleteReportTheSystemsErrors) {
   TempFolder tmp;
   EXPECT_FALSE(platform::files::CreateFolder(tmp / "nuova").failed());
   ErrorRecord again = platform::files::CreateFolder(tmp / "nuova");
-  EXPECT_EQ(again.number, static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS)));
+  EXPECT_EQ(again.number, Hr(ERROR_ALREADY_EXISTS));
   EXPECT_FALSE(again.description.empty());
   EXPECT_EQ(again.source, "CreateDirectoryW");
-  EXPECT_EQ(platform::files::CreateFolder(tmp / "manca\\nuova").number,
-            static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)));
+  EXPECT_EQ(platform::files::CreateFolder(tmp / "manca\\nuova").number, Hr(ERROR_PATH_NOT_FOUND));
 
   tmp.MakeFile("via.txt");
   EXPECT_FALSE(platform::files::DeleteFile(tmp / "via.txt").failed());
   EXPECT_FALSE(EsisteFile(tmp / "via.txt"));
-  EXPECT_EQ(platform::files::DeleteFile(tmp / "via.txt").number,
-            static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
+  EXPECT_EQ(platform::files::DeleteFile(tmp / "via.txt").number, Hr(ERROR_FILE_NOT_FOUND));
 }
 
 // Names the ANSI code page cannot hold: found, created, written, deleted as

@@ -5,37 +5,14 @@
 #include "platform/win32/windows_support.h"
 #include "support/temp_folder.h"
 #include "support/wait_for.h"
+#include "support/windows.h"
 
 namespace sondalink {
 namespace {
 
+using testing::FirstWindow;
 using testing::TempFolder;
 using testing::WaitFor;
-
-struct FoundWindow {
-  std::wstring part;
-  HWND hwnd = nullptr;
-  DWORD process = 0;
-};
-
-BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM lp) {
-  auto* f = reinterpret_cast<FoundWindow*>(lp);
-  wchar_t title[512] = {};
-  ::GetWindowTextW(hwnd, title, 512);
-  if (::IsWindowVisible(hwnd) && std::wstring(title).find(f->part) != std::wstring::npos) {
-    f->hwnd = hwnd;
-    ::GetWindowThreadProcessId(hwnd, &f->process);
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The first visible top-level window whose title contains `part`.
-FoundWindow FindByTitle(const std::wstring& part) {
-  FoundWindow found{part};
-  ::EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
 
 TEST(ShellWin32, StartProgramReturnsWhileTheProgramRuns) {
   TempFolder tmp;
@@ -46,12 +23,12 @@ TEST(ShellWin32, StartProgramReturnsWhileTheProgramRuns) {
   EXPECT_LT(::GetTickCount() - before, 10000u);
 
   // Notepad comes up with the file while this test goes on.
-  FoundWindow notepad{};
-  ASSERT_TRUE(WaitFor([&] { return (notepad = FindByTitle(L"Sondalink prova")).hwnd != nullptr; }, 20000));
-  win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, notepad.process));
+  HWND notepad = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (notepad = FirstWindow({.title = L"Sondalink prova"})) != nullptr; }, 20000));
+  win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, testing::ProcessOfWindow(notepad)));
   ASSERT_TRUE(process);
   EXPECT_EQ(::WaitForSingleObject(process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  ::PostMessageW(notepad.hwnd, WM_CLOSE, 0, 0);
+  ::PostMessageW(notepad, WM_CLOSE, 0, 0);
   EXPECT_EQ(::WaitForSingleObject(process.get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
@@ -60,10 +37,10 @@ TEST(ShellWin32, ShellExecuteOpensAFolderWithBlanksInItsName) {
   tmp.MakeFolder("Cartella Sondalink");
   const std::string folder = "\"" + tmp / "Cartella Sondalink" + "\\\"";
   ASSERT_FALSE(platform::shell::ShellExecute("Open", folder, "", folder, SW_SHOWNORMAL).failed());
-  FoundWindow shell{};
-  ASSERT_TRUE(WaitFor([&] { return (shell = FindByTitle(L"Cartella Sondalink")).hwnd != nullptr; }, 20000));
-  ::PostMessageW(shell.hwnd, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitFor([&] { return !::IsWindow(shell.hwnd); }, 20000));
+  HWND shell = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (shell = FirstWindow({.title = L"Cartella Sondalink"})) != nullptr; }, 20000));
+  ::PostMessageW(shell, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return !::IsWindow(shell); }, 20000));
 }
 
 TEST(ShellWin32, StartProgramReportsAMissingProgram) {

@@ -13,6 +13,7 @@
 
 #include "support/log_box_form.h"
 #include "support/log_cases.h"
+#include "support/windows.h"
 #include "wine/failing_file_call.h"
 
 namespace sondalink {
@@ -20,44 +21,6 @@ namespace {
 
 using testing::FailingFileCall;
 using testing::FileCall;
-using testing::TempFolder;
-
-// Answers every message box of this thread with OK and keeps its text.
-class BoxCatcher {
- public:
-  BoxCatcher() {
-    texts_ = &seen_;
-    hook_ = ::SetWindowsHookExW(WH_CBT, Hook, nullptr, ::GetCurrentThreadId());
-  }
-  ~BoxCatcher() {
-    ::UnhookWindowsHookEx(hook_);
-    texts_ = nullptr;
-  }
-  BoxCatcher(const BoxCatcher&) = delete;
-  BoxCatcher& operator=(const BoxCatcher&) = delete;
-  const std::vector<testing::LogWatch::Box>& boxes() const { return seen_; }
-
- private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && texts_) {
-      HWND box = reinterpret_cast<HWND>(wParam);
-      wchar_t name[16] = {};
-      ::GetClassNameW(box, name, 16);
-      if (std::wstring(name) == L"#32770") {
-        wchar_t text[1024] = {}, title[256] = {};
-        ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
-        ::GetWindowTextW(box, title, 256);
-        // The icon is not told apart here: the flags are the native build's to check.
-        texts_->push_back({win32::Narrow(text), win32::Narrow(title), -1});
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-      }
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-  }
-  static inline std::vector<testing::LogWatch::Box>* texts_ = nullptr;
-  HHOOK hook_ = nullptr;
-  std::vector<testing::LogWatch::Box> seen_;
-};
 
 std::string LocalStamp() {
   SYSTEMTIME t{};
@@ -68,20 +31,7 @@ std::string LocalStamp() {
   return text;
 }
 
-class TestLogWin32 : public ::testing::Test {
- protected:
-  void SetUp() override {
-    gstrCartellaLog = tmp.path() + "\\";
-    gstrFileLog = "SondalinkADO.log";
-  }
-  void TearDown() override {
-    LogStop();
-    gstrCartellaLog.clear();
-    gstrFileLog.clear();
-  }
-  std::string path() const { return tmp / "SondalinkADO.log"; }
-  TempFolder tmp;
-};
+class TestLogWin32 : public testing::TestLog {};
 
 TEST_F(TestLogWin32, FileBytesMatchTheNativeBuild) {
   tmp.MakeFile("SondalinkADO.log", "run precedente\r\n");
@@ -93,10 +43,9 @@ TEST_F(TestLogWin32, FileBytesMatchTheNativeBuild) {
   EXPECT_EQ(glngNumWarning, testing::kLogLinesWarnings);
   EXPECT_EQ(glngNumErrori, testing::kLogLinesErrors);
 
-  std::string bytes = TempFolder::ReadFile(path());
+  const std::string bytes = file();
   // Every stamp is the local time of the run, in one form.
-  std::regex stamp(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)");
-  for (std::sregex_iterator it(bytes.begin(), bytes.end(), stamp), end; it != end; ++it) {
+  for (std::sregex_iterator it(bytes.begin(), bytes.end(), testing::kLogStamp), end; it != end; ++it) {
     EXPECT_GE(it->str(), before);
     EXPECT_LE(it->str(), after);
   }
@@ -119,17 +68,16 @@ TEST_F(TestLogWin32, APreviousLogThatCannotBeDeletedIsAppendedToSilently) {
     } else {
       refused.emplace(FileCall::DeleteFileW, ERROR_ACCESS_DENIED);
     }
-    BoxCatcher boxes;
     ASSERT_TRUE(LogStart());
     LogWrite("nuovo");
     ASSERT_TRUE(LogStop());
-    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_TRUE(boxes().empty());
     if (refused) {
       EXPECT_EQ(FailingFileCall::failures(), 1);
     }
-    const std::string bytes = TempFolder::ReadFile(path());
-    EXPECT_EQ(bytes.rfind("run precedente\r\n" + std::string(91, '-') + "\r\n", 0), 0u) << bytes;
-    EXPECT_TRUE(bytes.ends_with(std::string(68, '-') + "\r\n \r\n"));
+    const std::string bytes = file();
+    EXPECT_EQ(bytes.rfind("run precedente\r\n" + testing::kLongRule, 0), 0u) << bytes;
+    EXPECT_TRUE(bytes.ends_with(testing::kShortRule + " \r\n"));
     reader.reset();
     refused.reset();
     ASSERT_TRUE(::DeleteFileW(win32::Widen(path()).c_str()));
@@ -140,13 +88,20 @@ TEST_F(TestLogWin32, APreviousLogThatCannotBeDeletedIsAppendedToSilently) {
 
 // A real window with the log box, and the message boxes caught meanwhile.
 struct testing::LogWatch::Impl {
-  BoxCatcher boxes;
+  MessageBoxes boxes;
 };
 testing::LogWatch::LogWatch() : impl_(std::make_unique<Impl>()) {
   EXPECT_FALSE(ShowOnlyTheLogBox().failed());
 }
 testing::LogWatch::~LogWatch() { platform::ui::UnloadForm(); }
-std::vector<testing::LogWatch::Box> testing::LogWatch::Boxes() const { return impl_->boxes.boxes(); }
+// The icon is not told apart here: the flags are the native build's to check.
+std::vector<testing::LogWatch::Box> testing::LogWatch::Boxes() const {
+  std::vector<Box> boxes;
+  for (const MessageBoxes::Seen& box : impl_->boxes.seen()) {
+    boxes.push_back({win32::Narrow(box.text), win32::Narrow(box.title), -1});
+  }
+  return boxes;
+}
 // The real window's events are its own business: not counted here.
 std::optional<int> testing::LogWatch::EventRounds() const { return std::nullopt; }
 

@@ -4,6 +4,7 @@
 // owner and the background colours.
 #include "platform/win32/windows_support.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -61,10 +62,7 @@ class UiWin32 : public ::testing::Test {
   void TearDown() override {
     ui::SetMousePointer(ui::kPointerDefault);
     ui::UnloadForm();
-    // The window's WM_QUIT is for the program's own loop, not this test's.
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    testing::DropQuit();
   }
 
   // The real control of a table entry: children come in table order.
@@ -142,11 +140,7 @@ TEST_F(UiWin32, FocusRaisesGotFocusAndAPendingClickRunsInsideDoEvents) {
   ::PostMessageW(Hwnd(kButton), BM_CLICK, 0, 0);
   EXPECT_TRUE(events().empty());
   ui::DoEvents();
-  bool clicked = false;
-  for (const auto& e : events()) {
-    clicked = clicked || e == std::make_pair(int{kButton}, ui::Event::Click);
-  }
-  EXPECT_TRUE(clicked);
+  EXPECT_THAT(events(), ::testing::Contains(std::make_pair(int{kButton}, ui::Event::Click)));
 }
 
 TEST_F(UiWin32, TheHourglassIsTheCursorOverEveryControlWhileItIsSet) {
@@ -214,25 +208,11 @@ TEST_F(UiWin32, ADisabledBoxDrawsItsTextInGrayNotInTheWindowTextColour) {
   EXPECT_GT(count(disabled, COLOR_GRAYTEXT), 10);
 }
 
-HWND g_boxOwner = nullptr;
-LRESULT CALLBACK CatchBox(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
-    HWND hwnd = reinterpret_cast<HWND>(wParam);
-    wchar_t name[32] = {};
-    ::GetClassNameW(hwnd, name, 32);
-    if (std::wstring(name) == L"#32770") {
-      g_boxOwner = ::GetWindow(hwnd, GW_OWNER);
-      ::PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
-    }
-  }
-  return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 TEST_F(UiWin32, AMessageBoxIsOwnedByTheWindow) {
-  HHOOK hook = ::SetWindowsHookExW(WH_CBT, CatchBox, nullptr, ::GetCurrentThreadId());
+  testing::MessageBoxes boxes;
   ui::MsgBox("Funzionalità non supportata.", ui::kExclamation, "Messaggio di Sondalink");
-  ::UnhookWindowsHookEx(hook);
-  EXPECT_EQ(g_boxOwner, form);
+  ASSERT_FALSE(boxes.seen().empty());
+  EXPECT_EQ(boxes.seen().back().owner, form);
 }
 
 TEST_F(UiWin32, TheCloseButtonAsksAndMayBeRefusedTheSessionEndIsNot) {
@@ -257,20 +237,12 @@ TEST_F(UiWin32, TheCloseButtonClosesWhenNotRefused) {
 // quit queued by the destruction would end its modal loop at once. The box
 // here closes only from a timer of its own modal loop, and Windows hands out
 // a queued quit before any timer, so the order decides, not the time.
-HWND g_errorBox = nullptr;
+const testing::MessageBoxes* g_errorBoxes = nullptr;
 bool g_pressedOk = false;
-LRESULT CALLBACK FindBox(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
-    wchar_t name[32] = {};
-    ::GetClassNameW(reinterpret_cast<HWND>(wParam), name, 32);
-    if (std::wstring(name) == L"#32770") g_errorBox = reinterpret_cast<HWND>(wParam);
-  }
-  return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
 VOID CALLBACK PressOk(HWND, UINT, UINT_PTR, DWORD) {
-  if (!g_errorBox || g_pressedOk) return;
+  if (g_errorBoxes->seen().empty() || g_pressedOk) return;
   g_pressedOk = true;
-  ::PostMessageW(g_errorBox, WM_COMMAND, IDOK, 0);
+  ::PostMessageW(g_errorBoxes->seen().back().box, WM_COMMAND, IDOK, 0);
 }
 
 TEST(UiWin32Start, TheBoxAfterAWindowThatCouldNotBeBuiltWaitsForOk) {
@@ -285,15 +257,14 @@ TEST(UiWin32Start, TheBoxAfterAWindowThatCouldNotBeBuiltWaitsForOk) {
   EXPECT_FALSE(testing::FirstWindow(
       {.title = L"Prova incompleta", .className = L"SondalinkForm", .exactTitle = true, .hiddenToo = true}));
 
-  g_errorBox = nullptr;
+  const testing::MessageBoxes boxes(false);
+  g_errorBoxes = &boxes;
   g_pressedOk = false;
-  HHOOK hook = ::SetWindowsHookExW(WH_CBT, FindBox, nullptr, ::GetCurrentThreadId());
   UINT_PTR timer = ::SetTimer(nullptr, 0, 0, PressOk);
   ui::MsgBox("Routine busConn:Main, linea 0, errore 1, descrizione: prova", ui::kCritical,
              "Messaggio di Sondalink");
   ::KillTimer(nullptr, timer);
-  ::UnhookWindowsHookEx(hook);
-  EXPECT_TRUE(g_errorBox);
+  EXPECT_FALSE(boxes.seen().empty());
   EXPECT_TRUE(g_pressedOk) << "the box closed before the user pressed OK";
 
   MSG msg;
