@@ -42,6 +42,9 @@ int TwipsToPixels(int twips);       // at the screen's DPI, as the program conve
 enum class Icon { None, Error, Warning, Information, Unknown };
 std::ostream& operator<<(std::ostream& os, Icon icon);
 
+// The title of the program's own message boxes.
+inline const std::wstring kBoxTitle = L"Messaggio di Sondalink";
+
 struct Box {
   HWND hwnd = nullptr;
   std::wstring title;
@@ -54,6 +57,10 @@ inline std::wstring W(const char* utf8) { return win32::Widen(utf8); }
 inline std::string Utf8(const std::wstring& text) { return win32::Narrow(text); }
 
 std::wstring BuiltProgram();
+bool UnderWine();  // where Wine's per-program settings apply
+
+// The button of each test, in testing::golden::Component's order.
+inline constexpr ControlId kTestButton[] = {kCmdADO, kCmdDAODirect, kCmdSQLDMO};
 
 // One run of Sondalink.exe (the one built, or a copy of it elsewhere):
 // started by the constructor, which waits for its window (or for the box of a
@@ -102,8 +109,9 @@ class App {
   HWND window_ = nullptr;
 };
 
-// The window of a Notepad, not the app's own, whose title names `logFile`:
-// waited for at most 20 s, or until `stop` holds.
+// The Notepads that the program started, and the window of one of them once
+// its title names `logFile`: waited for at most 20 s, or until `stop` holds.
+std::vector<DWORD> NotepadsOf(const App& app);
 HWND WaitForNotepad(const App& app, const std::wstring& logFile, const std::function<bool()>& stop = {});
 
 // Folder windows of Wine's own explorer showing the program's data folder
@@ -113,24 +121,25 @@ std::vector<HWND> FolderWindows(const App& app);
 // opened, once that has closed on WM_CLOSE ("" if it did not come or stayed).
 std::wstring FolderOpenedBy(const App& app, HWND button);
 
-// The visible top-level windows of other processes whose title holds `part`.
-inline std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0) {
-  return FindWindows({.title = part, .notProcess = excludeProcess});
-}
-
 // Closes a window of another program as its user does (WM_CLOSE) and waits
 // for the window to go and its process to end: whether both did.
 bool CloseAndWait(HWND window, DWORD timeoutMs = 10000);
+// Ends a running process at once (TerminateProcess) and waits for it to go:
+// whether it did.
+bool EndProcess(DWORD processId);
 
 // The processes that `parent` started (of `exeName` only, if given).
 std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName = nullptr);
 std::wstring CommandLineOf(DWORD processId);
 
 // The bytes of a file that may be open for writing elsewhere ("<missing>"
-// when there is none), and a log's lines (without CR LF) turned from the
-// ANSI code page into UTF-8.
+// when there is none), and a log's lines turned from the ANSI code page into
+// UTF-8.
 std::string FileBytes(const std::wstring& path);
 std::vector<std::string> LogFileLines(const std::wstring& path);
+// A text split at CR LF; the last element is what follows the last one
+// (empty for a whole file).
+std::vector<std::string> SplitCrLf(const std::string& text);
 
 // The prefix user's local application data folder (no trailing slash), and
 // the program's data folder in it, with one.
