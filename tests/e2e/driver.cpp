@@ -126,7 +126,7 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
-PixelRect RectInParent(HWND hwnd) {
+std::array<int, 4> RectInParent(HWND hwnd) {
   RECT r;
   ::GetWindowRect(hwnd, &r);
   ::MapWindowPoints(nullptr, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
@@ -140,6 +140,10 @@ int TwipsToPixels(int twips) {
 std::ostream& operator<<(std::ostream& os, Icon icon) {
   static const char* const kNames[] = {"none", "error", "warning", "information", "unknown"};
   return os << kNames[static_cast<int>(icon)];
+}
+
+void PrintTo(const Box& box, std::ostream* os) {
+  *os << "[" << Utf8(box.title) << "] " << box.icon << " \"" << Utf8(box.text) << "\"";
 }
 
 std::wstring BuiltProgram() { return sondalink::testing::FromHost(SONDALINK_EXE); }
@@ -236,6 +240,13 @@ void App::Activate() const {
 
 void App::Type(HWND control, const std::wstring& text) const {
   Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void App::TypeCredentials(const std::wstring& server, const std::wstring& login, const std::wstring& password) const {
+  Type(Control(kEdServer), server);
+  Type(Control(kEdLogin), login);
+  Type(Control(kEdPassword), password);
+  Settle();
 }
 
 void App::Click(HWND control) const {

@@ -4,6 +4,7 @@
 // Every wait is a bounded poll.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -27,15 +28,9 @@ std::optional<DWORD_PTR> Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lPa
 std::wstring TextOf(HWND hwnd);  // WM_GETTEXT, so edit boxes give their content
 inline LONG StyleOf(HWND hwnd, int which = GWL_STYLE) { return ::GetWindowLongW(hwnd, which); }
 
-struct PixelRect {
-  int left, top, width, height;
-  bool operator==(const PixelRect&) const = default;
-  friend std::ostream& operator<<(std::ostream& os, const PixelRect& r) {
-    return os << r.left << "," << r.top << " " << r.width << "x" << r.height;
-  }
-};
-PixelRect RectInParent(HWND hwnd);  // in the parent's client coordinates
-int TwipsToPixels(int twips);       // at the screen's DPI, as the program converts them
+// Left, top, width and height in the parent's client coordinates.
+std::array<int, 4> RectInParent(HWND hwnd);
+int TwipsToPixels(int twips);  // at the screen's DPI, as the program converts them
 
 // A message box's icon, told by its picture on the screen: icon handles are
 // private to the process that loaded them (under Wine at least).
@@ -51,6 +46,7 @@ struct Box {
   std::wstring text;
   Icon icon = Icon::None;
 };
+void PrintTo(const Box& box, std::ostream* os);
 
 // The program's own text conversions.
 inline std::wstring W(const char* utf8) { return win32::Widen(utf8); }
@@ -88,6 +84,8 @@ class App {
 
   void Activate() const;  // the window in the foreground
   void Type(HWND control, const std::wstring& text) const;  // WM_SETTEXT
+  // Types the server, the login and the password into their boxes, and settles.
+  void TypeCredentials(const std::wstring& server, const std::wstring& login, const std::wstring& password = L"") const;
   void Click(HWND control) const;                           // posted BM_CLICK
   // Presses the keys in order and releases them in reverse, with the window
   // in the foreground; returns once the focus has moved (at most 3 s).

@@ -47,8 +47,7 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   EXPECT_FALSE(Exists(dllLoaded)) << "the planted shfolder.dll was loaded";
 
   // A failed test opens its log in Notepad: SQL-DMO fails at once here.
-  app.Type(app.Control(kEdServer), L"SRVDATI");
-  app.Type(app.Control(kEdLogin), L"sa");
+  app.TypeCredentials(L"SRVDATI", L"sa");
   app.Click(app.Control(kCmdSQLDMO));
   std::optional<Box> box = app.WaitBox(kBoxTitle, 30000);
   ASSERT_TRUE(box) << "no failure box";

@@ -116,9 +116,7 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
   ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Utf8(app.OpenBox()->text) : "none");
   const std::wstring logFile = W(test.logFile), log = DataFolder() + logFile;
   EXPECT_TRUE(!c.profile || log.starts_with(c.profile)) << Utf8(log);
-  app.Type(app.Control(kEdServer), L"SRVDATI\\SQLEXPRESS");
-  app.Type(app.Control(kEdLogin), L"sa");
-  app.Type(app.Control(kEdPassword), L"segreta");
+  app.TypeCredentials(L"SRVDATI\\SQLEXPRESS", L"sa", L"segreta");
   HWND button = app.Control(kTestButton[static_cast<int>(c.component)]);
 
   for (int run = 1; run <= c.runs; ++run) {

@@ -86,7 +86,7 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
       EXPECT_THAT(journal, ::testing::Not(::testing::Contains(::testing::HasSubstr("-> fault"))));
     }
     std::string shown, wantShown;
-    for (const SeenBox& b : ending.boxes) shown += b.text + "\n";
+    for (const Box& b : ending.boxes) shown += Utf8(b.text) + "\n";
     for (const WantBox& b : boxes) wantShown += b.text + "\n";
     g::ExpectPasswordHidden(row.inputs.password, ending.log, log.Lines(), Utf8(TextOf(At(kEdLog))), shown,
                             wantShown);

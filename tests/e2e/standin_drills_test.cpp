@@ -109,8 +109,7 @@ TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
   App second;
   ASSERT_TRUE(second.window());
   second.Click(second.Control(kOptSQL));
-  second.Type(second.Control(kEdServer), kServer);
-  second.Type(second.Control(kEdLogin), L"sa");
+  second.TypeCredentials(kServer, L"sa");
   second.Click(second.Control(kCmdADO));
   // ERROR_SHARING_VIOLATION
   ExpectLogStartBox(second, "Routine basConn:LogStart, linea 0, errore -2147024864, descrizione: ");

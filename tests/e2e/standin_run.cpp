@@ -13,10 +13,6 @@ std::string ServerScenario() {
   return lines;
 }
 
-void PrintTo(const SeenBox& box, std::ostream* os) {
-  *os << "[" << Utf8(box.title) << "] " << box.icon << " \"" << box.text << "\"";
-}
-
 void StandinRun::SetUpTestSuite() { ASSERT_HRESULT_SUCCEEDED(standin::RegisterStandin()); }
 
 void StandinRun::TearDownTestSuite() { EXPECT_HRESULT_SUCCEEDED(standin::UnregisterStandin()); }
@@ -57,10 +53,7 @@ void StandinRun::StartOnTheServer(const std::string& more) {
 void StandinRun::SqlAuthentication(const std::wstring& server, const std::wstring& login,
                                    const std::wstring& password) {
   app->Click(At(kOptSQL));
-  app->Type(At(kEdServer), server);
-  app->Type(At(kEdLogin), login);
-  app->Type(At(kEdPassword), password);
-  app->Settle();
+  app->TypeCredentials(server, login, password);
   typed_ = server;
 }
 
@@ -113,7 +106,7 @@ Ending StandinRun::Finish(const std::string& logFile) {
       continue;
     }
     if (std::optional<Box> drawn = app->WaitBox(box->title, 3000)) box = drawn;
-    ending.boxes.push_back({box->title, Utf8(box->text), box->icon});
+    ending.boxes.push_back(*box);
     if (!app->PressOk(*box)) {
       ADD_FAILURE() << "the box did not go on OK";
       break;
@@ -167,7 +160,7 @@ void StandinRun::ExpectBoxes(const Ending& ending, const std::vector<WantBox>& b
   for (size_t i = 0; i < boxes.size(); ++i) {
     SCOPED_TRACE("box " + std::to_string(i + 1));
     EXPECT_EQ(ending.boxes[i].title, kBoxTitle);
-    EXPECT_EQ(ending.boxes[i].text, boxes[i].text);
+    EXPECT_EQ(Utf8(ending.boxes[i].text), boxes[i].text);
     EXPECT_EQ(ending.boxes[i].icon, boxes[i].icon);
   }
 }

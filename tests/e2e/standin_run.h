@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,13 +18,6 @@
 
 namespace sondalink::e2e {
 
-struct SeenBox {
-  std::wstring title;
-  std::string text;  // UTF-8
-  Icon icon;
-};
-void PrintTo(const SeenBox& box, std::ostream* os);
-
 // Expected boxes, in order (all titled "Messaggio di Sondalink").
 struct WantBox {
   Icon icon;
@@ -34,7 +26,7 @@ struct WantBox {
 
 // The end of one test run as the user met it.
 struct Ending {
-  std::vector<SeenBox> boxes;
+  std::vector<Box> boxes;
   std::vector<std::string> log;  // the file, stamps masked
   size_t notepads = 0;           // that the program started
   std::wstring notepadCommandLine;

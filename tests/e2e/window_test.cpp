@@ -79,8 +79,8 @@ TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
     EXPECT_EQ(TextOf(hwnd), W(want.caption ? want.caption : ""));
     EXPECT_EQ(Enabled(Id(want)), !(want.style & platform::ui::kStyleDisabled));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
-    EXPECT_EQ(RectInParent(hwnd), (PixelRect{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
-                                             TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)}));
+    EXPECT_EQ(RectInParent(hwnd), (std::array{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
+                                              TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)}));
   }
   EXPECT_TRUE(Checked(kOptSQL));
   EXPECT_FALSE(Checked(kOptTrusted));
@@ -512,10 +512,7 @@ COLORREF PixelOf(const std::string& ppm, POINT p) {
 // the log box and the password box in their own colours where the window
 // shows them.
 TEST_F(Window, Screenshot) {
-  app.Type(At(kEdServer), L"SRVDATI\\SQLEXPRESS");
-  app.Type(At(kEdLogin), L"sa");
-  app.Type(At(kEdPassword), L"segreta");
-  app.Settle();
+  app.TypeCredentials(L"SRVDATI\\SQLEXPRESS", L"sa", L"segreta");
   ASSERT_TRUE(e2e::Screenshot(SONDALINK_SCREENSHOT, app.window()));
   const std::string bytes = FileBytes(sondalink::testing::FromHost(SONDALINK_SCREENSHOT));
   ASSERT_GE(bytes.size(), 24u);
