@@ -73,6 +73,8 @@ class App {
 
   std::vector<HWND> Controls() const { return window_ ? ChildrenOf(window_) : std::vector<HWND>{}; }
   HWND Control(ControlId id) const;  // where the program's table puts it
+  bool Enabled(ControlId id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
+  bool Checked(ControlId id) const { return Send(Control(id), BM_GETCHECK) == BST_CHECKED; }
   HWND Focus() const;
   // The colour the box's background shows on the screen: the most of a
   // strip at the right end of its client area, where no text is.

@@ -144,13 +144,13 @@ void StandinRun::ExpectEnding(const Ending& ending, const ExpectedLog& log, cons
   EXPECT_TRUE(::IsWindow(app->window()));
   EXPECT_FALSE(app->OpenBox());
   for (ControlId c : {kEdServer, kOptTrusted, kOptSQL, kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdRDO, kCmdODBC, kCmdOpenLog}) {
-    EXPECT_TRUE(Enabled(c)) << "control " << c;
+    EXPECT_TRUE(app->Enabled(c)) << "control " << c;
   }
   // The inputs as the user left them: login and password usable again
   // unless Windows authentication is chosen.
-  const bool trusted = Send(At(kOptTrusted), BM_GETCHECK) == BST_CHECKED;
-  EXPECT_EQ(Enabled(kEdLogin), !trusted);
-  EXPECT_EQ(Enabled(kEdPassword), !trusted);
+  const bool trusted = app->Checked(kOptTrusted);
+  EXPECT_EQ(app->Enabled(kEdLogin), !trusted);
+  EXPECT_EQ(app->Enabled(kEdPassword), !trusted);
   EXPECT_EQ(TextOf(At(kEdServer)), typed_);
   EXPECT_EQ(Utf8(TextOf(At(kEdLog))), EchoOf(ending.log, Utf8(path)));
 }

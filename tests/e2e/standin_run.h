@@ -62,7 +62,6 @@ class StandinRun : public ::testing::Test {
   static void ExpectBoxes(const Ending& ending, const std::vector<WantBox>& boxes);
 
   HWND At(ControlId control) const { return app->Control(control); }
-  bool Enabled(ControlId control) const { return ::IsWindowEnabled(At(control)) != FALSE; }
   std::wstring LogPath(const std::string& logFile) const { return DataFolder() + W(logFile.c_str()); }
   std::vector<std::string> Journal() const { return standin::ReadJournal(journal_); }
   // The masked log file as it stands now (during a run too).

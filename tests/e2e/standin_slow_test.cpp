@@ -73,9 +73,9 @@ class SlowRun : public StandinRun, public ::testing::WithParamInterface<Slow> {
 
     // Locked, except the log-folder button.
     for (ControlId c : {kEdServer, kOptTrusted, kOptSQL, kEdLogin, kEdPassword, kCmdSQLDMO, kCmdADO, kCmdDAODirect}) {
-      EXPECT_FALSE(Enabled(c)) << "control " << c;
+      EXPECT_FALSE(app->Enabled(c)) << "control " << c;
     }
-    EXPECT_TRUE(Enabled(kCmdOpenLog));
+    EXPECT_TRUE(app->Enabled(kCmdOpenLog));
 
     // Every test button pressed again: under Wine a click reaches the window
     // even from a disabled button, so the program itself must refuse.

@@ -54,8 +54,6 @@ class Window : public ::testing::Test {
   }
 
   HWND At(ControlId id) const { return app.Control(id); }
-  bool Enabled(ControlId id) const { return ::IsWindowEnabled(At(id)) != FALSE; }
-  bool Checked(ControlId id) const { return Send(At(id), BM_GETCHECK) == BST_CHECKED; }
 
   App app;
 };
@@ -77,13 +75,13 @@ TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
     }
     EXPECT_EQ(::GetParent(hwnd), want.parent ? At(static_cast<ControlId>(want.parent)) : app.window());
     EXPECT_EQ(TextOf(hwnd), W(want.caption ? want.caption : ""));
-    EXPECT_EQ(Enabled(Id(want)), !(want.style & platform::ui::kStyleDisabled));
+    EXPECT_EQ(app.Enabled(Id(want)), !(want.style & platform::ui::kStyleDisabled));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
     EXPECT_EQ(RectInParent(hwnd), (std::array{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
                                               TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)}));
   }
-  EXPECT_TRUE(Checked(kOptSQL));
-  EXPECT_FALSE(Checked(kOptTrusted));
+  EXPECT_TRUE(app.Checked(kOptSQL));
+  EXPECT_FALSE(app.Checked(kOptTrusted));
   EXPECT_TRUE(StyleOf(At(kPcFrame), GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
 }
 
@@ -225,14 +223,14 @@ class WindowScript : public Window, public ::testing::WithParamInterface<Script>
         return;
       case Do::Run:
         app.Click(At(kCmdADO));
-        ASSERT_TRUE(WaitFor([&] { return !Enabled(kCmdADO); })) << "the run did not start";
+        ASSERT_TRUE(WaitFor([&] { return !app.Enabled(kCmdADO); })) << "the run did not start";
         return;
       case Do::Release: return release->Set();
       case Do::Focus: EXPECT_EQ(app.Focus(), at); return;
-      case Do::Checked: EXPECT_TRUE(Checked(s.id)); return;
-      case Do::Unchecked: EXPECT_FALSE(Checked(s.id)); return;
-      case Do::Enabled: EXPECT_TRUE(Enabled(s.id)); return;
-      case Do::Disabled: EXPECT_FALSE(Enabled(s.id)); return;
+      case Do::Checked: EXPECT_TRUE(app.Checked(s.id)); return;
+      case Do::Unchecked: EXPECT_FALSE(app.Checked(s.id)); return;
+      case Do::Enabled: EXPECT_TRUE(app.Enabled(s.id)); return;
+      case Do::Disabled: EXPECT_FALSE(app.Enabled(s.id)); return;
       case Do::Text: EXPECT_EQ(TextOf(at), W(s.text)); return;
       case Do::AllSelected: EXPECT_EQ(app.Selection(at), std::make_pair(0, int(TextOf(at).size()))); return;
       case Do::OnFace: EXPECT_EQ(app.BackgroundOf(at), ::GetSysColor(COLOR_BTNFACE)); return;
@@ -269,7 +267,7 @@ class WindowScript : public Window, public ::testing::WithParamInterface<Script>
     EXPECT_EQ(done->text.rfind(L"Test Connessione ADO eseguita con SUCCESSO.", 0), 0u) << Utf8(done->text);
     EXPECT_EQ(done->icon, Icon::Information);
     ASSERT_TRUE(app.PressOk(*done));
-    ASSERT_TRUE(WaitFor([&] { return Enabled(kCmdADO); }));
+    ASSERT_TRUE(WaitFor([&] { return app.Enabled(kCmdADO); }));
     EXPECT_TRUE(app.Running());
     EXPECT_TRUE(::IsWindow(app.window()));
     auto send = [&](UINT msg, WPARAM wParam) { return Send(At(kEdLog), msg, wParam).value_or(0); };
