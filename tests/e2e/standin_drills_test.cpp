@@ -241,6 +241,7 @@ struct Burst {
   g::Component component;
   const char* name;
   const char* runBegins;  // the journal line of the call that starts a run
+  friend void PrintTo(const Burst& b, std::ostream* os) { *os << b.name; }
 };
 
 class DrillBurst : public StandinRun, public ::testing::WithParamInterface<Burst> {};
