@@ -86,9 +86,9 @@ class App {
 
   void Activate() const;  // the window in the foreground
   void Type(HWND control, const std::wstring& text) const;  // WM_SETTEXT
+  void Click(HWND control) const;                           // posted BM_CLICK
   // Types the server, the login and the password into their boxes, and settles.
   void TypeCredentials(const std::wstring& server, const std::wstring& login, const std::wstring& password = L"") const;
-  void Click(HWND control) const;                           // posted BM_CLICK
   // Presses the keys in order and releases them in reverse, with the window
   // in the foreground; returns once the focus has moved (at most 3 s).
   void Keys(std::initializer_list<WORD> chord) const;

@@ -42,7 +42,8 @@ void ExpectLogStartBox(const App& app, const std::string& start) {
   EXPECT_TRUE(text.ends_with("\r\n\r\nImpossibile continuare.")) << text;
   EXPECT_EQ(box->icon, Icon::Error);
   ASSERT_TRUE(app.PressOk(*box));
-  EXPECT_TRUE(WaitFor([&] { return app.Enabled(kCmdADO) && app.Enabled(kEdServer); }, 20000)) << "the window stayed locked";
+  EXPECT_TRUE(WaitFor([&] { return app.Enabled(kCmdADO) && app.Enabled(kEdServer); }, 20000))
+      << "the window stayed locked";
   EXPECT_FALSE(app.OpenBox());
   EXPECT_TRUE(NotepadsOf(app).empty());
 }
