@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwchar>
 
 #include "../support/host_path.h"
@@ -13,8 +14,6 @@
 namespace sondalink::e2e {
 
 namespace {
-
-constexpr wchar_t kWindowCaption[] = L"Test connessioni SQL Server/MSDE";
 
 // The pixels, top-down as 0x00RRGGBB, of a w x h bitmap that `paint` draws.
 template <class Paint>
@@ -96,6 +95,15 @@ Box ReadBox(HWND hwnd) {
   return {hwnd, TextOf(hwnd), text ? TextOf(text) : L"", ReadIcon(hwnd)};
 }
 
+// A PNG file up to its IEND chunk, or a P6 picture ("P6 <w> <h> <max>" and
+// one blank) with all its samples, of one byte or, past 255, of two.
+bool Whole(const std::string& bytes) {
+  if (bytes.starts_with("\x89PNG")) return bytes.ends_with(std::string("IEND\xAE\x42\x60\x82", 8));
+  int width = 0, height = 0, max = 0, header = 0;
+  return std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &width, &height, &max, &header) == 3 &&
+         bytes.size() == size_t(header) + 1 + size_t(width) * height * 3 * (max > 255 ? 2 : 1);
+}
+
 void SendKey(WORD vk, bool up) {
   INPUT input{};
   input.type = INPUT_KEYBOARD;
@@ -118,7 +126,7 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
-PixelRect RectInParent(HWND hwnd) {
+std::array<int, 4> RectInParent(HWND hwnd) {
   RECT r;
   ::GetWindowRect(hwnd, &r);
   ::MapWindowPoints(nullptr, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
@@ -134,7 +142,16 @@ std::ostream& operator<<(std::ostream& os, Icon icon) {
   return os << kNames[static_cast<int>(icon)];
 }
 
+void PrintTo(const Box& box, std::ostream* os) {
+  *os << "[" << Utf8(box.title) << "] " << box.icon << " \"" << Utf8(box.text) << "\"";
+}
+
 std::wstring BuiltProgram() { return sondalink::testing::FromHost(SONDALINK_EXE); }
+
+bool UnderWine() {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
 
 App::App(const std::wstring& exe) {
   std::wstring commandLine = L"\"" + exe + L"\"";
@@ -145,7 +162,7 @@ App::App(const std::wstring& exe) {
     return;
   }
   WaitFor([&] {
-    window_ = FirstWindow({.title = kWindowCaption, .process = process_.dwProcessId, .exactTitle = true});
+    window_ = FirstWindow({.title = W(kFormConn.caption), .process = process_.dwProcessId, .exactTitle = true});
     // A box before any window is the start-up's failure: no window follows.
     return window_ != nullptr || OpenBox() || !Running();
   });
@@ -153,22 +170,12 @@ App::App(const std::wstring& exe) {
 }
 
 App::~App() {
+  if (!process_.hProcess) return;
   // What the program started (Notepad on a log, a folder window) goes too.
-  for (DWORD id : process_.dwProcessId ? ProcessesStartedBy(process_.dwProcessId) : std::vector<DWORD>{}) {
-    win32::unique_handle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-    if (child) {
-      ::TerminateProcess(child.get(), 1);
-      ::WaitForSingleObject(child.get(), 5000);
-    }
-  }
-  if (process_.hProcess) {
-    if (Running()) {
-      ::TerminateProcess(process_.hProcess, 1);
-      ::WaitForSingleObject(process_.hProcess, 10000);
-    }
-    ::CloseHandle(process_.hThread);
-    ::CloseHandle(process_.hProcess);
-  }
+  for (DWORD id : ProcessesStartedBy(process_.dwProcessId)) EndProcess(id);
+  EndProcess(process_.dwProcessId);
+  ::CloseHandle(process_.hThread);
+  ::CloseHandle(process_.hProcess);
 }
 
 HWND App::Control(ControlId id) const {
@@ -235,6 +242,13 @@ void App::Type(HWND control, const std::wstring& text) const {
   Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void App::TypeCredentials(const std::wstring& server, const std::wstring& login, const std::wstring& password) const {
+  Type(Control(kEdServer), server);
+  Type(Control(kEdLogin), login);
+  Type(Control(kEdPassword), password);
+  Settle();
+}
+
 void App::Click(HWND control) const {
   // A button takes its click only while its window is active: under Wine the
   // activation that BM_CLICK's focus change sets off in a window still in
@@ -295,10 +309,18 @@ bool App::PressOk(const Box& box) const {
   return gone;
 }
 
+std::vector<DWORD> NotepadsOf(const App& app) { return ProcessesStartedBy(app.processId(), L"notepad.exe"); }
+
 HWND WaitForNotepad(const App& app, const std::wstring& logFile, const std::function<bool()>& stop) {
-  const testing::WindowQuery query{.title = logFile, .className = L"Notepad", .notProcess = app.processId()};
   HWND found = nullptr;
-  WaitFor([&] { return (found = FirstWindow(query)) || (stop && stop()); }, 20000);
+  WaitFor(
+      [&] {
+        for (DWORD id : NotepadsOf(app)) {
+          if ((found = FirstWindow({.title = logFile, .className = L"Notepad", .process = id}))) return true;
+        }
+        return stop && stop();
+      },
+      20000);
   return found;
 }
 
@@ -326,11 +348,17 @@ std::string FileBytes(const std::wstring& path) {
 }
 
 std::vector<std::string> LogFileLines(const std::wstring& path) {
-  const std::string all = FileBytes(path);
+  return SplitCrLf(platform::FromAnsi(FileBytes(path)));
+}
+
+std::vector<std::string> SplitCrLf(const std::string& text) {
   std::vector<std::string> lines;
-  for (size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(platform::FromAnsi(all.substr(start, end - start)));
+  size_t from = 0;
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", from)) {
+    lines.push_back(text.substr(from, at - from));
+    from = at + 2;
   }
+  lines.push_back(text.substr(from));
   return lines;
 }
 
@@ -339,6 +367,13 @@ bool CloseAndWait(HWND window, DWORD timeoutMs) {
   ::PostMessageW(window, WM_CLOSE, 0, 0);
   const bool gone = WaitFor([&] { return !::IsWindow(window); }, timeoutMs);
   return gone && (!process || ::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0);
+}
+
+bool EndProcess(DWORD processId) {
+  win32::unique_handle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
+  if (!process) return false;
+  ::TerminateProcess(process.get(), 1);
+  return ::WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
 }
 
 std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName) {
@@ -422,20 +457,9 @@ bool Screenshot(const std::string& unixPath, HWND window) {
   }
   win32::unique_handle thread(info.hThread);
   win32::unique_handle process(info.hProcess);
-  // The exit code of a host program does not come back through Wine: the
-  // picture is there once the file has stopped growing.
-  LONGLONG size = -1;
-  return WaitFor(
-      [&] {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!::GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data)) return false;
-        LONGLONG now = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        bool stable = now > 0 && now == size;
-        size = now;
-        if (!stable) ::Sleep(200);
-        return stable;
-      },
-      30000);
+  // The end of a host program does not come back through Wine: the picture
+  // is there once its file ends as its format does.
+  return WaitFor([&] { return Whole(FileBytes(target)); }, 30000);
 }
 
 RegistryValueFor::RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type,

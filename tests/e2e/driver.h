@@ -4,6 +4,7 @@
 // Every wait is a bounded poll.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -27,20 +28,17 @@ std::optional<DWORD_PTR> Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lPa
 std::wstring TextOf(HWND hwnd);  // WM_GETTEXT, so edit boxes give their content
 inline LONG StyleOf(HWND hwnd, int which = GWL_STYLE) { return ::GetWindowLongW(hwnd, which); }
 
-struct PixelRect {
-  int left, top, width, height;
-  bool operator==(const PixelRect&) const = default;
-  friend std::ostream& operator<<(std::ostream& os, const PixelRect& r) {
-    return os << r.left << "," << r.top << " " << r.width << "x" << r.height;
-  }
-};
-PixelRect RectInParent(HWND hwnd);  // in the parent's client coordinates
-int TwipsToPixels(int twips);       // at the screen's DPI, as the program converts them
+// Left, top, width and height in the parent's client coordinates.
+std::array<int, 4> RectInParent(HWND hwnd);
+int TwipsToPixels(int twips);  // at the screen's DPI, as the program converts them
 
 // A message box's icon, told by its picture on the screen: icon handles are
 // private to the process that loaded them (under Wine at least).
 enum class Icon { None, Error, Warning, Information, Unknown };
 std::ostream& operator<<(std::ostream& os, Icon icon);
+
+// The title of the program's own message boxes.
+inline const std::wstring kBoxTitle = L"Messaggio di Sondalink";
 
 struct Box {
   HWND hwnd = nullptr;
@@ -48,12 +46,17 @@ struct Box {
   std::wstring text;
   Icon icon = Icon::None;
 };
+void PrintTo(const Box& box, std::ostream* os);
 
 // The program's own text conversions.
 inline std::wstring W(const char* utf8) { return win32::Widen(utf8); }
 inline std::string Utf8(const std::wstring& text) { return win32::Narrow(text); }
 
 std::wstring BuiltProgram();
+bool UnderWine();  // where Wine's per-program settings apply
+
+// The button of each test, in testing::golden::Component's order.
+inline constexpr ControlId kTestButton[] = {kCmdADO, kCmdDAODirect, kCmdSQLDMO};
 
 // One run of Sondalink.exe (the one built, or a copy of it elsewhere):
 // started by the constructor, which waits for its window (or for the box of a
@@ -70,6 +73,8 @@ class App {
 
   std::vector<HWND> Controls() const { return window_ ? ChildrenOf(window_) : std::vector<HWND>{}; }
   HWND Control(ControlId id) const;  // where the program's table puts it
+  bool Enabled(ControlId id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
+  bool Checked(ControlId id) const { return Send(Control(id), BM_GETCHECK) == BST_CHECKED; }
   HWND Focus() const;
   // The colour the box's background shows on the screen: the most of a
   // strip at the right end of its client area, where no text is.
@@ -82,6 +87,8 @@ class App {
   void Activate() const;  // the window in the foreground
   void Type(HWND control, const std::wstring& text) const;  // WM_SETTEXT
   void Click(HWND control) const;                           // posted BM_CLICK
+  // Types the server, the login and the password into their boxes, and settles.
+  void TypeCredentials(const std::wstring& server, const std::wstring& login, const std::wstring& password = L"") const;
   // Presses the keys in order and releases them in reverse, with the window
   // in the foreground; returns once the focus has moved (at most 3 s).
   void Keys(std::initializer_list<WORD> chord) const;
@@ -102,8 +109,9 @@ class App {
   HWND window_ = nullptr;
 };
 
-// The window of a Notepad, not the app's own, whose title names `logFile`:
-// waited for at most 20 s, or until `stop` holds.
+// The Notepads that the program started, and the window of one of them once
+// its title names `logFile`: waited for at most 20 s, or until `stop` holds.
+std::vector<DWORD> NotepadsOf(const App& app);
 HWND WaitForNotepad(const App& app, const std::wstring& logFile, const std::function<bool()>& stop = {});
 
 // Folder windows of Wine's own explorer showing the program's data folder
@@ -113,24 +121,25 @@ std::vector<HWND> FolderWindows(const App& app);
 // opened, once that has closed on WM_CLOSE ("" if it did not come or stayed).
 std::wstring FolderOpenedBy(const App& app, HWND button);
 
-// The visible top-level windows of other processes whose title holds `part`.
-inline std::vector<HWND> WindowsTitled(const std::wstring& part, DWORD excludeProcess = 0) {
-  return FindWindows({.title = part, .notProcess = excludeProcess});
-}
-
 // Closes a window of another program as its user does (WM_CLOSE) and waits
 // for the window to go and its process to end: whether both did.
 bool CloseAndWait(HWND window, DWORD timeoutMs = 10000);
+// Ends a running process at once (TerminateProcess) and waits for it to go:
+// whether it did.
+bool EndProcess(DWORD processId);
 
 // The processes that `parent` started (of `exeName` only, if given).
 std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName = nullptr);
 std::wstring CommandLineOf(DWORD processId);
 
 // The bytes of a file that may be open for writing elsewhere ("<missing>"
-// when there is none), and a log's lines (without CR LF) turned from the
-// ANSI code page into UTF-8.
+// when there is none), and a log's lines turned from the ANSI code page into
+// UTF-8.
 std::string FileBytes(const std::wstring& path);
 std::vector<std::string> LogFileLines(const std::wstring& path);
+// A text split at CR LF; the last element is what follows the last one
+// (empty for a whole file).
+std::vector<std::string> SplitCrLf(const std::string& text);
 
 // The prefix user's local application data folder (no trailing slash), and
 // the program's data folder in it, with one.

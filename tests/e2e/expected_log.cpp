@@ -1,12 +1,9 @@
 #include "expected_log.h"
 
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 
 #include "driver.h"
-#include "platform/text.h"
 #include "standin_control.h"
 #include "../support/version_line.h"
 
@@ -25,21 +22,8 @@ std::string Visible(const std::string& line) {
 
 }  // namespace
 
-std::vector<std::string> SplitCrLf(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t from = 0;
-  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", from)) {
-    lines.push_back(text.substr(from, at - from));
-    from = at + 2;
-  }
-  lines.push_back(text.substr(from));
-  return lines;
-}
-
 std::vector<std::string> ReadMaskedLog(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::string> lines = SplitCrLf(platform::FromAnsi(bytes));
+  std::vector<std::string> lines = LogFileLines(path);
   for (std::string& line : lines) {
     line = std::regex_replace(line, kStampAtStart, kStamp, std::regex_constants::format_first_only);
     line = std::regex_replace(line, kStampInHeader, "$1" + kStamp);
@@ -47,7 +31,7 @@ std::vector<std::string> ReadMaskedLog(const std::wstring& path) {
   return lines;
 }
 
-std::string StandinPath() { return standin::Narrow(standin::StandinDllPath()); }
+std::string StandinPath() { return Utf8(standin::StandinDllPath()); }
 
 ExpectedLog& ExpectedLog::Entries(std::vector<testing::golden::Entry> entries) {
   namespace g = testing::golden;

@@ -14,9 +14,6 @@
 
 namespace sondalink::e2e {
 
-// A text split at CR LF; the last element is what follows the last one.
-std::vector<std::string> SplitCrLf(const std::string& text);
-
 // A log file (ANSI) as UTF-8 text, split at CR LF, every stamp masked. The
 // last element is what follows the last CR LF (empty for a whole file).
 std::vector<std::string> ReadMaskedLog(const std::wstring& path);

@@ -7,8 +7,6 @@
 //   sondalink_first_run <server> <screenshot, a host path>
 #include "driver.h"
 
-#include <tlhelp32.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,7 +24,7 @@ namespace {
 // each one is closed as its user would, again until its process ends.
 void CloseWhatTheTestOpened(const e2e::App& app) {
   for (DWORD id : e2e::ProcessesStartedBy(app.processId())) {
-    win32::unique_handle child(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+    win32::unique_handle child(::OpenProcess(SYNCHRONIZE, FALSE, id));
     if (!child) continue;
     bool ended = e2e::WaitFor(
         [&] {
@@ -36,8 +34,7 @@ void CloseWhatTheTestOpened(const e2e::App& app) {
         15000);
     if (!ended) {
       std::printf("(a program that the test started did not close: ended)\n");
-      ::TerminateProcess(child.get(), 1);
-      ::WaitForSingleObject(child.get(), 5000);
+      e2e::EndProcess(id);
     }
   }
 }
@@ -71,7 +68,7 @@ int wmain(int argc, wchar_t** argv) {
   app.Click(app.Control(sondalink::kOptTrusted));
 
   int status = 0;
-  for (sondalink::ControlId id : {sondalink::kCmdADO, sondalink::kCmdDAODirect, sondalink::kCmdSQLDMO}) {
+  for (sondalink::ControlId id : e2e::kTestButton) {
     HWND button = app.Control(id);
     std::wstring name = e2e::TextOf(button);
     name.erase(name.find(L'&'), 1);
@@ -80,7 +77,7 @@ int wmain(int argc, wchar_t** argv) {
     app.Click(button);
     // The run ends with a box; a test against a server that does not answer
     // may wait for the provider's time-out first.
-    std::optional<e2e::Box> box = app.WaitBox(L"Messaggio di Sondalink", 180000);
+    std::optional<e2e::Box> box = app.WaitBox(e2e::kBoxTitle, 180000);
     while (box) {
       std::string text = e2e::Utf8(box->text);
       for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);

@@ -47,10 +47,9 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   EXPECT_FALSE(Exists(dllLoaded)) << "the planted shfolder.dll was loaded";
 
   // A failed test opens its log in Notepad: SQL-DMO fails at once here.
-  app.Type(app.Control(kEdServer), L"SRVDATI");
-  app.Type(app.Control(kEdLogin), L"sa");
+  app.TypeCredentials(L"SRVDATI", L"sa");
   app.Click(app.Control(kCmdSQLDMO));
-  std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 30000);
+  std::optional<Box> box = app.WaitBox(kBoxTitle, 30000);
   ASSERT_TRUE(box) << "no failure box";
   EXPECT_EQ(box->text, L"Connessione SQLDMO fallita.");
   ASSERT_TRUE(app.PressOk(*box));
@@ -82,15 +81,12 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
 // Windows. The start-up box says why and the program ends by itself, where
 // one that imported shfolder.dll would not start at all.
 TEST(SystemDlls, AShfolderThatCannotBeLoadedEndsTheProgramWithItsBox) {
-  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  if (!ntdll || !::GetProcAddress(ntdll, "wine_get_version")) {
-    GTEST_SKIP() << "switches the DLL off through Wine's AppDefaults";
-  }
+  if (!UnderWine()) GTEST_SKIP() << "switches the DLL off through Wine's AppDefaults";
   RegistryValueFor off(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
                        L"shfolder", REG_SZ, L"");
   App app;
   EXPECT_FALSE(app.window());
-  std::optional<Box> box = app.WaitBox(L"Messaggio di Sondalink", 20000);
+  std::optional<Box> box = app.WaitBox(kBoxTitle, 20000);
   ASSERT_TRUE(box) << "no start-up box";
   // HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND), with the system's text for it.
   const std::wstring start =

@@ -10,46 +10,41 @@
 #include <string>
 #include <vector>
 
+#include "../support/golden_log.h"
 #include "../support/row_name.h"
 #include "driver.h"
+#include "expected_log.h"
 
 namespace sondalink::e2e {
 namespace {
 
-const std::wstring kTitle = L"Messaggio di Sondalink";
-
-// The log's messages as "LEVEL: message", header, stamps and footer left out.
-std::vector<std::string> LogBody(const std::wstring& logFile) {
-  std::vector<std::string> body;
-  for (const std::string& line : LogFileLines(DataFolder() + logFile)) {
-    for (const char* level : {", INFO: ", ", WARNING: ", ", ERROR: "}) {
-      if (size_t at = line.find(level); at != std::string::npos && at < 24) {
-        body.push_back(line.substr(at + 2));
-        break;
-      }
-    }
-  }
-  return body;
-}
+namespace g = testing::golden;
 
 bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
 
-std::vector<HWND> NotepadsOn(const wchar_t* file, const App& app) { return WindowsTitled(file, app.processId()); }
-
-void CloseNotepads(const wchar_t* file, const App& app) {
-  for (HWND hwnd : NotepadsOn(file, app)) ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
-  WaitFor([&] { return NotepadsOn(file, app).empty(); }, 10000);
-}
+// What each test (in g::Component's order) logs in the test prefix after
+// the machine's report: its own steps, the last one's start alone where the
+// component is installed.
+const struct {
+  bool found;
+  std::vector<std::string> steps;
+} kInThePrefix[] = {
+    // Wine registers ADO's connection class, but not its type library in a
+    // fresh prefix: the object is created and its Open fails.
+    {true, {"ERROR: Errore durante l'esecuzione del metodo ADODB.Connection.Open: number="}},
+    {false,
+     {"INFO: Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...",
+      "ERROR: Errore nell'esecuzione metoto 'DAO.DBEngine.CreateWorkspace': number=-2147221164, "
+      "description=Class not registered, source=DAO.DBEngine.35"}},
+    {false,
+     {"INFO: Creazione dell'oggetto 'SQLDMO.SQLServer'...",
+      "ERROR: Errore nella creazione dell'oggetto 'SQLDMO.SQLServer': number=-2147221005, "
+      "description=Invalid class string, source=SQLDMO.SQLServer"}},
+};
 
 struct Case {
   const char* name;
-  ControlId button;
-  const wchar_t* logFile;
-  const char* firstLine;
-  const char* classLine;           // the environment report's last line of its own
-  std::vector<const char*> steps;  // the test's own, after the report; the last one's start alone if found
-  const char* failure;
-  bool found;  // the component is installed
+  g::Component component;
   int runs;
   int clicks;  // posted at once, as a double click leaves them; 0 for one click of the user's
   const wchar_t* windows = nullptr;  // the version Wine gives the program
@@ -58,52 +53,25 @@ struct Case {
   friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 };
 
-const char* const kAdoClass = "INFO: Nome del componente COM associato alla classe 'ADODB.Connection': ";
-const char* const kAdoOpen = "ERROR: Errore durante l'esecuzione del metodo ADODB.Connection.Open: number=";
-
 const Case kCases[] = {
-    // Wine registers ADO's connection class, but not its type library in a
-    // fresh prefix: the object is created and its Open fails.
-    {"ADO", kCmdADO, L"SondalinkADO.log", "INFO: Inizio test connessione ADO...", kAdoClass, {kAdoOpen},
-     "Connessione ADO fallita.", true, 1, 0},
+    {"ADO", g::Component::Ado, 1, 0},
     // The second click of a double click waits in the queue while the first
     // test writes its first lines; it must not start a test inside the first.
-    {"ADODoubleClick", kCmdADO, L"SondalinkADO.log", "INFO: Inizio test connessione ADO...", kAdoClass, {kAdoOpen},
-     "Connessione ADO fallita.", true, 1, 2},
+    {"ADODoubleClick", g::Component::Ado, 1, 2},
     // A component that could not be created is tried again, and fails the
     // same way.
-    {"DAO", kCmdDAODirect, L"SondalinkDAOODBCDirect.log", "INFO: Inizio test connessione DAO ODBCDirect...",
-     "INFO: Nome del componente COM associato alla classe 'DAO.DBEngine.35': (non rilevato)",
-     {"INFO: Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...",
-      "ERROR: Errore nell'esecuzione metoto 'DAO.DBEngine.CreateWorkspace': number=-2147221164, "
-      "description=Class not registered, source=DAO.DBEngine.35"},
-     "Connessione DAO ODBCDirect fallita.", false, 2, 0},
+    {"DAO", g::Component::Dao, 2, 0},
     // Windows 8.1 and later report their own version only to a program whose
     // manifest names them, and so does Wine set to Windows 10 for one program:
     // the program built, with the manifest of its resource script, must read
     // 10.0 where one without it reads 6.2.
-    {"DAOOnWindows10", kCmdDAODirect, L"SondalinkDAOODBCDirect.log", "INFO: Inizio test connessione DAO ODBCDirect...",
-     "INFO: Nome del componente COM associato alla classe 'DAO.DBEngine.35': (non rilevato)",
-     {"INFO: Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...",
-      "ERROR: Errore nell'esecuzione metoto 'DAO.DBEngine.CreateWorkspace': number=-2147221164, "
-      "description=Class not registered, source=DAO.DBEngine.35"},
-     "Connessione DAO ODBCDirect fallita.", false, 1, 0, L"win10", "10.0."},
-    {"SQLDMO", kCmdSQLDMO, L"SondalinkSQLDMO.log", "INFO: Inizio test connessione SQLDMO...",
-     "INFO: Nome del componente COM associato alla classe 'SQLDMO.SQLServer': (non rilevato)",
-     {"INFO: Creazione dell'oggetto 'SQLDMO.SQLServer'...",
-      "ERROR: Errore nella creazione dell'oggetto 'SQLDMO.SQLServer': number=-2147221005, "
-      "description=Invalid class string, source=SQLDMO.SQLServer"},
-     "Connessione SQLDMO fallita.", false, 2, 0},
+    {"DAOOnWindows10", g::Component::Dao, 1, 0, L"win10", "10.0."},
+    {"SQLDMO", g::Component::Dmo, 2, 0},
     // A profile whose local application data folder holds Cyrillic and
     // Chinese characters, which no ANSI code page of the prefix can name: the
     // program starts, writes the log there (contents still in the code page),
     // Notepad opens that very file, and the log-folder button the folder.
-    {"SQLDMOInAProfileOutsideTheCodePage", kCmdSQLDMO, L"SondalinkSQLDMO.log", "INFO: Inizio test connessione SQLDMO...",
-     "INFO: Nome del componente COM associato alla classe 'SQLDMO.SQLServer': (non rilevato)",
-     {"INFO: Creazione dell'oggetto 'SQLDMO.SQLServer'...",
-      "ERROR: Errore nella creazione dell'oggetto 'SQLDMO.SQLServer': number=-2147221005, "
-      "description=Invalid class string, source=SQLDMO.SQLServer"},
-     "Connessione SQLDMO fallita.", false, 1, 0, nullptr, "", L"C:\\users\\Public\\Профиль 用户"},
+    {"SQLDMOInAProfileOutsideTheCodePage", g::Component::Dmo, 1, 0, nullptr, "", L"C:\\users\\Public\\Профиль 用户"},
 };
 
 class RealComponent : public ::testing::TestWithParam<Case> {
@@ -122,10 +90,9 @@ class RealComponent : public ::testing::TestWithParam<Case> {
 
 TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
   const Case& c = GetParam();
-  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  if (c.windows && !(ntdll && ::GetProcAddress(ntdll, "wine_get_version"))) {
-    GTEST_SKIP() << "sets the Windows version through Wine's AppDefaults";
-  }
+  const g::Profile& test = g::ProfileOf(c.component);
+  const auto& [found, steps] = kInThePrefix[static_cast<int>(c.component)];
+  if (c.windows && !UnderWine()) GTEST_SKIP() << "sets the Windows version through Wine's AppDefaults";
   std::optional<RegistryValueFor> version;
   if (c.windows) {
     version.emplace(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe", L"Version", REG_SZ, c.windows);
@@ -134,28 +101,26 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
   if (c.profile) profile.emplace(c.profile);
   App app;
   ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Utf8(app.OpenBox()->text) : "none");
-  CloseNotepads(c.logFile, app);
-  const std::wstring log = DataFolder() + c.logFile;
+  const std::wstring logFile = W(test.logFile), log = DataFolder() + logFile;
   EXPECT_TRUE(!c.profile || log.starts_with(c.profile)) << Utf8(log);
-  app.Type(app.Control(kEdServer), L"SRVDATI\\SQLEXPRESS");
-  app.Type(app.Control(kEdLogin), L"sa");
-  app.Type(app.Control(kEdPassword), L"segreta");
+  app.TypeCredentials(L"SRVDATI\\SQLEXPRESS", L"sa", L"segreta");
+  HWND button = app.Control(kTestButton[static_cast<int>(c.component)]);
 
   for (int run = 1; run <= c.runs; ++run) {
     SCOPED_TRACE(run);
-    if (c.clicks == 0) app.Click(app.Control(c.button));
-    for (int i = 0; i < c.clicks; ++i) ::PostMessageW(app.Control(c.button), BM_CLICK, 0, 0);
-    std::optional<Box> box = app.WaitBox(kTitle, 60000);
+    if (c.clicks == 0) app.Click(button);
+    for (int i = 0; i < c.clicks; ++i) ::PostMessageW(button, BM_CLICK, 0, 0);
+    std::optional<Box> box = app.WaitBox(kBoxTitle, 60000);
     ASSERT_TRUE(box) << "no failure box";
-    EXPECT_EQ(box->text, W(c.failure));
+    EXPECT_EQ(box->text, W(g::FailureText(c.component).c_str()));
     EXPECT_EQ(box->icon, Icon::Warning);
-    EXPECT_TRUE(NotepadsOn(c.logFile, app).empty()) << "Notepad must wait for the box";
+    EXPECT_TRUE(NotepadsOf(app).empty()) << "Notepad must wait for the box";
     ASSERT_TRUE(app.PressOk(*box));
 
-    HWND notepad = WaitForNotepad(app, c.logFile);
+    HWND notepad = WaitForNotepad(app, logFile);
     ASSERT_TRUE(notepad) << "Notepad did not show the log";
     app.Settle();
-    EXPECT_EQ(NotepadsOn(c.logFile, app).size(), 1u);
+    EXPECT_EQ(NotepadsOf(app).size(), 1u);
     // Between quotes if it has a blank; Wine's Notepad overwrites the closing
     // quote of its own command line with a NUL as it reads it.
     const std::wstring commandLine = CommandLineOf(ProcessOfWindow(notepad));
@@ -165,43 +130,48 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
     CloseAndWait(notepad);
     EXPECT_FALSE(app.OpenBox()) << "a second box";
 
-    // The report of this very machine, then the test's own steps.
-    std::vector<std::string> body = LogBody(c.logFile);
-    ASSERT_GE(body.size(), 7u + c.steps.size());
-    EXPECT_EQ(body[0], c.firstLine);
+    // The header and the footer whole; between them the report of this very
+    // machine, then the test's own steps, as "LEVEL: message".
+    const std::vector<std::string> lines = ReadMaskedLog(log), frame = ExpectedLog(test.logFile).Lines();
+    ASSERT_GE(lines.size(), frame.size() + 7 + steps.size());
+    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 6), std::vector(frame.begin(), frame.begin() + 6));
+    EXPECT_EQ(std::vector(lines.end() - 4, lines.end()), std::vector(frame.end() - 4, frame.end()));
+    std::vector<std::string> body;
+    for (auto at = lines.begin() + 6; at != lines.end() - 4; ++at) {
+      if (at->starts_with("<T>, ")) body.push_back(at->substr(5));
+    }
+    const std::string first = std::string("INFO: ") + test.firstLine;
+    EXPECT_EQ(body[0], first);
     const std::string os = c.version.empty() ? "" : "Sconosciuto: " + c.version;
     EXPECT_TRUE(StartsWith(body[1], "INFO: Sistema operativo rivelato: " + os)) << body[1];
     EXPECT_NE(body[1].find(" (versione: " + c.version), std::string::npos) << body[1];
-    EXPECT_EQ(body[2], "INFO: Architettura: 32 bit");
-    EXPECT_EQ(body[3], "INFO: Nome computer: " + EnvironmentVariable(L"COMPUTERNAME"));
-    EXPECT_EQ(body[4], "INFO: Nome account Windows: " + EnvironmentVariable(L"USERNAME"));
     // Wine lets every account open the service manager with full access.
-    EXPECT_EQ(body[5], "INFO: Account Windows di tipo amministratore: Sì");
-    if (c.found) {
-      EXPECT_TRUE(StartsWith(body[6], c.classLine)) << body[6];
-      EXPECT_TRUE(StartsWith(body.back(), c.steps.back())) << body.back();
+    const std::vector<std::string> machine = {"INFO: Architettura: 32 bit",
+                                              "INFO: Nome computer: " + EnvironmentVariable(L"COMPUTERNAME"),
+                                              "INFO: Nome account Windows: " + EnvironmentVariable(L"USERNAME"),
+                                              "INFO: Account Windows di tipo amministratore: Sì"};
+    EXPECT_EQ(std::vector(body.begin() + 2, body.begin() + 6), machine);
+    const std::string classLine =
+        std::string("INFO: Nome del componente COM associato alla classe '") + test.className + "': ";
+    if (found) {
+      EXPECT_TRUE(StartsWith(body[6], classLine)) << body[6];
+      EXPECT_TRUE(StartsWith(body.back(), steps.back())) << body.back();
     } else {
-      EXPECT_EQ(body[6], c.classLine);
-      ASSERT_EQ(body.size(), 7u + c.steps.size());
-      for (size_t i = 0; i < c.steps.size(); ++i) EXPECT_EQ(body[7 + i], c.steps[i]);
+      std::vector<std::string> own = {classLine + "(non rilevato)"};
+      own.insert(own.end(), steps.begin(), steps.end());
+      EXPECT_EQ(std::vector(body.begin() + 6, body.end()), own);
     }
     EXPECT_EQ(std::ranges::count(body, std::string("INFO: Operazione terminata.")), 0);
-    EXPECT_EQ(std::ranges::count(body, std::string(c.firstLine)), 1);
-    EXPECT_EQ(std::ranges::count_if(LogFileLines(log),
-                                    [](const std::string& l) { return StartsWith(l, "Operazione avviata il "); }),
-              1);
+    EXPECT_EQ(std::ranges::count(body, first), 1);
 
     // The log box shows the same run to its closing line, the password nowhere.
-    const std::string bytes = FileBytes(log);
-    EXPECT_TRUE(bytes.starts_with(std::string(91, '-') + "\r\n")) << bytes;
-    EXPECT_TRUE(bytes.ends_with(std::string(68, '-') + "\r\n \r\n")) << bytes;
     std::wstring shown = TextOf(app.Control(kEdLog));
     EXPECT_TRUE(shown.starts_with(L"Creazione file di log " + log + L".")) << Utf8(shown);
-    const std::string lastStep = c.steps.back();
+    const std::string& lastStep = steps.back();
     EXPECT_NE(shown.find(W(lastStep.substr(lastStep.find(": ") + 2).c_str())), std::wstring::npos) << Utf8(shown);
     EXPECT_NE(shown.find(L"Chiusura file di log "), std::wstring::npos);
     EXPECT_EQ(shown.find(L"segreta"), std::wstring::npos);
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(app.Control(c.button)); }));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(button); }));
   }
   if (c.profile) {
     const std::wstring opened = FolderOpenedBy(app, app.Control(kCmdOpenLog));

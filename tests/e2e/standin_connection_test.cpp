@@ -71,8 +71,7 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
   // One run of the row's test, checked whole.
   void Play(const g::Case& row) {
     const g::Profile& profile = g::ProfileOf(row.component);
-    static const Ctl kButton[] = {kCmdADO, kCmdDAODirect, kCmdSQLDMO};
-    Ending ending = Run(kButton[static_cast<int>(row.component)], profile.logFile);
+    Ending ending = Run(kTestButton[static_cast<int>(row.component)], profile.logFile);
 
     ExpectedLog log(profile.logFile);
     log.Info(profile.firstLine).EnvironmentReport(profile.className, profile.clsid).Entries(row.Expected());
@@ -87,9 +86,9 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
       EXPECT_THAT(journal, ::testing::Not(::testing::Contains(::testing::HasSubstr("-> fault"))));
     }
     std::string shown, wantShown;
-    for (const SeenBox& b : ending.boxes) shown += b.text + "\n";
+    for (const Box& b : ending.boxes) shown += Utf8(b.text) + "\n";
     for (const WantBox& b : boxes) wantShown += b.text + "\n";
-    g::ExpectPasswordHidden(row.inputs.password, ending.log, log.Lines(), standin::Narrow(TextOf(At(kEdLog))), shown,
+    g::ExpectPasswordHidden(row.inputs.password, ending.log, log.Lines(), Utf8(TextOf(At(kEdLog))), shown,
                             wantShown);
   }
 

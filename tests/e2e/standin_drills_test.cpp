@@ -8,12 +8,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/fmconn.h"
 #include "standin_run.h"
 
 namespace sondalink::e2e {
 namespace {
 
-const std::wstring kTitle = L"Messaggio di Sondalink";
+namespace g = testing::golden;
 
 size_t CountContaining(const std::vector<std::string>& lines, const std::string& part) {
   return std::ranges::count_if(lines, [&](const std::string& l) { return l.find(part) != std::string::npos; });
@@ -34,17 +35,17 @@ class Drill : public StandinRun {};
 // LogStart's box, whose text begins `start`: once it is closed the run is
 // over, with no other box and no Notepad, and the window unlocked.
 void ExpectLogStartBox(const App& app, const std::string& start) {
-  std::optional<Box> box = app.WaitBox(kTitle, 30000);
+  std::optional<Box> box = app.WaitBox(kBoxTitle, 30000);
   ASSERT_TRUE(box);
-  const std::string text = standin::Narrow(box->text);
+  const std::string text = Utf8(box->text);
   EXPECT_EQ(text.rfind(start, 0), 0u) << text;
   EXPECT_TRUE(text.ends_with("\r\n\r\nImpossibile continuare.")) << text;
   EXPECT_EQ(box->icon, Icon::Error);
   ASSERT_TRUE(app.PressOk(*box));
-  auto unlocked = [&] { return ::IsWindowEnabled(app.Control(kCmdADO)) && ::IsWindowEnabled(app.Control(kEdServer)); };
-  EXPECT_TRUE(WaitFor(unlocked, 20000)) << "the window stayed locked";
+  EXPECT_TRUE(WaitFor([&] { return app.Enabled(kCmdADO) && app.Enabled(kEdServer); }, 20000))
+      << "the window stayed locked";
   EXPECT_FALSE(app.OpenBox());
-  EXPECT_TRUE(NotepadsOf(app.processId()).empty());
+  EXPECT_TRUE(NotepadsOf(app).empty());
 }
 
 // Killed while a test runs (in the stand-in's slow listing): every line the
@@ -56,13 +57,8 @@ TEST_F(Drill, KilledDuringASlowTestTheLogKeepsEveryLineWritten) {
   app->Click(At(kCmdADO));
   ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(L"Proprieta_5 = ") != std::wstring::npos; }, 30000));
 
-  std::vector<std::string> echo = SplitCrLf(standin::Narrow(TextOf(At(kEdLog))));
-  {
-    win32::unique_handle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, app->processId()));
-    ASSERT_TRUE(process);
-    ASSERT_TRUE(::TerminateProcess(process.get(), 9));
-    ASSERT_EQ(::WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
-  }
+  std::vector<std::string> echo = SplitCrLf(Utf8(TextOf(At(kEdLog))));
+  ASSERT_TRUE(EndProcess(app->processId()));
 
   const std::vector<std::string> file = LogNow("SondalinkADO.log");
   ASSERT_GE(echo.size(), 20u);
@@ -95,8 +91,7 @@ TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) 
   held.reset();
 
   Ending again = Run(kCmdADO, "SondalinkADO.log");
-  ASSERT_EQ(again.boxes.size(), 1u);
-  EXPECT_EQ(again.boxes[0].icon, Icon::Information);
+  ExpectBoxes(again, {SuccessBox(g::Component::Ado)});
   EXPECT_EQ(CountContaining(again.log, "Inizio test connessione ADO..."), 1u);
   EXPECT_EQ(CountContaining(again.log, "---> CONNESSIONE AVVENUTA CON SUCCESSO <---"), 1u);
 }
@@ -114,16 +109,14 @@ TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
   App second;
   ASSERT_TRUE(second.window());
   second.Click(second.Control(kOptSQL));
-  second.Type(second.Control(kEdServer), kServer);
-  second.Type(second.Control(kEdLogin), L"sa");
+  second.TypeCredentials(kServer, L"sa");
   second.Click(second.Control(kCmdADO));
   // ERROR_SHARING_VIOLATION
   ExpectLogStartBox(second, "Routine basConn:LogStart, linea 0, errore -2147024864, descrizione: ");
   release.Set();
 
   Ending first = Finish("SondalinkADO.log");
-  ASSERT_EQ(first.boxes.size(), 1u);
-  EXPECT_EQ(first.boxes[0].icon, Icon::Information);
+  ExpectBoxes(first, {SuccessBox(g::Component::Ado)});
   EXPECT_EQ(CountContaining(first.log, "Operazione avviata il "), 1u);
   EXPECT_EQ(CountContaining(first.log, "Inizio test connessione ADO..."), 1u);
   EXPECT_EQ(CountContaining(first.log, "Operazione terminata il "), 1u);
@@ -131,9 +124,9 @@ TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
 
   // Both copies go on: the second now runs the test to its success.
   second.Click(second.Control(kCmdADO));
-  std::optional<Box> success = second.WaitBox(kTitle, 30000);
+  std::optional<Box> success = second.WaitBox(kBoxTitle, 30000);
   ASSERT_TRUE(success);
-  EXPECT_EQ(success->icon, Icon::Information) << standin::Narrow(success->text);
+  EXPECT_EQ(success->icon, Icon::Information) << Utf8(success->text);
   second.PressOk(*success);
   EXPECT_EQ(CountContaining(LogNow("SondalinkADO.log"), "Operazione avviata il "), 1u);
   EXPECT_TRUE(second.Running());
@@ -152,15 +145,15 @@ TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {
 
   app.emplace();
   EXPECT_FALSE(app->window());
-  std::optional<Box> box = app->WaitBox(kTitle, 20000);
+  std::optional<Box> box = app->WaitBox(kBoxTitle, 20000);
   ASSERT_TRUE(box);
   EXPECT_TRUE(box->text.starts_with(
       W("Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di connessione ")))
-      << standin::Narrow(box->text);
+      << Utf8(box->text);
   EXPECT_EQ(box->icon, Icon::Error);
   EXPECT_TRUE(app->PressOk(*box));
   EXPECT_TRUE(app->WaitExit());
-  EXPECT_TRUE(WindowsTitled(L"Test connessioni SQL Server/MSDE").empty());
+  EXPECT_TRUE(FindWindows({.title = W(kFormConn.caption)}).empty());
 
   ::DeleteFileW(parent.c_str());
   if (moved) ::MoveFileW(aside.c_str(), parent.c_str());
@@ -174,8 +167,7 @@ TEST_F(Drill, ServerNameOutsideTheCodePageRunsToTheEnd) {
   const std::wstring server = W("Сервер\\中文");
   SqlAuthentication(server, L"sa", kPassword);
   Ending ending = Run(kCmdADO, "SondalinkADO.log");
-  ASSERT_EQ(ending.boxes.size(), 1u);
-  EXPECT_EQ(ending.boxes[0].icon, Icon::Information);
+  ExpectBoxes(ending, {SuccessBox(g::Component::Ado)});
   EXPECT_EQ(CountContaining(ending.log, "Connessione al server/istanza '??????\\?" "?' in corso..."), 1u);
   EXPECT_EQ(CountContaining(ending.log, "---> CONNESSIONE AVVENUTA CON SUCCESSO <---"), 1u);
   std::vector<std::string> journal = Journal();
@@ -196,11 +188,11 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
   // Its one box, then its footer, waited for without reading megabytes of
   // log a hundred times a second; a clean success starts no Notepad.
   app->Click(At(kCmdADO));
-  std::optional<Box> box = app->WaitBox(kTitle, 150000);
+  std::optional<Box> box = app->WaitBox(kBoxTitle, 150000);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->icon, Icon::Information);
   ASSERT_TRUE(app->PressOk(*box));
-  EXPECT_TRUE(NotepadsOf(app->processId()).empty());
+  EXPECT_TRUE(NotepadsOf(*app).empty());
   Ending ending;
   EXPECT_TRUE(WaitFor([&] {
     ending.log = LogNow("SondalinkADO.log");
@@ -217,7 +209,7 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
   EXPECT_NE(open.find("UID=\"sa;\"\"{x}'\";pwd=\"p;w}\"\"{'x=1\";LANGUAGE=us_english;APP=Velario;"), std::string::npos)
       << open.substr(open.find("UID="));
 
-  const std::string secret = standin::Narrow(password);
+  const std::string secret = Utf8(password);
   for (const std::string& line : ending.log) EXPECT_EQ(line.find(secret), std::string::npos) << line;
   EXPECT_EQ(CountContaining(ending.log, "pwd=********;LANGUAGE=us_english;APP=Velario;"), 1u);
   for (HWND control : app->Controls()) {
@@ -236,64 +228,54 @@ TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
 
   Start(standin::Fail("ado.Connection.Open", 0x800A0C4A, "Login failed for user 'sa'.", "Microsoft OLE DB Provider"));
   SqlAuthentication(kServer, L"sa", kPassword);
-  app->Click(At(kCmdADO));
-  std::optional<Box> box = app->WaitBox(kTitle, 30000);
-  if (box) app->PressOk(*box);
-  std::vector<DWORD> notepads;
-  EXPECT_TRUE(WaitFor([&] { return !(notepads = NotepadsOf(app->processId())).empty(); }, 20000));
+  // Notepad found showing the file, and closed.
+  const Ending ending = Run(kCmdADO, "SondalinkADO.log");
+  EXPECT_EQ(ending.notepads, 1u);
   const std::wstring log = moved + L"\\Ardenza\\Sondalink\\SondalinkADO.log";
-  for (DWORD pid : notepads) {
-    EXPECT_NE(CommandLineOf(pid).find(L"\"" + log + L"\""), std::wstring::npos) << standin::Narrow(CommandLineOf(pid));
-  }
-  EXPECT_TRUE(WaitFor([] { return !WindowsTitled(L"SondalinkADO.log").empty(); }, 10000))
-      << "Notepad did not open the file";
-  for (HWND w : WindowsTitled(L"SondalinkADO.log", app->processId())) ::PostMessageW(w, WM_CLOSE, 0, 0);
+  EXPECT_NE(ending.notepadCommandLine.find(L"\"" + log + L"\""), std::wstring::npos) << Utf8(ending.notepadCommandLine);
   app.reset();
 }
 
 // A double click and a burst of clicks on each test button: one test runs,
 // whose run the stand-in saw begin once.
 struct Burst {
-  Ctl button;
-  const char* logFile;
+  g::Component component;
+  const char* name;
   const char* runBegins;  // the journal line of the call that starts a run
-  const char* test;
+  friend void PrintTo(const Burst& b, std::ostream* os) { *os << b.name; }
 };
 
 class DrillBurst : public StandinRun, public ::testing::WithParamInterface<Burst> {};
 
 TEST_P(DrillBurst, ADoubleClickAndABurstOfClicksRunOneTest) {
   const Burst& b = GetParam();
+  const g::Profile& test = g::ProfileOf(b.component);
   for (int clicks : {2, 8}) {
     SCOPED_TRACE(std::to_string(clicks) + " clicks");
     StartOnTheServer();
-    for (int i = 0; i < clicks; ++i) ::PostMessageW(At(b.button), BM_CLICK, 0, 0);
-    Ending ending = Finish(b.logFile);
-    ASSERT_EQ(ending.boxes.size(), 1u);
-    EXPECT_EQ(ending.boxes[0].icon, Icon::Information);
+    for (int i = 0; i < clicks; ++i) ::PostMessageW(At(kTestButton[static_cast<int>(b.component)]), BM_CLICK, 0, 0);
+    Ending ending = Finish(test.logFile);
+    ExpectBoxes(ending, {SuccessBox(b.component)});
     // Whatever was still queued has been dispatched once the program has
     // settled: a second run would have begun in it, and its box or its
     // first call would show now.
     app->Settle();
     EXPECT_FALSE(app->OpenBox());
     EXPECT_EQ(CountContaining(Journal(), b.runBegins), 1u);
-    EXPECT_EQ(CountContaining(LogNow(b.logFile), std::string("Inizio test connessione ") + b.test + "..."), 1u);
+    EXPECT_EQ(CountContaining(LogNow(test.logFile), test.firstLine), 1u);
     app.reset();
     standin::ClearJournal(journal_);
     // The next round's file of its own: reading this one as that run began
     // would keep the program from deleting it, and its lines would add up.
-    ::DeleteFileW(LogPath(b.logFile).c_str());
+    ::DeleteFileW(LogPath(test.logFile).c_str());
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, DrillBurst,
-                         ::testing::Values(Burst{kCmdADO, "SondalinkADO.log", "create ado.Connection", "ADO"},
-                                           Burst{kCmdDAODirect, "SondalinkDAOODBCDirect.log", ".CreateWorkspace(",
-                                                 "DAO ODBCDirect"},
-                                           Burst{kCmdSQLDMO, "SondalinkSQLDMO.log", "create dmo.SQLServer", "SQLDMO"}),
-                         [](const ::testing::TestParamInfo<Burst>& info) {
-                           return std::string(info.param.test[0] == 'D' ? "DAO" : info.param.test);
-                         });
+                         ::testing::Values(Burst{g::Component::Ado, "ADO", "create ado.Connection"},
+                                           Burst{g::Component::Dao, "DAO", ".CreateWorkspace("},
+                                           Burst{g::Component::Dmo, "SQLDMO", "create dmo.SQLServer"}),
+                         [](const ::testing::TestParamInfo<Burst>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace sondalink::e2e

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,15 +18,6 @@
 
 namespace sondalink::e2e {
 
-using Ctl = ControlId;
-
-struct SeenBox {
-  std::wstring title;
-  std::string text;  // UTF-8
-  Icon icon;
-};
-void PrintTo(const SeenBox& box, std::ostream* os);
-
 // Expected boxes, in order (all titled "Messaggio di Sondalink").
 struct WantBox {
   Icon icon;
@@ -36,11 +26,10 @@ struct WantBox {
 
 // The end of one test run as the user met it.
 struct Ending {
-  std::vector<SeenBox> boxes;
+  std::vector<Box> boxes;
   std::vector<std::string> log;  // the file, stamps masked
-  bool notepad = false;          // the program started Notepad
+  size_t notepads = 0;           // that the program started
   std::wstring notepadCommandLine;
-  std::wstring notepadTitle;
 };
 
 class StandinRun : public ::testing::Test {
@@ -59,9 +48,9 @@ class StandinRun : public ::testing::Test {
   void WindowsAuthentication(const std::wstring& server);
 
   // Presses a test button and plays the user to the end of the run: each
-  // box read and closed, Notepad (if the program started it) found, its
-  // window checked to show the log, and closed.
-  Ending Run(Ctl button, const std::string& logFile);
+  // box read and closed, Notepad (if the program started it) waited for
+  // until it shows the log, and closed.
+  Ending Run(ControlId button, const std::string& logFile);
   // The same, for a run that was started already.
   Ending Finish(const std::string& logFile);
 
@@ -69,9 +58,10 @@ class StandinRun : public ::testing::Test {
   // with the log's echo in edLog.
   void ExpectEnding(const Ending& ending, const ExpectedLog& log, const std::vector<WantBox>& boxes,
                     bool notepad, const std::string& logFile);
+  // The boxes of the run, in order, all titled kBoxTitle.
+  static void ExpectBoxes(const Ending& ending, const std::vector<WantBox>& boxes);
 
-  HWND At(Ctl control) const { return app->Control(control); }
-  bool Enabled(Ctl control) const { return ::IsWindowEnabled(At(control)) != FALSE; }
+  HWND At(ControlId control) const { return app->Control(control); }
   std::wstring LogPath(const std::string& logFile) const { return DataFolder() + W(logFile.c_str()); }
   std::vector<std::string> Journal() const { return standin::ReadJournal(journal_); }
   // The masked log file as it stands now (during a run too).
@@ -89,14 +79,12 @@ std::string ServerScenario();
 inline const std::wstring kServer = L"SRV\\ISTANZA";
 inline const std::wstring kPassword = L"Pa55word";
 
-// The success box of a test.
-inline WantBox SuccessBox(const std::string& test, const std::string& version) {
-  return {Icon::Information,
-          "Test Connessione " + test + " eseguita con SUCCESSO.\r\n\r\nVersione di SQL Server rilevata:\r\n\r\n" +
-              version};
+// The success box of a test on the server of ServerScenario().
+inline WantBox SuccessBox(testing::golden::Component test) {
+  return {Icon::Information, testing::golden::SuccessText(test, kVersion)};
 }
 
-// Notepad processes started by `parent`.
-inline std::vector<DWORD> NotepadsOf(DWORD parent) { return ProcessesStartedBy(parent, L"notepad.exe"); }
+// Whether a masked log has its footer: the run is over.
+bool FooterWritten(const std::vector<std::string>& log);
 
 }  // namespace sondalink::e2e

@@ -30,25 +30,20 @@ const platform::ui::ControlDef& Def(ControlId id) {
   return *std::ranges::find(Table(), int{id}, &platform::ui::ControlDef::id);
 }
 
-struct Realized {
+// Each kind, in ControlKind's order, as its Windows class and the BS_/SS_
+// type bits that tell it (-1: a class of one kind).
+const struct {
   const wchar_t* className;
-  LONG kindStyle;  // the BS_/SS_ type bits that tell the kind
-};
+  LONG kindStyle;
+} kRealized[] = {{L"Button", BS_GROUPBOX}, {L"SondalinkPanel", -1}, {L"Static", SS_LEFT},
+                 {L"Edit", -1},           {L"Button", BS_AUTORADIOBUTTON}, {L"Button", BS_PUSHBUTTON}};
 
-Realized RealizedAs(platform::ui::ControlKind kind) {
-  using platform::ui::ControlKind;
-  switch (kind) {
-    case ControlKind::Frame: return {L"Button", BS_GROUPBOX};
-    case ControlKind::Panel: return {L"SondalinkPanel", 0};
-    case ControlKind::Label: return {L"Static", SS_LEFT};
-    case ControlKind::TextBox: return {L"Edit", 0};
-    case ControlKind::OptionButton: return {L"Button", BS_AUTORADIOBUTTON};
-    case ControlKind::CommandButton: return {L"Button", BS_PUSHBUTTON};
-  }
-  return {L"?", 0};
-}
+// Each text box style of the table as the edit style it stands for.
+const std::pair<unsigned, LONG> kEditStyles[] = {{platform::ui::kStylePassword, ES_PASSWORD},
+                                                 {platform::ui::kStyleMultiLine, ES_MULTILINE},
+                                                 {platform::ui::kStyleReadOnly, ES_READONLY},
+                                                 {platform::ui::kStyleScrollBars, WS_HSCROLL | WS_VSCROLL}};
 
-const std::wstring kSondalink = L"Messaggio di Sondalink";
 const std::wstring kCollaudino = L"Messaggio di Collaudino";
 
 class Window : public ::testing::Test {
@@ -59,8 +54,6 @@ class Window : public ::testing::Test {
   }
 
   HWND At(ControlId id) const { return app.Control(id); }
-  bool Enabled(ControlId id) const { return ::IsWindowEnabled(At(id)) != FALSE; }
-  bool Checked(ControlId id) const { return Send(At(id), BM_GETCHECK) == BST_CHECKED; }
 
   App app;
 };
@@ -75,35 +68,40 @@ TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
   for (const platform::ui::ControlDef& want : Table()) {
     SCOPED_TRACE(want.name);
     HWND hwnd = At(Id(want));
-    const Realized kind = RealizedAs(want.kind);
+    const auto& kind = kRealized[static_cast<int>(want.kind)];
     EXPECT_EQ(ClassOf(hwnd), kind.className);
-    if (kind.kindStyle) {
+    if (kind.kindStyle >= 0) {
       EXPECT_EQ(StyleOf(hwnd) & 0x0F, kind.kindStyle);
     }
     EXPECT_EQ(::GetParent(hwnd), want.parent ? At(static_cast<ControlId>(want.parent)) : app.window());
     EXPECT_EQ(TextOf(hwnd), W(want.caption ? want.caption : ""));
-    EXPECT_EQ(Enabled(Id(want)), !(want.style & platform::ui::kStyleDisabled));
+    EXPECT_EQ(app.Enabled(Id(want)), !(want.style & platform::ui::kStyleDisabled));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
-    EXPECT_EQ(RectInParent(hwnd), (PixelRect{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
-                                             TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)}));
+    EXPECT_EQ(RectInParent(hwnd), (std::array{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
+                                              TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)}));
   }
-  EXPECT_TRUE(Checked(kOptSQL));
-  EXPECT_FALSE(Checked(kOptTrusted));
+  EXPECT_TRUE(app.Checked(kOptSQL));
+  EXPECT_FALSE(app.Checked(kOptTrusted));
   EXPECT_TRUE(StyleOf(At(kPcFrame), GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
 }
 
+// Every text box as the table describes it: the password one shows stars,
+// the log box is a read-only multi-line box with scroll bars on the face.
 TEST_F(Window, PasswordShowsStarsAndTheLogBoxIsAReadOnlyMultiLineBoxWithScrollBars) {
-  EXPECT_TRUE(StyleOf(At(kEdPassword)) & ES_PASSWORD);
-  EXPECT_EQ(Send(At(kEdPassword), EM_GETPASSWORDCHAR), L'*');
-  for (LONG bit : {ES_MULTILINE, ES_READONLY, WS_HSCROLL, WS_VSCROLL}) {
-    EXPECT_EQ(StyleOf(At(kEdLog)) & bit, bit) << std::hex << bit;
+  for (const platform::ui::ControlDef& def : Table()) {
+    if (def.kind != platform::ui::ControlKind::TextBox) continue;
+    SCOPED_TRACE(def.name);
+    HWND box = At(Id(def));
+    for (const auto& [style, bits] : kEditStyles) {
+      EXPECT_EQ((StyleOf(box) & bits) == bits, (def.style & style) != 0) << std::hex << bits;
+    }
+    EXPECT_EQ(Send(box, EM_GETPASSWORDCHAR), def.style & platform::ui::kStylePassword ? L'*' : 0);
+    if (!(def.style & platform::ui::kStyleMultiLine)) {
+      EXPECT_EQ(Send(box, EM_GETLIMITTEXT), 0x7FFFFFFE);
+    }
+    const bool face = def.style & platform::ui::kStyleButtonFace;
+    EXPECT_EQ(app.BackgroundOf(box), ::GetSysColor(face ? COLOR_BTNFACE : COLOR_WINDOW));
   }
-  for (ControlId box : {kEdServer, kEdLogin, kEdPassword}) {
-    EXPECT_FALSE(StyleOf(At(box)) & (ES_READONLY | ES_MULTILINE)) << Def(box).name;
-    EXPECT_EQ(Send(At(box), EM_GETLIMITTEXT), 0x7FFFFFFE) << Def(box).name;
-  }
-  EXPECT_EQ(app.BackgroundOf(At(kEdLog)), ::GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(app.BackgroundOf(At(kEdServer)), ::GetSysColor(COLOR_WINDOW));
 }
 
 TEST_F(Window, TabAndShiftTabFollowTheTableAndEnterTheOptionGroupAtItsChoice) {
@@ -225,14 +223,14 @@ class WindowScript : public Window, public ::testing::WithParamInterface<Script>
         return;
       case Do::Run:
         app.Click(At(kCmdADO));
-        ASSERT_TRUE(WaitFor([&] { return !Enabled(kCmdADO); })) << "the run did not start";
+        ASSERT_TRUE(WaitFor([&] { return !app.Enabled(kCmdADO); })) << "the run did not start";
         return;
       case Do::Release: return release->Set();
       case Do::Focus: EXPECT_EQ(app.Focus(), at); return;
-      case Do::Checked: EXPECT_TRUE(Checked(s.id)); return;
-      case Do::Unchecked: EXPECT_FALSE(Checked(s.id)); return;
-      case Do::Enabled: EXPECT_TRUE(Enabled(s.id)); return;
-      case Do::Disabled: EXPECT_FALSE(Enabled(s.id)); return;
+      case Do::Checked: EXPECT_TRUE(app.Checked(s.id)); return;
+      case Do::Unchecked: EXPECT_FALSE(app.Checked(s.id)); return;
+      case Do::Enabled: EXPECT_TRUE(app.Enabled(s.id)); return;
+      case Do::Disabled: EXPECT_FALSE(app.Enabled(s.id)); return;
       case Do::Text: EXPECT_EQ(TextOf(at), W(s.text)); return;
       case Do::AllSelected: EXPECT_EQ(app.Selection(at), std::make_pair(0, int(TextOf(at).size()))); return;
       case Do::OnFace: EXPECT_EQ(app.BackgroundOf(at), ::GetSysColor(COLOR_BTNFACE)); return;
@@ -240,7 +238,7 @@ class WindowScript : public Window, public ::testing::WithParamInterface<Script>
       case Do::LogHas: EXPECT_NE(TextOf(At(kEdLog)).find(W(s.text)), std::wstring::npos); return;
       case Do::Collaudino:
       case Do::Sondalink: {
-        std::optional<Box> box = app.WaitBox(s.what == Do::Collaudino ? kCollaudino : kSondalink);
+        std::optional<Box> box = app.WaitBox(s.what == Do::Collaudino ? kCollaudino : kBoxTitle);
         ASSERT_TRUE(box) << "no box";
         EXPECT_EQ(box->text, W(s.text));
         EXPECT_EQ(box->icon, Icon::Warning);
@@ -264,12 +262,12 @@ class WindowScript : public Window, public ::testing::WithParamInterface<Script>
   // its left edge with the last line in view, the caret after the last
   // character, as a user who reads the beginnings of the lines wants it.
   void EndOfTheRun() {
-    std::optional<Box> done = app.WaitBox(kSondalink, 30000);
+    std::optional<Box> done = app.WaitBox(kBoxTitle, 30000);
     ASSERT_TRUE(done);
     EXPECT_EQ(done->text.rfind(L"Test Connessione ADO eseguita con SUCCESSO.", 0), 0u) << Utf8(done->text);
     EXPECT_EQ(done->icon, Icon::Information);
     ASSERT_TRUE(app.PressOk(*done));
-    ASSERT_TRUE(WaitFor([&] { return Enabled(kCmdADO); }));
+    ASSERT_TRUE(WaitFor([&] { return app.Enabled(kCmdADO); }));
     EXPECT_TRUE(app.Running());
     EXPECT_TRUE(::IsWindow(app.window()));
     auto send = [&](UINT msg, WPARAM wParam) { return Send(At(kEdLog), msg, wParam).value_or(0); };
@@ -397,16 +395,18 @@ TEST(WindowColours, BoxesDrawWindowTextOnTheirBackgroundAndCaptionsButtonTextOnT
   }
 }
 
+// A local application data folder with a blank and a comma in its path.
+const std::wstring kCommaFolder = L"C:\\users\\Public\\Dati locali, prova";
+
 // Wine opens the data folder in a folder window of its explorer, started
 // with the folder as its argument: between quotes, so that a blank and a
 // comma in it still open it.
 TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
-  const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
   for (bool move : {false, true}) {
     SCOPED_TRACE(move ? "moved" : "default");
     std::optional<LocalAppDataMovedTo> movedAppData;
-    if (move) movedAppData.emplace(moved);
-    EXPECT_EQ(DataFolder().starts_with(moved), move);
+    if (move) movedAppData.emplace(kCommaFolder);
+    EXPECT_EQ(DataFolder().starts_with(kCommaFolder), move);
     App app;
     ASSERT_TRUE(app.window());
     EXPECT_NE(::GetFileAttributesW(DataFolder().c_str()), INVALID_FILE_ATTRIBUTES);
@@ -441,8 +441,7 @@ std::string HostUrlTail(const std::wstring& folder) {
 // Wine's window alone would not end it: outlives-folder-window drives the
 // program from outside Wine and shows the difference.)
 TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
-  const std::wstring moved = L"C:\\users\\Public\\Dati locali, prova";
-  LocalAppDataMovedTo movedAppData(moved);
+  LocalAppDataMovedTo movedAppData(kCommaFolder);
   // "Open" on a folder sent to the host's file manager, as in the prefixes
   // of ./sondalink (tools/wine-prefix --host-folder); winebrowser hands it to
   // the first program of its list, here a script that writes down what it got.
@@ -467,7 +466,7 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   if (opened()) {
     const std::string url = FileBytes(record).substr(0, FileBytes(record).find('\n'));
     EXPECT_EQ(url.rfind("file://", 0), 0u) << url;
-    EXPECT_TRUE(url.ends_with(HostUrlTail(moved + L"\\Ardenza\\Sondalink\\"))) << url;
+    EXPECT_TRUE(url.ends_with(HostUrlTail(kCommaFolder + L"\\Ardenza\\Sondalink\\"))) << url;
   }
   ::DeleteFileW(record);
   // The wineserver ends a desktop it takes for unused after one second:
@@ -511,10 +510,7 @@ COLORREF PixelOf(const std::string& ppm, POINT p) {
 // the log box and the password box in their own colours where the window
 // shows them.
 TEST_F(Window, Screenshot) {
-  app.Type(At(kEdServer), L"SRVDATI\\SQLEXPRESS");
-  app.Type(At(kEdLogin), L"sa");
-  app.Type(At(kEdPassword), L"segreta");
-  app.Settle();
+  app.TypeCredentials(L"SRVDATI\\SQLEXPRESS", L"sa", L"segreta");
   ASSERT_TRUE(e2e::Screenshot(SONDALINK_SCREENSHOT, app.window()));
   const std::string bytes = FileBytes(sondalink::testing::FromHost(SONDALINK_SCREENSHOT));
   ASSERT_GE(bytes.size(), 24u);
