@@ -148,11 +148,6 @@ void PrintTo(const Box& box, std::ostream* os) {
 
 std::wstring BuiltProgram() { return sondalink::testing::FromHost(SONDALINK_EXE); }
 
-bool UnderWine() {
-  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
-
 App::App(const std::wstring& exe) {
   std::wstring commandLine = L"\"" + exe + L"\"";
   STARTUPINFOW startup{};
@@ -349,17 +344,6 @@ std::string FileBytes(const std::wstring& path) {
 
 std::vector<std::string> LogFileLines(const std::wstring& path) {
   return SplitCrLf(platform::FromAnsi(FileBytes(path)));
-}
-
-std::vector<std::string> SplitCrLf(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t from = 0;
-  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", from)) {
-    lines.push_back(text.substr(from, at - from));
-    from = at + 2;
-  }
-  lines.push_back(text.substr(from));
-  return lines;
 }
 
 bool CloseAndWait(HWND window, DWORD timeoutMs) {

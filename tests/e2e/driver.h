@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "../support/log_lines.h"
 #include "../support/wait_for.h"
 #include "../support/windows.h"
 #include "app/controls.h"
@@ -21,7 +22,8 @@
 namespace sondalink::e2e {
 
 using sondalink::testing::WaitFor, sondalink::testing::ChildrenOf, sondalink::testing::ClassOf,
-    sondalink::testing::FindWindows, sondalink::testing::FirstWindow, sondalink::testing::ProcessOfWindow;
+    sondalink::testing::FindWindows, sondalink::testing::FirstWindow, sondalink::testing::ProcessOfWindow,
+    sondalink::testing::UnderWine, sondalink::testing::SplitCrLf;
 
 // A message sent with a time-out of 5 s: its answer, none if it timed out.
 std::optional<DWORD_PTR> Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -53,7 +55,6 @@ inline std::wstring W(const char* utf8) { return win32::Widen(utf8); }
 inline std::string Utf8(const std::wstring& text) { return win32::Narrow(text); }
 
 std::wstring BuiltProgram();
-bool UnderWine();  // where Wine's per-program settings apply
 
 // The button of each test, in testing::golden::Component's order.
 inline constexpr ControlId kTestButton[] = {kCmdADO, kCmdDAODirect, kCmdSQLDMO};
@@ -137,9 +138,6 @@ std::wstring CommandLineOf(DWORD processId);
 // UTF-8.
 std::string FileBytes(const std::wstring& path);
 std::vector<std::string> LogFileLines(const std::wstring& path);
-// A text split at CR LF; the last element is what follows the last one
-// (empty for a whole file).
-std::vector<std::string> SplitCrLf(const std::string& text);
 
 // The prefix user's local application data folder (no trailing slash), and
 // the program's data folder in it, with one.

@@ -78,10 +78,7 @@ std::vector<std::string> Lines(const std::vector<g::Entry>& log, const std::stri
   for (const g::Entry& e : log) {
     std::string text = kLevel[static_cast<int>(e.level)] + e.message;
     for (size_t at; (at = text.find(g::kDmoFile)) != std::string::npos;) text.replace(at, g::kDmoFile.size(), dmoFile);
-    size_t from = 0;
-    for (size_t at; (at = text.find("\r\n", from)) != std::string::npos; from = at + 2)
-      lines.push_back(text.substr(from, at - from));
-    lines.push_back(text.substr(from));
+    for (std::string& line : testing::SplitCrLf(text)) lines.push_back(std::move(line));
   }
   return lines;
 }

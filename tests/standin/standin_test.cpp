@@ -15,6 +15,7 @@
 
 #include "../support/row_name.h"
 #include "../support/temp_folder.h"
+#include "../support/windows.h"
 #include "connection/values.h"
 #include "environment/registro.h"
 #include "environment/versione_file.h"
@@ -238,7 +239,7 @@ TEST_F(Standin, UnregisteringPutsBackWhatWasThereBefore) {
   for (const std::string& p : paths) before.push_back(ClassesRootValue(p));
   EXPECT_THAT(before[0], HasSubstr("msado15.dll"));
   // A fresh Wine prefix has no DAO; a Windows machine may well have it.
-  if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+  if (sondalink::testing::UnderWine()) {
     EXPECT_EQ(before[5], "<absent>");
   }
 

@@ -19,6 +19,15 @@ inline std::vector<std::string> LinesOf(const std::string& bytes) {
   return lines;
 }
 
+// A text split at CR LF; the last element is what follows the last one
+// (empty for a whole file).
+inline std::vector<std::string> SplitCrLf(const std::string& text) {
+  std::vector<std::string> lines = LinesOf(text);
+  size_t end = text.rfind("\r\n");
+  lines.push_back(text.substr(end == std::string::npos ? 0 : end + 2));
+  return lines;
+}
+
 // The lines after the six of the header, each without its stamp and back
 // from the ANSI code page; none when there is no whole header.
 inline std::vector<std::string> MessagesOf(const std::string& bytes) {

@@ -10,6 +10,13 @@
 
 namespace sondalink::testing {
 
+// Under Wine a test may use what only Wine has (its per-program settings) and
+// knows what a fresh prefix holds.
+inline bool UnderWine() {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 inline std::wstring ClassOf(HWND hwnd) {
   wchar_t name[256] = {};
   ::GetClassNameW(hwnd, name, 256);

@@ -60,7 +60,7 @@ TEST_F(RegistroWineTest, AdoConnectionAsWineRegistersIt) {
   std::string chiave = "intatta";
   const std::string trovato = CercaComponenteCOM("ADODB.Connection", chiave);
   EXPECT_EQ(chiave, "HKEY_CLASSES_ROOT\\CLSID\\{00000514-0000-0010-8000-00AA006D2EA4}\\InprocServer32");
-  if (wine_test::SottoWine()) {
+  if (testing::UnderWine()) {
     EXPECT_EQ(trovato, "C:\\Program Files\\Common Files\\System\\ADO\\msado15.dll");
   } else {
     EXPECT_NE(trovato, "");

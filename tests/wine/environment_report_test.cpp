@@ -37,7 +37,7 @@ TEST_F(RapportoWineTest, AdoConnectionAsWineRegistersIt) {
   ScriviRapportoAmbiente("ADODB.Connection");
   std::vector<std::string> righe = Righe();
   ASSERT_EQ(righe.size(), 8u);
-  if (wine_test::SottoWine()) {
+  if (testing::UnderWine()) {
     // A fresh Wine prefix reports Windows 7 to a program without a manifest.
     EXPECT_EQ(righe[0],
               "INFO: Sistema operativo rivelato: Windows 7 (o Windows Server 2008 R2) Service "
@@ -52,7 +52,7 @@ TEST_F(RapportoWineTest, AdoConnectionAsWineRegistersIt) {
   EXPECT_EQ(righe[6],
             "INFO: Chiave registry rilevata: HKEY_CLASSES_ROOT\\CLSID\\"
             "{00000514-0000-0010-8000-00AA006D2EA4}\\InprocServer32");
-  if (wine_test::SottoWine()) {
+  if (testing::UnderWine()) {
     // Wine's own msado15.dll carries no version resource.
     EXPECT_EQ(righe[7], "INFO: File " + dll + " versione: -1.-1.-1.-1");
   }

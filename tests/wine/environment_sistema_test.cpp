@@ -21,7 +21,7 @@ class VersioneWineTest : public ::testing::Test {
   static constexpr const wchar_t* kChiave = L"Software\\Wine\\AppDefaults\\sonda_sistema.exe";
 
   void SetUp() override {
-    if (!wine_test::SottoWine()) GTEST_SKIP() << "sets the version through Wine's AppDefaults";
+    if (!testing::UnderWine()) GTEST_SKIP() << "sets the version through Wine's AppDefaults";
   }
   void TearDown() override { ::RegDeleteKeyW(HKEY_CURRENT_USER, kChiave); }
 
@@ -65,7 +65,7 @@ TEST(MacchinaWineTest, AdministratorWhereTheServiceManagerOpens) {
   BOOL member = FALSE;
   ASSERT_TRUE(::CheckTokenMembership(nullptr, administrators, &member));
   EXPECT_EQ(AccountAmministratore(), member != FALSE);
-  if (wine_test::SottoWine()) {
+  if (testing::UnderWine()) {
     EXPECT_TRUE(AccountAmministratore());
   }
 }

@@ -51,11 +51,6 @@ std::map<std::string, std::string> Chiavi(const std::string& output) {
   return result;
 }
 
-bool SottoWine() {
-  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 ClassiDiProva::ClassiDiProva() {
   Crea(L"Sondalink.Prova.Visibile");
   win32::unique_hkey visibile;

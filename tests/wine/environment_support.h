@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/windows_support.h"
+#include "support/windows.h"
 
 namespace sondalink::wine_test {
 
@@ -20,9 +21,6 @@ std::string Esegui(const std::wstring& program, DWORD timeoutMs = 60000);
 
 // The "key=value" lines of a program's output.
 std::map<std::string, std::string> Chiavi(const std::string& output);
-
-// True when the process runs under Wine.
-bool SottoWine();
 
 // COM classes registered for one test and removed with this object. Windows
 // merges HKCU\Software\Classes into HKEY_CLASSES_ROOT; Wine 8 does not, so
