@@ -9,7 +9,6 @@
 
 #include "../support/host_path.h"
 #include "app/fmconn.h"
-#include "platform/text.h"
 
 namespace sondalink::e2e {
 
@@ -143,7 +142,7 @@ std::ostream& operator<<(std::ostream& os, Icon icon) {
 }
 
 void PrintTo(const Box& box, std::ostream* os) {
-  *os << "[" << Utf8(box.title) << "] " << box.icon << " \"" << Utf8(box.text) << "\"";
+  *os << "[" << Narrow(box.title) << "] " << box.icon << " \"" << Narrow(box.text) << "\"";
 }
 
 std::wstring BuiltProgram() { return sondalink::testing::FromHost(SONDALINK_EXE); }
@@ -157,7 +156,7 @@ App::App(const std::wstring& exe) {
     return;
   }
   WaitFor([&] {
-    window_ = FirstWindow({.title = W(kFormConn.caption), .process = process_.dwProcessId, .exactTitle = true});
+    window_ = FirstWindow({.title = Widen(kFormConn.caption), .process = process_.dwProcessId, .exactTitle = true});
     // A box before any window is the start-up's failure: no window follows.
     return window_ != nullptr || OpenBox() || !Running();
   });
@@ -342,10 +341,6 @@ std::string FileBytes(const std::wstring& path) {
   return bytes;
 }
 
-std::vector<std::string> LogFileLines(const std::wstring& path) {
-  return SplitCrLf(platform::FromAnsi(FileBytes(path)));
-}
-
 bool CloseAndWait(HWND window, DWORD timeoutMs) {
   win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, ProcessOfWindow(window)));
   ::PostMessageW(window, WM_CLOSE, 0, 0);
@@ -415,7 +410,7 @@ std::wstring LocalAppData() {
 std::string EnvironmentVariable(const wchar_t* name) {
   wchar_t value[1024] = {};
   DWORD n = ::GetEnvironmentVariableW(name, value, 1024);
-  return n > 0 && n < 1024 ? Utf8(value) : "";
+  return n > 0 && n < 1024 ? Narrow(value) : "";
 }
 
 bool Screenshot(const std::string& unixPath, HWND window) {
@@ -431,7 +426,7 @@ bool Screenshot(const std::string& unixPath, HWND window) {
                   r.left, r.top);
     commandLine += crop;
   }
-  commandLine += W(unixPath.c_str());
+  commandLine += Widen(unixPath);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -483,16 +478,6 @@ SystemColoursFor::SystemColoursFor(std::initializer_list<std::pair<int, COLORREF
     wanted.push_back(colour);
   }
   ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), wanted.data());
-}
-
-LocalAppDataMovedTo::~LocalAppDataMovedTo() {
-  const std::wstring data = path_ + L"\\Ardenza\\Sondalink\\";
-  WIN32_FIND_DATAW entry;
-  win32::unique_hfind files(::FindFirstFileW((data + L"*.log").c_str(), &entry));
-  for (bool more = files.get() != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(files.get(), &entry)) {
-    ::DeleteFileW((data + entry.cFileName).c_str());
-  }
-  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) ::RemoveDirectoryW((path_ + level).c_str());
 }
 
 }  // namespace sondalink::e2e

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -50,14 +51,16 @@ struct Box {
 };
 void PrintTo(const Box& box, std::ostream* os);
 
-// The program's own text conversions.
-inline std::wstring W(const char* utf8) { return win32::Widen(utf8); }
-inline std::string Utf8(const std::wstring& text) { return win32::Narrow(text); }
+using win32::Narrow, win32::Widen;  // UTF-8 and UTF-16, as the program converts them
 
 std::wstring BuiltProgram();
 
 // The button of each test, in testing::golden::Component's order.
 inline constexpr ControlId kTestButton[] = {kCmdADO, kCmdDAODirect, kCmdSQLDMO};
+// What a run disables until it ends: all the user could change it with, or
+// start another with; the log-folder button stays.
+inline constexpr ControlId kLockedByARun[] = {kEdServer, kOptTrusted, kOptSQL,       kEdLogin, kEdPassword,
+                                              kCmdSQLDMO, kCmdADO,    kCmdDAODirect, kCmdRDO,  kCmdODBC};
 
 // One run of Sondalink.exe (the one built, or a copy of it elsewhere):
 // started by the constructor, which waits for its window (or for the box of a
@@ -134,10 +137,8 @@ std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName = nul
 std::wstring CommandLineOf(DWORD processId);
 
 // The bytes of a file that may be open for writing elsewhere ("<missing>"
-// when there is none), and a log's lines turned from the ANSI code page into
-// UTF-8.
+// when there is none).
 std::string FileBytes(const std::wstring& path);
-std::vector<std::string> LogFileLines(const std::wstring& path);
 
 // The prefix user's local application data folder (no trailing slash), and
 // the program's data folder in it, with one.
@@ -192,14 +193,17 @@ class SystemColoursFor {
 
 // Points the prefix user's local application data folder elsewhere for the
 // life of the object (Wine reads it from the registry at every request); the
-// program's data folder made there goes afterwards, with its logs.
+// folder goes afterwards, with the program's data folder made there.
 class LocalAppDataMovedTo {
  public:
   explicit LocalAppDataMovedTo(const std::wstring& path)
       : path_(path),
         value_(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
                L"Local AppData", REG_EXPAND_SZ, path) {}
-  ~LocalAppDataMovedTo();
+  ~LocalAppDataMovedTo() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   LocalAppDataMovedTo(const LocalAppDataMovedTo&) = delete;
   LocalAppDataMovedTo& operator=(const LocalAppDataMovedTo&) = delete;
 

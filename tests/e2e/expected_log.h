@@ -1,5 +1,6 @@
-// Expected log files of the end-to-end runs, written line by line as the
-// program must produce them, and the comparison with the file it wrote.
+// What the end-to-end tests expect the user to meet: the program's boxes,
+// and its log files, written line by line as the program must produce them
+// and compared with the file it wrote.
 // Time stamps are masked as "<T>" on both sides; lines that depend on the
 // machine (the Windows version, whether the account is an administrator)
 // are matched by a pattern.
@@ -7,12 +8,23 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "../support/golden_log.h"
+#include "driver.h"
 
 namespace sondalink::e2e {
+
+// Waits for the program's box titled `title`, expects its icon, does
+// `whileUp` and closes the box with OK: the box's text, none if it never came.
+std::optional<std::wstring> CloseBox(const App& app, Icon icon, DWORD timeoutMs = 30000,
+                                     const std::wstring& title = kBoxTitle, const std::function<void()>& whileUp = {});
+// A start-up that cannot find the data folder: no window, its box closed,
+// and the program ending by itself. What the box says after its beginning.
+std::string StartupFailure(const App& app);
 
 // A log file (ANSI) as UTF-8 text, split at CR LF, every stamp masked. The
 // last element is what follows the last CR LF (empty for a whole file).

@@ -12,7 +12,6 @@
 
 #include "../support/golden_log.h"
 #include "../support/row_name.h"
-#include "driver.h"
 #include "expected_log.h"
 
 namespace sondalink::e2e {
@@ -83,7 +82,7 @@ class RealComponent : public ::testing::TestWithParam<Case> {
                                L"CLSID\\{00000010-0000-0010-8000-00AA006D2EA4}"}) {
       win32::unique_hkey opened;
       ASSERT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, opened.put()), ERROR_SUCCESS)
-          << Utf8(key) << " is registered in the test prefix";
+          << Narrow(key) << " is registered in the test prefix";
     }
   }
 };
@@ -100,9 +99,9 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
   std::optional<LocalAppDataMovedTo> profile;
   if (c.profile) profile.emplace(c.profile);
   App app;
-  ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Utf8(app.OpenBox()->text) : "none");
-  const std::wstring logFile = W(test.logFile), log = DataFolder() + logFile;
-  EXPECT_TRUE(!c.profile || log.starts_with(c.profile)) << Utf8(log);
+  ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Narrow(app.OpenBox()->text) : "none");
+  const std::wstring logFile = Widen(test.logFile), log = DataFolder() + logFile;
+  EXPECT_TRUE(!c.profile || log.starts_with(c.profile)) << Narrow(log);
   app.TypeCredentials(L"SRVDATI\\SQLEXPRESS", L"sa", L"segreta");
   HWND button = app.Control(kTestButton[static_cast<int>(c.component)]);
 
@@ -110,12 +109,9 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
     SCOPED_TRACE(run);
     if (c.clicks == 0) app.Click(button);
     for (int i = 0; i < c.clicks; ++i) ::PostMessageW(button, BM_CLICK, 0, 0);
-    std::optional<Box> box = app.WaitBox(kBoxTitle, 60000);
-    ASSERT_TRUE(box) << "no failure box";
-    EXPECT_EQ(box->text, W(g::FailureText(c.component).c_str()));
-    EXPECT_EQ(box->icon, Icon::Warning);
-    EXPECT_TRUE(NotepadsOf(app).empty()) << "Notepad must wait for the box";
-    ASSERT_TRUE(app.PressOk(*box));
+    EXPECT_EQ(CloseBox(app, Icon::Warning, 60000, kBoxTitle,
+                       [&] { EXPECT_TRUE(NotepadsOf(app).empty()) << "Notepad must wait for the box"; }),
+              Widen(g::FailureText(c.component)));
 
     HWND notepad = WaitForNotepad(app, logFile);
     ASSERT_TRUE(notepad) << "Notepad did not show the log";
@@ -126,7 +122,7 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
     const std::wstring commandLine = CommandLineOf(ProcessOfWindow(notepad));
     const bool quoted = log.find(L' ') != std::wstring::npos;
     EXPECT_TRUE(commandLine.starts_with(L"notepad.exe " + std::wstring(quoted ? L"\"" : L"") + log))
-        << Utf8(commandLine);
+        << Narrow(commandLine);
     CloseAndWait(notepad);
     EXPECT_FALSE(app.OpenBox()) << "a second box";
 
@@ -166,16 +162,16 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
 
     // The log box shows the same run to its closing line, the password nowhere.
     std::wstring shown = TextOf(app.Control(kEdLog));
-    EXPECT_TRUE(shown.starts_with(L"Creazione file di log " + log + L".")) << Utf8(shown);
+    EXPECT_TRUE(shown.starts_with(L"Creazione file di log " + log + L".")) << Narrow(shown);
     const std::string& lastStep = steps.back();
-    EXPECT_NE(shown.find(W(lastStep.substr(lastStep.find(": ") + 2).c_str())), std::wstring::npos) << Utf8(shown);
+    EXPECT_NE(shown.find(Widen(lastStep.substr(lastStep.find(": ") + 2))), std::wstring::npos) << Narrow(shown);
     EXPECT_NE(shown.find(L"Chiusura file di log "), std::wstring::npos);
     EXPECT_EQ(shown.find(L"segreta"), std::wstring::npos);
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(button); }));
   }
   if (c.profile) {
     const std::wstring opened = FolderOpenedBy(app, app.Control(kCmdOpenLog));
-    EXPECT_NE(opened.find(L"\"" + DataFolder() + L"\""), std::wstring::npos) << Utf8(opened);
+    EXPECT_NE(opened.find(L"\"" + DataFolder() + L"\""), std::wstring::npos) << Narrow(opened);
     EXPECT_FALSE(app.OpenBox());
   }
   app.Close();

@@ -86,9 +86,9 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
       EXPECT_THAT(journal, ::testing::Not(::testing::Contains(::testing::HasSubstr("-> fault"))));
     }
     std::string shown, wantShown;
-    for (const Box& b : ending.boxes) shown += Utf8(b.text) + "\n";
+    for (const Box& b : ending.boxes) shown += Narrow(b.text) + "\n";
     for (const WantBox& b : boxes) wantShown += b.text + "\n";
-    g::ExpectPasswordHidden(row.inputs.password, ending.log, log.Lines(), Utf8(TextOf(At(kEdLog))), shown,
+    g::ExpectPasswordHidden(row.inputs.password, ending.log, log.Lines(), Narrow(TextOf(At(kEdLog))), shown,
                             wantShown);
   }
 
@@ -96,9 +96,9 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
     Start(Scenario(row));
     const g::Inputs& in = row.inputs;
     if (in.trusted) {
-      WindowsAuthentication(W(in.server.c_str()));
+      WindowsAuthentication(Widen(in.server));
     } else {
-      SqlAuthentication(W(in.server.c_str()), W(in.login.c_str()), W(in.password.c_str()));
+      SqlAuthentication(Widen(in.server), Widen(in.login), Widen(in.password));
     }
   }
 };

@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "../support/row_name.h"
 #include "app/fmconn.h"
 #include "standin_run.h"
 
@@ -35,13 +36,9 @@ class Drill : public StandinRun {};
 // LogStart's box, whose text begins `start`: once it is closed the run is
 // over, with no other box and no Notepad, and the window unlocked.
 void ExpectLogStartBox(const App& app, const std::string& start) {
-  std::optional<Box> box = app.WaitBox(kBoxTitle, 30000);
-  ASSERT_TRUE(box);
-  const std::string text = Utf8(box->text);
-  EXPECT_EQ(text.rfind(start, 0), 0u) << text;
+  const std::string text = Narrow(CloseBox(app, Icon::Error).value_or(L""));
+  EXPECT_TRUE(text.starts_with(start)) << text;
   EXPECT_TRUE(text.ends_with("\r\n\r\nImpossibile continuare.")) << text;
-  EXPECT_EQ(box->icon, Icon::Error);
-  ASSERT_TRUE(app.PressOk(*box));
   EXPECT_TRUE(WaitFor([&] { return app.Enabled(kCmdADO) && app.Enabled(kEdServer); }, 20000))
       << "the window stayed locked";
   EXPECT_FALSE(app.OpenBox());
@@ -57,7 +54,7 @@ TEST_F(Drill, KilledDuringASlowTestTheLogKeepsEveryLineWritten) {
   app->Click(At(kCmdADO));
   ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(L"Proprieta_5 = ") != std::wstring::npos; }, 30000));
 
-  std::vector<std::string> echo = SplitCrLf(Utf8(TextOf(At(kEdLog))));
+  std::vector<std::string> echo = SplitCrLf(Narrow(TextOf(At(kEdLog))));
   ASSERT_TRUE(EndProcess(app->processId()));
 
   const std::vector<std::string> file = LogNow("SondalinkADO.log");
@@ -124,10 +121,7 @@ TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
 
   // Both copies go on: the second now runs the test to its success.
   second.Click(second.Control(kCmdADO));
-  std::optional<Box> success = second.WaitBox(kBoxTitle, 30000);
-  ASSERT_TRUE(success);
-  EXPECT_EQ(success->icon, Icon::Information) << Utf8(success->text);
-  second.PressOk(*success);
+  EXPECT_EQ(CloseBox(second, Icon::Information), Widen(SuccessBox(g::Component::Ado).text));
   EXPECT_EQ(CountContaining(LogNow("SondalinkADO.log"), "Operazione avviata il "), 1u);
   EXPECT_TRUE(second.Running());
   EXPECT_TRUE(app->Running());
@@ -144,16 +138,8 @@ TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {
   file.reset();
 
   app.emplace();
-  EXPECT_FALSE(app->window());
-  std::optional<Box> box = app->WaitBox(kBoxTitle, 20000);
-  ASSERT_TRUE(box);
-  EXPECT_TRUE(box->text.starts_with(
-      W("Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di connessione ")))
-      << Utf8(box->text);
-  EXPECT_EQ(box->icon, Icon::Error);
-  EXPECT_TRUE(app->PressOk(*box));
-  EXPECT_TRUE(app->WaitExit());
-  EXPECT_TRUE(FindWindows({.title = W(kFormConn.caption)}).empty());
+  StartupFailure(*app);
+  EXPECT_TRUE(FindWindows({.title = Widen(kFormConn.caption)}).empty());
 
   ::DeleteFileW(parent.c_str());
   if (moved) ::MoveFileW(aside.c_str(), parent.c_str());
@@ -164,7 +150,7 @@ TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {
 // runs to its success.
 TEST_F(Drill, ServerNameOutsideTheCodePageRunsToTheEnd) {
   Start(ServerScenario());
-  const std::wstring server = W("Сервер\\中文");
+  const std::wstring server = Widen("Сервер\\中文");
   SqlAuthentication(server, L"sa", kPassword);
   Ending ending = Run(kCmdADO, "SondalinkADO.log");
   ExpectBoxes(ending, {SuccessBox(g::Component::Ado)});
@@ -185,20 +171,10 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
   const std::wstring server(1000000, L'S');
   const std::wstring login = L"sa;\"{x}'", password = L"p;w}\"{'x=1";
   SqlAuthentication(server, login, password);
-  // Its one box, then its footer, waited for without reading megabytes of
-  // log a hundred times a second; a clean success starts no Notepad.
-  app->Click(At(kCmdADO));
-  std::optional<Box> box = app->WaitBox(kBoxTitle, 150000);
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->icon, Icon::Information);
-  ASSERT_TRUE(app->PressOk(*box));
-  EXPECT_TRUE(NotepadsOf(*app).empty());
-  Ending ending;
-  EXPECT_TRUE(WaitFor([&] {
-    ending.log = LogNow("SondalinkADO.log");
-    return CountContaining(ending.log, "Operazione terminata il ") == 1;
-  }, 30000));
-  EXPECT_FALSE(app->OpenBox());
+  // A clean success: its one box, and no Notepad.
+  const Ending ending = Run(kCmdADO, "SondalinkADO.log");
+  ExpectBoxes(ending, {SuccessBox(g::Component::Ado)});
+  EXPECT_EQ(ending.notepads, 0u);
 
   std::string open;
   for (const std::string& line : Journal()) {
@@ -209,7 +185,7 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
   EXPECT_NE(open.find("UID=\"sa;\"\"{x}'\";pwd=\"p;w}\"\"{'x=1\";LANGUAGE=us_english;APP=Velario;"), std::string::npos)
       << open.substr(open.find("UID="));
 
-  const std::string secret = Utf8(password);
+  const std::string secret = Narrow(password);
   for (const std::string& line : ending.log) EXPECT_EQ(line.find(secret), std::string::npos) << line;
   EXPECT_EQ(CountContaining(ending.log, "pwd=********;LANGUAGE=us_english;APP=Velario;"), 1u);
   for (HWND control : app->Controls()) {
@@ -232,7 +208,7 @@ TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
   const Ending ending = Run(kCmdADO, "SondalinkADO.log");
   EXPECT_EQ(ending.notepads, 1u);
   const std::wstring log = moved + L"\\Ardenza\\Sondalink\\SondalinkADO.log";
-  EXPECT_NE(ending.notepadCommandLine.find(L"\"" + log + L"\""), std::wstring::npos) << Utf8(ending.notepadCommandLine);
+  EXPECT_NE(ending.notepadCommandLine.find(L"\"" + log + L"\""), std::wstring::npos) << Narrow(ending.notepadCommandLine);
   app.reset();
 }
 
@@ -275,7 +251,7 @@ INSTANTIATE_TEST_SUITE_P(Buttons, DrillBurst,
                          ::testing::Values(Burst{g::Component::Ado, "ADO", "create ado.Connection"},
                                            Burst{g::Component::Dao, "DAO", ".CreateWorkspace("},
                                            Burst{g::Component::Dmo, "SQLDMO", "create dmo.SQLServer"}),
-                         [](const ::testing::TestParamInfo<Burst>& info) { return std::string(info.param.name); });
+                         testing::kRowName);
 
 }  // namespace
 }  // namespace sondalink::e2e

@@ -2,6 +2,8 @@
 
 namespace sondalink::e2e {
 
+namespace g = testing::golden;
+
 bool FooterWritten(const std::vector<std::string>& log) {
   size_t n = log.size();
   return n >= 10 && log[n - 1].empty() && log[n - 2] == " " && log[n - 4] == "Operazione terminata il <T>";
@@ -18,25 +20,16 @@ void StandinRun::SetUpTestSuite() { ASSERT_HRESULT_SUCCEEDED(standin::RegisterSt
 void StandinRun::TearDownTestSuite() { EXPECT_HRESULT_SUCCEEDED(standin::UnregisterStandin()); }
 
 void StandinRun::SetUp() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  folder_ = std::wstring(temp) + L"sondalink-e2e-" + std::to_wstring(::GetCurrentProcessId());
-  ::CreateDirectoryW(folder_.c_str(), nullptr);
-  scenario_ = folder_ + L"\\scenario.txt";
-  journal_ = folder_ + L"\\journal.txt";
   standin::ClearJournal(journal_);
   // Each run must write its own file: none of an earlier test may pass for it.
-  for (const char* name : {"SondalinkADO.log", "SondalinkDAOODBCDirect.log", "SondalinkSQLDMO.log"}) {
-    ::DeleteFileW(LogPath(name).c_str());
+  for (g::Component c : {g::Component::Ado, g::Component::Dao, g::Component::Dmo}) {
+    ::DeleteFileW(LogPath(g::ProfileOf(c).logFile).c_str());
   }
 }
 
 void StandinRun::TearDown() {
   app.reset();  // with the Notepad it started
   standin::ForgetScenario();
-  ::DeleteFileW(scenario_.c_str());
-  ::DeleteFileW(journal_.c_str());
-  ::RemoveDirectoryW(folder_.c_str());
 }
 
 void StandinRun::Start(const std::string& scenario) {
@@ -121,7 +114,7 @@ Ending StandinRun::Finish(const std::string& logFile) {
   ending.notepads = notepads.size();
   if (!notepads.empty()) {
     ending.notepadCommandLine = CommandLineOf(notepads.front());
-    HWND window = WaitForNotepad(*app, W(logFile.c_str()));
+    HWND window = WaitForNotepad(*app, Widen(logFile));
     EXPECT_TRUE(window && CloseAndWait(window, 5000)) << "Notepad did not show the log, or did not close";
   }
   return ending;
@@ -143,16 +136,15 @@ void StandinRun::ExpectEnding(const Ending& ending, const ExpectedLog& log, cons
   ASSERT_TRUE(app->Running());
   EXPECT_TRUE(::IsWindow(app->window()));
   EXPECT_FALSE(app->OpenBox());
-  for (ControlId c : {kEdServer, kOptTrusted, kOptSQL, kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdRDO, kCmdODBC, kCmdOpenLog}) {
-    EXPECT_TRUE(app->Enabled(c)) << "control " << c;
-  }
   // The inputs as the user left them: login and password usable again
   // unless Windows authentication is chosen.
   const bool trusted = app->Checked(kOptTrusted);
-  EXPECT_EQ(app->Enabled(kEdLogin), !trusted);
-  EXPECT_EQ(app->Enabled(kEdPassword), !trusted);
+  for (ControlId c : kLockedByARun) {
+    EXPECT_EQ(app->Enabled(c), !trusted || (c != kEdLogin && c != kEdPassword)) << "control " << c;
+  }
+  EXPECT_TRUE(app->Enabled(kCmdOpenLog));
   EXPECT_EQ(TextOf(At(kEdServer)), typed_);
-  EXPECT_EQ(Utf8(TextOf(At(kEdLog))), EchoOf(ending.log, Utf8(path)));
+  EXPECT_EQ(Narrow(TextOf(At(kEdLog))), EchoOf(ending.log, Narrow(path)));
 }
 
 void StandinRun::ExpectBoxes(const Ending& ending, const std::vector<WantBox>& boxes) {
@@ -160,7 +152,7 @@ void StandinRun::ExpectBoxes(const Ending& ending, const std::vector<WantBox>& b
   for (size_t i = 0; i < boxes.size(); ++i) {
     SCOPED_TRACE("box " + std::to_string(i + 1));
     EXPECT_EQ(ending.boxes[i].title, kBoxTitle);
-    EXPECT_EQ(Utf8(ending.boxes[i].text), boxes[i].text);
+    EXPECT_EQ(Narrow(ending.boxes[i].text), boxes[i].text);
     EXPECT_EQ(ending.boxes[i].icon, boxes[i].icon);
   }
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../support/golden_log.h"
+#include "../support/temp_folder.h"
 #include "driver.h"
 #include "expected_log.h"
 #include "standin_control.h"
@@ -62,13 +63,14 @@ class StandinRun : public ::testing::Test {
   static void ExpectBoxes(const Ending& ending, const std::vector<WantBox>& boxes);
 
   HWND At(ControlId control) const { return app->Control(control); }
-  std::wstring LogPath(const std::string& logFile) const { return DataFolder() + W(logFile.c_str()); }
+  std::wstring LogPath(const std::string& logFile) const { return DataFolder() + Widen(logFile); }
   std::vector<std::string> Journal() const { return standin::ReadJournal(journal_); }
   // The masked log file as it stands now (during a run too).
   std::vector<std::string> LogNow(const std::string& logFile) const { return ReadMaskedLog(LogPath(logFile)); }
 
   std::optional<App> app;
-  std::wstring folder_, scenario_, journal_;
+  testing::TempFolder folder_;
+  const std::wstring scenario_ = Widen(folder_ / "scenario.txt"), journal_ = Widen(folder_ / "journal.txt");
   std::wstring typed_;  // the server typed in, which the window keeps
 };
 
@@ -83,6 +85,9 @@ inline const std::wstring kPassword = L"Pa55word";
 inline WantBox SuccessBox(testing::golden::Component test) {
   return {Icon::Information, testing::golden::SuccessText(test, kVersion)};
 }
+
+// The box of a close that a running test refuses.
+inline const char* const kRefusedClose = "Impossibile uscire dal programma quando è in corso il test.";
 
 // Whether a masked log has its footer: the run is over.
 bool FooterWritten(const std::vector<std::string>& log);

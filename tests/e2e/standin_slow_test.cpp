@@ -61,7 +61,7 @@ class SlowRun : public StandinRun, public ::testing::WithParamInterface<Slow> {
   // impatient user.
   void WhileItRuns(const Slow& s, const std::string& logFile) {
     app->Click(At(kTestButton[static_cast<int>(s.component)]));
-    ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(W(s.slowPart)) != std::wstring::npos; }, 20000))
+    ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(Widen(s.slowPart)) != std::wstring::npos; }, 20000))
         << "the slow part never began";
 
     // edLog shows the lines as they come, one at a time.
@@ -72,9 +72,7 @@ class SlowRun : public StandinRun, public ::testing::WithParamInterface<Slow> {
     }, 5000)) << "edLog showed " << seen.size() << " different lengths";
 
     // Locked, except the log-folder button.
-    for (ControlId c : {kEdServer, kOptTrusted, kOptSQL, kEdLogin, kEdPassword, kCmdSQLDMO, kCmdADO, kCmdDAODirect}) {
-      EXPECT_FALSE(app->Enabled(c)) << "control " << c;
-    }
+    for (ControlId c : kLockedByARun) EXPECT_FALSE(app->Enabled(c)) << "control " << c;
     EXPECT_TRUE(app->Enabled(kCmdOpenLog));
 
     // Every test button pressed again: under Wine a click reaches the window
@@ -88,12 +86,9 @@ class SlowRun : public StandinRun, public ::testing::WithParamInterface<Slow> {
     // The close button: refused with a box, the window stays.
     ASSERT_FALSE(FooterWritten(LogNow(logFile))) << "the test ended before the close was tried";
     app->Close();
-    std::optional<Box> box = app->WaitBox(kBoxTitle);
-    ASSERT_TRUE(box) << "no box for the refused close";
-    EXPECT_EQ(box->text, W("Impossibile uscire dal programma quando è in corso il test."));
-    EXPECT_EQ(box->icon, Icon::Warning);
-    EXPECT_FALSE(FooterWritten(LogNow(logFile))) << "the box came after the test";
-    ASSERT_TRUE(app->PressOk(*box));
+    EXPECT_EQ(CloseBox(*app, Icon::Warning, 10000, kBoxTitle,
+                       [&] { EXPECT_FALSE(FooterWritten(LogNow(logFile))) << "the box came after the test"; }),
+              Widen(kRefusedClose));
     EXPECT_TRUE(::IsWindowVisible(app->window()));
     EXPECT_TRUE(app->Running());
   }
