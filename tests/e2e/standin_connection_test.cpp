@@ -70,15 +70,12 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
  protected:
   // One run of the row's test, checked whole.
   void Play(const g::Case& row) {
-    const g::Profile& profile = g::ProfileOf(row.component);
-    Ending ending = Run(kTestButton[static_cast<int>(row.component)], profile.logFile);
-
-    ExpectedLog log(profile.logFile);
-    log.Info(profile.firstLine).EnvironmentReport(profile.className, profile.clsid).Entries(row.Expected());
+    Ending ending = Run(row.component);
+    const ExpectedLog log = LogOf(row.component, row.Expected());
     std::vector<WantBox> boxes;
     if (row.end == g::End::Success) boxes.push_back({Icon::Information, g::SuccessText(row.component, row.Shown())});
     if (row.end == g::End::Failure) boxes.push_back({Icon::Warning, g::FailureText(row.component)});
-    ExpectEnding(ending, log, boxes, row.notepad, profile.logFile);
+    ExpectEnding(ending, log, boxes, row.notepad);
 
     const std::vector<std::string> journal = Plain(Journal());
     g::ExpectCalls(journal, row);

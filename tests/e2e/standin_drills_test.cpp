@@ -57,7 +57,7 @@ TEST_F(Drill, KilledDuringASlowTestTheLogKeepsEveryLineWritten) {
   std::vector<std::string> echo = SplitCrLf(Narrow(TextOf(At(kEdLog))));
   ASSERT_TRUE(EndProcess(app->processId()));
 
-  const std::vector<std::string> file = LogNow("SondalinkADO.log");
+  const std::vector<std::string> file = LogNow(g::Component::Ado);
   ASSERT_GE(echo.size(), 20u);
   echo.pop_back();           // possibly cut by the kill
   echo.erase(echo.begin());  // "Creazione file di log ...": the echo's own
@@ -78,7 +78,7 @@ TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) 
   StartOnTheServer();
   // Owned, so that a failing assertion below does not leave the file locked
   // for every later test.
-  win32::unique_hfile held(::CreateFileW(LogPath("SondalinkADO.log").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+  win32::unique_hfile held(::CreateFileW(LogPath(g::Component::Ado).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
 
@@ -87,10 +87,8 @@ TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) 
   EXPECT_TRUE(app->Running());
   held.reset();
 
-  Ending again = Run(kCmdADO, "SondalinkADO.log");
-  ExpectBoxes(again, {SuccessBox(g::Component::Ado)});
-  EXPECT_EQ(CountContaining(again.log, "Inizio test connessione ADO..."), 1u);
-  EXPECT_EQ(CountContaining(again.log, "---> CONNESSIONE AVVENUTA CON SUCCESSO <---"), 1u);
+  const g::Component ado = g::Component::Ado;
+  ExpectEnding(Run(ado), LogOf(ado, g::Log(ado, {})), {SuccessBox(ado)}, false);
 }
 
 // A second copy of the program starts the same test while the first one is
@@ -112,7 +110,7 @@ TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
   ExpectLogStartBox(second, "Routine basConn:LogStart, linea 0, errore -2147024864, descrizione: ");
   release.Set();
 
-  Ending first = Finish("SondalinkADO.log");
+  Ending first = Finish(g::Component::Ado);
   ExpectBoxes(first, {SuccessBox(g::Component::Ado)});
   EXPECT_EQ(CountContaining(first.log, "Operazione avviata il "), 1u);
   EXPECT_EQ(CountContaining(first.log, "Inizio test connessione ADO..."), 1u);
@@ -122,7 +120,7 @@ TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
   // Both copies go on: the second now runs the test to its success.
   second.Click(second.Control(kCmdADO));
   EXPECT_EQ(CloseBox(second, Icon::Information), Widen(SuccessBox(g::Component::Ado).text));
-  EXPECT_EQ(CountContaining(LogNow("SondalinkADO.log"), "Operazione avviata il "), 1u);
+  EXPECT_EQ(CountContaining(LogNow(g::Component::Ado), "Operazione avviata il "), 1u);
   EXPECT_TRUE(second.Running());
   EXPECT_TRUE(app->Running());
 }
@@ -152,7 +150,7 @@ TEST_F(Drill, ServerNameOutsideTheCodePageRunsToTheEnd) {
   Start(ServerScenario());
   const std::wstring server = Widen("Сервер\\中文");
   SqlAuthentication(server, L"sa", kPassword);
-  Ending ending = Run(kCmdADO, "SondalinkADO.log");
+  Ending ending = Run(g::Component::Ado);
   ExpectBoxes(ending, {SuccessBox(g::Component::Ado)});
   EXPECT_EQ(CountContaining(ending.log, "Connessione al server/istanza '??????\\?" "?' in corso..."), 1u);
   EXPECT_EQ(CountContaining(ending.log, "---> CONNESSIONE AVVENUTA CON SUCCESSO <---"), 1u);
@@ -172,7 +170,7 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
   const std::wstring login = L"sa;\"{x}'", password = L"p;w}\"{'x=1";
   SqlAuthentication(server, login, password);
   // A clean success: its one box, and no Notepad.
-  const Ending ending = Run(kCmdADO, "SondalinkADO.log");
+  const Ending ending = Run(g::Component::Ado);
   ExpectBoxes(ending, {SuccessBox(g::Component::Ado)});
   EXPECT_EQ(ending.notepads, 0u);
 
@@ -205,7 +203,7 @@ TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
   Start(standin::Fail("ado.Connection.Open", 0x800A0C4A, "Login failed for user 'sa'.", "Microsoft OLE DB Provider"));
   SqlAuthentication(kServer, L"sa", kPassword);
   // Notepad found showing the file, and closed.
-  const Ending ending = Run(kCmdADO, "SondalinkADO.log");
+  const Ending ending = Run(g::Component::Ado);
   EXPECT_EQ(ending.notepads, 1u);
   const std::wstring log = moved + L"\\Ardenza\\Sondalink\\SondalinkADO.log";
   EXPECT_NE(ending.notepadCommandLine.find(L"\"" + log + L"\""), std::wstring::npos) << Narrow(ending.notepadCommandLine);
@@ -225,12 +223,11 @@ class DrillBurst : public StandinRun, public ::testing::WithParamInterface<Burst
 
 TEST_P(DrillBurst, ADoubleClickAndABurstOfClicksRunOneTest) {
   const Burst& b = GetParam();
-  const g::Profile& test = g::ProfileOf(b.component);
   for (int clicks : {2, 8}) {
     SCOPED_TRACE(std::to_string(clicks) + " clicks");
     StartOnTheServer();
     for (int i = 0; i < clicks; ++i) ::PostMessageW(At(kTestButton[static_cast<int>(b.component)]), BM_CLICK, 0, 0);
-    Ending ending = Finish(test.logFile);
+    Ending ending = Finish(b.component);
     ExpectBoxes(ending, {SuccessBox(b.component)});
     // Whatever was still queued has been dispatched once the program has
     // settled: a second run would have begun in it, and its box or its
@@ -238,12 +235,12 @@ TEST_P(DrillBurst, ADoubleClickAndABurstOfClicksRunOneTest) {
     app->Settle();
     EXPECT_FALSE(app->OpenBox());
     EXPECT_EQ(CountContaining(Journal(), b.runBegins), 1u);
-    EXPECT_EQ(CountContaining(LogNow(test.logFile), test.firstLine), 1u);
+    EXPECT_EQ(CountContaining(LogNow(b.component), g::ProfileOf(b.component).firstLine), 1u);
     app.reset();
     standin::ClearJournal(journal_);
     // The next round's file of its own: reading this one as that run began
     // would keep the program from deleting it, and its lines would add up.
-    ::DeleteFileW(LogPath(test.logFile).c_str());
+    ::DeleteFileW(LogPath(b.component).c_str());
   }
 }
 

@@ -22,9 +22,7 @@ void StandinRun::TearDownTestSuite() { EXPECT_HRESULT_SUCCEEDED(standin::Unregis
 void StandinRun::SetUp() {
   standin::ClearJournal(journal_);
   // Each run must write its own file: none of an earlier test may pass for it.
-  for (g::Component c : {g::Component::Ado, g::Component::Dao, g::Component::Dmo}) {
-    ::DeleteFileW(LogPath(g::ProfileOf(c).logFile).c_str());
-  }
+  for (g::Component c : {g::Component::Ado, g::Component::Dao, g::Component::Dmo}) ::DeleteFileW(LogPath(c).c_str());
 }
 
 void StandinRun::TearDown() {
@@ -57,13 +55,13 @@ void StandinRun::WindowsAuthentication(const std::wstring& server) {
   typed_ = server;
 }
 
-Ending StandinRun::Run(ControlId button, const std::string& logFile) {
-  app->Click(At(button));
-  return Finish(logFile);
+Ending StandinRun::Run(g::Component test) {
+  app->Click(At(kTestButton[static_cast<int>(test)]));
+  return Finish(test);
 }
 
-Ending StandinRun::Finish(const std::string& logFile) {
-  Ending ending;
+Ending StandinRun::Finish(g::Component test) {
+  Ending ending{.test = test};
   // A box can come before the footer (the error trap's) or after it; the
   // run is over when the footer is there and no box is up once the program
   // has taken a message sent to it (a box's own loop takes it too). The
@@ -71,7 +69,7 @@ Ending StandinRun::Finish(const std::string& logFile) {
   // inside CTest's own limit of three minutes.
   // The log is read again only once it has grown: a million-character one
   // costs to read at every poll.
-  const std::wstring path = LogPath(logFile);
+  const std::wstring path = LogPath(test);
   LONGLONG seen = -1;
   bool footer = false;
   auto ended = [&] {
@@ -79,7 +77,7 @@ Ending StandinRun::Finish(const std::string& logFile) {
     const LONGLONG size = ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)
                               ? (LONGLONG{data.nFileSizeHigh} << 32) | data.nFileSizeLow
                               : -1;
-    if (size != seen) footer = FooterWritten(LogNow(logFile));
+    if (size != seen) footer = FooterWritten(LogNow(test));
     seen = size;
     return footer;
   };
@@ -105,7 +103,7 @@ Ending StandinRun::Finish(const std::string& logFile) {
       break;
     }
   }
-  ending.log = LogNow(logFile);
+  ending.log = LogNow(test);
 
   // The program starts Notepad before its handler returns; the messages
   // sent by Settle above are taken only after that. Its command line is read
@@ -114,18 +112,25 @@ Ending StandinRun::Finish(const std::string& logFile) {
   ending.notepads = notepads.size();
   if (!notepads.empty()) {
     ending.notepadCommandLine = CommandLineOf(notepads.front());
-    HWND window = WaitForNotepad(*app, Widen(logFile));
+    HWND window = WaitForNotepad(*app, Widen(g::ProfileOf(test).logFile));
     EXPECT_TRUE(window && CloseAndWait(window, 5000)) << "Notepad did not show the log, or did not close";
   }
   return ending;
 }
 
+ExpectedLog StandinRun::LogOf(g::Component test, std::vector<g::Entry> entries) {
+  const g::Profile& profile = g::ProfileOf(test);
+  ExpectedLog log(profile.logFile);
+  log.Info(profile.firstLine).EnvironmentReport(profile.className, profile.clsid).Entries(std::move(entries));
+  return log;
+}
+
 void StandinRun::ExpectEnding(const Ending& ending, const ExpectedLog& log, const std::vector<WantBox>& boxes,
-                              bool notepad, const std::string& logFile) {
+                              bool notepad) {
   EXPECT_TRUE(LogMatches(ending.log, log));
   ExpectBoxes(ending, boxes);
 
-  const std::wstring path = LogPath(logFile);
+  const std::wstring path = LogPath(ending.test);
   EXPECT_EQ(ending.notepads, notepad ? 1u : 0u);
   // The data folder of the test prefix has no blank and no comma: no quotes.
   if (notepad) {
