@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <filesystem>
+#include <memory>
 
 #include "../support/host_path.h"
 #include "app/fmconn.h"
@@ -441,43 +443,50 @@ bool Screenshot(const std::string& unixPath, HWND window) {
   return WaitFor([&] { return Whole(FileBytes(target)); }, 30000);
 }
 
-RegistryValueFor::RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type,
-                                   const std::wstring& value)
-    : root_(root), name_(name) {
-  DWORD disposition = 0;
-  ::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.put(),
-                    &disposition);
-  if (disposition == REG_CREATED_NEW_KEY) made_ = key;
-  DWORD size = 0;
-  if (::RegQueryValueExW(key_.get(), name, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-    saved_.resize(size);
-    had_ = ::RegQueryValueExW(key_.get(), name, nullptr, &type_, saved_.data(), &size) ==
-           ERROR_SUCCESS;
-    saved_.resize(size);
-  }
-  ::RegSetValueExW(key_.get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+Undo SetRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const std::wstring& value) {
+  win32::unique_hkey opened;
+  DWORD disposition = 0, savedType = REG_SZ, size = 0;
+  ::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, opened.put(), &disposition);
+  bool had = ::RegQueryValueExW(opened.get(), name, nullptr, &savedType, nullptr, &size) == ERROR_SUCCESS;
+  std::vector<BYTE> saved(size);
+  had = had && ::RegQueryValueExW(opened.get(), name, nullptr, &savedType, saved.data(), &size) == ERROR_SUCCESS;
+  ::RegSetValueExW(opened.get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  const bool made = disposition == REG_CREATED_NEW_KEY;
+  return Undo([=, key = std::wstring(key), name = std::wstring(name)] {
+    win32::unique_hkey back;
+    ::RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE, back.put());
+    if (had) {
+      ::RegSetValueExW(back.get(), name.c_str(), 0, savedType, saved.data(), static_cast<DWORD>(saved.size()));
+    } else {
+      ::RegDeleteValueW(back.get(), name.c_str());
+    }
+    back.reset();
+    if (made) ::RegDeleteKeyW(root, key.c_str());
+  });
 }
 
-RegistryValueFor::~RegistryValueFor() {
-  if (had_) {
-    ::RegSetValueExW(key_.get(), name_.c_str(), 0, type_, saved_.data(),
-                     static_cast<DWORD>(saved_.size()));
-  } else {
-    ::RegDeleteValueW(key_.get(), name_.c_str());
-  }
-  key_.reset();
-  if (!made_.empty()) ::RegDeleteKeyW(root_, made_.c_str());
-}
-
-SystemColoursFor::SystemColoursFor(std::initializer_list<std::pair<int, COLORREF>> colours) {
-  std::vector<COLORREF> wanted;
+Undo SetSystemColours(std::initializer_list<std::pair<int, COLORREF>> colours) {
+  std::vector<int> indexes;
+  std::vector<COLORREF> saved, wanted;
   for (const auto& [index, colour] : colours) {
-    indexes_.push_back(index);
-    saved_.push_back(::GetSysColor(index));
+    indexes.push_back(index);
+    saved.push_back(::GetSysColor(index));
     wanted.push_back(colour);
   }
-  ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), wanted.data());
+  ::SetSysColors(static_cast<int>(indexes.size()), indexes.data(), wanted.data());
+  return Undo([=] { ::SetSysColors(static_cast<int>(indexes.size()), indexes.data(), saved.data()); });
+}
+
+Undo MoveLocalAppData(const std::wstring& path) {
+  auto value = std::make_shared<Undo>(
+      SetRegistryValue(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                       L"Local AppData", REG_EXPAND_SZ, path));
+  return Undo([=]() mutable {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+    value.reset();
+  });
 }
 
 }  // namespace sondalink::e2e

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <array>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -156,60 +155,32 @@ std::string EnvironmentVariable(const wchar_t* name);
 // manager).
 bool Screenshot(const std::string& unixPath, HWND window = nullptr);
 
-// A registry value of the prefix set for the life of the object, and put
-// back as it was (or removed) afterwards, also when an assertion fails; a
+// What a test changed in the prefix or the session, undone when this goes,
+// also when an assertion fails.
+class Undo {
+ public:
+  Undo() = default;  // nothing to undo
+  explicit Undo(std::function<void()> undo) : undo_(std::move(undo)) {}
+  Undo(Undo&& other) noexcept : undo_(std::exchange(other.undo_, nullptr)) {}
+  ~Undo() {
+    if (undo_) undo_();
+  }
+  Undo(const Undo&) = delete;
+  Undo& operator=(const Undo&) = delete;
+
+ private:
+  std::function<void()> undo_;
+};
+
+// A registry value of the prefix, put back as it was (or removed) after; a
 // key made for it goes too, once empty of subkeys (RegDeleteKeyW), so that
 // another test's RegDeleteKeyW of its parent still succeeds.
-class RegistryValueFor {
- public:
-  RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const std::wstring& value);
-  ~RegistryValueFor();
-  RegistryValueFor(const RegistryValueFor&) = delete;
-  RegistryValueFor& operator=(const RegistryValueFor&) = delete;
-
- private:
-  win32::unique_hkey key_;
-  HKEY root_ = nullptr;
-  std::wstring made_;  // the key's path when it was made for the value
-  std::wstring name_;
-  bool had_ = false;
-  DWORD type_ = REG_SZ;
-  std::vector<BYTE> saved_;
-};
-
-// System colours of the session set for the life of the object and put
-// back afterwards; programs started meanwhile draw with them.
-class SystemColoursFor {
- public:
-  explicit SystemColoursFor(std::initializer_list<std::pair<int, COLORREF>> colours);
-  ~SystemColoursFor() { ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), saved_.data()); }
-  SystemColoursFor(const SystemColoursFor&) = delete;
-  SystemColoursFor& operator=(const SystemColoursFor&) = delete;
-
- private:
-  std::vector<int> indexes_;
-  std::vector<COLORREF> saved_;
-};
-
-// Points the prefix user's local application data folder elsewhere for the
-// life of the object (Wine reads it from the registry at every request); the
-// folder goes afterwards, with the program's data folder made there.
-class LocalAppDataMovedTo {
- public:
-  explicit LocalAppDataMovedTo(const std::wstring& path)
-      : path_(path),
-        value_(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-               L"Local AppData", REG_EXPAND_SZ, path) {}
-  ~LocalAppDataMovedTo() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  LocalAppDataMovedTo(const LocalAppDataMovedTo&) = delete;
-  LocalAppDataMovedTo& operator=(const LocalAppDataMovedTo&) = delete;
-
- private:
-  std::wstring path_;
-  RegistryValueFor value_;
-};
+Undo SetRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const std::wstring& value);
+// System colours of the session; programs started meanwhile draw with them.
+Undo SetSystemColours(std::initializer_list<std::pair<int, COLORREF>> colours);
+// The prefix user's local application data folder moved to `path` (Wine
+// reads it from the registry at every request), which goes after, with the
+// program's data folder made there.
+Undo MoveLocalAppData(const std::wstring& path);
 
 }  // namespace sondalink::e2e

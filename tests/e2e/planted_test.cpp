@@ -39,8 +39,8 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   // Windows looks in the program's folder first for a DLL that is no
   // KnownDLL, and so does Wine for this program with this setting (ignored
   // by Windows).
-  RegistryValueFor programFolderFirst(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
-                                      L"shfolder", REG_SZ, L"native,builtin");
+  const Undo programFolderFirst = SetRegistryValue(
+      HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides", L"shfolder", REG_SZ, L"native,builtin");
   App app(exe);
   ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Narrow(app.OpenBox()->text) : "none");
   EXPECT_FALSE(Exists(dllLoaded)) << "the planted shfolder.dll was loaded";
@@ -78,8 +78,8 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
 // one that imported shfolder.dll would not start at all.
 TEST(SystemDlls, AShfolderThatCannotBeLoadedEndsTheProgramWithItsBox) {
   if (!UnderWine()) GTEST_SKIP() << "switches the DLL off through Wine's AppDefaults";
-  RegistryValueFor off(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
-                       L"shfolder", REG_SZ, L"");
+  const Undo off = SetRegistryValue(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
+                                    L"shfolder", REG_SZ, L"");
   App app;
   // HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND), with the system's text for it.
   const std::string said = StartupFailure(app);

@@ -92,12 +92,10 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
   const g::Profile& test = g::ProfileOf(c.component);
   const auto& [found, steps] = kInThePrefix[static_cast<int>(c.component)];
   if (c.windows && !UnderWine()) GTEST_SKIP() << "sets the Windows version through Wine's AppDefaults";
-  std::optional<RegistryValueFor> version;
-  if (c.windows) {
-    version.emplace(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe", L"Version", REG_SZ, c.windows);
-  }
-  std::optional<LocalAppDataMovedTo> profile;
-  if (c.profile) profile.emplace(c.profile);
+  const Undo version = c.windows ? SetRegistryValue(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe",
+                                                    L"Version", REG_SZ, c.windows)
+                                  : Undo();
+  const Undo profile = c.profile ? MoveLocalAppData(c.profile) : Undo();
   App app;
   ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Narrow(app.OpenBox()->text) : "none");
   const std::wstring logFile = Widen(test.logFile), log = DataFolder() + logFile;

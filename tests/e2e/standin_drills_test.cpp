@@ -131,6 +131,10 @@ TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {
   const std::wstring parent = LocalAppData() + L"\\Ardenza";
   const std::wstring aside = parent + L".drill-" + std::to_wstring(::GetCurrentProcessId());
   const bool moved = ::MoveFileW(parent.c_str(), aside.c_str()) != 0;
+  const Undo back([&] {
+    ::DeleteFileW(parent.c_str());
+    if (moved) ::MoveFileW(aside.c_str(), parent.c_str());
+  });
   win32::unique_hfile file(::CreateFileW(parent.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
   ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
   file.reset();
@@ -138,9 +142,6 @@ TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {
   app.emplace();
   StartupFailure(*app);
   EXPECT_TRUE(FindWindows({.title = Widen(kFormConn.caption)}).empty());
-
-  ::DeleteFileW(parent.c_str());
-  if (moved) ::MoveFileW(aside.c_str(), parent.c_str());
 }
 
 // Cyrillic and Chinese in the server box: the component gets them as typed,
@@ -198,7 +199,7 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
 // registry at every request).
 TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, esercitazione";
-  LocalAppDataMovedTo movedAppData(moved);
+  const Undo movedAppData = MoveLocalAppData(moved);
 
   Start(standin::Fail("ado.Connection.Open", 0x800A0C4A, "Login failed for user 'sa'.", "Microsoft OLE DB Provider"));
   SqlAuthentication(kServer, L"sa", kPassword);

@@ -294,7 +294,8 @@ class WindowDuringATest : public StandinRun, public ::testing::WithParamInterfac
  protected:
   // A data folder whose path is wider than the log box: the last line of
   // every run, which names the log file, is.
-  LocalAppDataMovedTo dataFolder{L"C:\\users\\Public\\Dati locali della postazione di prova, con un percorso piuttosto lungo"};
+  const Undo dataFolder =
+      MoveLocalAppData(L"C:\\users\\Public\\Dati locali della postazione di prova, con un percorso piuttosto lungo");
   standin::Release release;
 };
 
@@ -337,8 +338,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, WindowDuringATest, ::testing::ValuesIn(kDuringATe
 TEST(WindowColours, BoxesDrawWindowTextOnTheirBackgroundAndCaptionsButtonTextOnTheFace) {
   const COLORREF window = RGB(255, 255, 200), windowText = RGB(200, 0, 0),
                  face = RGB(170, 200, 240), buttonText = RGB(0, 110, 0);
-  SystemColoursFor scheme({{COLOR_WINDOW, window}, {COLOR_WINDOWTEXT, windowText},
-                           {COLOR_BTNFACE, face}, {COLOR_BTNTEXT, buttonText}});
+  const Undo scheme = SetSystemColours(
+      {{COLOR_WINDOW, window}, {COLOR_WINDOWTEXT, windowText}, {COLOR_BTNFACE, face}, {COLOR_BTNTEXT, buttonText}});
   App app;
   ASSERT_TRUE(app.window());
   ASSERT_EQ(app.Controls().size(), kFormConn.count);
@@ -378,8 +379,7 @@ const std::wstring kCommaFolder = L"C:\\users\\Public\\Dati locali, prova";
 TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
   for (bool move : {false, true}) {
     SCOPED_TRACE(move ? "moved" : "default");
-    std::optional<LocalAppDataMovedTo> movedAppData;
-    if (move) movedAppData.emplace(kCommaFolder);
+    const Undo movedAppData = move ? MoveLocalAppData(kCommaFolder) : Undo();
     EXPECT_EQ(DataFolder().starts_with(kCommaFolder), move);
     App app;
     ASSERT_TRUE(app.window());
@@ -402,14 +402,15 @@ TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
 // Wine's window alone would not end it: outlives-folder-window drives the
 // program from outside Wine and shows the difference.)
 TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
-  LocalAppDataMovedTo movedAppData(kCommaFolder);
+  const Undo movedAppData = MoveLocalAppData(kCommaFolder);
   // "Open" on a folder sent to the host's file manager, as in the prefixes
   // of ./sondalink (tools/wine-prefix --host-folder); winebrowser hands it to
   // the first program of its list, here a script that writes down what it got.
-  RegistryValueFor onTheHost(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\explorer",
-                             L"", REG_SZ, L"C:\\windows\\open-folder-on-host.cmd");
-  RegistryValueFor browsers(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ,
-                            Widen(SONDALINK_FOLDER_RECORDER));
+  const Undo onTheHost =
+      SetRegistryValue(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\explorer", L"",
+                       REG_SZ, L"C:\\windows\\open-folder-on-host.cmd");
+  const Undo browsers = SetRegistryValue(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ,
+                                         Widen(SONDALINK_FOLDER_RECORDER));
   const wchar_t* const record = L"Z:" SONDALINK_FOLDER_RECORD_DOS;
   ::DeleteFileW(record);
   auto opened = [&] { return FileBytes(record).find('\n') != std::string::npos; };
