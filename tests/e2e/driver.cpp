@@ -127,17 +127,6 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
-std::array<int, 4> RectInParent(HWND hwnd) {
-  RECT r;
-  ::GetWindowRect(hwnd, &r);
-  ::MapWindowPoints(nullptr, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
-
-int TwipsToPixels(int twips) {
-  return ::MulDiv(twips, ::GetDeviceCaps(win32::GetWindowDc(nullptr).get().dc, LOGPIXELSY), 1440);
-}
-
 std::ostream& operator<<(std::ostream& os, Icon icon) {
   static const char* const kNames[] = {"none", "error", "warning", "information", "unknown"};
   return os << kNames[static_cast<int>(icon)];

@@ -4,7 +4,6 @@
 // Every wait is a bounded poll.
 #pragma once
 
-#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -29,10 +28,6 @@ using sondalink::testing::WaitFor, sondalink::testing::ChildrenOf, sondalink::te
 std::optional<DWORD_PTR> Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 std::wstring TextOf(HWND hwnd);  // WM_GETTEXT, so edit boxes give their content
 inline LONG StyleOf(HWND hwnd, int which = GWL_STYLE) { return ::GetWindowLongW(hwnd, which); }
-
-// Left, top, width and height in the parent's client coordinates.
-std::array<int, 4> RectInParent(HWND hwnd);
-int TwipsToPixels(int twips);  // at the screen's DPI, as the program converts them
 
 // A message box's icon, told by its picture on the screen: icon handles are
 // private to the process that loaded them (under Wine at least).

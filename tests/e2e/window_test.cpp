@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -57,6 +58,11 @@ class Window : public ::testing::Test {
   App app;
 };
 
+// At the screen's DPI, as the program converts them.
+int TwipsToPixels(int twips) {
+  return ::MulDiv(twips, ::GetDeviceCaps(win32::GetWindowDc(nullptr).get().dc, LOGPIXELSY), 1440);
+}
+
 TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
   EXPECT_EQ(TextOf(app.window()), Widen(kFormConn.caption));
   RECT client;
@@ -76,8 +82,12 @@ TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
     EXPECT_EQ(TextOf(hwnd), Widen(want.caption ? want.caption : ""));
     EXPECT_EQ(app.Enabled(Id(want)), !(want.style & platform::ui::kStyleDisabled));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
-    EXPECT_EQ(RectInParent(hwnd), (std::array{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
-                                              TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)}));
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              (std::array<LONG, 4>{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
+                                   TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)}));
   }
   EXPECT_TRUE(app.Checked(kOptSQL));
   EXPECT_FALSE(app.Checked(kOptTrusted));
