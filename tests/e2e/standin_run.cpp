@@ -66,9 +66,8 @@ Ending StandinRun::Finish(g::Component test) {
   // run is over when the footer is there and no box is up once the program
   // has taken a message sent to it (a box's own loop takes it too). The
   // bound leaves room for the million-character drill on a loaded machine,
-  // inside CTest's own limit of three minutes.
-  // The log is read again only once it has grown: a million-character one
-  // costs to read at every poll.
+  // inside CTest's limit of three minutes; its log is read again only once
+  // it has grown.
   const std::wstring path = LogPath(test);
   LONGLONG seen = -1;
   bool footer = false;
