@@ -38,9 +38,14 @@ class ExpectedLog {
   // One LogWrite at INFO level; a message with CR LF inside spans lines.
   ExpectedLog& Info(const std::string& message) { return Add(", INFO: ", message); }
 
+  // A line by a regular expression ("<T>" for its stamp).
+  ExpectedLog& Matching(const std::string& pattern);
+  // The machine's part of the environment report: the Windows version by
+  // `os`, a pattern, then this machine's own answers.
+  ExpectedLog& Machine(const std::string& os = R"(Windows .+ \(versione: \d+\.\d+\.\d+\))");
   // The environment report for a class whose COM server is the stand-in DLL
-  // under `clsid`: the machine's lines by pattern or from this machine's own
-  // answers, the component's lines exactly, version 9.8.7.6.
+  // under `clsid`: the machine's lines, the component's exactly, version
+  // 9.8.7.6.
   ExpectedLog& EnvironmentReport(const std::string& className, const std::string& clsid);
 
   // A golden log's entries at their levels, SQL-DMO's file as the stand-in.
