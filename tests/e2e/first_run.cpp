@@ -58,6 +58,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "usage: sondalink_first_run <server> <screenshot.png>\n");
     return 2;
   }
+  // Each line as it comes: ./sondalink shows them while the tests run.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   e2e::App app;
   if (!app.window()) {
     std::optional<e2e::Box> box = app.OpenBox();
@@ -73,7 +75,6 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring name = e2e::TextOf(button);
     name.erase(name.find(L'&'), 1);
     std::printf("== %s\n", e2e::Narrow(name).c_str());
-    std::fflush(stdout);
     app.Click(button);
     // The run ends with a box; a test against a server that does not answer
     // may wait for the provider's time-out first.
@@ -82,8 +83,7 @@ int wmain(int argc, wchar_t** argv) {
       std::string text = e2e::Narrow(box->text);
       for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
       std::printf("The box \"%s\" says: %s\n", e2e::Narrow(box->title).c_str(), text.c_str());
-      std::fflush(stdout);
-      if (!app.PressOk(*box)) break;
+        if (!app.PressOk(*box)) break;
       box = app.OpenBox();
     }
     if (!e2e::WaitFor([&] { return ::IsWindowEnabled(button) != FALSE; }, 180000)) {
@@ -121,7 +121,6 @@ int wmain(int argc, wchar_t** argv) {
     ::GetWindowRect(app.window(), &r);
     std::printf("The picture of the window after the last test: %ldx%ld pixels.\n", r.right - r.left, r.bottom - r.top);
   }
-  std::fflush(stdout);
   app.Close();
   if (!app.WaitExit()) status = 1;
   return status;

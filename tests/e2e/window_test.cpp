@@ -426,9 +426,7 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   auto opened = [&] { return FileBytes(record).find('\n') != std::string::npos; };
   App app;
   ASSERT_TRUE(app.window());
-  DWORD desktopProcess = 0;
-  ::GetWindowThreadProcessId(::GetDesktopWindow(), &desktopProcess);
-  win32::unique_handle desktop(::OpenProcess(SYNCHRONIZE, FALSE, desktopProcess));
+  win32::unique_handle desktop(::OpenProcess(SYNCHRONIZE, FALSE, ProcessOfWindow(::GetDesktopWindow())));
   ASSERT_TRUE(desktop) << "no desktop process";
 
   app.Click(app.Control(kCmdOpenLog));
