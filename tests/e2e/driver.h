@@ -100,6 +100,10 @@ class App {
   bool WaitExit(DWORD timeoutMs = 10000) const {
     return ::WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
   }
+  bool Quit() const {  // the close button, and whether the program then ended
+    Close();
+    return WaitExit();
+  }
   bool Running() const { return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
  private:

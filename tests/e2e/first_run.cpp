@@ -121,7 +121,6 @@ int wmain(int argc, wchar_t** argv) {
     ::GetWindowRect(app.window(), &r);
     std::printf("The picture of the window after the last test: %ldx%ld pixels.\n", r.right - r.left, r.bottom - r.top);
   }
-  app.Close();
-  if (!app.WaitExit()) status = 1;
+  if (!app.Quit()) status = 1;
   return status;
 }

@@ -68,8 +68,7 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
       << Narrow(TextOf(app.Control(kEdLog)));
   EXPECT_FALSE(Exists(dllData));
   EXPECT_FALSE(Exists(dllLoaded)) << "the planted shfolder.dll was loaded";
-  app.Close();
-  EXPECT_TRUE(app.WaitExit());
+  EXPECT_TRUE(app.Quit());
 }
 
 // Wine lets a program's shfolder.dll be switched off (an empty DllOverrides

@@ -152,8 +152,7 @@ TEST_P(RealComponent, EndsAtItsFailureBoxThenNotepadShowsTheLog) {
     EXPECT_NE(opened.find(L"\"" + DataFolder() + L"\""), std::wstring::npos) << Narrow(opened);
     EXPECT_FALSE(app.OpenBox());
   }
-  app.Close();
-  EXPECT_TRUE(app.WaitExit());
+  EXPECT_TRUE(app.Quit());
 }
 
 INSTANTIATE_TEST_SUITE_P(Components, RealComponent, ::testing::ValuesIn(kCases), testing::kRowName);

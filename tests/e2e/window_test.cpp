@@ -397,8 +397,7 @@ TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
     const std::wstring shown = FolderOpenedBy(app, app.Control(kCmdOpenLog));
     EXPECT_NE(shown.find(L"\"" + DataFolder() + L"\""), std::wstring::npos) << Narrow(shown);
     EXPECT_FALSE(app.OpenBox());
-    app.Close();
-    EXPECT_TRUE(app.WaitExit());
+    EXPECT_TRUE(app.Quit());
   }
 }
 
@@ -461,8 +460,7 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   EXPECT_TRUE(Send(app.window(), WM_NULL));
   app.Type(app.Control(kEdServer), L"SRVDATI");
   EXPECT_EQ(TextOf(app.Control(kEdServer)), L"SRVDATI");
-  app.Close();
-  EXPECT_TRUE(app.WaitExit());
+  EXPECT_TRUE(app.Quit());
 }
 
 // The picture is of the window, frame included: its size, and the faces of
