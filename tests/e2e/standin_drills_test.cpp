@@ -194,16 +194,13 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
 }
 
 // A data folder whose path has a blank and a comma: Notepad gets the log's
-// path between quotes and opens that very file. The prefix user's local
-// application data folder is moved for the test (Wine reads it from the
-// registry at every request).
+// path between quotes and opens that very file.
 TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, esercitazione";
   const Undo movedAppData = MoveLocalAppData(moved);
 
   Start(standin::Fail("ado.Connection.Open", 0x800A0C4A, "Login failed for user 'sa'.", "Microsoft OLE DB Provider"));
   SqlAuthentication(kServer, L"sa", kPassword);
-  // Notepad found showing the file, and closed.
   const Ending ending = Run(g::Component::Ado);
   EXPECT_EQ(ending.notepads, 1u);
   const std::wstring log = moved + L"\\Ardenza\\Sondalink\\SondalinkADO.log";

@@ -71,7 +71,6 @@ class SlowRun : public StandinRun, public ::testing::WithParamInterface<Slow> {
       return seen.size() >= 4;
     }, 5000)) << "edLog showed " << seen.size() << " different lengths";
 
-    // Locked, except the log-folder button.
     for (ControlId c : kLockedByARun) EXPECT_FALSE(app->Enabled(c)) << "control " << c;
     EXPECT_TRUE(app->Enabled(kCmdOpenLog));
 
@@ -98,8 +97,7 @@ class SlowRun : public StandinRun, public ::testing::WithParamInterface<Slow> {
 
 TEST_P(SlowRun, StaysResponsiveRefusesToCloseAndRunsAlone) {
   const Slow& s = GetParam();
-  Start(ServerScenario() + s.scenario + release.Line());
-  SqlAuthentication(kServer, L"sa", kPassword);
+  StartOnTheServer(s.scenario + release.Line());
   WhileItRuns(s);
   release.Set();
   Ending ending = Finish(s.component);
