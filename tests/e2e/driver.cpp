@@ -174,8 +174,7 @@ HWND App::Control(ControlId id) const {
 HWND App::Focus() const {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
-  if (!::GetGUIThreadInfo(process_.dwThreadId, &info)) return nullptr;
-  return info.hwndFocus;
+  return ::GetGUIThreadInfo(process_.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
 
 COLORREF App::BackgroundOf(HWND box) const {
