@@ -61,7 +61,8 @@ Ending StandinRun::Run(g::Component test) {
 }
 
 Ending StandinRun::Finish(g::Component test) {
-  Ending ending{.test = test};
+  Ending ending;
+  ending.test = test;
   // A box can come before the footer (the error trap's) or after it; the
   // run is over when the footer is there and no box is up once the program
   // has taken a message sent to it (a box's own loop takes it too). The

@@ -27,11 +27,11 @@ struct WantBox {
 
 // The end of one test run as the user met it.
 struct Ending {
-  testing::golden::Component test;
-  std::vector<Box> boxes = {};
-  std::vector<std::string> log = {};  // the file, stamps masked
+  testing::golden::Component test = testing::golden::Component::Ado;
+  std::vector<Box> boxes;
+  std::vector<std::string> log;  // the file, stamps masked
   size_t notepads = 0;           // that the program started
-  std::wstring notepadCommandLine = {};
+  std::wstring notepadCommandLine;
 };
 
 class StandinRun : public ::testing::Test {
