@@ -397,12 +397,6 @@ std::wstring LocalAppData() {
   return path;
 }
 
-std::string EnvironmentVariable(const wchar_t* name) {
-  wchar_t value[1024] = {};
-  DWORD n = ::GetEnvironmentVariableW(name, value, 1024);
-  return n > 0 && n < 1024 ? Narrow(value) : "";
-}
-
 bool Screenshot(const std::string& unixPath, HWND window) {
   // Wine runs a host program handed to CreateProcess.
   const std::wstring target = sondalink::testing::FromHost(unixPath);

@@ -142,11 +142,6 @@ std::string FileBytes(const std::wstring& path);
 // the program's data folder in it, with one.
 std::wstring LocalAppData();
 inline std::wstring DataFolder() { return LocalAppData() + L"\\Ardenza\\Sondalink\\"; }
-// A variable of this process's environment, UTF-8 ("" when unset): the
-// expected machine facts come from there, not from the calls the program
-// makes (COMPUTERNAME, USERNAME, and PROCESSOR_ARCHITEW6432 only in a 32-bit
-// process on 64-bit Windows).
-std::string EnvironmentVariable(const wchar_t* name);
 
 // A picture of the virtual display in a PNG file, taken by ImageMagick's
 // import on $DISPLAY; `unixPath` is where it goes. Given a window, only its

@@ -14,6 +14,19 @@ const std::string kStamp = "<T>";
 const std::regex kStampAtStart(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}(?=, ))");
 const std::regex kStampInHeader(R"(^(Operazione (avviata|terminata) il )\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}$)");
 
+// A variable of this process's environment, UTF-8 ("" when unset): the
+// expected machine facts come from there, not from the calls the program
+// makes (COMPUTERNAME, USERNAME, and PROCESSOR_ARCHITEW6432 only in a 32-bit
+// process on 64-bit Windows).
+std::string EnvironmentVariable(const wchar_t* name) {
+  wchar_t value[1024] = {};
+  DWORD n = ::GetEnvironmentVariableW(name, value, 1024);
+  return n > 0 && n < 1024 ? Narrow(value) : "";
+}
+
+// The stand-in DLL's path as the registry names it.
+std::string StandinPath() { return Narrow(standin::StandinDllPath()); }
+
 std::string Visible(const std::string& line) {
   if (!line.empty() && line[0] == '\x01') return "/" + line.substr(1) + "/";
   return "\"" + line + "\"";
@@ -54,8 +67,6 @@ std::vector<std::string> ReadMaskedLog(const std::wstring& path) {
   }
   return lines;
 }
-
-std::string StandinPath() { return Narrow(standin::StandinDllPath()); }
 
 ExpectedLog& ExpectedLog::Entries(std::vector<testing::golden::Entry> entries) {
   namespace g = testing::golden;

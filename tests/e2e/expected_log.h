@@ -67,7 +67,4 @@ class ExpectedLog {
 // message without its stamp and level, the path of the closing.
 std::string EchoOf(const std::vector<std::string>& logLines, const std::string& logPath);
 
-// The stand-in DLL's path as the registry names it, in UTF-8.
-std::string StandinPath();
-
 }  // namespace sondalink::e2e
