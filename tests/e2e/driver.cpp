@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <filesystem>
+#include <memory>
 
 #include "../support/host_path.h"
 #include "app/fmconn.h"
-#include "platform/text.h"
 
 namespace sondalink::e2e {
 
@@ -126,24 +127,13 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
-std::array<int, 4> RectInParent(HWND hwnd) {
-  RECT r;
-  ::GetWindowRect(hwnd, &r);
-  ::MapWindowPoints(nullptr, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
-
-int TwipsToPixels(int twips) {
-  return ::MulDiv(twips, ::GetDeviceCaps(win32::GetWindowDc(nullptr).get().dc, LOGPIXELSY), 1440);
-}
-
 std::ostream& operator<<(std::ostream& os, Icon icon) {
   static const char* const kNames[] = {"none", "error", "warning", "information", "unknown"};
   return os << kNames[static_cast<int>(icon)];
 }
 
 void PrintTo(const Box& box, std::ostream* os) {
-  *os << "[" << Utf8(box.title) << "] " << box.icon << " \"" << Utf8(box.text) << "\"";
+  *os << "[" << Narrow(box.title) << "] " << box.icon << " \"" << Narrow(box.text) << "\"";
 }
 
 std::wstring BuiltProgram() { return sondalink::testing::FromHost(SONDALINK_EXE); }
@@ -157,7 +147,7 @@ App::App(const std::wstring& exe) {
     return;
   }
   WaitFor([&] {
-    window_ = FirstWindow({.title = W(kFormConn.caption), .process = process_.dwProcessId, .exactTitle = true});
+    window_ = FirstWindow({.title = Widen(kFormConn.caption), .process = process_.dwProcessId, .exactTitle = true});
     // A box before any window is the start-up's failure: no window follows.
     return window_ != nullptr || OpenBox() || !Running();
   });
@@ -184,8 +174,7 @@ HWND App::Control(ControlId id) const {
 HWND App::Focus() const {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
-  if (!::GetGUIThreadInfo(process_.dwThreadId, &info)) return nullptr;
-  return info.hwndFocus;
+  return ::GetGUIThreadInfo(process_.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
 
 COLORREF App::BackgroundOf(HWND box) const {
@@ -342,10 +331,6 @@ std::string FileBytes(const std::wstring& path) {
   return bytes;
 }
 
-std::vector<std::string> LogFileLines(const std::wstring& path) {
-  return SplitCrLf(platform::FromAnsi(FileBytes(path)));
-}
-
 bool CloseAndWait(HWND window, DWORD timeoutMs) {
   win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, ProcessOfWindow(window)));
   ::PostMessageW(window, WM_CLOSE, 0, 0);
@@ -412,12 +397,6 @@ std::wstring LocalAppData() {
   return path;
 }
 
-std::string EnvironmentVariable(const wchar_t* name) {
-  wchar_t value[1024] = {};
-  DWORD n = ::GetEnvironmentVariableW(name, value, 1024);
-  return n > 0 && n < 1024 ? Utf8(value) : "";
-}
-
 bool Screenshot(const std::string& unixPath, HWND window) {
   // Wine runs a host program handed to CreateProcess.
   const std::wstring target = sondalink::testing::FromHost(unixPath);
@@ -431,7 +410,7 @@ bool Screenshot(const std::string& unixPath, HWND window) {
                   r.left, r.top);
     commandLine += crop;
   }
-  commandLine += W(unixPath.c_str());
+  commandLine += Widen(unixPath);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -446,53 +425,50 @@ bool Screenshot(const std::string& unixPath, HWND window) {
   return WaitFor([&] { return Whole(FileBytes(target)); }, 30000);
 }
 
-RegistryValueFor::RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type,
-                                   const std::wstring& value)
-    : root_(root), name_(name) {
-  DWORD disposition = 0;
-  ::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.put(),
-                    &disposition);
-  if (disposition == REG_CREATED_NEW_KEY) made_ = key;
-  DWORD size = 0;
-  if (::RegQueryValueExW(key_.get(), name, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-    saved_.resize(size);
-    had_ = ::RegQueryValueExW(key_.get(), name, nullptr, &type_, saved_.data(), &size) ==
-           ERROR_SUCCESS;
-    saved_.resize(size);
-  }
-  ::RegSetValueExW(key_.get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+Undo SetRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const std::wstring& value) {
+  win32::unique_hkey opened;
+  DWORD disposition = 0, savedType = REG_SZ, size = 0;
+  ::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, opened.put(), &disposition);
+  bool had = ::RegQueryValueExW(opened.get(), name, nullptr, &savedType, nullptr, &size) == ERROR_SUCCESS;
+  std::vector<BYTE> saved(size);
+  had = had && ::RegQueryValueExW(opened.get(), name, nullptr, &savedType, saved.data(), &size) == ERROR_SUCCESS;
+  ::RegSetValueExW(opened.get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  const bool made = disposition == REG_CREATED_NEW_KEY;
+  return Undo([=, key = std::wstring(key), name = std::wstring(name)] {
+    win32::unique_hkey back;
+    ::RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE, back.put());
+    if (had) {
+      ::RegSetValueExW(back.get(), name.c_str(), 0, savedType, saved.data(), static_cast<DWORD>(saved.size()));
+    } else {
+      ::RegDeleteValueW(back.get(), name.c_str());
+    }
+    back.reset();
+    if (made) ::RegDeleteKeyW(root, key.c_str());
+  });
 }
 
-RegistryValueFor::~RegistryValueFor() {
-  if (had_) {
-    ::RegSetValueExW(key_.get(), name_.c_str(), 0, type_, saved_.data(),
-                     static_cast<DWORD>(saved_.size()));
-  } else {
-    ::RegDeleteValueW(key_.get(), name_.c_str());
-  }
-  key_.reset();
-  if (!made_.empty()) ::RegDeleteKeyW(root_, made_.c_str());
-}
-
-SystemColoursFor::SystemColoursFor(std::initializer_list<std::pair<int, COLORREF>> colours) {
-  std::vector<COLORREF> wanted;
+Undo SetSystemColours(std::initializer_list<std::pair<int, COLORREF>> colours) {
+  std::vector<int> indexes;
+  std::vector<COLORREF> saved, wanted;
   for (const auto& [index, colour] : colours) {
-    indexes_.push_back(index);
-    saved_.push_back(::GetSysColor(index));
+    indexes.push_back(index);
+    saved.push_back(::GetSysColor(index));
     wanted.push_back(colour);
   }
-  ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), wanted.data());
+  ::SetSysColors(static_cast<int>(indexes.size()), indexes.data(), wanted.data());
+  return Undo([=] { ::SetSysColors(static_cast<int>(indexes.size()), indexes.data(), saved.data()); });
 }
 
-LocalAppDataMovedTo::~LocalAppDataMovedTo() {
-  const std::wstring data = path_ + L"\\Ardenza\\Sondalink\\";
-  WIN32_FIND_DATAW entry;
-  win32::unique_hfind files(::FindFirstFileW((data + L"*.log").c_str(), &entry));
-  for (bool more = files.get() != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(files.get(), &entry)) {
-    ::DeleteFileW((data + entry.cFileName).c_str());
-  }
-  for (const wchar_t* level : {L"\\Ardenza\\Sondalink", L"\\Ardenza", L""}) ::RemoveDirectoryW((path_ + level).c_str());
+Undo MoveLocalAppData(const std::wstring& path) {
+  auto value = std::make_shared<Undo>(
+      SetRegistryValue(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                       L"Local AppData", REG_EXPAND_SZ, path));
+  return Undo([=]() mutable {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+    value.reset();
+  });
 }
 
 }  // namespace sondalink::e2e

@@ -4,7 +4,6 @@
 // Every wait is a bounded poll.
 #pragma once
 
-#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -30,10 +29,6 @@ std::optional<DWORD_PTR> Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lPa
 std::wstring TextOf(HWND hwnd);  // WM_GETTEXT, so edit boxes give their content
 inline LONG StyleOf(HWND hwnd, int which = GWL_STYLE) { return ::GetWindowLongW(hwnd, which); }
 
-// Left, top, width and height in the parent's client coordinates.
-std::array<int, 4> RectInParent(HWND hwnd);
-int TwipsToPixels(int twips);  // at the screen's DPI, as the program converts them
-
 // A message box's icon, told by its picture on the screen: icon handles are
 // private to the process that loaded them (under Wine at least).
 enum class Icon { None, Error, Warning, Information, Unknown };
@@ -50,14 +45,16 @@ struct Box {
 };
 void PrintTo(const Box& box, std::ostream* os);
 
-// The program's own text conversions.
-inline std::wstring W(const char* utf8) { return win32::Widen(utf8); }
-inline std::string Utf8(const std::wstring& text) { return win32::Narrow(text); }
+using win32::Narrow, win32::Widen;  // UTF-8 and UTF-16, as the program converts them
 
 std::wstring BuiltProgram();
 
 // The button of each test, in testing::golden::Component's order.
 inline constexpr ControlId kTestButton[] = {kCmdADO, kCmdDAODirect, kCmdSQLDMO};
+// What a run disables until it ends: all the user could change it with, or
+// start another with; the log-folder button stays.
+inline constexpr ControlId kLockedByARun[] = {kEdServer, kOptTrusted, kOptSQL,       kEdLogin, kEdPassword,
+                                              kCmdSQLDMO, kCmdADO,    kCmdDAODirect, kCmdRDO,  kCmdODBC};
 
 // One run of Sondalink.exe (the one built, or a copy of it elsewhere):
 // started by the constructor, which waits for its window (or for the box of a
@@ -103,6 +100,10 @@ class App {
   bool WaitExit(DWORD timeoutMs = 10000) const {
     return ::WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
   }
+  bool Quit() const {  // the close button, and whether the program then ended
+    Close();
+    return WaitExit();
+  }
   bool Running() const { return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
  private:
@@ -134,20 +135,13 @@ std::vector<DWORD> ProcessesStartedBy(DWORD parent, const wchar_t* exeName = nul
 std::wstring CommandLineOf(DWORD processId);
 
 // The bytes of a file that may be open for writing elsewhere ("<missing>"
-// when there is none), and a log's lines turned from the ANSI code page into
-// UTF-8.
+// when there is none).
 std::string FileBytes(const std::wstring& path);
-std::vector<std::string> LogFileLines(const std::wstring& path);
 
 // The prefix user's local application data folder (no trailing slash), and
 // the program's data folder in it, with one.
 std::wstring LocalAppData();
 inline std::wstring DataFolder() { return LocalAppData() + L"\\Ardenza\\Sondalink\\"; }
-// A variable of this process's environment, UTF-8 ("" when unset): the
-// expected machine facts come from there, not from the calls the program
-// makes (COMPUTERNAME, USERNAME, and PROCESSOR_ARCHITEW6432 only in a 32-bit
-// process on 64-bit Windows).
-std::string EnvironmentVariable(const wchar_t* name);
 
 // A picture of the virtual display in a PNG file, taken by ImageMagick's
 // import on $DISPLAY; `unixPath` is where it goes. Given a window, only its
@@ -155,57 +149,32 @@ std::string EnvironmentVariable(const wchar_t* name);
 // manager).
 bool Screenshot(const std::string& unixPath, HWND window = nullptr);
 
-// A registry value of the prefix set for the life of the object, and put
-// back as it was (or removed) afterwards, also when an assertion fails; a
+// What a test changed in the prefix or the session, undone when this goes,
+// also when an assertion fails.
+class Undo {
+ public:
+  Undo() = default;  // nothing to undo
+  explicit Undo(std::function<void()> undo) : undo_(std::move(undo)) {}
+  Undo(Undo&& other) noexcept : undo_(std::exchange(other.undo_, nullptr)) {}
+  ~Undo() {
+    if (undo_) undo_();
+  }
+  Undo(const Undo&) = delete;
+  Undo& operator=(const Undo&) = delete;
+
+ private:
+  std::function<void()> undo_;
+};
+
+// A registry value of the prefix, put back as it was (or removed) after; a
 // key made for it goes too, once empty of subkeys (RegDeleteKeyW), so that
 // another test's RegDeleteKeyW of its parent still succeeds.
-class RegistryValueFor {
- public:
-  RegistryValueFor(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const std::wstring& value);
-  ~RegistryValueFor();
-  RegistryValueFor(const RegistryValueFor&) = delete;
-  RegistryValueFor& operator=(const RegistryValueFor&) = delete;
-
- private:
-  win32::unique_hkey key_;
-  HKEY root_ = nullptr;
-  std::wstring made_;  // the key's path when it was made for the value
-  std::wstring name_;
-  bool had_ = false;
-  DWORD type_ = REG_SZ;
-  std::vector<BYTE> saved_;
-};
-
-// System colours of the session set for the life of the object and put
-// back afterwards; programs started meanwhile draw with them.
-class SystemColoursFor {
- public:
-  explicit SystemColoursFor(std::initializer_list<std::pair<int, COLORREF>> colours);
-  ~SystemColoursFor() { ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), saved_.data()); }
-  SystemColoursFor(const SystemColoursFor&) = delete;
-  SystemColoursFor& operator=(const SystemColoursFor&) = delete;
-
- private:
-  std::vector<int> indexes_;
-  std::vector<COLORREF> saved_;
-};
-
-// Points the prefix user's local application data folder elsewhere for the
-// life of the object (Wine reads it from the registry at every request); the
-// program's data folder made there goes afterwards, with its logs.
-class LocalAppDataMovedTo {
- public:
-  explicit LocalAppDataMovedTo(const std::wstring& path)
-      : path_(path),
-        value_(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-               L"Local AppData", REG_EXPAND_SZ, path) {}
-  ~LocalAppDataMovedTo();
-  LocalAppDataMovedTo(const LocalAppDataMovedTo&) = delete;
-  LocalAppDataMovedTo& operator=(const LocalAppDataMovedTo&) = delete;
-
- private:
-  std::wstring path_;
-  RegistryValueFor value_;
-};
+Undo SetRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const std::wstring& value);
+// System colours of the session; programs started meanwhile draw with them.
+Undo SetSystemColours(std::initializer_list<std::pair<int, COLORREF>> colours);
+// The prefix user's local application data folder moved to `path` (Wine
+// reads it from the registry at every request), which goes after, with the
+// program's data folder made there.
+Undo MoveLocalAppData(const std::wstring& path);
 
 }  // namespace sondalink::e2e

@@ -1,5 +1,6 @@
-// Expected log files of the end-to-end runs, written line by line as the
-// program must produce them, and the comparison with the file it wrote.
+// What the end-to-end tests expect the user to meet: the program's boxes,
+// and its log files, written line by line as the program must produce them
+// and compared with the file it wrote.
 // Time stamps are masked as "<T>" on both sides; lines that depend on the
 // machine (the Windows version, whether the account is an administrator)
 // are matched by a pattern.
@@ -7,12 +8,23 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "../support/golden_log.h"
+#include "driver.h"
 
 namespace sondalink::e2e {
+
+// Waits for the program's box titled `title`, expects its icon, does
+// `whileUp` and closes the box with OK: the box's text, none if it never came.
+std::optional<std::wstring> CloseBox(const App& app, Icon icon, DWORD timeoutMs = 30000,
+                                     const std::wstring& title = kBoxTitle, const std::function<void()>& whileUp = {});
+// A start-up that cannot find the data folder: no window, its box closed,
+// and the program ending by itself. What the box says after its beginning.
+std::string StartupFailure(const App& app);
 
 // A log file (ANSI) as UTF-8 text, split at CR LF, every stamp masked. The
 // last element is what follows the last CR LF (empty for a whole file).
@@ -26,9 +38,14 @@ class ExpectedLog {
   // One LogWrite at INFO level; a message with CR LF inside spans lines.
   ExpectedLog& Info(const std::string& message) { return Add(", INFO: ", message); }
 
+  // A line by a regular expression ("<T>" for its stamp).
+  ExpectedLog& Matching(const std::string& pattern);
+  // The machine's part of the environment report: the Windows version by
+  // `os`, a pattern, then this machine's own answers.
+  ExpectedLog& Machine(const std::string& os = R"(Windows .+ \(versione: \d+\.\d+\.\d+\))");
   // The environment report for a class whose COM server is the stand-in DLL
-  // under `clsid`: the machine's lines by pattern or from this machine's own
-  // answers, the component's lines exactly, version 9.8.7.6.
+  // under `clsid`: the machine's lines, the component's exactly, version
+  // 9.8.7.6.
   ExpectedLog& EnvironmentReport(const std::string& className, const std::string& clsid);
 
   // A golden log's entries at their levels, SQL-DMO's file as the stand-in.
@@ -49,8 +66,5 @@ class ExpectedLog {
 // What edLog shows for the log file's lines: the path announced, every
 // message without its stamp and level, the path of the closing.
 std::string EchoOf(const std::vector<std::string>& logLines, const std::string& logPath);
-
-// The stand-in DLL's path as the registry names it, in UTF-8.
-std::string StandinPath();
 
 }  // namespace sondalink::e2e

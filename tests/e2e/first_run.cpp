@@ -58,10 +58,12 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "usage: sondalink_first_run <server> <screenshot.png>\n");
     return 2;
   }
+  // Each line as it comes: ./sondalink shows them while the tests run.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   e2e::App app;
   if (!app.window()) {
     std::optional<e2e::Box> box = app.OpenBox();
-    std::printf("Sondalink.exe showed no window%s%s\n", box ? ": " : ".", box ? e2e::Utf8(box->text).c_str() : "");
+    std::printf("Sondalink.exe showed no window%s%s\n", box ? ": " : ".", box ? e2e::Narrow(box->text).c_str() : "");
     return 1;
   }
   app.Type(app.Control(sondalink::kEdServer), argv[1]);
@@ -72,18 +74,16 @@ int wmain(int argc, wchar_t** argv) {
     HWND button = app.Control(id);
     std::wstring name = e2e::TextOf(button);
     name.erase(name.find(L'&'), 1);
-    std::printf("== %s\n", e2e::Utf8(name).c_str());
-    std::fflush(stdout);
+    std::printf("== %s\n", e2e::Narrow(name).c_str());
     app.Click(button);
     // The run ends with a box; a test against a server that does not answer
     // may wait for the provider's time-out first.
     std::optional<e2e::Box> box = app.WaitBox(e2e::kBoxTitle, 180000);
     while (box) {
-      std::string text = e2e::Utf8(box->text);
+      std::string text = e2e::Narrow(box->text);
       for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
-      std::printf("The box \"%s\" says: %s\n", e2e::Utf8(box->title).c_str(), text.c_str());
-      std::fflush(stdout);
-      if (!app.PressOk(*box)) break;
+      std::printf("The box \"%s\" says: %s\n", e2e::Narrow(box->title).c_str(), text.c_str());
+        if (!app.PressOk(*box)) break;
       box = app.OpenBox();
     }
     if (!e2e::WaitFor([&] { return ::IsWindowEnabled(button) != FALSE; }, 180000)) {
@@ -107,22 +107,20 @@ int wmain(int argc, wchar_t** argv) {
   app.Settle();
   std::wstring over = WindowOver(app.window());
   if (!over.empty()) {
-    std::printf("not taken: a window of another program is over the window: %s\n", e2e::Utf8(over).c_str());
+    std::printf("not taken: a window of another program is over the window: %s\n", e2e::Narrow(over).c_str());
     status = 1;
-  } else if (!e2e::Screenshot(e2e::Utf8(argv[2]), app.window())) {
+  } else if (!e2e::Screenshot(e2e::Narrow(argv[2]), app.window())) {
     std::printf("no picture of the window taken\n");
     status = 1;
   } else if (!(over = WindowOver(app.window())).empty()) {
     std::printf("a window of another program came over the window while its picture was taken: %s\n",
-                e2e::Utf8(over).c_str());
+                e2e::Narrow(over).c_str());
     status = 1;
   } else {
     RECT r{};
     ::GetWindowRect(app.window(), &r);
     std::printf("The picture of the window after the last test: %ldx%ld pixels.\n", r.right - r.left, r.bottom - r.top);
   }
-  std::fflush(stdout);
-  app.Close();
-  if (!app.WaitExit()) status = 1;
+  if (!app.Quit()) status = 1;
   return status;
 }

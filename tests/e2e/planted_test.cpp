@@ -3,12 +3,11 @@
 // neither may run with the user's rights.
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 
 #include "../support/host_path.h"
 #include "../support/temp_folder.h"
-#include "driver.h"
+#include "expected_log.h"
 
 namespace sondalink::e2e {
 namespace {
@@ -40,19 +39,16 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   // Windows looks in the program's folder first for a DLL that is no
   // KnownDLL, and so does Wine for this program with this setting (ignored
   // by Windows).
-  RegistryValueFor programFolderFirst(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
-                                      L"shfolder", REG_SZ, L"native,builtin");
+  const Undo programFolderFirst = SetRegistryValue(
+      HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides", L"shfolder", REG_SZ, L"native,builtin");
   App app(exe);
-  ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Utf8(app.OpenBox()->text) : "none");
+  ASSERT_TRUE(app.window()) << "no window; box: " << (app.OpenBox() ? Narrow(app.OpenBox()->text) : "none");
   EXPECT_FALSE(Exists(dllLoaded)) << "the planted shfolder.dll was loaded";
 
   // A failed test opens its log in Notepad: SQL-DMO fails at once here.
   app.TypeCredentials(L"SRVDATI", L"sa");
   app.Click(app.Control(kCmdSQLDMO));
-  std::optional<Box> box = app.WaitBox(kBoxTitle, 30000);
-  ASSERT_TRUE(box) << "no failure box";
-  EXPECT_EQ(box->text, L"Connessione SQLDMO fallita.");
-  ASSERT_TRUE(app.PressOk(*box));
+  EXPECT_EQ(CloseBox(app, Icon::Warning), L"Connessione SQLDMO fallita.");
 
   HWND notepad = WaitForNotepad(app, L"SondalinkSQLDMO.log", [&] { return Exists(notepadRan); });
   EXPECT_FALSE(Exists(notepadRan)) << "the planted notepad.exe ran";
@@ -61,19 +57,18 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
   const std::wstring image = ImageOf(notepadProcess);
   wchar_t system[MAX_PATH] = {};
   ::GetSystemDirectoryW(system, MAX_PATH);
-  EXPECT_EQ(::lstrcmpiW(image.c_str(), (std::wstring(system) + L"\\notepad.exe").c_str()), 0) << Utf8(image);
+  EXPECT_EQ(::lstrcmpiW(image.c_str(), (std::wstring(system) + L"\\notepad.exe").c_str()), 0) << Narrow(image);
   // The command line is the program's own, whichever file runs it.
-  EXPECT_EQ(CommandLineOf(notepadProcess).rfind(L"notepad.exe ", 0), 0u) << Utf8(CommandLineOf(notepadProcess));
+  EXPECT_EQ(CommandLineOf(notepadProcess).rfind(L"notepad.exe ", 0), 0u) << Narrow(CommandLineOf(notepadProcess));
   EXPECT_TRUE(CloseAndWait(notepad));
 
   // The log went to the user's real data folder, not to the planted one.
   const std::wstring log = DataFolder() + L"SondalinkSQLDMO.log";
   EXPECT_NE(TextOf(app.Control(kEdLog)).find(L"Creazione file di log " + log + L"."), std::wstring::npos)
-      << Utf8(TextOf(app.Control(kEdLog)));
+      << Narrow(TextOf(app.Control(kEdLog)));
   EXPECT_FALSE(Exists(dllData));
   EXPECT_FALSE(Exists(dllLoaded)) << "the planted shfolder.dll was loaded";
-  app.Close();
-  EXPECT_TRUE(app.WaitExit());
+  EXPECT_TRUE(app.Quit());
 }
 
 // Wine lets a program's shfolder.dll be switched off (an empty DllOverrides
@@ -82,20 +77,13 @@ TEST(PlantedFiles, NeitherAPlantedShfolderNorAPlantedNotepadRuns) {
 // one that imported shfolder.dll would not start at all.
 TEST(SystemDlls, AShfolderThatCannotBeLoadedEndsTheProgramWithItsBox) {
   if (!UnderWine()) GTEST_SKIP() << "switches the DLL off through Wine's AppDefaults";
-  RegistryValueFor off(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
-                       L"shfolder", REG_SZ, L"");
+  const Undo off = SetRegistryValue(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Sondalink.exe\\DllOverrides",
+                                    L"shfolder", REG_SZ, L"");
   App app;
-  EXPECT_FALSE(app.window());
-  std::optional<Box> box = app.WaitBox(kBoxTitle, 20000);
-  ASSERT_TRUE(box) << "no start-up box";
   // HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND), with the system's text for it.
-  const std::wstring start =
-      W("Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di connessione -2147024770: ");
-  EXPECT_EQ(box->text.rfind(start, 0), 0u) << Utf8(box->text);
-  EXPECT_TRUE(box->text.ends_with(L" (linea 0)")) << Utf8(box->text);
-  EXPECT_EQ(box->icon, Icon::Error);
-  EXPECT_TRUE(app.PressOk(*box));
-  EXPECT_TRUE(app.WaitExit());
+  const std::string said = StartupFailure(app);
+  EXPECT_TRUE(said.starts_with("-2147024770: ")) << said;
+  EXPECT_TRUE(said.ends_with(" (linea 0)")) << said;
 }
 
 }  // namespace

@@ -70,15 +70,12 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
  protected:
   // One run of the row's test, checked whole.
   void Play(const g::Case& row) {
-    const g::Profile& profile = g::ProfileOf(row.component);
-    Ending ending = Run(kTestButton[static_cast<int>(row.component)], profile.logFile);
-
-    ExpectedLog log(profile.logFile);
-    log.Info(profile.firstLine).EnvironmentReport(profile.className, profile.clsid).Entries(row.Expected());
+    Ending ending = Run(row.component);
+    const ExpectedLog log = LogOf(row.component, row.Expected());
     std::vector<WantBox> boxes;
     if (row.end == g::End::Success) boxes.push_back({Icon::Information, g::SuccessText(row.component, row.Shown())});
     if (row.end == g::End::Failure) boxes.push_back({Icon::Warning, g::FailureText(row.component)});
-    ExpectEnding(ending, log, boxes, row.notepad, profile.logFile);
+    ExpectEnding(ending, log, boxes, row.notepad);
 
     const std::vector<std::string> journal = Plain(Journal());
     g::ExpectCalls(journal, row);
@@ -86,9 +83,9 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
       EXPECT_THAT(journal, ::testing::Not(::testing::Contains(::testing::HasSubstr("-> fault"))));
     }
     std::string shown, wantShown;
-    for (const Box& b : ending.boxes) shown += Utf8(b.text) + "\n";
+    for (const Box& b : ending.boxes) shown += Narrow(b.text) + "\n";
     for (const WantBox& b : boxes) wantShown += b.text + "\n";
-    g::ExpectPasswordHidden(row.inputs.password, ending.log, log.Lines(), Utf8(TextOf(At(kEdLog))), shown,
+    g::ExpectPasswordHidden(row.inputs.password, ending.log, log.Lines(), Narrow(TextOf(At(kEdLog))), shown,
                             wantShown);
   }
 
@@ -96,9 +93,9 @@ class StandinRows : public StandinRun, public ::testing::WithParamInterface<g::C
     Start(Scenario(row));
     const g::Inputs& in = row.inputs;
     if (in.trusted) {
-      WindowsAuthentication(W(in.server.c_str()));
+      WindowsAuthentication(Widen(in.server));
     } else {
-      SqlAuthentication(W(in.server.c_str()), W(in.login.c_str()), W(in.password.c_str()));
+      SqlAuthentication(Widen(in.server), Widen(in.login), Widen(in.password));
     }
   }
 };

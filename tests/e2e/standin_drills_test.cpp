@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "../support/row_name.h"
 #include "app/fmconn.h"
 #include "standin_run.h"
 
@@ -35,13 +36,9 @@ class Drill : public StandinRun {};
 // LogStart's box, whose text begins `start`: once it is closed the run is
 // over, with no other box and no Notepad, and the window unlocked.
 void ExpectLogStartBox(const App& app, const std::string& start) {
-  std::optional<Box> box = app.WaitBox(kBoxTitle, 30000);
-  ASSERT_TRUE(box);
-  const std::string text = Utf8(box->text);
-  EXPECT_EQ(text.rfind(start, 0), 0u) << text;
+  const std::string text = Narrow(CloseBox(app, Icon::Error).value_or(L""));
+  EXPECT_TRUE(text.starts_with(start)) << text;
   EXPECT_TRUE(text.ends_with("\r\n\r\nImpossibile continuare.")) << text;
-  EXPECT_EQ(box->icon, Icon::Error);
-  ASSERT_TRUE(app.PressOk(*box));
   EXPECT_TRUE(WaitFor([&] { return app.Enabled(kCmdADO) && app.Enabled(kEdServer); }, 20000))
       << "the window stayed locked";
   EXPECT_FALSE(app.OpenBox());
@@ -57,10 +54,10 @@ TEST_F(Drill, KilledDuringASlowTestTheLogKeepsEveryLineWritten) {
   app->Click(At(kCmdADO));
   ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(L"Proprieta_5 = ") != std::wstring::npos; }, 30000));
 
-  std::vector<std::string> echo = SplitCrLf(Utf8(TextOf(At(kEdLog))));
+  std::vector<std::string> echo = SplitCrLf(Narrow(TextOf(At(kEdLog))));
   ASSERT_TRUE(EndProcess(app->processId()));
 
-  const std::vector<std::string> file = LogNow("SondalinkADO.log");
+  const std::vector<std::string> file = LogNow(g::Component::Ado);
   ASSERT_GE(echo.size(), 20u);
   echo.pop_back();           // possibly cut by the kill
   echo.erase(echo.begin());  // "Creazione file di log ...": the echo's own
@@ -81,7 +78,7 @@ TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) 
   StartOnTheServer();
   // Owned, so that a failing assertion below does not leave the file locked
   // for every later test.
-  win32::unique_hfile held(::CreateFileW(LogPath("SondalinkADO.log").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+  win32::unique_hfile held(::CreateFileW(LogPath(g::Component::Ado).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
 
@@ -90,10 +87,8 @@ TEST_F(Drill, ALogFileHeldByAnotherProgramFailsItsRunCleanlyAndTheNextRunWorks) 
   EXPECT_TRUE(app->Running());
   held.reset();
 
-  Ending again = Run(kCmdADO, "SondalinkADO.log");
-  ExpectBoxes(again, {SuccessBox(g::Component::Ado)});
-  EXPECT_EQ(CountContaining(again.log, "Inizio test connessione ADO..."), 1u);
-  EXPECT_EQ(CountContaining(again.log, "---> CONNESSIONE AVVENUTA CON SUCCESSO <---"), 1u);
+  const g::Component ado = g::Component::Ado;
+  ExpectEnding(Run(ado), LogOf(ado, g::Log(ado, {})), {SuccessBox(ado)}, false);
 }
 
 // A second copy of the program starts the same test while the first one is
@@ -115,7 +110,7 @@ TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
   ExpectLogStartBox(second, "Routine basConn:LogStart, linea 0, errore -2147024864, descrizione: ");
   release.Set();
 
-  Ending first = Finish("SondalinkADO.log");
+  Ending first = Finish(g::Component::Ado);
   ExpectBoxes(first, {SuccessBox(g::Component::Ado)});
   EXPECT_EQ(CountContaining(first.log, "Operazione avviata il "), 1u);
   EXPECT_EQ(CountContaining(first.log, "Inizio test connessione ADO..."), 1u);
@@ -124,11 +119,8 @@ TEST_F(Drill, ASecondCopyCannotWriteIntoTheLogOfARunningTest) {
 
   // Both copies go on: the second now runs the test to its success.
   second.Click(second.Control(kCmdADO));
-  std::optional<Box> success = second.WaitBox(kBoxTitle, 30000);
-  ASSERT_TRUE(success);
-  EXPECT_EQ(success->icon, Icon::Information) << Utf8(success->text);
-  second.PressOk(*success);
-  EXPECT_EQ(CountContaining(LogNow("SondalinkADO.log"), "Operazione avviata il "), 1u);
+  EXPECT_EQ(CloseBox(second, Icon::Information), Widen(SuccessBox(g::Component::Ado).text));
+  EXPECT_EQ(CountContaining(LogNow(g::Component::Ado), "Operazione avviata il "), 1u);
   EXPECT_TRUE(second.Running());
   EXPECT_TRUE(app->Running());
 }
@@ -139,24 +131,17 @@ TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {
   const std::wstring parent = LocalAppData() + L"\\Ardenza";
   const std::wstring aside = parent + L".drill-" + std::to_wstring(::GetCurrentProcessId());
   const bool moved = ::MoveFileW(parent.c_str(), aside.c_str()) != 0;
+  const Undo back([&] {
+    ::DeleteFileW(parent.c_str());
+    if (moved) ::MoveFileW(aside.c_str(), parent.c_str());
+  });
   win32::unique_hfile file(::CreateFileW(parent.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
   ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
   file.reset();
 
   app.emplace();
-  EXPECT_FALSE(app->window());
-  std::optional<Box> box = app->WaitBox(kBoxTitle, 20000);
-  ASSERT_TRUE(box);
-  EXPECT_TRUE(box->text.starts_with(
-      W("Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di connessione ")))
-      << Utf8(box->text);
-  EXPECT_EQ(box->icon, Icon::Error);
-  EXPECT_TRUE(app->PressOk(*box));
-  EXPECT_TRUE(app->WaitExit());
-  EXPECT_TRUE(FindWindows({.title = W(kFormConn.caption)}).empty());
-
-  ::DeleteFileW(parent.c_str());
-  if (moved) ::MoveFileW(aside.c_str(), parent.c_str());
+  StartupFailure(*app);
+  EXPECT_TRUE(FindWindows({.title = Widen(kFormConn.caption)}).empty());
 }
 
 // Cyrillic and Chinese in the server box: the component gets them as typed,
@@ -164,9 +149,9 @@ TEST_F(Drill, ADataFolderThatCannotBeCreatedEndsTheProgramWithItsBox) {
 // runs to its success.
 TEST_F(Drill, ServerNameOutsideTheCodePageRunsToTheEnd) {
   Start(ServerScenario());
-  const std::wstring server = W("Сервер\\中文");
+  const std::wstring server = Widen("Сервер\\中文");
   SqlAuthentication(server, L"sa", kPassword);
-  Ending ending = Run(kCmdADO, "SondalinkADO.log");
+  Ending ending = Run(g::Component::Ado);
   ExpectBoxes(ending, {SuccessBox(g::Component::Ado)});
   EXPECT_EQ(CountContaining(ending.log, "Connessione al server/istanza '??????\\?" "?' in corso..."), 1u);
   EXPECT_EQ(CountContaining(ending.log, "---> CONNESSIONE AVVENUTA CON SUCCESSO <---"), 1u);
@@ -185,20 +170,10 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
   const std::wstring server(1000000, L'S');
   const std::wstring login = L"sa;\"{x}'", password = L"p;w}\"{'x=1";
   SqlAuthentication(server, login, password);
-  // Its one box, then its footer, waited for without reading megabytes of
-  // log a hundred times a second; a clean success starts no Notepad.
-  app->Click(At(kCmdADO));
-  std::optional<Box> box = app->WaitBox(kBoxTitle, 150000);
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->icon, Icon::Information);
-  ASSERT_TRUE(app->PressOk(*box));
-  EXPECT_TRUE(NotepadsOf(*app).empty());
-  Ending ending;
-  EXPECT_TRUE(WaitFor([&] {
-    ending.log = LogNow("SondalinkADO.log");
-    return CountContaining(ending.log, "Operazione terminata il ") == 1;
-  }, 30000));
-  EXPECT_FALSE(app->OpenBox());
+  // A clean success: its one box, and no Notepad.
+  const Ending ending = Run(g::Component::Ado);
+  ExpectBoxes(ending, {SuccessBox(g::Component::Ado)});
+  EXPECT_EQ(ending.notepads, 0u);
 
   std::string open;
   for (const std::string& line : Journal()) {
@@ -209,7 +184,7 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
   EXPECT_NE(open.find("UID=\"sa;\"\"{x}'\";pwd=\"p;w}\"\"{'x=1\";LANGUAGE=us_english;APP=Velario;"), std::string::npos)
       << open.substr(open.find("UID="));
 
-  const std::string secret = Utf8(password);
+  const std::string secret = Narrow(password);
   for (const std::string& line : ending.log) EXPECT_EQ(line.find(secret), std::string::npos) << line;
   EXPECT_EQ(CountContaining(ending.log, "pwd=********;LANGUAGE=us_english;APP=Velario;"), 1u);
   for (HWND control : app->Controls()) {
@@ -219,20 +194,17 @@ TEST_F(Drill, HugeServerAndHostileCredentialsAreQuotedAndThePasswordNeverShows) 
 }
 
 // A data folder whose path has a blank and a comma: Notepad gets the log's
-// path between quotes and opens that very file. The prefix user's local
-// application data folder is moved for the test (Wine reads it from the
-// registry at every request).
+// path between quotes and opens that very file.
 TEST_F(Drill, NotepadGetsALogPathWithABlankAndACommaQuoted) {
   const std::wstring moved = L"C:\\users\\Public\\Dati locali, esercitazione";
-  LocalAppDataMovedTo movedAppData(moved);
+  const Undo movedAppData = MoveLocalAppData(moved);
 
   Start(standin::Fail("ado.Connection.Open", 0x800A0C4A, "Login failed for user 'sa'.", "Microsoft OLE DB Provider"));
   SqlAuthentication(kServer, L"sa", kPassword);
-  // Notepad found showing the file, and closed.
-  const Ending ending = Run(kCmdADO, "SondalinkADO.log");
+  const Ending ending = Run(g::Component::Ado);
   EXPECT_EQ(ending.notepads, 1u);
   const std::wstring log = moved + L"\\Ardenza\\Sondalink\\SondalinkADO.log";
-  EXPECT_NE(ending.notepadCommandLine.find(L"\"" + log + L"\""), std::wstring::npos) << Utf8(ending.notepadCommandLine);
+  EXPECT_NE(ending.notepadCommandLine.find(L"\"" + log + L"\""), std::wstring::npos) << Narrow(ending.notepadCommandLine);
   app.reset();
 }
 
@@ -249,12 +221,11 @@ class DrillBurst : public StandinRun, public ::testing::WithParamInterface<Burst
 
 TEST_P(DrillBurst, ADoubleClickAndABurstOfClicksRunOneTest) {
   const Burst& b = GetParam();
-  const g::Profile& test = g::ProfileOf(b.component);
   for (int clicks : {2, 8}) {
     SCOPED_TRACE(std::to_string(clicks) + " clicks");
     StartOnTheServer();
     for (int i = 0; i < clicks; ++i) ::PostMessageW(At(kTestButton[static_cast<int>(b.component)]), BM_CLICK, 0, 0);
-    Ending ending = Finish(test.logFile);
+    Ending ending = Finish(b.component);
     ExpectBoxes(ending, {SuccessBox(b.component)});
     // Whatever was still queued has been dispatched once the program has
     // settled: a second run would have begun in it, and its box or its
@@ -262,12 +233,12 @@ TEST_P(DrillBurst, ADoubleClickAndABurstOfClicksRunOneTest) {
     app->Settle();
     EXPECT_FALSE(app->OpenBox());
     EXPECT_EQ(CountContaining(Journal(), b.runBegins), 1u);
-    EXPECT_EQ(CountContaining(LogNow(test.logFile), test.firstLine), 1u);
+    EXPECT_EQ(CountContaining(LogNow(b.component), g::ProfileOf(b.component).firstLine), 1u);
     app.reset();
     standin::ClearJournal(journal_);
     // The next round's file of its own: reading this one as that run began
     // would keep the program from deleting it, and its lines would add up.
-    ::DeleteFileW(LogPath(test.logFile).c_str());
+    ::DeleteFileW(LogPath(b.component).c_str());
   }
 }
 
@@ -275,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(Buttons, DrillBurst,
                          ::testing::Values(Burst{g::Component::Ado, "ADO", "create ado.Connection"},
                                            Burst{g::Component::Dao, "DAO", ".CreateWorkspace("},
                                            Burst{g::Component::Dmo, "SQLDMO", "create dmo.SQLServer"}),
-                         [](const ::testing::TestParamInfo<Burst>& info) { return std::string(info.param.name); });
+                         testing::kRowName);
 
 }  // namespace
 }  // namespace sondalink::e2e

@@ -2,6 +2,8 @@
 
 namespace sondalink::e2e {
 
+namespace g = testing::golden;
+
 bool FooterWritten(const std::vector<std::string>& log) {
   size_t n = log.size();
   return n >= 10 && log[n - 1].empty() && log[n - 2] == " " && log[n - 4] == "Operazione terminata il <T>";
@@ -18,25 +20,14 @@ void StandinRun::SetUpTestSuite() { ASSERT_HRESULT_SUCCEEDED(standin::RegisterSt
 void StandinRun::TearDownTestSuite() { EXPECT_HRESULT_SUCCEEDED(standin::UnregisterStandin()); }
 
 void StandinRun::SetUp() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  folder_ = std::wstring(temp) + L"sondalink-e2e-" + std::to_wstring(::GetCurrentProcessId());
-  ::CreateDirectoryW(folder_.c_str(), nullptr);
-  scenario_ = folder_ + L"\\scenario.txt";
-  journal_ = folder_ + L"\\journal.txt";
   standin::ClearJournal(journal_);
   // Each run must write its own file: none of an earlier test may pass for it.
-  for (const char* name : {"SondalinkADO.log", "SondalinkDAOODBCDirect.log", "SondalinkSQLDMO.log"}) {
-    ::DeleteFileW(LogPath(name).c_str());
-  }
+  for (g::Component c : {g::Component::Ado, g::Component::Dao, g::Component::Dmo}) ::DeleteFileW(LogPath(c).c_str());
 }
 
 void StandinRun::TearDown() {
   app.reset();  // with the Notepad it started
   standin::ForgetScenario();
-  ::DeleteFileW(scenario_.c_str());
-  ::DeleteFileW(journal_.c_str());
-  ::RemoveDirectoryW(folder_.c_str());
 }
 
 void StandinRun::Start(const std::string& scenario) {
@@ -64,21 +55,21 @@ void StandinRun::WindowsAuthentication(const std::wstring& server) {
   typed_ = server;
 }
 
-Ending StandinRun::Run(ControlId button, const std::string& logFile) {
-  app->Click(At(button));
-  return Finish(logFile);
+Ending StandinRun::Run(g::Component test) {
+  app->Click(At(kTestButton[static_cast<int>(test)]));
+  return Finish(test);
 }
 
-Ending StandinRun::Finish(const std::string& logFile) {
+Ending StandinRun::Finish(g::Component test) {
   Ending ending;
+  ending.test = test;
   // A box can come before the footer (the error trap's) or after it; the
   // run is over when the footer is there and no box is up once the program
   // has taken a message sent to it (a box's own loop takes it too). The
   // bound leaves room for the million-character drill on a loaded machine,
-  // inside CTest's own limit of three minutes.
-  // The log is read again only once it has grown: a million-character one
-  // costs to read at every poll.
-  const std::wstring path = LogPath(logFile);
+  // inside CTest's limit of three minutes; its log is read again only once
+  // it has grown.
+  const std::wstring path = LogPath(test);
   LONGLONG seen = -1;
   bool footer = false;
   auto ended = [&] {
@@ -86,7 +77,7 @@ Ending StandinRun::Finish(const std::string& logFile) {
     const LONGLONG size = ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)
                               ? (LONGLONG{data.nFileSizeHigh} << 32) | data.nFileSizeLow
                               : -1;
-    if (size != seen) footer = FooterWritten(LogNow(logFile));
+    if (size != seen) footer = FooterWritten(LogNow(test));
     seen = size;
     return footer;
   };
@@ -112,7 +103,7 @@ Ending StandinRun::Finish(const std::string& logFile) {
       break;
     }
   }
-  ending.log = LogNow(logFile);
+  ending.log = LogNow(test);
 
   // The program starts Notepad before its handler returns; the messages
   // sent by Settle above are taken only after that. Its command line is read
@@ -121,18 +112,25 @@ Ending StandinRun::Finish(const std::string& logFile) {
   ending.notepads = notepads.size();
   if (!notepads.empty()) {
     ending.notepadCommandLine = CommandLineOf(notepads.front());
-    HWND window = WaitForNotepad(*app, W(logFile.c_str()));
+    HWND window = WaitForNotepad(*app, Widen(g::ProfileOf(test).logFile));
     EXPECT_TRUE(window && CloseAndWait(window, 5000)) << "Notepad did not show the log, or did not close";
   }
   return ending;
 }
 
+ExpectedLog StandinRun::LogOf(g::Component test, std::vector<g::Entry> entries) {
+  const g::Profile& profile = g::ProfileOf(test);
+  ExpectedLog log(profile.logFile);
+  log.Info(profile.firstLine).EnvironmentReport(profile.className, profile.clsid).Entries(std::move(entries));
+  return log;
+}
+
 void StandinRun::ExpectEnding(const Ending& ending, const ExpectedLog& log, const std::vector<WantBox>& boxes,
-                              bool notepad, const std::string& logFile) {
+                              bool notepad) {
   EXPECT_TRUE(LogMatches(ending.log, log));
   ExpectBoxes(ending, boxes);
 
-  const std::wstring path = LogPath(logFile);
+  const std::wstring path = LogPath(ending.test);
   EXPECT_EQ(ending.notepads, notepad ? 1u : 0u);
   // The data folder of the test prefix has no blank and no comma: no quotes.
   if (notepad) {
@@ -143,16 +141,15 @@ void StandinRun::ExpectEnding(const Ending& ending, const ExpectedLog& log, cons
   ASSERT_TRUE(app->Running());
   EXPECT_TRUE(::IsWindow(app->window()));
   EXPECT_FALSE(app->OpenBox());
-  for (ControlId c : {kEdServer, kOptTrusted, kOptSQL, kCmdSQLDMO, kCmdADO, kCmdDAODirect, kCmdRDO, kCmdODBC, kCmdOpenLog}) {
-    EXPECT_TRUE(app->Enabled(c)) << "control " << c;
-  }
   // The inputs as the user left them: login and password usable again
   // unless Windows authentication is chosen.
   const bool trusted = app->Checked(kOptTrusted);
-  EXPECT_EQ(app->Enabled(kEdLogin), !trusted);
-  EXPECT_EQ(app->Enabled(kEdPassword), !trusted);
+  for (ControlId c : kLockedByARun) {
+    EXPECT_EQ(app->Enabled(c), !trusted || (c != kEdLogin && c != kEdPassword)) << "control " << c;
+  }
+  EXPECT_TRUE(app->Enabled(kCmdOpenLog));
   EXPECT_EQ(TextOf(At(kEdServer)), typed_);
-  EXPECT_EQ(Utf8(TextOf(At(kEdLog))), EchoOf(ending.log, Utf8(path)));
+  EXPECT_EQ(Narrow(TextOf(At(kEdLog))), EchoOf(ending.log, Narrow(path)));
 }
 
 void StandinRun::ExpectBoxes(const Ending& ending, const std::vector<WantBox>& boxes) {
@@ -160,7 +157,7 @@ void StandinRun::ExpectBoxes(const Ending& ending, const std::vector<WantBox>& b
   for (size_t i = 0; i < boxes.size(); ++i) {
     SCOPED_TRACE("box " + std::to_string(i + 1));
     EXPECT_EQ(ending.boxes[i].title, kBoxTitle);
-    EXPECT_EQ(Utf8(ending.boxes[i].text), boxes[i].text);
+    EXPECT_EQ(Narrow(ending.boxes[i].text), boxes[i].text);
     EXPECT_EQ(ending.boxes[i].icon, boxes[i].icon);
   }
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../support/golden_log.h"
+#include "../support/temp_folder.h"
 #include "driver.h"
 #include "expected_log.h"
 #include "standin_control.h"
@@ -26,6 +27,7 @@ struct WantBox {
 
 // The end of one test run as the user met it.
 struct Ending {
+  testing::golden::Component test = testing::golden::Component::Ado;
   std::vector<Box> boxes;
   std::vector<std::string> log;  // the file, stamps masked
   size_t notepads = 0;           // that the program started
@@ -47,28 +49,33 @@ class StandinRun : public ::testing::Test {
   void SqlAuthentication(const std::wstring& server, const std::wstring& login, const std::wstring& password);
   void WindowsAuthentication(const std::wstring& server);
 
-  // Presses a test button and plays the user to the end of the run: each
-  // box read and closed, Notepad (if the program started it) waited for
-  // until it shows the log, and closed.
-  Ending Run(ControlId button, const std::string& logFile);
+  // Presses the test's button and plays the user to the end of the run:
+  // each box read and closed, Notepad (if the program started it) waited
+  // for until it shows the log, and closed.
+  Ending Run(testing::golden::Component test);
   // The same, for a run that was started already.
-  Ending Finish(const std::string& logFile);
+  Ending Finish(testing::golden::Component test);
 
+  // The whole log of a run of `test` whose entries after the environment
+  // report are `entries`.
+  static ExpectedLog LogOf(testing::golden::Component test, std::vector<testing::golden::Entry> entries);
   // Checks the whole ending: log, boxes, Notepad, the window unlocked again
   // with the log's echo in edLog.
-  void ExpectEnding(const Ending& ending, const ExpectedLog& log, const std::vector<WantBox>& boxes,
-                    bool notepad, const std::string& logFile);
+  void ExpectEnding(const Ending& ending, const ExpectedLog& log, const std::vector<WantBox>& boxes, bool notepad);
   // The boxes of the run, in order, all titled kBoxTitle.
   static void ExpectBoxes(const Ending& ending, const std::vector<WantBox>& boxes);
 
   HWND At(ControlId control) const { return app->Control(control); }
-  std::wstring LogPath(const std::string& logFile) const { return DataFolder() + W(logFile.c_str()); }
+  static std::wstring LogPath(testing::golden::Component test) {
+    return DataFolder() + Widen(testing::golden::ProfileOf(test).logFile);
+  }
   std::vector<std::string> Journal() const { return standin::ReadJournal(journal_); }
   // The masked log file as it stands now (during a run too).
-  std::vector<std::string> LogNow(const std::string& logFile) const { return ReadMaskedLog(LogPath(logFile)); }
+  static std::vector<std::string> LogNow(testing::golden::Component test) { return ReadMaskedLog(LogPath(test)); }
 
   std::optional<App> app;
-  std::wstring folder_, scenario_, journal_;
+  testing::TempFolder folder_;
+  const std::wstring scenario_ = Widen(folder_ / "scenario.txt"), journal_ = Widen(folder_ / "journal.txt");
   std::wstring typed_;  // the server typed in, which the window keeps
 };
 
@@ -83,6 +90,9 @@ inline const std::wstring kPassword = L"Pa55word";
 inline WantBox SuccessBox(testing::golden::Component test) {
   return {Icon::Information, testing::golden::SuccessText(test, kVersion)};
 }
+
+// The box of a close that a running test refuses.
+inline const char* const kRefusedClose = "Impossibile uscire dal programma quando è in corso il test.";
 
 // Whether a masked log has its footer: the run is over.
 bool FooterWritten(const std::vector<std::string>& log);

@@ -59,9 +59,9 @@ class SlowRun : public StandinRun, public ::testing::WithParamInterface<Slow> {
  protected:
   // While the test is in its slow part, held up by the release, the
   // impatient user.
-  void WhileItRuns(const Slow& s, const std::string& logFile) {
+  void WhileItRuns(const Slow& s) {
     app->Click(At(kTestButton[static_cast<int>(s.component)]));
-    ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(W(s.slowPart)) != std::wstring::npos; }, 20000))
+    ASSERT_TRUE(WaitFor([&] { return TextOf(At(kEdLog)).find(Widen(s.slowPart)) != std::wstring::npos; }, 20000))
         << "the slow part never began";
 
     // edLog shows the lines as they come, one at a time.
@@ -71,10 +71,7 @@ class SlowRun : public StandinRun, public ::testing::WithParamInterface<Slow> {
       return seen.size() >= 4;
     }, 5000)) << "edLog showed " << seen.size() << " different lengths";
 
-    // Locked, except the log-folder button.
-    for (ControlId c : {kEdServer, kOptTrusted, kOptSQL, kEdLogin, kEdPassword, kCmdSQLDMO, kCmdADO, kCmdDAODirect}) {
-      EXPECT_FALSE(app->Enabled(c)) << "control " << c;
-    }
+    for (ControlId c : kLockedByARun) EXPECT_FALSE(app->Enabled(c)) << "control " << c;
     EXPECT_TRUE(app->Enabled(kCmdOpenLog));
 
     // Every test button pressed again: under Wine a click reaches the window
@@ -86,14 +83,11 @@ class SlowRun : public StandinRun, public ::testing::WithParamInterface<Slow> {
     }
 
     // The close button: refused with a box, the window stays.
-    ASSERT_FALSE(FooterWritten(LogNow(logFile))) << "the test ended before the close was tried";
+    ASSERT_FALSE(FooterWritten(LogNow(s.component))) << "the test ended before the close was tried";
     app->Close();
-    std::optional<Box> box = app->WaitBox(kBoxTitle);
-    ASSERT_TRUE(box) << "no box for the refused close";
-    EXPECT_EQ(box->text, W("Impossibile uscire dal programma quando è in corso il test."));
-    EXPECT_EQ(box->icon, Icon::Warning);
-    EXPECT_FALSE(FooterWritten(LogNow(logFile))) << "the box came after the test";
-    ASSERT_TRUE(app->PressOk(*box));
+    EXPECT_EQ(CloseBox(*app, Icon::Warning, 10000, kBoxTitle,
+                       [&] { EXPECT_FALSE(FooterWritten(LogNow(s.component))) << "the box came after the test"; }),
+              Widen(kRefusedClose));
     EXPECT_TRUE(::IsWindowVisible(app->window()));
     EXPECT_TRUE(app->Running());
   }
@@ -103,12 +97,10 @@ class SlowRun : public StandinRun, public ::testing::WithParamInterface<Slow> {
 
 TEST_P(SlowRun, StaysResponsiveRefusesToCloseAndRunsAlone) {
   const Slow& s = GetParam();
-  const g::Profile& profile = g::ProfileOf(s.component);
-  Start(ServerScenario() + s.scenario + release.Line());
-  SqlAuthentication(kServer, L"sa", kPassword);
-  WhileItRuns(s, profile.logFile);
+  StartOnTheServer(s.scenario + release.Line());
+  WhileItRuns(s);
   release.Set();
-  Ending ending = Finish(profile.logFile);
+  Ending ending = Finish(s.component);
 
   // The whole log, the slow listing in its place.
   std::vector<g::Entry> listing;
@@ -117,11 +109,7 @@ TEST_P(SlowRun, StaysResponsiveRefusesToCloseAndRunsAlone) {
   }
   std::vector<g::Edit> edits;
   if (s.listingAfter) edits.push_back(g::InsertAfter(s.listingAfter, listing));
-  ExpectedLog expected(profile.logFile);
-  expected.Info(profile.firstLine)
-      .EnvironmentReport(profile.className, profile.clsid)
-      .Entries(g::Apply(g::Log(s.component, {}), edits));
-  ExpectEnding(ending, expected, {SuccessBox(s.component)}, false, profile.logFile);
+  ExpectEnding(ending, LogOf(s.component, g::Apply(g::Log(s.component, {}), edits)), {SuccessBox(s.component)}, false);
 
   // The other tests never began: no object of theirs, no log of theirs.
   std::vector<std::string> journal = Journal();
@@ -129,8 +117,7 @@ TEST_P(SlowRun, StaysResponsiveRefusesToCloseAndRunsAlone) {
   for (const Slow& other : kSlow) {
     if (other.component == s.component) continue;
     EXPECT_THAT(journal, Not(Contains(other.created)));
-    const std::wstring log = LogPath(g::ProfileOf(other.component).logFile);
-    EXPECT_EQ(::GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES) << other.name;
+    EXPECT_EQ(::GetFileAttributesW(LogPath(other.component).c_str()), INVALID_FILE_ATTRIBUTES) << other.name;
   }
 }
 

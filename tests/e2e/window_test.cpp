@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -15,8 +16,7 @@
 #include "app/fmconn.h"
 #include "../support/host_path.h"
 #include "../support/row_name.h"
-#include "driver.h"
-#include "standin_control.h"
+#include "standin_run.h"
 
 namespace sondalink::e2e {
 namespace {
@@ -58,8 +58,13 @@ class Window : public ::testing::Test {
   App app;
 };
 
+// At the screen's DPI, as the program converts them.
+int TwipsToPixels(int twips) {
+  return ::MulDiv(twips, ::GetDeviceCaps(win32::GetWindowDc(nullptr).get().dc, LOGPIXELSY), 1440);
+}
+
 TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
-  EXPECT_EQ(TextOf(app.window()), W(kFormConn.caption));
+  EXPECT_EQ(TextOf(app.window()), Widen(kFormConn.caption));
   RECT client;
   ::GetClientRect(app.window(), &client);
   EXPECT_EQ(client.right, TwipsToPixels(kFormConn.clientWidth));
@@ -74,11 +79,15 @@ TEST_F(Window, EveryControlHasItsKindParentCaptionStateAndTwipsAtTheScreenDpi) {
       EXPECT_EQ(StyleOf(hwnd) & 0x0F, kind.kindStyle);
     }
     EXPECT_EQ(::GetParent(hwnd), want.parent ? At(static_cast<ControlId>(want.parent)) : app.window());
-    EXPECT_EQ(TextOf(hwnd), W(want.caption ? want.caption : ""));
+    EXPECT_EQ(TextOf(hwnd), Widen(want.caption ? want.caption : ""));
     EXPECT_EQ(app.Enabled(Id(want)), !(want.style & platform::ui::kStyleDisabled));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
-    EXPECT_EQ(RectInParent(hwnd), (std::array{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
-                                              TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)}));
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              (std::array<LONG, 4>{TwipsToPixels(want.rect.left), TwipsToPixels(want.rect.top),
+                                   TwipsToPixels(want.rect.width), TwipsToPixels(want.rect.height)}));
   }
   EXPECT_TRUE(app.Checked(kOptSQL));
   EXPECT_FALSE(app.Checked(kOptTrusted));
@@ -133,7 +142,7 @@ TEST_F(Window, TabAndShiftTabFollowTheTableAndEnterTheOptionGroupAtItsChoice) {
 // the ADO test over the stand-in, held in its slow part until released.
 enum class Do {
   Type, Click, Press, Alt, Close, EndSession, Run, Release,
-  Focus, Checked, Unchecked, Enabled, Disabled, Text, AllSelected, OnFace, OnWindow, LogHas,
+  Focus, Checked, Unchecked, Enabled, Disabled, Locked, Text, AllSelected, OnFace, OnWindow, LogHas,
   Collaudino, Sondalink, NoBox, NotRefused, Success, Gone, Exits,  // Collaudino, Sondalink: a warning box
 };
 struct Step {
@@ -151,10 +160,6 @@ struct Script {
 const char* const kNoServer = "Inserire il nome del Server/Istanza.";
 const char* const kNoLogin = "Inserire il Login ID.";
 const char* const kUnsupported = "Funzionalità non supportata.";
-const char* const kRefused = "Impossibile uscire dal programma quando è in corso il test.";
-
-// What holds a run in its slow part (WindowDuringATest's scenario).
-std::optional<standin::Release> release;
 
 const Script kScripts[] = {
     {"TheArrowKeysMoveWithinTheOptionGroupAndChooseAsTheyGo",
@@ -207,133 +212,107 @@ const Script kScripts[] = {
     {"TheEndOfTheWindowsSessionClosesTheWindowAndEndsTheProgram", {{Do::EndSession}, {Do::Exits}}},
 };
 
-class WindowScript : public Window, public ::testing::WithParamInterface<Script> {
- protected:
-  void Play(const Step& s) {
-    HWND at = s.id ? At(s.id) : nullptr;
-    switch (s.what) {
-      case Do::Type: return app.Type(at, W(s.text));
-      case Do::Click: return app.Click(at);
-      case Do::Press: return app.Keys({s.key});
-      case Do::Alt: return app.Keys({VK_MENU, s.key});
-      case Do::Close: return app.Close();
-      case Do::EndSession:
-        EXPECT_EQ(Send(app.window(), WM_QUERYENDSESSION), DWORD_PTR{TRUE});  // never held back
-        Send(app.window(), WM_ENDSESSION, TRUE);
-        return;
-      case Do::Run:
-        app.Click(At(kCmdADO));
-        ASSERT_TRUE(WaitFor([&] { return !app.Enabled(kCmdADO); })) << "the run did not start";
-        return;
-      case Do::Release: return release->Set();
-      case Do::Focus: EXPECT_EQ(app.Focus(), at); return;
-      case Do::Checked: EXPECT_TRUE(app.Checked(s.id)); return;
-      case Do::Unchecked: EXPECT_FALSE(app.Checked(s.id)); return;
-      case Do::Enabled: EXPECT_TRUE(app.Enabled(s.id)); return;
-      case Do::Disabled: EXPECT_FALSE(app.Enabled(s.id)); return;
-      case Do::Text: EXPECT_EQ(TextOf(at), W(s.text)); return;
-      case Do::AllSelected: EXPECT_EQ(app.Selection(at), std::make_pair(0, int(TextOf(at).size()))); return;
-      case Do::OnFace: EXPECT_EQ(app.BackgroundOf(at), ::GetSysColor(COLOR_BTNFACE)); return;
-      case Do::OnWindow: EXPECT_EQ(app.BackgroundOf(at), ::GetSysColor(COLOR_WINDOW)); return;
-      case Do::LogHas: EXPECT_NE(TextOf(At(kEdLog)).find(W(s.text)), std::wstring::npos); return;
-      case Do::Collaudino:
-      case Do::Sondalink: {
-        std::optional<Box> box = app.WaitBox(s.what == Do::Collaudino ? kCollaudino : kBoxTitle);
-        ASSERT_TRUE(box) << "no box";
-        EXPECT_EQ(box->text, W(s.text));
-        EXPECT_EQ(box->icon, Icon::Warning);
-        ASSERT_TRUE(app.PressOk(*box));
-        EXPECT_FALSE(app.OpenBox()) << "a second box";
-        return;
-      }
-      case Do::NoBox: EXPECT_FALSE(app.OpenBox()); return;
-      case Do::NotRefused: {
-        std::optional<Box> box = app.OpenBox();
-        EXPECT_TRUE(!box || box->text != W(kRefused));
-        return;
-      }
-      case Do::Success: return EndOfTheRun();
-      case Do::Gone: EXPECT_TRUE(WaitFor([&] { return !::IsWindow(app.window()); })); return;
-      case Do::Exits: EXPECT_TRUE(app.WaitExit(30000)); return;
+// The success box of the run, closed; the window unlocked, its log box at
+// its left edge with the last line in view, the caret after the last
+// character, as a user who reads the beginnings of the lines wants it.
+void EndOfTheRun(const App& app) {
+  EXPECT_EQ(CloseBox(app, Icon::Information), Widen(SuccessBox(testing::golden::Component::Ado).text));
+  ASSERT_TRUE(WaitFor([&] { return app.Enabled(kCmdADO); }));
+  EXPECT_TRUE(app.Running());
+  EXPECT_TRUE(::IsWindow(app.window()));
+  HWND log = app.Control(kEdLog);
+  auto send = [&](UINT msg, WPARAM wParam) { return Send(log, msg, wParam).value_or(0); };
+  const auto length = static_cast<int>(send(WM_GETTEXTLENGTH, 0));
+  EXPECT_EQ(app.Selection(log), std::make_pair(length, length));
+  const DWORD_PTR at = send(EM_POSFROMCHAR, send(EM_LINEINDEX, send(EM_GETLINECOUNT, 0) - 1));
+  RECT client;
+  ::GetClientRect(log, &client);
+  // From another process Wine's GetScrollPos gives 0 whatever the box
+  // shows; where the box draws a line's first character tells.
+  EXPECT_GE(static_cast<short>(LOWORD(at)), 0) << "scrolled to the right";
+  EXPECT_GE(static_cast<short>(HIWORD(at)), 0);
+  EXPECT_LT(static_cast<short>(HIWORD(at)), client.bottom) << "the last line is out of view";
+}
+
+void Play(const App& app, const Step& s, const standin::Release* release) {
+  HWND at = s.id ? app.Control(s.id) : nullptr;
+  switch (s.what) {
+    case Do::Type: return app.Type(at, Widen(s.text));
+    case Do::Click: return app.Click(at);
+    case Do::Press: return app.Keys({s.key});
+    case Do::Alt: return app.Keys({VK_MENU, s.key});
+    case Do::Close: return app.Close();
+    case Do::EndSession:
+      EXPECT_EQ(Send(app.window(), WM_QUERYENDSESSION), DWORD_PTR{TRUE});  // never held back
+      Send(app.window(), WM_ENDSESSION, TRUE);
+      return;
+    case Do::Run:
+      app.Click(app.Control(kCmdADO));
+      ASSERT_TRUE(WaitFor([&] { return !app.Enabled(kCmdADO); })) << "the run did not start";
+      return;
+    case Do::Release: return release->Set();
+    case Do::Focus: EXPECT_EQ(app.Focus(), at); return;
+    case Do::Checked: EXPECT_TRUE(app.Checked(s.id)); return;
+    case Do::Unchecked: EXPECT_FALSE(app.Checked(s.id)); return;
+    case Do::Enabled: EXPECT_TRUE(app.Enabled(s.id)); return;
+    case Do::Disabled: EXPECT_FALSE(app.Enabled(s.id)); return;
+    case Do::Locked:
+      for (ControlId c : kLockedByARun) EXPECT_FALSE(app.Enabled(c)) << Def(c).name;
+      EXPECT_TRUE(app.Enabled(kCmdOpenLog));
+      return;
+    case Do::Text: EXPECT_EQ(TextOf(at), Widen(s.text)); return;
+    case Do::AllSelected: EXPECT_EQ(app.Selection(at), std::make_pair(0, int(TextOf(at).size()))); return;
+    case Do::OnFace: EXPECT_EQ(app.BackgroundOf(at), ::GetSysColor(COLOR_BTNFACE)); return;
+    case Do::OnWindow: EXPECT_EQ(app.BackgroundOf(at), ::GetSysColor(COLOR_WINDOW)); return;
+    case Do::LogHas: EXPECT_NE(TextOf(app.Control(kEdLog)).find(Widen(s.text)), std::wstring::npos); return;
+    case Do::Collaudino:
+    case Do::Sondalink:
+      EXPECT_EQ(CloseBox(app, Icon::Warning, 10000, s.what == Do::Collaudino ? kCollaudino : kBoxTitle),
+                Widen(s.text));
+      EXPECT_FALSE(app.OpenBox()) << "a second box";
+      return;
+    case Do::NoBox: EXPECT_FALSE(app.OpenBox()); return;
+    case Do::NotRefused: {
+      std::optional<Box> box = app.OpenBox();
+      EXPECT_TRUE(!box || box->text != Widen(kRefusedClose));
+      return;
     }
+    case Do::Success: return EndOfTheRun(app);
+    case Do::Gone: EXPECT_TRUE(WaitFor([&] { return !::IsWindow(app.window()); })); return;
+    case Do::Exits: EXPECT_TRUE(app.WaitExit(30000)); return;
   }
+}
 
-  // The success box of the run, closed; the window unlocked, its log box at
-  // its left edge with the last line in view, the caret after the last
-  // character, as a user who reads the beginnings of the lines wants it.
-  void EndOfTheRun() {
-    std::optional<Box> done = app.WaitBox(kBoxTitle, 30000);
-    ASSERT_TRUE(done);
-    EXPECT_EQ(done->text.rfind(L"Test Connessione ADO eseguita con SUCCESSO.", 0), 0u) << Utf8(done->text);
-    EXPECT_EQ(done->icon, Icon::Information);
-    ASSERT_TRUE(app.PressOk(*done));
-    ASSERT_TRUE(WaitFor([&] { return app.Enabled(kCmdADO); }));
-    EXPECT_TRUE(app.Running());
-    EXPECT_TRUE(::IsWindow(app.window()));
-    auto send = [&](UINT msg, WPARAM wParam) { return Send(At(kEdLog), msg, wParam).value_or(0); };
-    const auto length = static_cast<int>(send(WM_GETTEXTLENGTH, 0));
-    EXPECT_EQ(app.Selection(At(kEdLog)), std::make_pair(length, length));
-    const DWORD_PTR at = send(EM_POSFROMCHAR, send(EM_LINEINDEX, send(EM_GETLINECOUNT, 0) - 1));
-    RECT client;
-    ::GetClientRect(At(kEdLog), &client);
-    // From another process Wine's GetScrollPos gives 0 whatever the box
-    // shows; where the box draws a line's first character tells.
-    EXPECT_GE(static_cast<short>(LOWORD(at)), 0) << "scrolled to the right";
-    EXPECT_GE(static_cast<short>(HIWORD(at)), 0);
-    EXPECT_LT(static_cast<short>(HIWORD(at)), client.bottom) << "the last line is out of view";
+void PlayAll(const App& app, const Script& script, const standin::Release* release = nullptr) {
+  for (size_t i = 0; i < script.steps.size() && !::testing::Test::HasFatalFailure(); ++i) {
+    const Step& step = script.steps[i];
+    SCOPED_TRACE("step " + std::to_string(i + 1) + (step.id ? std::string(" on ") + Def(step.id).name : ""));
+    Play(app, step, release);
   }
+}
 
-  void PlayAll() {
-    const std::vector<Step>& steps = GetParam().steps;
-    for (size_t i = 0; i < steps.size() && !HasFatalFailure(); ++i) {
-      SCOPED_TRACE("step " + std::to_string(i + 1) + (steps[i].id ? std::string(" on ") + Def(steps[i].id).name : ""));
-      Play(steps[i]);
-    }
-  }
-};
+class WindowScript : public Window, public ::testing::WithParamInterface<Script> {};
 
-TEST_P(WindowScript, AsTheUserMeetsIt) { PlayAll(); }
+TEST_P(WindowScript, AsTheUserMeetsIt) { PlayAll(app, GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, WindowScript, ::testing::ValuesIn(kScripts), testing::kRowName);
 
 // The window around a real test run, with the stand-in components answering
 // for ADO: the window locked and its close guard while the run goes on, the
 // inputs that the validation keeps for the next run.
-class WindowDuringATest : public WindowScript {
+class WindowDuringATest : public StandinRun, public ::testing::WithParamInterface<Script> {
  protected:
-  static void SetUpTestSuite() {
-    // A data folder whose path is wider than the log box: the last line of
-    // every run, which names the log file, is.
-    dataFolder.emplace(L"C:\\users\\Public\\Dati locali della postazione di prova, con un percorso piuttosto lungo");
-    ASSERT_EQ(standin::RegisterStandin(), S_OK);
-    // Every property of the listing takes 100 ms, each followed by a log
-    // line that lets the window handle its events: at most 3 s of a run,
-    // which a test that has seen what it needed of it cuts short.
-    release.emplace();
-    ASSERT_TRUE(standin::UseScenario(standin::StandinFolder() + L"e2e-window.txt",
-                                     standin::SlowListing("ado", 30, 100) + release->Line()));
-  }
-  static void TearDownTestSuite() {
-    standin::ForgetScenario();
-    standin::UnregisterStandin();
-    release.reset();
-    dataFolder.reset();
-  }
-  void SetUp() override {
-    release->Hold();
-    Window::SetUp();
-  }
-
-  static inline std::optional<LocalAppDataMovedTo> dataFolder;
+  // A data folder whose path is wider than the log box: the last line of
+  // every run, which names the log file, is.
+  const Undo dataFolder =
+      MoveLocalAppData(L"C:\\users\\Public\\Dati locali della postazione di prova, con un percorso piuttosto lungo");
+  standin::Release release;
 };
 
 const Script kDuringATest[] = {
     {"TheCloseButtonIsRefusedWhileATestRunsWithAnEmptyPassword",
      {{Do::Type, kEdServer, "srv"}, {Do::Type, kEdLogin, "sa"}, {Do::Run},  // no password: accepted
-      {Do::Disabled, kCmdSQLDMO}, {Do::Disabled, kCmdDAODirect}, {Do::Disabled, kCmdRDO}, {Do::Disabled, kCmdODBC},
-      {Do::Disabled, kEdServer}, {Do::Disabled, kOptTrusted}, {Do::Disabled, kOptSQL}, {Do::Disabled, kEdLogin},
-      {Do::Disabled, kEdPassword}, {Do::Enabled, kCmdOpenLog},
-      {Do::Close}, {Do::Sondalink, {}, kRefused}, {Do::Release}, {Do::Success},
+      {Do::Locked}, {Do::Close}, {Do::Sondalink, {}, kRefusedClose}, {Do::Release}, {Do::Success},
       {Do::LogHas, {}, "Inizio test connessione ADO..."},
       // After the run the close button closes.
       {Do::Close}, {Do::Exits}}},
@@ -352,7 +331,13 @@ const Script kDuringATest[] = {
       {Do::OnWindow, kEdServer}}},
 };
 
-TEST_P(WindowDuringATest, AsTheUserMeetsIt) { PlayAll(); }
+TEST_P(WindowDuringATest, AsTheUserMeetsIt) {
+  // Every property of the listing takes 100 ms, each followed by a log line
+  // that lets the window handle its events: at most 3 s of a run, which a
+  // test that has seen what it needed of it cuts short.
+  Start(ServerScenario() + standin::SlowListing("ado", 30, 100) + release.Line());
+  PlayAll(*app, GetParam(), &release);
+}
 
 INSTANTIATE_TEST_SUITE_P(Runs, WindowDuringATest, ::testing::ValuesIn(kDuringATest), testing::kRowName);
 
@@ -363,8 +348,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, WindowDuringATest, ::testing::ValuesIn(kDuringATe
 TEST(WindowColours, BoxesDrawWindowTextOnTheirBackgroundAndCaptionsButtonTextOnTheFace) {
   const COLORREF window = RGB(255, 255, 200), windowText = RGB(200, 0, 0),
                  face = RGB(170, 200, 240), buttonText = RGB(0, 110, 0);
-  SystemColoursFor scheme({{COLOR_WINDOW, window}, {COLOR_WINDOWTEXT, windowText},
-                           {COLOR_BTNFACE, face}, {COLOR_BTNTEXT, buttonText}});
+  const Undo scheme = SetSystemColours(
+      {{COLOR_WINDOW, window}, {COLOR_WINDOWTEXT, windowText}, {COLOR_BTNFACE, face}, {COLOR_BTNTEXT, buttonText}});
   App app;
   ASSERT_TRUE(app.window());
   ASSERT_EQ(app.Controls().size(), kFormConn.count);
@@ -404,31 +389,16 @@ const std::wstring kCommaFolder = L"C:\\users\\Public\\Dati locali, prova";
 TEST(LogFolderButton, OpensTheDataFolderInTheShellAlsoWithABlankAndAComma) {
   for (bool move : {false, true}) {
     SCOPED_TRACE(move ? "moved" : "default");
-    std::optional<LocalAppDataMovedTo> movedAppData;
-    if (move) movedAppData.emplace(kCommaFolder);
+    const Undo movedAppData = move ? MoveLocalAppData(kCommaFolder) : Undo();
     EXPECT_EQ(DataFolder().starts_with(kCommaFolder), move);
     App app;
     ASSERT_TRUE(app.window());
     EXPECT_NE(::GetFileAttributesW(DataFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     const std::wstring shown = FolderOpenedBy(app, app.Control(kCmdOpenLog));
-    EXPECT_NE(shown.find(L"\"" + DataFolder() + L"\""), std::wstring::npos) << Utf8(shown);
+    EXPECT_NE(shown.find(L"\"" + DataFolder() + L"\""), std::wstring::npos) << Narrow(shown);
     EXPECT_FALSE(app.OpenBox());
-    app.Close();
-    EXPECT_TRUE(app.WaitExit());
+    EXPECT_TRUE(app.Quit());
   }
-}
-
-// The end of the file: URL that the host's file manager gets for a folder
-// of the prefix's drive C.
-std::string HostUrlTail(const std::wstring& folder) {
-  std::string tail = "/dosdevices/";
-  for (wchar_t c : folder) {
-    // A blank is the one character of these paths that a URL escapes.
-    tail += c == L'\\' ? "/" : c == L' ' ? "%20" : std::string(1, static_cast<char>(c));
-  }
-  tail[12] = static_cast<char>(::tolower(tail[12]));
-  while (tail.back() == '/') tail.pop_back();
-  return tail;
 }
 
 // Once Wine's own folder window closed, the wineserver could take the
@@ -441,22 +411,21 @@ std::string HostUrlTail(const std::wstring& folder) {
 // Wine's window alone would not end it: outlives-folder-window drives the
 // program from outside Wine and shows the difference.)
 TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
-  LocalAppDataMovedTo movedAppData(kCommaFolder);
+  const Undo movedAppData = MoveLocalAppData(kCommaFolder);
   // "Open" on a folder sent to the host's file manager, as in the prefixes
   // of ./sondalink (tools/wine-prefix --host-folder); winebrowser hands it to
   // the first program of its list, here a script that writes down what it got.
-  RegistryValueFor onTheHost(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\explorer",
-                             L"", REG_SZ, L"C:\\windows\\open-folder-on-host.cmd");
-  RegistryValueFor browsers(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ,
-                            W(SONDALINK_FOLDER_RECORDER));
+  const Undo onTheHost =
+      SetRegistryValue(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\explorer", L"",
+                       REG_SZ, L"C:\\windows\\open-folder-on-host.cmd");
+  const Undo browsers = SetRegistryValue(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ,
+                                         Widen(SONDALINK_FOLDER_RECORDER));
   const wchar_t* const record = L"Z:" SONDALINK_FOLDER_RECORD_DOS;
   ::DeleteFileW(record);
   auto opened = [&] { return FileBytes(record).find('\n') != std::string::npos; };
   App app;
   ASSERT_TRUE(app.window());
-  DWORD desktopProcess = 0;
-  ::GetWindowThreadProcessId(::GetDesktopWindow(), &desktopProcess);
-  win32::unique_handle desktop(::OpenProcess(SYNCHRONIZE, FALSE, desktopProcess));
+  win32::unique_handle desktop(::OpenProcess(SYNCHRONIZE, FALSE, ProcessOfWindow(::GetDesktopWindow())));
   ASSERT_TRUE(desktop) << "no desktop process";
 
   app.Click(app.Control(kCmdOpenLog));
@@ -466,7 +435,8 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   if (opened()) {
     const std::string url = FileBytes(record).substr(0, FileBytes(record).find('\n'));
     EXPECT_EQ(url.rfind("file://", 0), 0u) << url;
-    EXPECT_TRUE(url.ends_with(HostUrlTail(kCommaFolder + L"\\Ardenza\\Sondalink\\"))) << url;
+    // A blank is the one character of this path that a URL escapes.
+    EXPECT_TRUE(url.ends_with("/dosdevices/c:/users/Public/Dati%20locali,%20prova/Ardenza/Sondalink")) << url;
   }
   ::DeleteFileW(record);
   // The wineserver ends a desktop it takes for unused after one second:
@@ -490,53 +460,40 @@ TEST(LogFolderButton, OnTheHostTheProgramOutlivesTheFolderAndStillAnswers) {
   EXPECT_TRUE(Send(app.window(), WM_NULL));
   app.Type(app.Control(kEdServer), L"SRVDATI");
   EXPECT_EQ(TextOf(app.Control(kEdServer)), L"SRVDATI");
-  app.Close();
-  EXPECT_TRUE(app.WaitExit());
-}
-
-// The colour at `p` of a P6 picture ("P6 <w> <h> <max>", then RGB samples of
-// one byte, or of two, high first, past 255); CLR_INVALID outside it.
-COLORREF PixelOf(const std::string& ppm, POINT p) {
-  int width = 0, height = 0, max = 0;
-  if (std::sscanf(ppm.c_str(), "P6 %d %d %d", &width, &height, &max) != 3) return CLR_INVALID;
-  const size_t sample = max > 255 ? 2 : 1, pixel = 3 * sample;
-  const size_t data = size_t(width) * height * pixel;
-  if (ppm.size() < data || p.x < 0 || p.y < 0 || p.x >= width || p.y >= height) return CLR_INVALID;
-  const size_t at = ppm.size() - data + (size_t(p.y) * width + p.x) * pixel;
-  return RGB(BYTE(ppm[at]), BYTE(ppm[at + sample]), BYTE(ppm[at + 2 * sample]));
+  EXPECT_TRUE(app.Quit());
 }
 
 // The picture is of the window, frame included: its size, and the faces of
 // the log box and the password box in their own colours where the window
-// shows them.
+// shows them. The PNG one stays in the build tree; the same without
+// compression is read: a P6 picture ("P6 <w> <h> <max>", then RGB samples
+// of one byte, or of two, high first, past 255).
 TEST_F(Window, Screenshot) {
   app.TypeCredentials(L"SRVDATI\\SQLEXPRESS", L"sa", L"segreta");
   ASSERT_TRUE(e2e::Screenshot(SONDALINK_SCREENSHOT, app.window()));
-  const std::string bytes = FileBytes(sondalink::testing::FromHost(SONDALINK_SCREENSHOT));
-  ASSERT_GE(bytes.size(), 24u);
-  ASSERT_EQ(bytes.compare(1, 3, "PNG"), 0);
-  auto bigEndian = [&](size_t at) {
-    return (BYTE(bytes[at]) << 24) | (BYTE(bytes[at + 1]) << 16) | (BYTE(bytes[at + 2]) << 8) |
-           BYTE(bytes[at + 3]);
-  };
+  const std::string path = std::string(SONDALINK_SCREENSHOT) + ".ppm";
+  ASSERT_TRUE(e2e::Screenshot(path, app.window()));
+  const std::string ppm = FileBytes(testing::FromHost(path));
+  ::DeleteFileW(testing::FromHost(path).c_str());
+  int width = 0, height = 0, max = 0;
+  ASSERT_EQ(std::sscanf(ppm.c_str(), "P6 %d %d %d", &width, &height, &max), 3);
   RECT frame{};
   ::GetWindowRect(app.window(), &frame);
-  EXPECT_EQ(bigEndian(16), frame.right - frame.left);  // IHDR: width, then height
-  EXPECT_EQ(bigEndian(20), frame.bottom - frame.top);
-
-  // The same picture without compression, to read its pixels.
-  const std::string raw = std::string(SONDALINK_SCREENSHOT) + ".ppm";
-  ASSERT_TRUE(e2e::Screenshot(raw, app.window()));
-  const std::string picture = FileBytes(sondalink::testing::FromHost(raw));
+  EXPECT_EQ(width, frame.right - frame.left);
+  EXPECT_EQ(height, frame.bottom - frame.top);
+  const size_t sample = max > 255 ? 2 : 1, pixel = 3 * sample, data = size_t(width) * height * pixel;
+  ASSERT_GE(ppm.size(), data);
+  // The colour at `across` of the control's width, half way down.
   auto inside = [&](ControlId control, double across) {
     RECT r{};
     ::GetWindowRect(At(control), &r);
-    return POINT{r.left - frame.left + LONG((r.right - r.left) * across),
-                 r.top - frame.top + (r.bottom - r.top) / 2};
+    const size_t x = r.left - frame.left + LONG((r.right - r.left) * across);
+    const size_t y = r.top - frame.top + (r.bottom - r.top) / 2;
+    const size_t at = ppm.size() - data + (y * width + x) * pixel;
+    return RGB(BYTE(ppm[at]), BYTE(ppm[at + sample]), BYTE(ppm[at + 2 * sample]));
   };
-  EXPECT_EQ(PixelOf(picture, inside(kEdLog, 0.5)), ::GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(PixelOf(picture, inside(kEdPassword, 0.9)), ::GetSysColor(COLOR_WINDOW));
-  ::DeleteFileW(sondalink::testing::FromHost(raw).c_str());
+  EXPECT_EQ(inside(kEdLog, 0.5), ::GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(inside(kEdPassword, 0.9), ::GetSysColor(COLOR_WINDOW));
 }
 
 }  // namespace
