@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "connection/dao.h"
-#include "connection_fixture.h"
+#include "fmconn_fixture.h"
 #include "fakes/fake_version.h"
 #include "platform/ui.h"
 #include "support/connection_rows.h"
@@ -84,7 +84,7 @@ std::vector<std::string> Lines(const std::vector<g::Entry>& log, const std::stri
 }
 
 // The fakes of the three components, made to the row's scenario.
-class GoldenRun : public testing::ConnectionTest {
+class GoldenRun : public ConnectionTest {
  protected:
   void SetUp() override {
     ConnectionTest::SetUp();

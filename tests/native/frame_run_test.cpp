@@ -13,7 +13,7 @@
 
 #include "app/test_in_corso.h"
 #include "connection/frame.h"
-#include "connection_fixture.h"
+#include "fmconn_fixture.h"
 #include "native/file_size_limit.h"
 #include "platform/ui.h"
 #include "support/golden_log.h"
@@ -63,15 +63,12 @@ void CorpoNonArriva(EsecuzioneTest&) { ADD_FAILURE() << "the body must not run";
 // A box of the program's, as shown.
 fake::ui::Box Shown(int flags, const std::string& text) { return {text, flags, "Messaggio di Sondalink"}; }
 
-class FrameRun : public testing::ConnectionTest {
+class FrameRun : public ConnectionTest {
  protected:
   std::string LogPath() const { return gstrCartellaLog + "SondalinkProva.log"; }
   std::vector<std::string> Log() { return Body("SondalinkProva.log"); }
   void ExpectUnlockedAndIdle() {
-    for (int id : {kEdServer, kOptSQL, kOptTrusted, kEdLogin, kEdPassword, kCmdADO, kCmdSQLDMO,
-                   kCmdDAODirect, kCmdRDO, kCmdODBC}) {
-      EXPECT_TRUE(ui::IsEnabled(id)) << id;
-    }
+    ExpectEnabled(kInputsAndTestButtons, true);
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
     EXPECT_FALSE(TestInCorso());
   }
