@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -25,6 +26,13 @@ namespace sondalink {
 
 inline const std::vector<int> kInputsAndTestButtons = {kEdServer, kOptSQL, kOptTrusted, kEdLogin, kEdPassword,
                                                        kCmdADO, kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCmdODBC};
+
+// A control's row in the window's table; null for none.
+inline const platform::ui::ControlDef* Find(int id) {
+  const platform::ui::ControlDef* end = kFormConn.controls + kFormConn.count;
+  const platform::ui::ControlDef* it = std::ranges::find(kFormConn.controls, end, id, &platform::ui::ControlDef::id);
+  return it == end ? nullptr : it;
+}
 
 class FmConnTest : public ::testing::Test {
  protected:

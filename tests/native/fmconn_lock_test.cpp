@@ -42,17 +42,18 @@ TEST_F(FmConnTest, UnlockUnderWindowsAuthenticationLeavesLoginAndPasswordDisable
   ExpectBack({kEdLogin, kEdPassword}, SysColor::ButtonFace);
 }
 
-TEST_F(FmConnTest, AnyTestButtonEnablesRdoAndOdbcEvenWhenValidationStopsIt) {
-  for (int button : {kCmdADO, kCmdDAODirect, kCmdSQLDMO}) {
-    SCOPED_TRACE(button);
-    SetUp();
-    Click(button);  // empty server: stops at the validation
-    ExpectOneBox("Inserire il nome del Server/Istanza.", kExclamation, "Messaggio di Collaudino");
-    EXPECT_EQ(Ui().focus, kEdServer);
-    ExpectEnabled({kCmdRDO, kCmdODBC}, true);
-    EXPECT_FALSE(TestInCorso());
-  }
+class AnyTestButton : public FmConnTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(AnyTestButton, EnablesRdoAndOdbcEvenWhenValidationStopsIt) {
+  Click(GetParam());  // empty server: stops at the validation
+  ExpectOneBox("Inserire il nome del Server/Istanza.", kExclamation, "Messaggio di Collaudino");
+  EXPECT_EQ(Ui().focus, kEdServer);
+  ExpectEnabled({kCmdRDO, kCmdODBC}, true);
+  EXPECT_FALSE(TestInCorso());
 }
+
+INSTANTIATE_TEST_SUITE_P(FmConn, AnyTestButton, ::testing::Values(kCmdADO, kCmdDAODirect, kCmdSQLDMO),
+                         [](const auto& info) { return Find(info.param)->name; });
 
 // A control that cannot be reached makes the routine fail where it is met:
 // what came before it stays done, the busy flag is left alone, and the

@@ -23,11 +23,6 @@ using platform::ui::TwipsRect;
 // order passes as long as the window still works for its user.
 std::span<const ControlDef> Controls() { return {kFormConn.controls, kFormConn.count}; }
 
-const ControlDef* Find(int id) {
-  auto it = std::ranges::find(Controls(), id, &ControlDef::id);
-  return it == Controls().end() ? nullptr : &*it;
-}
-
 std::optional<char> AccessKey(const char* caption) {
   const char* amp = caption ? std::strchr(caption, '&') : nullptr;
   if (!amp || !amp[1]) return std::nullopt;
