@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "connection/dao.h"
+#include "fakes/fake_automation.h"
 #include "fmconn_fixture.h"
 #include "fakes/fake_version.h"
 #include "platform/ui.h"
@@ -94,17 +95,9 @@ class GoldenRun : public ConnectionTest {
  protected:
   void SetUp() override {
     ConnectionTest::SetUp();
-    RilasciaMotoreDAO();
-    fake::version::Reset();
     dll = folder_ + "\\sqldmo.dll";
     std::ofstream(testing::Host(dll), std::ios::binary) << "MZ";
     fake::version::Get().files[dll] = {0x00090008, 0x00070006};  // 9.8.7.6
-  }
-
-  void TearDown() override {
-    RilasciaMotoreDAO();
-    fake::version::Reset();
-    ConnectionTest::TearDown();
   }
 
   struct Rule {

@@ -15,11 +15,6 @@ using testing::TempFolder;
 
 class DataFolder : public ::testing::Test {
  protected:
-  void SetUp() override { TearDown(); }
-  void TearDown() override {
-    fake::shell::Reset();
-    gstrCartellaLog.clear();
-  }
   // The data folder read, with LocalAppData at `localAppData`.
   void Reads(const std::string& localAppData) {
     fake::shell::SetFolder(localAppData);
@@ -97,7 +92,7 @@ TEST_F(DataFolder, TrappedErrorsReadNumberDescriptionAndLine) {
 // Main() starts before the window: the fixture's fresh fakes, no window yet.
 class MainTest : public FmConnTest {
  protected:
-  void SetUp() override { TearDown(); }
+  void SetUp() override {}
   TempFolder tmp;
 };
 

@@ -34,15 +34,7 @@ class RapportoTest : public testing::TestLog {
  protected:
   void SetUp() override {
     TestLog::SetUp();
-    fake::sysinfo::Reset();
-    fake::registry::Reset();
-    fake::version::Reset();
-    mudtChiaviAperte.clear();
     ASSERT_TRUE(LogStart());
-  }
-  void TearDown() override {
-    TestLog::TearDown();
-    mudtChiaviAperte.clear();
   }
 
   // The class served by `percorso`, as the registry stores it.
@@ -158,13 +150,11 @@ TEST_F(RapportoTest, EchoesTheSameMessagesInTheLogBox) {
 // The rows of support/report_contract.cpp: real files for EsisteFile, their
 // versions and the variable from the fakes.
 testing::ReportFiles::ReportFiles(const std::string& folder) {
-  fake::sysinfo::Reset();
-  fake::version::Reset();
   std::ofstream(testing::Host(folder + "\\versione.dll"));
   std::ofstream(testing::Host(folder + "\\senza.dll"));
   fake::version::Get().files[folder + "\\versione.dll"] = {0x00010002, 0x8000FFFF};
   fake::registry::Get().environment["SONDALINK_PROVA"] = folder;
 }
-testing::ReportFiles::~ReportFiles() { fake::version::Reset(); }
+testing::ReportFiles::~ReportFiles() = default;
 
 }  // namespace sondalink

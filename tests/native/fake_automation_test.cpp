@@ -11,15 +11,9 @@ namespace {
 
 namespace pa = platform::automation;
 
-class FakeAutomation : public ::testing::Test {
- protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
-};
+TEST(FakeAutomation, ToTextMatchesTheSystemConversion) { testing::contract::ExpectTexts(); }
 
-TEST_F(FakeAutomation, ToTextMatchesTheSystemConversion) { testing::contract::ExpectTexts(); }
-
-TEST_F(FakeAutomation, ObjectsBecomeTextThroughTheirDefaultMemberOnly) {
+TEST(FakeAutomation, ObjectsBecomeTextThroughTheirDefaultMemberOnly) {
   EXPECT_EQ(pa::ToText(NewField("Field", "F", int32_t{7})->object()).value, "7");
 
   Outcome<std::string> bare = pa::ToText(NewObject("Connection")->object());
@@ -27,12 +21,12 @@ TEST_F(FakeAutomation, ObjectsBecomeTextThroughTheirDefaultMemberOnly) {
   EXPECT_EQ(bare.error.description, "Type mismatch.");
 }
 
-TEST_F(FakeAutomation, UnknownClassesFailAsWindowsDoes) {
+TEST(FakeAutomation, UnknownClassesFailAsWindowsDoes) {
   testing::contract::ExpectUnknownClasses();
   EXPECT_EQ(pa::CreateFromClassId("{not-a-class}", "X").error.number, kInvalidClassString);
 }
 
-TEST_F(FakeAutomation, ClassesAreFoundByIdentityOrNameWithoutRegardToCase) {
+TEST(FakeAutomation, ClassesAreFoundByIdentityOrNameWithoutRegardToCase) {
   int made = 0;
   RegisterClass("{00000535-0000-0010-8000-00AA006D2EA4}", "ADODB.Recordset",
                 [&made]() -> Outcome<Object> {
@@ -57,7 +51,7 @@ TEST_F(FakeAutomation, ClassesAreFoundByIdentityOrNameWithoutRegardToCase) {
   EXPECT_EQ(Journal()[1].member, "adodb.recordset");
 }
 
-TEST_F(FakeAutomation, MembersFailWithTheObjectsClassAsSource) {
+TEST(FakeAutomation, MembersFailWithTheObjectsClassAsSource) {
   FakePtr conn = NewObject("DAO.Connection");
   conn->Property("Name", "c")
       .Failing("Close", ErrorRecord{3146, "ODBC--call failed.", ""})
@@ -78,7 +72,7 @@ TEST_F(FakeAutomation, MembersFailWithTheObjectsClassAsSource) {
   EXPECT_EQ(pa::Get(Object{}, "Name").error.number, 91);
 }
 
-TEST_F(FakeAutomation, JournalKeepsOrderAndArgumentWidths) {
+TEST(FakeAutomation, JournalKeepsOrderAndArgumentWidths) {
   FakePtr conn = NewObject("DAO.Connection");
   FakePtr rs = NewObject("");
   conn->Settable("QueryTimeout", int16_t{0})
@@ -106,7 +100,7 @@ TEST_F(FakeAutomation, JournalKeepsOrderAndArgumentWidths) {
   EXPECT_EQ(j[1].member, "OpenRecordset");
 }
 
-TEST_F(FakeAutomation, CollectionsByPositionAndByName) {
+TEST(FakeAutomation, CollectionsByPositionAndByName) {
   FakePtr a = NewField("Property", "Provider", 1);
   FakePtr b = NewField("Property", "Data Source", 2);
   Object dao = NewCollection("DAO.Properties", {a, b}, FakeObject::CountAs::Int16)->object();
@@ -125,7 +119,7 @@ TEST_F(FakeAutomation, CollectionsByPositionAndByName) {
   EXPECT_EQ(pa::Item(dao, 1.0).error.number, kTypeMismatch);
 }
 
-TEST_F(FakeAutomation, RecordsetWalksItsRowsAndThenHasNoCurrentRecord) {
+TEST(FakeAutomation, RecordsetWalksItsRowsAndThenHasNoCurrentRecord) {
   Object rs = NewRecordset("ADODB.Recordset",
                            {{{"attribute_name", "DBMS_NAME"}, {"attribute_value", "Microsoft SQL Server"}},
                             {{"attribute_name", "DBMS_VER"}, {"attribute_value", Null{}}}})

@@ -1,6 +1,6 @@
-// The window fmConn loaded into the in-memory window, with its window-level
-// inputs back at their start values and no data folder or shell calls left;
-// for the runs of a test, the fakes of a run and the log read back.
+// The window fmConn loaded into the in-memory window (fresh_state.cpp has
+// put the fakes and the program's state back as at start-up); for the runs
+// of a test, a data folder and the log read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,8 +13,6 @@
 #include "app/fmconn.h"
 #include "app/test_in_corso.h"
 #include "environment/cartella_dati.h"
-#include "fakes/fake_automation.h"
-#include "fakes/fake_clock.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_ui.h"
 #include "platform/text.h"
@@ -36,21 +34,7 @@ inline const platform::ui::ControlDef* Find(int id) {
 
 class FmConnTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    FmConnTest::TearDown();
-    mstrServer.clear();
-    mstrLogin.clear();
-    mstrPassword.clear();
-    mbTrusted = false;
-    SegnaControlliBloccati(false);
-    ASSERT_FALSE(MostraFinestra().failed());
-  }
-  void TearDown() override {
-    fake::ui::Reset();
-    fake::shell::Reset();
-    gstrCartellaLog.clear();
-    gstrFileLog.clear();
-  }
+  void SetUp() override { ASSERT_FALSE(MostraFinestra().failed()); }
 
   static fake::ui::Control& At(int id) { return fake::ui::At(id); }
   static fake::ui::State& Ui() { return fake::ui::Get(); }
@@ -80,8 +64,6 @@ class FmConnTest : public ::testing::Test {
 class ConnectionTest : public FmConnTest {
  protected:
   void SetUp() override {
-    fake::clock::Reset();
-    fake::automation::Reset();
     folder_ = tmp_.path();
     FmConnTest::SetUp();
     gstrCartellaLog = folder_ + "\\";
@@ -90,11 +72,7 @@ class ConnectionTest : public FmConnTest {
     fake::ui::Type(kEdPassword, "segreta");
   }
 
-  void TearDown() override {
-    LogStop();
-    fake::automation::Reset();
-    FmConnTest::TearDown();
-  }
+  void TearDown() override { LogStop(); }
 
   // A sub-folder of the test's folder as the data folder.
   void UseDataFolder(const std::string& name) {

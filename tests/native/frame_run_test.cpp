@@ -13,6 +13,7 @@
 
 #include "app/test_in_corso.h"
 #include "connection/frame.h"
+#include "fakes/fake_automation.h"
 #include "fmconn_fixture.h"
 #include "native/file_size_limit.h"
 #include "platform/ui.h"

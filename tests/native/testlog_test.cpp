@@ -86,17 +86,10 @@ TEST_F(TestLog, CounterOverflowIsReportedByLogWrite) {
 
 }  // namespace
 
-// The fake window and clock, fresh for each test.
+// The fake window, fresh for each test (fresh_state.cpp).
 struct testing::LogWatch::Impl {};
-testing::LogWatch::LogWatch() {
-  fake::ui::Reset();
-  fake::clock::Reset();
-  ShowOnlyTheLogBox();
-}
-testing::LogWatch::~LogWatch() {
-  fake::ui::Reset();
-  fake::clock::Reset();
-}
+testing::LogWatch::LogWatch() { ShowOnlyTheLogBox(); }
+testing::LogWatch::~LogWatch() = default;
 std::vector<testing::LogWatch::Box> testing::LogWatch::Boxes() const {
   std::vector<Box> boxes;
   for (const fake::ui::Box& b : fake::ui::Get().boxes) boxes.push_back({b.text, b.title, b.flags});
