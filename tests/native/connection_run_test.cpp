@@ -299,13 +299,10 @@ class GoldenRun : public ConnectionTest {
     EXPECT_EQ(std::vector<std::string>(first, body.end()), want);
 
     std::vector<fake::ui::Box> boxes;
-    const std::string title = "Messaggio di Sondalink";
-    if (row.end == g::End::Success)
-      boxes.push_back({g::SuccessText(row.component, row.Shown()), ui::kInformation, title});
-    if (row.end == g::End::Failure) boxes.push_back({g::FailureText(row.component), ui::kExclamation, title});
+    if (row.end == g::End::Success) boxes.push_back(Shown(ui::kInformation, g::SuccessText(row.component, row.Shown())));
+    if (row.end == g::End::Failure) boxes.push_back(Shown(ui::kExclamation, g::FailureText(row.component)));
     EXPECT_EQ(Boxes(), boxes);
-    const std::vector<fake::shell::StartCall> notepad = {{"notepad.exe " + gstrCartellaLog + profile.logFile, 1}};
-    EXPECT_EQ(Started(), row.notepad ? notepad : std::vector<fake::shell::StartCall>{});
+    ExpectNotepad(profile.logFile, row.notepad);
     EXPECT_TRUE(ui::IsEnabled(kButton[static_cast<int>(row.component)]));
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
 

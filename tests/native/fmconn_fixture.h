@@ -32,6 +32,9 @@ inline const platform::ui::ControlDef* Find(int id) {
   return it == end ? nullptr : it;
 }
 
+// A box of the program's, as shown.
+inline fake::ui::Box Shown(int flags, const std::string& text) { return {text, flags, "Messaggio di Sondalink"}; }
+
 class FmConnTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(MostraFinestra().failed()); }
@@ -73,6 +76,12 @@ class ConnectionTest : public FmConnTest {
   }
 
   void TearDown() override { LogStop(); }
+
+  // Notepad in a normal window with the focus on the log, or nothing started.
+  static void ExpectNotepad(const std::string& logFile, bool started) {
+    const std::vector<fake::shell::StartCall> notepad = {{"notepad.exe " + gstrCartellaLog + logFile, 1}};
+    EXPECT_EQ(Started(), started ? notepad : std::vector<fake::shell::StartCall>{});
+  }
 
   // A sub-folder of the test's folder as the data folder.
   void UseDataFolder(const std::string& name) {

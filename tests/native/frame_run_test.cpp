@@ -61,22 +61,15 @@ void CorpoRiuscito(EsecuzioneTest& run) {
 }
 void CorpoNonArriva(EsecuzioneTest&) { ADD_FAILURE() << "the body must not run"; }
 
-// A box of the program's, as shown.
-fake::ui::Box Shown(int flags, const std::string& text) { return {text, flags, "Messaggio di Sondalink"}; }
-
 class FrameRun : public ConnectionTest {
  protected:
   std::string LogPath() const { return gstrCartellaLog + "SondalinkProva.log"; }
   std::vector<std::string> Log() { return Body("SondalinkProva.log"); }
-  void ExpectUnlockedAndIdle() {
+  static void ExpectNotepad(bool started) { ConnectionTest::ExpectNotepad("SondalinkProva.log", started); }
+  static void ExpectUnlockedAndIdle() {
     ExpectEnabled(kInputsAndTestButtons, true);
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
     EXPECT_FALSE(TestInCorso());
-  }
-  // Notepad in a normal window with the focus, or nothing started.
-  void ExpectNotepad(bool started) {
-    const std::vector<fake::shell::StartCall> notepad = {{"notepad.exe " + LogPath(), 1}};
-    EXPECT_EQ(Started(), started ? notepad : std::vector<fake::shell::StartCall>{});
   }
 };
 
