@@ -15,7 +15,7 @@
 #include "connection/frame.h"
 #include "fakes/fake_automation.h"
 #include "fmconn_fixture.h"
-#include "native/file_size_limit.h"
+#include "support/log_cases.h"
 #include "platform/ui.h"
 #include "support/golden_log.h"
 #include "support/row_name.h"
@@ -256,15 +256,15 @@ TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
   EseguiTest(
       kProva,
       [&](EsecuzioneTest& run) {
-        testing::FileSizeLimit full(std::filesystem::file_size(testing::Host(LogPath())) + 10);
+        testing::WritesFail full(std::filesystem::file_size(testing::Host(LogPath())) + 10);
         for (int i = 1; i <= 30; ++i) run.LogWrite("Riga " + std::to_string(i));
         CorpoRiuscito(run);
       },
       Rapporto);
   EXPECT_THAT(Boxes(),
               ElementsAre(Shown(ui::kCritical,
-                                "Routine basConn:LogWrite, linea 0, errore -2147024673, "
-                                "descrizione: File too large\r\n\r\nImpossibile continuare."),
+                                "Routine basConn:LogWrite, linea 0, " + testing::WritesFail::Error() +
+                                    "\r\n\r\nImpossibile continuare."),
                           kSuccessBox));
   EXPECT_FALSE(gbLogAperto);
   ExpectNotepad(false);
