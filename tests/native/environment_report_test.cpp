@@ -5,14 +5,11 @@
 #include <vector>
 
 #include "app/controls.h"
-#include "environment/cartella_dati.h"
-#include "environment/registro.h"
 #include "environment/report.h"
 #include "environment/sistema.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_sysinfo.h"
 #include "fakes/fake_version.h"
-#include "platform/text.h"
 #include "support/log_cases.h"
 #include "support/log_lines.h"
 #include "support/registry_cases.h"
@@ -23,7 +20,6 @@ namespace sondalink {
 namespace {
 
 namespace ui = platform::ui;
-using testing::TempFolder;
 
 constexpr const char* kClasse = "ADODB.Connection";
 constexpr const char* kComponente =
