@@ -299,7 +299,8 @@ class GoldenRun : public ConnectionTest {
     EXPECT_EQ(std::vector<std::string>(first, body.end()), want);
 
     std::vector<fake::ui::Box> boxes;
-    if (row.end == g::End::Success) boxes.push_back(Shown(ui::kInformation, g::SuccessText(row.component, row.Shown())));
+    if (row.end == g::End::Success)
+      boxes.push_back(Shown(ui::kInformation, g::SuccessText(row.component, row.Shown())));
     if (row.end == g::End::Failure) boxes.push_back(Shown(ui::kExclamation, g::FailureText(row.component)));
     EXPECT_EQ(Boxes(), boxes);
     ExpectNotepad(profile.logFile, row.notepad);
