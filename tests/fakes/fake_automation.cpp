@@ -261,6 +261,12 @@ FakePtr NewCollection(const std::string& className, const std::vector<FakePtr>& 
   return c;
 }
 
+FakePtr NewField(const std::string& className, const std::string& name, Value value) {
+  FakePtr f = NewObject(className);
+  f->Property("Name", name).Property("Value", std::move(value)).DefaultMember("Value");
+  return f;
+}
+
 FakePtr NewRecordset(const std::string& className, std::vector<Row> rows,
                      std::map<std::pair<size_t, std::string>, ErrorRecord> failingValues) {
   struct Cursor {
@@ -283,8 +289,7 @@ FakePtr NewRecordset(const std::string& className, std::vector<Row> rows,
         if (cursor->eof()) return noCurrent;
         std::vector<FakePtr> fields;
         for (const auto& [name, value] : cursor->rows[cursor->at]) {
-          FakePtr f = NewObject("");
-          f->Property("Name", name).Property("Value", value).DefaultMember("Value");
+          FakePtr f = NewField("", name, value);
           if (auto it = failingValues.find({cursor->at, name}); it != failingValues.end())
             f->Failing("Value", it->second);
           fields.push_back(f);

@@ -101,6 +101,10 @@ FakePtr NewObject(const std::string& className);
 FakePtr NewCollection(const std::string& className, const std::vector<FakePtr>& items,
                       FakeObject::CountAs countAs = FakeObject::CountAs::Int32);
 
+// An item of a listing, a property or a field: `Name`, and `Value` as its
+// default member.
+FakePtr NewField(const std::string& className, const std::string& name, Value value);
+
 // A forward-only recordset over rows of (field name, value) pairs, shaped
 // as ADO's and DAO's: `EOF`, `MoveNext`, `Close`, and `Fields`, the current
 // row's fields (`Name`, and `Value` as default member) by position or name.

@@ -69,7 +69,6 @@ long FakeRegistry::OpenKey(Handle parent, const std::string& subKey, Handle& key
   while (open_.count(h)) h += kHandleStep;
   open_[h] = full;
   key = h;
-  ++opens;
   return 0;
 }
 

@@ -34,7 +34,6 @@ class FakeRegistry {
   std::map<std::string, std::string> environment;
 
   size_t OpenHandles() const { return open_.size(); }
-  int opens = 0;
   std::vector<uint32_t> readSizes;  // of the buffers handed to reads
 
   // The ANSI calls behind the seam; a null `data` probes.

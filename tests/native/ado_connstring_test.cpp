@@ -4,24 +4,25 @@
 #include <gtest/gtest.h>
 
 #include "connection/connstring.h"
+#include "support/connection_cases.h"
 
 namespace sondalink {
 namespace {
 
 const std::string kTail = "LANGUAGE=us_english;APP=Velario;";
 
+// As the golden logs show them; under Windows authentication login and
+// password never reach the string.
 TEST(ConnectionString, OrdinaryValuesGoInUnchanged) {
-  for (bool odbc : {false, true}) {
-    const std::string head = std::string(odbc ? "ODBC;Driver={SQL Server};" : "Provider=SQLOLEDB;") +
-                             "Server=SRV\\SQL2000;Database=master;";
-    auto make = odbc ? StringaConnessioneODBC : StringaConnessioneADO;
-    // Under Windows authentication login and password never reach the string.
-    StringaConnessione s = make("SRV\\SQL2000", "ignorato", "se greta", true);
-    EXPECT_EQ(s.strReale, head + "Trusted_Connection=Yes;" + kTail);
-    EXPECT_EQ(s.strVisibile, s.strReale);
-    s = make("SRV\\SQL2000", "sa", "se greta", false);
-    EXPECT_EQ(s.strReale, head + "UID=sa;pwd=se greta;" + kTail);
-    EXPECT_EQ(s.strVisibile, head + "UID=sa;pwd=********;" + kTail);
+  namespace g = testing::golden;
+  for (g::Component c : {g::Component::Ado, g::Component::Dao}) {
+    const auto make = c == g::Component::Dao ? StringaConnessioneODBC : StringaConnessioneADO;
+    for (const g::Inputs& in : {g::Inputs{.trusted = true, .login = "ignorato", .password = "se greta"},
+                                g::Inputs{.password = "se greta"}}) {
+      const StringaConnessione s = make(in.server, in.login, in.password, in.trusted);
+      EXPECT_EQ(s.strReale, g::Real(c, in, in.password));
+      EXPECT_EQ(s.strVisibile, g::ConnectionString(c, in));
+    }
   }
 }
 

@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "connection/dao.h"
-#include "connection_fixture.h"
+#include "fakes/fake_automation.h"
+#include "fmconn_fixture.h"
 #include "fakes/fake_version.h"
 #include "platform/ui.h"
 #include "support/connection_rows.h"
@@ -35,36 +36,42 @@ constexpr char kRecordsetId[] = "{00000535-0000-0010-8000-00AA006D2EA4}";
 constexpr char kEngineId[] = "{00000010-0000-0010-8000-00AA006D2EA4}";
 constexpr char kServerId[] = "{10020100-E260-11CF-AE68-00AA004A34D5}";
 
+// The stand-in's type of each class identity.
+const std::map<std::string, std::string> kCreated = {{kConnectionId, "ado.Connection"},
+                                                     {kRecordsetId, "ado.Recordset"},
+                                                     {kEngineId, "dao.DBEngine"},
+                                                     {kServerId, "dmo.SQLServer"}};
+
 ErrorRecord Record(const g::Failure& f) { return {f.number, f.description, f.source}; }
 
-// The fakes' journal as the stand-in writes its own: "ADODB.X" is ado.X,
-// an item of a recordset's Fields is ado.Fields.Item.
+// A class as the stand-in names its type: "ADODB.X" is ado.X.
+std::string Type(const std::string& name) {
+  for (auto [from, to] : {std::pair{"ADODB.", "ado."}, {"DAO.", "dao."}, {"SQLDMO.", "dmo."}}) {
+    if (name.rfind(from, 0) == 0) return to + name.substr(std::string(from).size());
+  }
+  return name;
+}
+
+// The fakes' journal as the stand-in writes its own; an item of a
+// recordset's Fields is ado.Fields.Item.
 std::vector<std::string> Journal() {
-  auto type = [](std::string name) {
-    for (auto [from, to] : {std::pair{"ADODB.", "ado."}, {"DAO.", "dao."}, {"SQLDMO.", "dmo."}}) {
-      if (name.rfind(from, 0) == 0) return to + name.substr(std::string(from).size());
-    }
-    return name;
-  };
   auto arg = [&](const Value& v) {
     if (auto* t = std::get_if<std::string>(&v)) return g::Bstr(*t);
     if (auto* n = std::get_if<int16_t>(&v)) return g::I2(*n);
     if (auto* n = std::get_if<int32_t>(&v)) return g::I4(*n);
     if (auto* b = std::get_if<bool>(&v)) return g::Bool(*b);
     auto* o = std::get_if<fa::Object>(&v);
-    return g::Dispatch(o && *o ? type(o->impl()->className) : "?");
+    return g::Dispatch(o && *o ? Type(o->impl()->className) : "?");
   };
-  static const std::map<std::string, std::string> kCreated = {
-      {kConnectionId, "ado.Connection"}, {kRecordsetId, "ado.Recordset"}, {kEngineId, "dao.DBEngine"}};
   static const char* const kVerb[] = {"create", "get", "put", "call", "get"};
   std::vector<std::string> lines;
   for (const fa::Invocation& i : fa::Journal()) {
-    g::Call call{kVerb[static_cast<int>(i.access)], type(i.className), {}};
+    g::Call call{kVerb[static_cast<int>(i.access)], Type(i.className), {}};
     for (const Value& v : i.arguments) call.args.push_back(arg(v));
     if (i.access == fa::Access::Item && call.target.ends_with(".Recordset"))
       call.target.replace(call.target.size() - 9, 9, "Fields");
     call.target += "." + (i.access == fa::Access::Item ? std::string("Item") : i.member);
-    if (i.access == fa::Access::Create) call.target = kCreated.count(i.member) ? kCreated.at(i.member) : type(i.member);
+    if (i.access == fa::Access::Create) call.target = kCreated.count(i.member) ? kCreated.at(i.member) : Type(i.member);
     lines.push_back(g::JournalLine(call));
   }
   return lines;
@@ -84,22 +91,13 @@ std::vector<std::string> Lines(const std::vector<g::Entry>& log, const std::stri
 }
 
 // The fakes of the three components, made to the row's scenario.
-class GoldenRun : public testing::ConnectionTest {
+class GoldenRun : public ConnectionTest {
  protected:
   void SetUp() override {
     ConnectionTest::SetUp();
-    RilasciaMotoreDAO();
-    fake::version::Reset();
     dll = folder_ + "\\sqldmo.dll";
     std::ofstream(testing::Host(dll), std::ios::binary) << "MZ";
     fake::version::Get().files[dll] = {0x00090008, 0x00070006};  // 9.8.7.6
-  }
-
-  void TearDown() override {
-    RilasciaMotoreDAO();
-    kept.clear();
-    fake::version::Reset();
-    ConnectionTest::TearDown();
   }
 
   struct Rule {
@@ -109,22 +107,20 @@ class GoldenRun : public testing::ConnectionTest {
     std::shared_ptr<int> seen = std::make_shared<int>(0);
   };
 
-  // The scenario's faults on an object of `type`; every object is kept
-  // alive for the journal's sake.
-  FakePtr Arm(FakePtr o, const std::string& type) {
+  // The scenario's faults on the object, by the stand-in's type of its class.
+  FakePtr Arm(FakePtr o) {
     for (const Rule& r : rules) {
-      if (r.type != type || r.member == "create") continue;
+      if (r.type != Type(o->className) || r.member == "create") continue;
       o->FailingWhen(r.member, [r]() -> std::optional<ErrorRecord> {
         if (r.occurrence == 0 || ++*r.seen == r.occurrence) return r.error;
         return std::nullopt;
       });
     }
-    kept.push_back(o);
     return o;
   }
   // A class whose creation meets the scenario's fault or gives `make`'s object.
-  void Register(const char* id, const char* name, std::string type, std::function<FakePtr()> make) {
-    fa::RegisterClass(id, name, [this, type, make]() -> Outcome<fa::Object> {
+  void Register(const char* id, const char* name, std::function<FakePtr()> make) {
+    fa::RegisterClass(id, name, [this, type = kCreated.at(id), make]() -> Outcome<fa::Object> {
       for (const Rule& r : rules) {
         if (r.type == type && r.member == "create" && (r.occurrence == 0 || ++*r.seen == r.occurrence)) return r.error;
       }
@@ -132,23 +128,22 @@ class GoldenRun : public testing::ConnectionTest {
     });
   }
 
-  FakePtr Listing(const std::string& component, std::vector<std::pair<std::string, Value>> items,
-                  const std::string& owner, fa::FakeObject::CountAs count) {
+  // A component's Properties: `items`, then the row's own for `owner`.
+  Value Listing(const std::string& component, const fa::Row& items, const std::string& owner,
+                fa::FakeObject::CountAs count = fa::FakeObject::CountAs::Int16) {
     std::vector<FakePtr> properties;
-    auto add = [&](const std::string& name, const Value& value) {
-      properties.push_back(fa::NewObject(component + ".Property"));
-      properties.back()->Property("Name", name).Property("Value", value).DefaultMember("Value");
-      return properties.back();
-    };
-    for (auto& [name, value] : items) add(name, value);
+    for (auto& [name, value] : items) properties.push_back(fa::NewField(component + ".Property", name, value));
     for (const g::Property& extra : row.properties) {
       if (extra.owner != owner) continue;
-      FakePtr p = add(extra.name, extra.kind == g::Property::Null ? Value{fa::Null{}} : Value{extra.value});
+      FakePtr p = fa::NewField(component + ".Property", extra.name,
+                               extra.kind == g::Property::Null     ? Value{fa::Null{}}
+                               : extra.kind == g::Property::Object ? Value{fa::NewObject("X")->object()}
+                                                                   : Value{extra.value});
       if (extra.kind == g::Property::ValueFails) p->Failing("Value", Record(extra.failure));
       if (extra.kind == g::Property::NameFails) p->Failing("Name", Record(extra.failure));
-      if (extra.kind == g::Property::Object) p->Property("Value", fa::NewObject("X")->object());
+      properties.push_back(p);
     }
-    return Arm(fa::NewCollection(component + ".Properties", properties, count), owner.substr(0, 3) + ".Properties");
+    return Arm(fa::NewCollection(component + ".Properties", properties, count))->object();
   }
 
   // SELECT @@VERSION's rows, or sp_server_info's.
@@ -162,7 +157,7 @@ class GoldenRun : public testing::ConnectionTest {
       for (const g::Attribute& a : g::kInfo) info.push_back({a.name, a.value, std::nullopt});
       for (const g::InfoRow& r : row.info.value_or(info)) {
         if (r.fails) failing[{rows.size(), "attribute_value"}] = Record(*r.fails);
-        rows.push_back({{"attribute_name", Value{r.name}}, {"attribute_value", Value{r.value}}});
+        rows.push_back({{"attribute_name", r.name}, {"attribute_value", r.value}});
       }
     }
     return fa::NewRecordset(className, rows, failing);
@@ -176,23 +171,19 @@ class GoldenRun : public testing::ConnectionTest {
     }
     const g::Inputs& in = row.inputs;
     if (row.component == Component::Ado) {
-      main = Arm(fa::NewObject("ADODB.Connection"), "ado.Connection");
-      main->Property("Version", std::string("2.8")).Method("Open").Method("Close");
+      main = Arm(fa::NewObject("ADODB.Connection"));
+      main->Property("Version", "2.8").Method("Open").Method("Close");
       main->Property("Properties", Listing("ADODB",
-                                           {{"Provider Name", std::string("sqloledb.dll")}, {"Data Source", in.server},
-                                            {"Current Catalog", std::string("master")},
-                                            {"User ID", in.trusted ? std::string() : in.login},
-                                            {"Integrated Security", std::string(in.trusted ? "SSPI" : "")},
-                                            {"Application Name", std::string("Velario")},
-                                            {"Current Language", std::string("us_english")},
+                                           {{"Provider Name", "sqloledb.dll"}, {"Data Source", in.server},
+                                            {"Current Catalog", "master"}, {"User ID", in.trusted ? "" : in.login},
+                                            {"Integrated Security", in.trusted ? "SSPI" : ""},
+                                            {"Application Name", "Velario"}, {"Current Language", "us_english"},
                                             {"Connect Timeout", int32_t{15}}, {"Packet Size", int32_t{4096}}},
-                                           "ado", fa::FakeObject::CountAs::Int32)
-                                       ->object());
-      Register(kConnectionId, "ADODB.Connection", "ado.Connection", [this] { return main; });
-      Register(kRecordsetId, "ADODB.Recordset", "ado.Recordset", [this] {
+                                           "ado", fa::FakeObject::CountAs::Int32));
+      Register(kConnectionId, "ADODB.Connection", [this] { return main; });
+      Register(kRecordsetId, "ADODB.Recordset", [this] {
         // The first recordset runs the version query, the second sp_server_info.
-        FakePtr rs = Arm(Recordset("ADODB.Recordset", recordsets++ == 0 ? "SELECT @@VERSION" : "sp_server_info"),
-                         "ado.Recordset");
+        FakePtr rs = Arm(Recordset("ADODB.Recordset", recordsets++ == 0 ? "SELECT @@VERSION" : "sp_server_info"));
         rs->Method("Open");
         return rs;
       });
@@ -204,24 +195,24 @@ class GoldenRun : public testing::ConnectionTest {
       if (row.dmoFile == g::DmoFile::NegativeHalves) files[dll] = {0x00080000, 0x8000FFFF};
       if (row.dmoFile == g::DmoFile::Missing) std::filesystem::remove(testing::Host(dll));
       if (row.dmoFile == g::DmoFile::Unreadable) files[dll].readThrows = true;
-      FakePtr application = Arm(fa::NewObject("SQLDMO.Application"), "dmo.Application");
-      application->Property("Name", std::string("SQL-DMO stand-in"))
+      FakePtr application = Arm(fa::NewObject("SQLDMO.Application"));
+      application->Property("Name", "SQL-DMO stand-in")
           .Property("FullName", dll)
           .Property("VersionMajor", int32_t{9})
           .Property("VersionMinor", int32_t{8})
           .Property("VersionBuild", int32_t{7})
-          .Property("ODBCVersionString", std::string("03.85.1132"));
-      main = Arm(fa::NewObject("SQLDMO.SQLServer"), "dmo.SQLServer");
+          .Property("ODBCVersionString", "03.85.1132");
+      main = Arm(fa::NewObject("SQLDMO.SQLServer"));
       main->Property("Application", application->object())
-          .Property("ApplicationName", std::string("SQLDMO_1"))
+          .Property("ApplicationName", "SQLDMO_1")
           .Property("CodePage", int32_t{1252})
           .Settable("LoginTimeout", int32_t{-1})
           .Settable("LoginSecure", false)
-          .Settable("Language", std::string())
+          .Settable("Language", "")
           .Method("Connect")
           .Property("VersionString", row.versionNull ? Value{fa::Null{}} : Value{row.version})
           .Method("Disconnect");
-      Register(kServerId, "SQLDMO.SQLServer", "dmo.SQLServer", [this] { return main; });
+      Register(kServerId, "SQLDMO.SQLServer", [this] { return main; });
     }
     fake::ui::Click(in.trusted ? kOptTrusted : kOptSQL);
     fake::ui::Type(kEdServer, in.server);
@@ -232,7 +223,7 @@ class GoldenRun : public testing::ConnectionTest {
   // DAO 3.5: one engine, whose Workspaces refuse a second workspace of a
   // name they hold, as DAO does, and let a closed one go.
   void BuildDao() {
-    workspaces = Arm(fa::NewObject("DAO.Workspaces"), "dao.Workspaces");
+    workspaces = Arm(fa::NewObject("DAO.Workspaces"));
     workspaces->Method("Append", [this](const fa::Arguments& a) -> Outcome<Value> {
       const fa::FakeObject* ws = std::get<fa::Object>(a.at(0)).impl();
       for (const FakePtr& held : appended) {
@@ -243,40 +234,34 @@ class GoldenRun : public testing::ConnectionTest {
       appended.push_back(std::const_pointer_cast<fa::FakeObject>(ws->shared_from_this()));
       return Value{};
     });
-    engine = Arm(fa::NewObject("DAO.DBEngine"), "dao.DBEngine");
+    engine = Arm(fa::NewObject("DAO.DBEngine"));
     engine->Property("Workspaces", workspaces->object())
         .Property("Properties", Listing("DAO",
-                                        {{"Version", std::string("3.5")},
-                                         {"DefaultUser", std::string("admin")},
-                                         {"DefaultPassword", std::string()},
-                                         {"LoginTimeout", int16_t{20}},
-                                         {"DefaultType", int32_t{2}}},
-                                        "dao.engine", fa::FakeObject::CountAs::Int16)
-                                    ->object())
+                                        {{"Version", "3.5"}, {"DefaultUser", "admin"}, {"DefaultPassword", ""},
+                                         {"LoginTimeout", int16_t{20}}, {"DefaultType", int32_t{2}}},
+                                        "dao.engine"))
         .Method("CreateWorkspace",
                 [this](const fa::Arguments& a) -> Outcome<Value> { return Value{Workspace(a)->object()}; });
-    Register(kEngineId, "DAO.DBEngine.35", "dao.DBEngine", [this] {
+    Register(kEngineId, "DAO.DBEngine.35", [this] {
       ++engineCreations;
       return engine;
     });
   }
 
   FakePtr Workspace(const fa::Arguments& a) {
-    FakePtr ws = Arm(fa::NewObject("DAO.Workspace"), "dao.Workspace");
+    FakePtr ws = Arm(fa::NewObject("DAO.Workspace"));
     fa::FakeObject* raw = ws.get();
     ws->Property("Name", a.at(0))
         .Property("Properties", Listing("DAO",
                                         {{"Name", a.at(0)}, {"UserName", a.at(1)}, {"Type", a.at(3)},
                                          {"LoginTimeout", int16_t{20}}, {"DefaultCursorDriver", int32_t{-1}}},
-                                        "dao.workspace", fa::FakeObject::CountAs::Int16)
-                                    ->object())
+                                        "dao.workspace"))
         .Method("OpenConnection", [this](const fa::Arguments&) -> Outcome<Value> {
-          main = Arm(fa::NewObject("DAO.Connection"), "dao.Connection");
+          main = Arm(fa::NewObject("DAO.Connection"));
           main->Settable("QueryTimeout", int16_t{0})
               .Method("Close")
               .Method("OpenRecordset", [this](const fa::Arguments& q) {
-                return Outcome<Value>{
-                    Value{Arm(Recordset("DAO.Recordset", std::get<std::string>(q.at(0))), "dao.Recordset")->object()}};
+                return Outcome<Value>{Value{Arm(Recordset("DAO.Recordset", std::get<std::string>(q.at(0))))->object()}};
               });
           return Value{main->object()};
         })
@@ -314,13 +299,11 @@ class GoldenRun : public testing::ConnectionTest {
     EXPECT_EQ(std::vector<std::string>(first, body.end()), want);
 
     std::vector<fake::ui::Box> boxes;
-    const std::string title = "Messaggio di Sondalink";
     if (row.end == g::End::Success)
-      boxes.push_back({g::SuccessText(row.component, row.Shown()), ui::kInformation, title});
-    if (row.end == g::End::Failure) boxes.push_back({g::FailureText(row.component), ui::kExclamation, title});
+      boxes.push_back(Shown(ui::kInformation, g::SuccessText(row.component, row.Shown())));
+    if (row.end == g::End::Failure) boxes.push_back(Shown(ui::kExclamation, g::FailureText(row.component)));
     EXPECT_EQ(Boxes(), boxes);
-    const std::vector<fake::shell::StartCall> notepad = {{"notepad.exe " + gstrCartellaLog + profile.logFile, 1}};
-    EXPECT_EQ(Started(), row.notepad ? notepad : std::vector<fake::shell::StartCall>{});
+    ExpectNotepad(profile.logFile, row.notepad);
     EXPECT_TRUE(ui::IsEnabled(kButton[static_cast<int>(row.component)]));
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
 
@@ -336,12 +319,12 @@ class GoldenRun : public testing::ConnectionTest {
 
     // The run let go of its objects: the main one, and DAO's workspace.
     if (row.component != Component::Dao && main) {
-      // Held by the fixture twice, and by the journal for each call it was passed to.
+      // Held by the fixture, and by the journal for each call it was passed to.
       long journalled = std::count_if(journal.begin(), journal.end(), [&](const fa::Invocation& i) {
         return std::any_of(i.arguments.begin(), i.arguments.end(),
                            [&](const Value& v) { return fa::IsObject(v, main); });
       });
-      EXPECT_EQ(main.use_count(), 2 + journalled) << "the run still holds its main object";
+      EXPECT_EQ(main.use_count(), 1 + journalled) << "the run still holds its main object";
     }
     EXPECT_EQ(appended.size(), staying);
   }
@@ -349,7 +332,7 @@ class GoldenRun : public testing::ConnectionTest {
  public:
   g::Case row{};
   std::vector<Rule> rules;
-  std::vector<FakePtr> kept, appended;
+  std::vector<FakePtr> appended;
   FakePtr main, engine, workspaces;
   std::string dll;
   int recordsets = 0, engineCreations = 0;
@@ -428,7 +411,7 @@ TEST_F(DaoRuns, EngineComesWithTheLicenceKeyAndItemsBy32BitPositions) {
   Again();
   ASSERT_EQ(fa::Journal().front().access, fa::Access::Create);
   EXPECT_THAT(fa::Journal().front().arguments,
-              ::testing::ElementsAre(Value{std::string("mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak")}));
+              ::testing::ElementsAre(Value{"mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak"}));
   int properties = 0;
   for (const fa::Invocation& i : fa::Journal()) {
     if (i.access != fa::Access::Item || i.className != "DAO.Properties") continue;

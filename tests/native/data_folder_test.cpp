@@ -1,21 +1,20 @@
+// The data folder under LocalAppData, and Main(), which needs it before the
+// window.
 #include <gtest/gtest.h>
 
+#include "app/basconn.h"
 #include "environment/cartella_dati.h"
-#include "fakes/fake_shell.h"
+#include "fmconn_fixture.h"
 #include "support/temp_folder.h"
 
 namespace sondalink {
 namespace {
 
+using platform::shell::FolderPath;
 using testing::TempFolder;
 
 class DataFolder : public ::testing::Test {
  protected:
-  void SetUp() override { TearDown(); }
-  void TearDown() override {
-    fake::shell::Reset();
-    gstrCartellaLog.clear();
-  }
   // The data folder read, with LocalAppData at `localAppData`.
   void Reads(const std::string& localAppData) {
     fake::shell::SetFolder(localAppData);
@@ -26,6 +25,24 @@ class DataFolder : public ::testing::Test {
   }
   TempFolder tmp;
 };
+
+// Answers of the folder function that give no folder (a buffer with the
+// test's folder all the same), and the text LeggiCartellaLog has for each.
+struct NoFolder {
+  Outcome<FolderPath> folder;
+  const char* text;
+} const kNoFolder[] = {
+    {FolderPath{1, ""}, "The folder does not exist"},
+    {FolderPath{kErrInvalidArg, ""}, "An invalid folder ID was specified"},
+    {FolderPath{2, ""}, "An invalid folder ID was specified"},
+    {ErrorRecord{-2147024770, "The specified module could not be found.", "shfolder"},
+     "-2147024770: The specified module could not be found. (linea 0)"},
+};
+
+void AnswerWith(const NoFolder& c, const TempFolder& tmp) {
+  fake::shell::Get().folder = c.folder;
+  fake::shell::Get().folder.value.buffer = tmp.path();
+}
 
 TEST_F(DataFolder, CreatesBothLevelsUnderLocalAppData) {
   Reads(tmp.path());
@@ -51,16 +68,8 @@ TEST_F(DataFolder, MissingInnerLevelIsCreatedInTheExistingOuter) {
 }
 
 TEST_F(DataFolder, FolderFunctionFailuresGiveTheirFixedTexts) {
-  struct Case {
-    long result;
-    const char* text;
-  } cases[] = {
-      {1, "The folder does not exist"},
-      {static_cast<long>(kErrInvalidArg), "An invalid folder ID was specified"},
-      {2, "An invalid folder ID was specified"},
-  };
-  for (const Case& c : cases) {
-    fake::shell::Get().folder = platform::shell::FolderPath{c.result, tmp.path()};
+  for (const NoFolder& c : kNoFolder) {
+    AnswerWith(c, tmp);
     std::string strErrore;
     EXPECT_FALSE(LeggiCartellaLog(strErrore));
     EXPECT_EQ(strErrore, c.text);
@@ -69,19 +78,54 @@ TEST_F(DataFolder, FolderFunctionFailuresGiveTheirFixedTexts) {
   }
 }
 
+// A level that cannot be created (its parent does not exist) is a trapped
+// error: number, description and line.
 TEST_F(DataFolder, TrappedErrorsReadNumberDescriptionAndLine) {
-  fake::shell::Get().folder = ErrorRecord{-2147024770, "The specified module could not be found.", "shfolder"};
-  std::string strErrore;
-  EXPECT_FALSE(LeggiCartellaLog(strErrore));
-  EXPECT_EQ(strErrore, "-2147024770: The specified module could not be found. (linea 0)");
-
-  // A level that cannot be created: its parent does not exist.
   fake::shell::SetFolder(tmp / "manca");
-  strErrore.clear();
+  std::string strErrore;
   EXPECT_FALSE(LeggiCartellaLog(strErrore));
   EXPECT_EQ(strErrore.rfind("-2147024894: ", 0), 0u) << strErrore;  // path not found
   EXPECT_TRUE(strErrore.ends_with(" (linea 0)")) << strErrore;
   EXPECT_EQ(gstrCartellaLog, "");
+}
+
+// Main() starts before the window: the fixture's fresh fakes, no window yet.
+class MainTest : public FmConnTest {
+ protected:
+  void SetUp() override {}
+  TempFolder tmp;
+};
+
+TEST_F(MainTest, NoDataFolderMeansAMessageAndNoWindow) {
+  for (const NoFolder& c : kNoFolder) {
+    fake::ui::Reset();
+    AnswerWith(c, tmp);
+    Main();
+    ExpectOneBox("Errore durante la rilevazione della cartella che conterrà i file di LOG dei test di connessione " +
+                     std::string(c.text),
+                 platform::ui::kCritical);
+    EXPECT_FALSE(platform::ui::FormIsOpen());
+    EXPECT_EQ(gstrCartellaLog, "");
+  }
+}
+
+TEST_F(MainTest, WithTheDataFolderTheWindowIsShown) {
+  fake::shell::SetFolder(tmp.path());
+  Main();
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(gstrCartellaLog, tmp / "Ardenza\\Sondalink\\");
+  EXPECT_TRUE(TempFolder::IsFolder(gstrCartellaLog));
+  EXPECT_TRUE(platform::ui::FormIsOpen());
+  EXPECT_TRUE(platform::ui::GetValue(kOptSQL));  // Form_Load has run
+}
+
+TEST_F(MainTest, AWindowThatCannotBeShownIsReportedAsMainsError) {
+  fake::shell::SetFolder(tmp.path());
+  fake::ui::Get().showFormError = ErrorRecord{kErrFail, "Errore non specificato", "ShowForm"};
+  Main();
+  ExpectOneBox("Routine busConn:Main, linea 0, errore -2147467259, descrizione: Errore non specificato",
+               platform::ui::kCritical);
+  EXPECT_FALSE(platform::ui::FormIsOpen());
 }
 
 }  // namespace

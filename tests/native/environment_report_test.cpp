@@ -5,14 +5,11 @@
 #include <vector>
 
 #include "app/controls.h"
-#include "environment/cartella_dati.h"
-#include "environment/registro.h"
 #include "environment/report.h"
 #include "environment/sistema.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_sysinfo.h"
 #include "fakes/fake_version.h"
-#include "platform/text.h"
 #include "support/log_cases.h"
 #include "support/log_lines.h"
 #include "support/registry_cases.h"
@@ -23,7 +20,6 @@ namespace sondalink {
 namespace {
 
 namespace ui = platform::ui;
-using testing::TempFolder;
 
 constexpr const char* kClasse = "ADODB.Connection";
 constexpr const char* kComponente =
@@ -34,15 +30,7 @@ class RapportoTest : public testing::TestLog {
  protected:
   void SetUp() override {
     TestLog::SetUp();
-    fake::sysinfo::Reset();
-    fake::registry::Reset();
-    fake::version::Reset();
-    mudtChiaviAperte.clear();
     ASSERT_TRUE(LogStart());
-  }
-  void TearDown() override {
-    TestLog::TearDown();
-    mudtChiaviAperte.clear();
   }
 
   // The class served by `percorso`, as the registry stores it.
@@ -158,13 +146,11 @@ TEST_F(RapportoTest, EchoesTheSameMessagesInTheLogBox) {
 // The rows of support/report_contract.cpp: real files for EsisteFile, their
 // versions and the variable from the fakes.
 testing::ReportFiles::ReportFiles(const std::string& folder) {
-  fake::sysinfo::Reset();
-  fake::version::Reset();
   std::ofstream(testing::Host(folder + "\\versione.dll"));
   std::ofstream(testing::Host(folder + "\\senza.dll"));
   fake::version::Get().files[folder + "\\versione.dll"] = {0x00010002, 0x8000FFFF};
   fake::registry::Get().environment["SONDALINK_PROVA"] = folder;
 }
-testing::ReportFiles::~ReportFiles() { fake::version::Reset(); }
+testing::ReportFiles::~ReportFiles() = default;
 
 }  // namespace sondalink

@@ -25,12 +25,7 @@ Lettura Leggi(const std::string& percorso) {
   return l;
 }
 
-class VersioneTest : public ::testing::Test {
- protected:
-  void SetUp() override { fake::version::Reset(); }
-};
-
-TEST_F(VersioneTest, HalvesAreReadAsSigned16BitNumbers) {
+TEST(VersioneTest, HalvesAreReadAsSigned16BitNumbers) {
   for (const testing::VersionCase& c : testing::kVersionCases) {
     Version().files["C:\\prova.dll"] = {c.ms, c.ls};
     Lettura l = Leggi("C:\\prova.dll");
@@ -40,7 +35,7 @@ TEST_F(VersioneTest, HalvesAreReadAsSigned16BitNumbers) {
   }
 }
 
-TEST_F(VersioneTest, NoVersionReadsAsMinusOneAndSucceeds) {
+TEST(VersioneTest, NoVersionReadsAsMinusOneAndSucceeds) {
   Version().files["senza-fissa"].ms.reset();
   Version().files["lettura-fallita"].readFails = true;
   Version().files["query-fallita"].queryFails = true;
@@ -58,14 +53,14 @@ TEST_F(VersioneTest, NoVersionReadsAsMinusOneAndSucceeds) {
   EXPECT_EQ(Version().lastPath, "\"C:\\prova.dll\"");
 }
 
-TEST_F(VersioneTest, WindowsIsToldTheReportedSizeInTheAnsiCodePage) {
+TEST(VersioneTest, WindowsIsToldTheReportedSizeInTheAnsiCodePage) {
   Version().files["C:\\Societ\xE0\\prova.dll"].sizeAnswer = 300;
   Lettura l = Leggi("C:\\Società\\prova.dll");
   EXPECT_EQ(l.parti, (Parti{6, 3, 12, 345}));
   EXPECT_EQ(Version().lastReadSize, 300u);
 }
 
-TEST_F(VersioneTest, ARunTimeErrorIsHandedBackAsText) {
+TEST(VersioneTest, ARunTimeErrorIsHandedBackAsText) {
   Version().files["C:\\prova.dll"].readThrows = true;
   Lettura l = Leggi("C:\\prova.dll");
   EXPECT_FALSE(l.ok);

@@ -11,30 +11,22 @@ namespace {
 
 namespace pa = platform::automation;
 
-class FakeAutomation : public ::testing::Test {
- protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
-};
+TEST(FakeAutomation, ToTextMatchesTheSystemConversion) { testing::contract::ExpectTexts(); }
 
-TEST_F(FakeAutomation, ToTextMatchesTheSystemConversion) { testing::contract::ExpectTexts(); }
-
-TEST_F(FakeAutomation, ObjectsBecomeTextThroughTheirDefaultMemberOnly) {
-  FakePtr field = NewObject("Field");
-  field->Property("Value", int32_t{7}).DefaultMember("Value");
-  EXPECT_EQ(pa::ToText(field->object()).value, "7");
+TEST(FakeAutomation, ObjectsBecomeTextThroughTheirDefaultMemberOnly) {
+  EXPECT_EQ(pa::ToText(NewField("Field", "F", int32_t{7})->object()).value, "7");
 
   Outcome<std::string> bare = pa::ToText(NewObject("Connection")->object());
   EXPECT_EQ(bare.error.number, kTypeMismatch);
   EXPECT_EQ(bare.error.description, "Type mismatch.");
 }
 
-TEST_F(FakeAutomation, UnknownClassesFailAsWindowsDoes) {
+TEST(FakeAutomation, UnknownClassesFailAsWindowsDoes) {
   testing::contract::ExpectUnknownClasses();
   EXPECT_EQ(pa::CreateFromClassId("{not-a-class}", "X").error.number, kInvalidClassString);
 }
 
-TEST_F(FakeAutomation, ClassesAreFoundByIdentityOrNameWithoutRegardToCase) {
+TEST(FakeAutomation, ClassesAreFoundByIdentityOrNameWithoutRegardToCase) {
   int made = 0;
   RegisterClass("{00000535-0000-0010-8000-00AA006D2EA4}", "ADODB.Recordset",
                 [&made]() -> Outcome<Object> {
@@ -59,9 +51,9 @@ TEST_F(FakeAutomation, ClassesAreFoundByIdentityOrNameWithoutRegardToCase) {
   EXPECT_EQ(Journal()[1].member, "adodb.recordset");
 }
 
-TEST_F(FakeAutomation, MembersFailWithTheObjectsClassAsSource) {
+TEST(FakeAutomation, MembersFailWithTheObjectsClassAsSource) {
   FakePtr conn = NewObject("DAO.Connection");
-  conn->Property("Name", std::string("c"))
+  conn->Property("Name", "c")
       .Failing("Close", ErrorRecord{3146, "ODBC--call failed.", ""})
       .Failing("Execute", ErrorRecord{3146, "ODBC--call failed.", "DAO.Database"});
   Object o = conn->object();
@@ -69,8 +61,8 @@ TEST_F(FakeAutomation, MembersFailWithTheObjectsClassAsSource) {
   auto unknown = pa::Get(o, "Nonesuch");
   EXPECT_EQ(unknown.error.number, kUnknownName);
   EXPECT_EQ(unknown.error.source, "DAO.Connection");
-  EXPECT_EQ(pa::Put(o, "Name", std::string("d")).number, kMemberNotFound);
-  EXPECT_EQ(conn->Current("Name"), Value{std::string("c")}) << "a refused put changes nothing";
+  EXPECT_EQ(pa::Put(o, "Name", "d").number, kMemberNotFound);
+  EXPECT_EQ(conn->Current("Name"), Value{"c"}) << "a refused put changes nothing";
   EXPECT_EQ(pa::Call(o, "Name").error.number, kMemberNotFound);
 
   auto close = pa::Call(o, "close");
@@ -80,7 +72,7 @@ TEST_F(FakeAutomation, MembersFailWithTheObjectsClassAsSource) {
   EXPECT_EQ(pa::Get(Object{}, "Name").error.number, 91);
 }
 
-TEST_F(FakeAutomation, JournalKeepsOrderAndArgumentWidths) {
+TEST(FakeAutomation, JournalKeepsOrderAndArgumentWidths) {
   FakePtr conn = NewObject("DAO.Connection");
   FakePtr rs = NewObject("");
   conn->Settable("QueryTimeout", int16_t{0})
@@ -91,7 +83,7 @@ TEST_F(FakeAutomation, JournalKeepsOrderAndArgumentWidths) {
   Object o = conn->object();
 
   ASSERT_FALSE(pa::Put(o, "QueryTimeout", int16_t{60}).failed());
-  const Value args[] = {std::string("SELECT @@VERSION"), int32_t{4}};
+  const Value args[] = {"SELECT @@VERSION", int32_t{4}};
   auto opened = pa::Call(o, "OpenRecordset", args);
   ASSERT_TRUE(opened.ok());
   EXPECT_TRUE(IsObject(opened.value, rs));
@@ -104,15 +96,13 @@ TEST_F(FakeAutomation, JournalKeepsOrderAndArgumentWidths) {
   EXPECT_EQ(conn->Current("querytimeout"), Value{int16_t{60}});
   EXPECT_EQ(j[1].access, Access::Call);
   EXPECT_EQ(j[1].target, conn.get());
-  EXPECT_EQ(j[1].arguments, (Arguments{std::string("SELECT @@VERSION"), int32_t{4}}));
+  EXPECT_EQ(j[1].arguments, (Arguments{"SELECT @@VERSION", int32_t{4}}));
   EXPECT_EQ(j[1].member, "OpenRecordset");
 }
 
-TEST_F(FakeAutomation, CollectionsByPositionAndByName) {
-  FakePtr a = NewObject("Property");
-  a->Property("Name", std::string("Provider"));
-  FakePtr b = NewObject("Property");
-  b->Property("Name", std::string("Data Source"));
+TEST(FakeAutomation, CollectionsByPositionAndByName) {
+  FakePtr a = NewField("Property", "Provider", 1);
+  FakePtr b = NewField("Property", "Data Source", 2);
   Object dao = NewCollection("DAO.Properties", {a, b}, FakeObject::CountAs::Int16)->object();
   Object ado = NewCollection("ADODB.Properties", {a, b})->object();
 
@@ -120,8 +110,8 @@ TEST_F(FakeAutomation, CollectionsByPositionAndByName) {
   EXPECT_EQ(pa::Get(ado, "COUNT").value, Value{int32_t{2}});
   EXPECT_TRUE(IsObject(pa::Item(dao, int32_t{1}).value, b));
   EXPECT_TRUE(IsObject(pa::Item(ado, int16_t{0}).value, a));
-  EXPECT_TRUE(IsObject(pa::Item(ado, std::string("data source")).value, b));
-  for (const Value& missing : {Value{int32_t{2}}, Value{int32_t{-1}}, Value{std::string("x")}}) {
+  EXPECT_TRUE(IsObject(pa::Item(ado, "data source").value, b));
+  for (const Value& missing : {Value{int32_t{2}}, Value{int32_t{-1}}, Value{"x"}}) {
     auto r = pa::Item(dao, missing);
     EXPECT_EQ(r.error.number, 3265);
     EXPECT_EQ(r.error.source, "DAO.Properties");
@@ -129,18 +119,16 @@ TEST_F(FakeAutomation, CollectionsByPositionAndByName) {
   EXPECT_EQ(pa::Item(dao, 1.0).error.number, kTypeMismatch);
 }
 
-TEST_F(FakeAutomation, RecordsetWalksItsRowsAndThenHasNoCurrentRecord) {
+TEST(FakeAutomation, RecordsetWalksItsRowsAndThenHasNoCurrentRecord) {
   Object rs = NewRecordset("ADODB.Recordset",
-                           {{{"attribute_name", std::string("DBMS_NAME")},
-                             {"attribute_value", std::string("Microsoft SQL Server")}},
-                            {{"attribute_name", std::string("DBMS_VER")},
-                             {"attribute_value", Null{}}}})
+                           {{{"attribute_name", "DBMS_NAME"}, {"attribute_value", "Microsoft SQL Server"}},
+                            {{"attribute_name", "DBMS_VER"}, {"attribute_value", Null{}}}})
                   ->object();
   std::vector<std::string> seen;
   while (pa::Get(rs, "EOF").value == Value{false}) {
     Object fields = std::get<Object>(pa::Get(rs, "Fields").value);
     std::string line = pa::ToText(pa::Item(fields, int16_t{0}).value).value + "=" +
-                       pa::ToText(pa::Item(fields, std::string("ATTRIBUTE_VALUE")).value).value;
+                       pa::ToText(pa::Item(fields, "ATTRIBUTE_VALUE").value).value;
     seen.push_back(line);
     ASSERT_TRUE(pa::Call(rs, "MoveNext").ok());
   }

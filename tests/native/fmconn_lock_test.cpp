@@ -1,4 +1,7 @@
+#include <ostream>
+
 #include "fmconn_fixture.h"
+#include "support/row_name.h"
 #include "support/temp_folder.h"
 
 namespace sondalink {
@@ -10,9 +13,6 @@ using fake::ui::Type;
 using platform::ui::SysColor;
 using platform::ui::kCritical;
 using platform::ui::kExclamation;
-
-const std::vector<int> kInputsAndTestButtons = {kEdServer, kOptSQL, kOptTrusted, kEdLogin, kEdPassword,
-                                                 kCmdADO, kCmdSQLDMO, kCmdDAODirect, kCmdRDO, kCmdODBC};
 
 TEST_F(FmConnTest, LockDisablesInputsAndTestButtonsButNotTheLogFolderOrTheLogBox) {
   EXPECT_TRUE(ControlliBlocca());
@@ -42,52 +42,56 @@ TEST_F(FmConnTest, UnlockUnderWindowsAuthenticationLeavesLoginAndPasswordDisable
   ExpectBack({kEdLogin, kEdPassword}, SysColor::ButtonFace);
 }
 
-TEST_F(FmConnTest, AnyTestButtonEnablesRdoAndOdbcEvenWhenValidationStopsIt) {
-  for (int button : {kCmdADO, kCmdDAODirect, kCmdSQLDMO}) {
-    SCOPED_TRACE(button);
-    SetUp();
-    Click(button);  // empty server: stops at the validation
-    ExpectOneBox("Inserire il nome del Server/Istanza.", kExclamation, "Messaggio di Collaudino");
-    EXPECT_EQ(Ui().focus, kEdServer);
-    ExpectEnabled({kCmdRDO, kCmdODBC}, true);
-    EXPECT_FALSE(TestInCorso());
-  }
+class AnyTestButton : public FmConnTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(AnyTestButton, EnablesRdoAndOdbcEvenWhenValidationStopsIt) {
+  Click(GetParam());  // empty server: stops at the validation
+  ExpectOneBox("Inserire il nome del Server/Istanza.", kExclamation, "Messaggio di Collaudino");
+  EXPECT_EQ(Ui().focus, kEdServer);
+  ExpectEnabled({kCmdRDO, kCmdODBC}, true);
+  EXPECT_FALSE(TestInCorso());
 }
+
+INSTANTIATE_TEST_SUITE_P(FmConn, AnyTestButton, ::testing::Values(kCmdADO, kCmdDAODirect, kCmdSQLDMO),
+                         [](const auto& info) { return Find(info.param)->name; });
 
 // A control that cannot be reached makes the routine fail where it is met:
 // what came before it stays done, the busy flag is left alone, and the
 // routine error box tells which routine failed.
-TEST_F(FmConnTest, ALockThatFailsHalfwayKeepsWhatItChangedAndReportsTheRoutine) {
-  const struct {
-    int missing;
-    std::vector<int> changedBefore, untouched;
-  } cases[] = {
-      {kOptTrusted, {kEdServer, kOptSQL}, {kEdLogin, kCmdADO}},
-      {kEdPassword, {kEdServer, kOptSQL, kOptTrusted, kEdLogin}, {kCmdADO}},
-      {kCmdRDO, {kEdPassword, kCmdADO, kCmdSQLDMO, kCmdDAODirect}, {kCmdODBC}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.missing);
-    SetUp();
-    ASSERT_TRUE(ControlliSblocca());  // RDO and ODBC enabled too
-    Ui().controls.erase(c.missing);
-    EXPECT_FALSE(ControlliBlocca());
-    EXPECT_FALSE(TestInCorso());
-    ExpectEnabled(c.changedBefore, false);
-    ExpectEnabled(c.untouched, true);
-    ExpectOneBox("Routine fmConn:ControlliBlocca, linea 0, errore 9, descrizione: Subscript out of range", kCritical);
-  }
+struct HalfwayCase {
+  const char* name;
+  bool lock;  // ControlliBlocca from unlocked, else ControlliSblocca from locked
+  int missing;
+  std::vector<int> changedBefore, untouched;
+};
+
+void PrintTo(const HalfwayCase& c, std::ostream* os) { *os << c.name; }
+
+class HalfwayLockOrUnlock : public FmConnTest, public ::testing::WithParamInterface<HalfwayCase> {};
+
+TEST_P(HalfwayLockOrUnlock, KeepsWhatItChangedAndReportsTheRoutine) {
+  const HalfwayCase& c = GetParam();
+  ASSERT_TRUE(c.lock ? ControlliSblocca() : ControlliBlocca());  // RDO and ODBC enabled too
+  Ui().controls.erase(c.missing);
+  EXPECT_FALSE(c.lock ? ControlliBlocca() : ControlliSblocca());
+  EXPECT_EQ(TestInCorso(), !c.lock);
+  ExpectEnabled(c.changedBefore, !c.lock);
+  ExpectEnabled(c.untouched, c.lock);
+  ExpectOneBox(std::string("Routine fmConn:") + (c.lock ? "ControlliBlocca" : "ControlliSblocca") +
+                   ", linea 0, errore 9, descrizione: Subscript out of range",
+               kCritical);
 }
 
-TEST_F(FmConnTest, AnUnlockThatFailsLeavesTheWindowBusy) {
-  ASSERT_TRUE(ControlliBlocca());
-  Ui().controls.erase(kCmdDAODirect);
-  EXPECT_FALSE(ControlliSblocca());
-  EXPECT_TRUE(TestInCorso());
-  EXPECT_TRUE(At(kCmdSQLDMO).enabled);
-  EXPECT_FALSE(At(kCmdRDO).enabled);
-  ExpectOneBox("Routine fmConn:ControlliSblocca, linea 0, errore 9, ...", kCritical);
-}
+INSTANTIATE_TEST_SUITE_P(
+    FmConn, HalfwayLockOrUnlock,
+    ::testing::Values(
+        HalfwayCase{"LockWithoutTheTrustedOption", true, kOptTrusted, {kEdServer, kOptSQL}, {kEdLogin, kCmdADO}},
+        HalfwayCase{"LockWithoutThePasswordBox", true, kEdPassword, {kEdServer, kOptSQL, kOptTrusted, kEdLogin},
+                    {kCmdADO}},
+        HalfwayCase{"LockWithoutTheRdoButton", true, kCmdRDO, {kEdPassword, kCmdADO, kCmdSQLDMO, kCmdDAODirect},
+                    {kCmdODBC}},
+        HalfwayCase{"UnlockWithoutTheDaoButton", false, kCmdDAODirect, {kCmdSQLDMO}, {kCmdRDO}}),
+    testing::kRowName);
 
 TEST_F(FmConnTest, AFailureWhileATestLogIsOpenIsAlsoAnErrorLineOfTheLog) {
   testing::TempFolder tmp;

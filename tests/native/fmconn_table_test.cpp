@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -22,11 +21,6 @@ using platform::ui::TwipsRect;
 // What the table must satisfy, not the table again: a changed position or
 // order passes as long as the window still works for its user.
 std::span<const ControlDef> Controls() { return {kFormConn.controls, kFormConn.count}; }
-
-const ControlDef* Find(int id) {
-  auto it = std::ranges::find(Controls(), id, &ControlDef::id);
-  return it == Controls().end() ? nullptr : &*it;
-}
 
 std::optional<char> AccessKey(const char* caption) {
   const char* amp = caption ? std::strchr(caption, '&') : nullptr;

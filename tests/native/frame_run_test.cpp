@@ -13,8 +13,9 @@
 
 #include "app/test_in_corso.h"
 #include "connection/frame.h"
-#include "connection_fixture.h"
-#include "native/file_size_limit.h"
+#include "fakes/fake_automation.h"
+#include "fmconn_fixture.h"
+#include "support/log_cases.h"
 #include "platform/ui.h"
 #include "support/golden_log.h"
 #include "support/row_name.h"
@@ -60,25 +61,15 @@ void CorpoRiuscito(EsecuzioneTest& run) {
 }
 void CorpoNonArriva(EsecuzioneTest&) { ADD_FAILURE() << "the body must not run"; }
 
-// A box of the program's, as shown.
-fake::ui::Box Shown(int flags, const std::string& text) { return {text, flags, "Messaggio di Sondalink"}; }
-
-class FrameRun : public testing::ConnectionTest {
+class FrameRun : public ConnectionTest {
  protected:
   std::string LogPath() const { return gstrCartellaLog + "SondalinkProva.log"; }
   std::vector<std::string> Log() { return Body("SondalinkProva.log"); }
-  void ExpectUnlockedAndIdle() {
-    for (int id : {kEdServer, kOptSQL, kOptTrusted, kEdLogin, kEdPassword, kCmdADO, kCmdSQLDMO,
-                   kCmdDAODirect, kCmdRDO, kCmdODBC}) {
-      EXPECT_TRUE(ui::IsEnabled(id)) << id;
-    }
+  static void ExpectNotepad(bool started) { ConnectionTest::ExpectNotepad("SondalinkProva.log", started); }
+  static void ExpectUnlockedAndIdle() {
+    ExpectEnabled(kInputsAndTestButtons, true);
     EXPECT_EQ(fake::ui::Get().pointer, ui::kPointerDefault);
     EXPECT_FALSE(TestInCorso());
-  }
-  // Notepad in a normal window with the focus, or nothing started.
-  void ExpectNotepad(bool started) {
-    const std::vector<fake::shell::StartCall> notepad = {{"notepad.exe " + LogPath(), 1}};
-    EXPECT_EQ(Started(), started ? notepad : std::vector<fake::shell::StartCall>{});
   }
 };
 
@@ -265,15 +256,15 @@ TEST_F(FrameRun, ALogThatCannotBeWrittenMidRunCostsOneBoxAndTheRunEndsAsUsual) {
   EseguiTest(
       kProva,
       [&](EsecuzioneTest& run) {
-        testing::FileSizeLimit full(std::filesystem::file_size(testing::Host(LogPath())) + 10);
+        testing::WritesFail full(std::filesystem::file_size(testing::Host(LogPath())) + 10);
         for (int i = 1; i <= 30; ++i) run.LogWrite("Riga " + std::to_string(i));
         CorpoRiuscito(run);
       },
       Rapporto);
   EXPECT_THAT(Boxes(),
               ElementsAre(Shown(ui::kCritical,
-                                "Routine basConn:LogWrite, linea 0, errore -2147024673, "
-                                "descrizione: File too large\r\n\r\nImpossibile continuare."),
+                                "Routine basConn:LogWrite, linea 0, " + testing::WritesFail::Error() +
+                                    "\r\n\r\nImpossibile continuare."),
                           kSuccessBox));
   EXPECT_FALSE(gbLogAperto);
   ExpectNotepad(false);

@@ -3,11 +3,13 @@
 // failures the posix twin can be made to meet.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <limits>
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_ui.h"
-#include "native/file_size_limit.h"
 #include "support/log_box_form.h"
 #include "support/log_cases.h"
 
@@ -15,7 +17,6 @@ namespace sondalink {
 namespace {
 
 namespace ui = platform::ui;
-using testing::FileSizeLimit;
 using testing::LogFile;
 using testing::TestLog;
 
@@ -86,17 +87,10 @@ TEST_F(TestLog, CounterOverflowIsReportedByLogWrite) {
 
 }  // namespace
 
-// The fake window and clock, fresh for each test.
+// The fake window, fresh for each test (fresh_state.cpp).
 struct testing::LogWatch::Impl {};
-testing::LogWatch::LogWatch() {
-  fake::ui::Reset();
-  fake::clock::Reset();
-  ShowOnlyTheLogBox();
-}
-testing::LogWatch::~LogWatch() {
-  fake::ui::Reset();
-  fake::clock::Reset();
-}
+testing::LogWatch::LogWatch() { ShowOnlyTheLogBox(); }
+testing::LogWatch::~LogWatch() = default;
 std::vector<testing::LogWatch::Box> testing::LogWatch::Boxes() const {
   std::vector<Box> boxes;
   for (const fake::ui::Box& b : fake::ui::Get().boxes) boxes.push_back({b.text, b.title, b.flags});
@@ -104,13 +98,22 @@ std::vector<testing::LogWatch::Box> testing::LogWatch::Boxes() const {
 }
 std::optional<int> testing::LogWatch::EventRounds() const { return fake::ui::Get().doEventsCalls; }
 
-// Files may not grow past the limit, as a full disk (EFBIG, ERROR_FILE_TOO_LARGE).
+// Files may not grow past the limit: writes past it fail with EFBIG
+// (SIGXFSZ ignored), as on a full disk.
 struct testing::WritesFail::Impl {
-  explicit Impl(size_t bytes) : limit(bytes) {}
-  FileSizeLimit limit;
+  void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
 };
-testing::WritesFail::WritesFail(size_t limit) : impl_(std::make_unique<Impl>(limit)) {}
-testing::WritesFail::~WritesFail() = default;
+testing::WritesFail::WritesFail(size_t limit) : impl_(std::make_unique<Impl>()) {
+  getrlimit(RLIMIT_FSIZE, &impl_->old);
+  rlimit tight = impl_->old;
+  tight.rlim_cur = limit;
+  EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+}
+testing::WritesFail::~WritesFail() {
+  setrlimit(RLIMIT_FSIZE, &impl_->old);
+  std::signal(SIGXFSZ, impl_->handler);
+}
 std::string testing::WritesFail::Error() { return "errore -2147024673, descrizione: File too large"; }
 
 }  // namespace sondalink
