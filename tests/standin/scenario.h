@@ -54,10 +54,11 @@ struct Scenario {
   void Delay(int milliseconds) const;
 };
 
-// Starts a run: reads the scenario afresh (SONDALINK_STANDIN_SCENARIO names
-// the file; else standin-scenario.txt beside the DLL; else the defaults) and
-// resets the per-run call counts. Returns an error text when the file is
-// malformed or unreadable.
+// Starts a run, as creating an ADO Connection or an SQL-DMO SQLServer and
+// DAO's CreateWorkspace (the engine outlives runs) do: reads the scenario
+// afresh (SONDALINK_STANDIN_SCENARIO names the file; else standin-scenario.txt
+// beside the DLL; else the defaults) and resets the per-run call counts.
+// Returns an error text when the file is malformed or unreadable.
 std::optional<std::wstring> BeginRun();
 // The scenario of the current run (starting one when none has begun).
 Scenario& Current();
