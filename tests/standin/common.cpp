@@ -1,5 +1,3 @@
-#include <type_traits>
-
 #include "components.h"
 
 namespace sondalink::standin {
@@ -14,18 +12,6 @@ Fault NotFound(const std::wstring& component, std::wstring source) {
                                           : L"Item cannot be found in the collection corresponding to the requested "
                                             L"name or ordinal.",
                       std::move(source));
-}
-
-Val FromCell(const Cell& cell) {
-  return std::visit(
-      [](const auto& v) -> Val {
-        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, Fault>) {
-          throw v;
-        } else {
-          return v;
-        }
-      },
-      cell);
 }
 
 namespace {
@@ -79,7 +65,7 @@ NodeRef NewPropertyList(const std::wstring& owner, std::vector<Attribute> items)
   for (Attribute& a : items) {
     NodeRef item = Node::Create(component + L".Property", a.name);
     item->get(L"Name", [name = a.name] { return name; });
-    item->get(L"Value", [value = a.value] { return FromCell(value); }).byDefault();
+    item->get(L"Value", [value = a.value] { return value; }).byDefault();
     nodes.push_back(std::move(item));
   }
   CollectionTexts texts{component + L".Properties", dao,
@@ -119,7 +105,7 @@ void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTe
       field->guard(requireOpen);
       field->get(L"Value", [cursor, column, noCurrent = t.noCurrent] {
         if (cursor->position >= cursor->rows.values.size()) throw noCurrent;
-        return FromCell(cursor->rows.values[cursor->position][column]);
+        return cursor->rows.values[cursor->position][column];
       }).byDefault();
       fields.push_back(std::move(field));
     }

@@ -32,10 +32,6 @@ using NodeRef = win32::com_ptr<Node>;
 struct Null {};
 struct Empty {};
 
-// Integer widths are kept: the real components answer with 16-bit or 32-bit
-// integers member by member.
-using Val = std::variant<Empty, Null, bool, int16_t, int32_t, double, std::wstring, NodeRef>;
-
 enum class FaultMode {
   kExcepInfo,  // DISP_E_EXCEPTION with a filled EXCEPINFO
   kDeferred,   // DISP_E_EXCEPTION, texts only through pfnDeferredFillIn
@@ -48,6 +44,11 @@ struct Fault {
   std::wstring source;
   FaultMode mode = FaultMode::kExcepInfo;
 };
+
+// What a member gives, with the integer widths kept (the real components
+// answer with 16-bit or 32-bit integers member by member). A Fault is a
+// value whose read fails, as a scenario's @fail values are.
+using Val = std::variant<Empty, Null, bool, int16_t, int32_t, double, std::wstring, NodeRef, Fault>;
 
 // Not a component's error but COM's (unknown member, wrong argument count
 // or type): returned as a plain HRESULT.

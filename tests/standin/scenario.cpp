@@ -148,7 +148,7 @@ Fault ParseFault(const std::wstring& text) {
 }
 
 // A value as written after "=" or after a name and '|', still escaped.
-Cell ParseCell(const std::wstring& raw) {
+Val ParseValue(const std::wstring& raw) {
   if (raw.empty() || raw[0] != L'@') return Unescape(raw);
   std::wstring lower = Lower(raw);
   if (lower == L"@null") return Null{};
@@ -182,7 +182,7 @@ bool ParseYesNo(const std::wstring& value) {
 Attribute ParseAttribute(const std::wstring& value) {
   size_t bar = FindBar(value);
   if (bar == std::wstring::npos) throw ParseError{L"expected <name>|<value>"};
-  return Attribute{Unescape(value.substr(0, bar)), ParseCell(value.substr(bar + 1))};
+  return Attribute{Unescape(value.substr(0, bar)), ParseValue(value.substr(bar + 1))};
 }
 
 bool Matches(const Rule& rule, const std::wstring& type, const std::wstring& label,
@@ -228,7 +228,7 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
       } else if (key == L"licence.design") {
         s.designLicence = ParseYesNo(value);
       } else if (key == L"version") {
-        s.version = ParseCell(value);
+        s.version = ParseValue(value);
       } else if (key == L"version.rows") {
         int32_t n = ParseInteger(value);
         if (n != 0 && n != 1) throw ParseError{L"version.rows is 0 or 1"};

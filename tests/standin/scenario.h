@@ -13,13 +13,9 @@
 
 namespace sondalink::standin {
 
-// A value the scenario gives a property, a field or the version: a plain
-// value, or a failure raised when it is read.
-using Cell = std::variant<Empty, Null, bool, int16_t, int32_t, double, std::wstring, Fault>;
-
 struct Attribute {
   std::wstring name;
-  Cell value;
+  Val value;
 };
 
 // A failure or a delay for the members that a target names.
@@ -37,7 +33,7 @@ struct Scenario {
   // The machine holds the design-time licence of the licensed classes (as
   // developer tools install it): DAO's engine is created without its key.
   bool designLicence = false;
-  Cell version;
+  Val version;
   int versionRows = 1;
   std::vector<Attribute> serverInfo;
   // Property listings by owner: "ado", "dao.engine", "dao.workspace".
