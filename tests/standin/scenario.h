@@ -6,7 +6,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "node.h"
