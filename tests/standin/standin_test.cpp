@@ -43,7 +43,7 @@ const char kDaoKey[] = "mbmabptebkjcdlgtjmskjwtsdhjbmkmwtrak";  // DAO's run-tim
 const std::string kAdoString =
     "Provider=SQLOLEDB;Server=PC01\\ISTANZA;Database=master;UID=sa;pwd=s3gr;eto;LANGUAGE=us_english;APP=Velario;";
 // The version text of the built-in run.
-const char kVersion[] =
+const std::string kVersion =
     "SQL Server stand-in - 8.00.2039 (Intel X86)\r\n\tcomponenti sostitutivi per i test di Sondalink";
 
 // Steps (see Do) that open ADO connection c the way the program does, open
@@ -298,17 +298,14 @@ TEST_F(Standin, UnregisteringPutsBackWhatWasThereBefore) {
 
 // ---- runs: a scenario, the steps the program would take, and the journal
 
-struct Step {
-  std::string does;  // as Do takes it
-  // As Show writes it, "..." ending it where the system's text for the code
-  // follows. None: @object for a step that names what it gives, else @empty.
-  std::optional<std::string> gives = std::nullopt;
-};
-
 struct Script {
   const char* name;
   std::string scenario;
-  std::vector<Step> steps;
+  // Each "<step> -> <what it gives>": the step as Do takes it, what it gives
+  // as Show writes it, "..." ending it where the system's text for the code
+  // follows. Without " -> ": @object for a step that names what it gives,
+  // else @empty.
+  std::vector<std::string> steps;
   std::vector<std::string> journal = {};  // lines the journal must hold
 };
 
@@ -319,10 +316,14 @@ TEST_P(StandinRuns, GiveWhatEachStepSaysAndJournalTheArguments) {
   Scenario(run.scenario);
   {
     Objects objects;
-    for (const Step& step : run.steps) {
-      const std::string want = step.gives.value_or(step.does.find(" = ") < step.does.find('.') ? "@object" : "@empty");
-      const std::string got = Do(step.does, objects);
-      EXPECT_EQ(want.ends_with("...") ? got.substr(0, want.size() - 3) + "..." : got, want) << step.does;
+    for (const std::string& step : run.steps) {
+      const size_t arrow = step.find(" -> ");
+      const std::string does = step.substr(0, arrow);
+      const std::string want = arrow != std::string::npos          ? step.substr(arrow + 4)
+                               : does.find(" = ") < does.find('.') ? "@object"
+                                                                   : "@empty";
+      const std::string got = Do(does, objects);
+      EXPECT_EQ(want.ends_with("...") ? got.substr(0, want.size() - 3) + "..." : got, want) << does;
     }
   }  // every object released
   EXPECT_THAT(JournalLines(), ::testing::IsSupersetOf(run.journal));
@@ -331,110 +332,106 @@ TEST_P(StandinRuns, GiveWhatEachStepSaysAndJournalTheArguments) {
 INSTANTIATE_TEST_SUITE_P(
     EveryComponent, StandinRuns,
     ::testing::Values(
+        // Properties by position as a listing reads them, by name, and
+        // failing; the ADO listing counts in 32 bits. The password goes in
+        // clear, as the component needs it; the journal holds the argument
+        // types as sent.
         Script{"AdoRunGivesVersionAndAttributesAndJournalsTheArguments",
                "version=Versione 1\\r\\n\\triga due\n"
                "property.ado=Vuota|@null\nproperty.ado=Guasta|@fail:0x80004005|Non leggibile|Provider\n",
-               {{"c = ADODB.Connection"}, {kOpenAdo}, {"c.Version", "2.8"},
-                {"c.Properties.Count", "@i4:11"},  // in 32 bits
-                {"c.Properties(@i4:1).Value", "PC01\\ISTANZA"}, {"c.Properties(Application Name).Value", "Velario"},
-                {"c.Properties(@i4:7).Value", "@i4:15"}, {"c.Properties(@i4:9).Name", "Vuota"},
-                {"c.Properties(@i4:9).Value", "@null"},
-                {"c.Properties(@i4:10).Value", "@fail:0x80004005|Non leggibile|Provider"},
-                {"v = ADODB.Recordset"}, {"v.Open(SELECT @@VERSION" + kOnC}, {"v.EOF", "@bool:False"},
-                {"v.Fields(@i4:0).Value", "Versione 1\r\n\triga due"}, {"v.Close()"},
-                {"i = ADODB.Recordset"}, {"i.Open(sp_server_info" + kOnC},
-                {"i.Fields(attribute_name).Value", "DBMS_NAME"},
-                {"i.Fields(attribute_value).Value", "SQL Server stand-in"},
-                {"i.MoveNext()"}, {"i.MoveNext()"}, {"i.MoveNext()"}, {"i.MoveNext()"}, {"i.MoveNext()"},
-                {"i.EOF", "@bool:True"},
-                {"i.MoveNext()", "@fail:3021|Either BOF or EOF is True, or the current record has been deleted. "
-                                 "Requested operation requires a current record.|ADODB.Recordset"},
-                {"i.Close()"}, {"c.Close()"}},
-               // The password in clear, as the component needs it; the argument types as sent.
+               {"c = ADODB.Connection", kOpenAdo, "c.Version -> 2.8", "c.Properties.Count -> @i4:11",
+                "c.Properties(@i4:1).Value -> PC01\\ISTANZA", "c.Properties(Application Name).Value -> Velario",
+                "c.Properties(@i4:7).Value -> @i4:15", "c.Properties(@i4:9).Value -> @null",
+                "c.Properties(@i4:10).Value -> @fail:0x80004005|Non leggibile|Provider", "v = ADODB.Recordset",
+                "v.Open(SELECT @@VERSION" + kOnC, "v.EOF -> @bool:False",
+                "v.Fields(@i4:0).Value -> Versione 1\r\n\triga due", "v.Close()", "c.Close()"},
                {"create ado.Connection",
                 "call ado.Connection.Open(VT_BSTR \"Provider=SQLOLEDB;Server=PC01\\\\ISTANZA;Database=master;UID=sa;"
                 "pwd=s3gr;eto;LANGUAGE=us_english;APP=Velario;\", VT_BSTR \"\", VT_BSTR \"\", VT_I4 -1)",
                 "call ado.Recordset.Open(VT_BSTR \"SELECT @@VERSION\", VT_DISPATCH <ado.Connection>, VT_I4 3, "
                 "VT_I4 1, VT_I4 -1)",
-                "get ado.Fields.Item(VT_BSTR \"attribute_value\")", "call ado.Connection.Close()",
-                "release ado.Connection"}},
+                "call ado.Connection.Close()", "release ado.Connection"}},
+        // The built-in five rows, then no current record.
+        Script{"AdoServerInfoGivesItsRowsToTheirEnd",
+               "",
+               {"c = ADODB.Connection", kOpenAdo, "i = ADODB.Recordset", "i.Open(sp_server_info" + kOnC,
+                "i.Fields(attribute_name).Value -> DBMS_NAME", "i.Fields(attribute_value).Value -> SQL Server stand-in",
+                "i.MoveNext()", "i.MoveNext()", "i.MoveNext()", "i.MoveNext()", "i.MoveNext()",
+                "i.MoveNext() -> @fail:3021|Either BOF or EOF is True, or the current record has been deleted. "
+                "Requested operation requires a current record.|ADODB.Recordset",
+                "i.Close()"},
+               {"get ado.Fields.Item(VT_BSTR \"attribute_value\")"}},
+        // The engine is one per process: a second creation sees the same
+        // collection.
         Script{"DaoEngineRefusesASecondWorkspaceOfTheSameNameUntilTheFirstIsClosed",
                "",
-               {{"e = DAO.DBEngine.35"}, {"e.Properties.Count", "@i2:5"}, {"e.Version", "3.5"}, {kWorkspace},
-                {"e.Workspaces.Append($w)"}, {"e.Workspaces.Count", "@i2:1"},
-                // The engine is one per process: a second creation sees the same collection.
-                {"f = DAO.DBEngine.35"}, {"x = f.CreateWorkspace(ODBCWorkspace, admin, , @i4:1)"},
-                {"f.Workspaces.Append($x)", "@fail:3367|Impossibile aggiungere. Un oggetto con lo stesso nome "
-                                            "esiste già nell'insieme.|DAO.Workspaces"},
-                {"w.Close()"}, {"e.Workspaces.Count", "@i2:0"}, {"f.Workspaces.Append($x)"}}},
-        Script{"DaoRunGivesVersionAndJournalsSixteenBitArguments",
-               "",
-               {{"e = DAO.DBEngine.35"}, {kWorkspace},
-                {"w.Properties.Count", "@i2:5"},  // in 16 bits
-                {"w.Properties(@i4:0).Value", "ODBCWorkspace"},
-                {"c = w.OpenConnection(, @i4:0, @bool:false, ODBC;Driver={SQL Server};Server=PC01;Database=master;"
-                 "Trusted_Connection=Yes;LANGUAGE=us_english;APP=Velario;)"},
-                {"c.QueryTimeout = @i2:60"}, {"c.QueryTimeout", "@i2:60"},
-                {"r = c.OpenRecordset(SELECT @@VERSION, @i2:4)"},
-                {"r.Fields(@i2:0).Value", kVersion},  // Fields(0) as VB writes it: on to Item
-                {"r.Close()"},
-                {"c.OpenRecordset(SELECT 1, @i2:4)", "@fail:3146|ODBC--chiamata non riuscita.|DAO.Connection"},
-                {"c.Close()"}},
-               {"call dao.DBEngine.CreateWorkspace(VT_BSTR \"ODBCWorkspace\", VT_BSTR \"admin\", VT_BSTR \"\", "
-                "VT_I4 1)",
-                "call dao.Workspace[ODBCWorkspace].OpenConnection(VT_BSTR \"\", VT_I4 0, VT_BOOL False, VT_BSTR "
-                "\"ODBC;Driver={SQL Server};Server=PC01;Database=master;Trusted_Connection=Yes;"
-                "LANGUAGE=us_english;APP=Velario;\")",
-                "put dao.Connection.QueryTimeout = VT_I2 60", "get dao.Recordset.Fields(VT_I2 0)",
-                "call dao.Connection.OpenRecordset(VT_BSTR \"SELECT 1\", VT_I2 4) -> fault 0x800A0C4A"}},
+               {"e = DAO.DBEngine.35", "e.Properties.Count -> @i2:5", "e.Version -> 3.5", kWorkspace,
+                "e.Workspaces.Append($w)", "e.Workspaces.Count -> @i2:1", "f = DAO.DBEngine.35",
+                "x = f.CreateWorkspace(ODBCWorkspace, admin, , @i4:1)",
+                "f.Workspaces.Append($x) -> @fail:3367|Impossibile aggiungere. Un oggetto con lo stesso nome esiste "
+                "già nell'insieme.|DAO.Workspaces",
+                "w.Close()", "e.Workspaces.Count -> @i2:0", "f.Workspaces.Append($x)"}},
+        // DAO counts in 16 bits; Fields(0) as VB writes it goes on to Item.
+        Script{
+            "DaoRunGivesVersionAndJournalsSixteenBitArguments",
+            "",
+            {"e = DAO.DBEngine.35", kWorkspace, "w.Properties.Count -> @i2:5",
+             "w.Properties(@i4:0).Value -> ODBCWorkspace",
+             "c = w.OpenConnection(, @i4:0, @bool:false, ODBC;Driver={SQL Server};Server=PC01;Database=master;"
+             "Trusted_Connection=Yes;LANGUAGE=us_english;APP=Velario;)",
+             "c.QueryTimeout = @i2:60", "c.QueryTimeout -> @i2:60", "r = c.OpenRecordset(SELECT @@VERSION, @i2:4)",
+             "r.Fields(@i2:0).Value -> " + kVersion, "r.Close()",
+             "c.OpenRecordset(SELECT 1, @i2:4) -> @fail:3146|ODBC--chiamata non riuscita.|DAO.Connection", "c.Close()"},
+            {"call dao.DBEngine.CreateWorkspace(VT_BSTR \"ODBCWorkspace\", VT_BSTR \"admin\", VT_BSTR \"\", "
+             "VT_I4 1)",
+             "call dao.Workspace[ODBCWorkspace].OpenConnection(VT_BSTR \"\", VT_I4 0, VT_BOOL False, VT_BSTR "
+             "\"ODBC;Driver={SQL Server};Server=PC01;Database=master;Trusted_Connection=Yes;"
+             "LANGUAGE=us_english;APP=Velario;\")",
+             "put dao.Connection.QueryTimeout = VT_I2 60", "get dao.Recordset.Fields(VT_I2 0)",
+             "call dao.Connection.OpenRecordset(VT_BSTR \"SELECT 1\", VT_I2 4) -> fault 0x800A0C4A"}},
+        // The program's log spells it DisConnect: names are matched in any case.
         Script{"DmoRunReportsItsOwnFileAndNeedsAConnectionForTheVersion",
                "",
-               {{"s = SQLDMO.SQLServer"}, {"s.Application.FullName", win32::Narrow(StandinDllPath())},
-                {"s.Application.VersionMajor", "@i4:9"},
-                {"s.VersionString", "@fail:0x80045510|[SQL-DMO]This property or method requires a connection to "
-                                    "SQL Server.|Microsoft SQL-DMO"},
-                {"s.LoginTimeout = @i2:10"}, {"s.LoginTimeout", "@i4:10"}, {"s.LoginSecure = @bool:false"},
-                {"s.Connect(PC01, sa, x)"}, {"s.Language = us_english"}, {"s.Language", "us_english"},
-                {"s.VersionString", kVersion},
-                {"s.DisConnect()"}},  // as the program's log spells it: names are matched in any case
+               {"s = SQLDMO.SQLServer", "s.Application.FullName -> " + win32::Narrow(StandinDllPath()),
+                "s.Application.VersionMajor -> @i4:9",
+                "s.VersionString -> @fail:0x80045510|[SQL-DMO]This property or method requires a connection to "
+                "SQL Server.|Microsoft SQL-DMO",
+                "s.LoginTimeout = @i2:10", "s.LoginTimeout -> @i4:10", "s.LoginSecure = @bool:false",
+                "s.Connect(PC01, sa, x)", "s.Language = us_english", "s.Language -> us_english",
+                "s.VersionString -> " + kVersion, "s.DisConnect()"},
                {"put dmo.SQLServer.LoginTimeout = VT_I2 10", "call dmo.SQLServer.Disconnect()"}}),
     sondalink::testing::kRowName);
 
-// Scenario features the end-to-end cases rely on.
+// Scenario features the end-to-end cases rely on. Each new connection
+// begins a run, where the rules count their calls afresh.
 INSTANTIATE_TEST_SUITE_P(
     ScenarioFeatures, StandinRuns,
     ::testing::Values(
         Script{"VersionQueryCanBeEmptyAndAServerInfoRowCanFail",
                "version.rows=0\ninfo=DBMS_NAME|Prova\ninfo=ROTTA|@fail:0x80040E14|Riga illeggibile|Provider\n"
                "info=ULTIMA|@empty\n",
-               {{"c = ADODB.Connection"}, {kOpenAdo},
-                {"v = ADODB.Recordset"}, {"v.Open(SELECT @@VERSION" + kOnC}, {"v.EOF", "@bool:True"},
-                {"i = ADODB.Recordset"}, {"i.Open(sp_server_info" + kOnC},
-                {"i.Fields(attribute_value).Value", "Prova"}, {"i.MoveNext()"},
-                {"i.Fields(attribute_value).Value", "@fail:0x80040E14|Riga illeggibile|Provider"}, {"i.MoveNext()"},
-                {"i.Fields(attribute_value).Value", "@empty"}, {"i.MoveNext()"}, {"i.EOF", "@bool:True"}}},
-        // Each new connection begins a run.
+               {"c = ADODB.Connection", kOpenAdo, "v = ADODB.Recordset", "v.Open(SELECT @@VERSION" + kOnC,
+                "v.EOF -> @bool:True", "i = ADODB.Recordset", "i.Open(sp_server_info" + kOnC,
+                "i.Fields(attribute_value).Value -> Prova", "i.MoveNext()",
+                "i.Fields(attribute_value).Value -> @fail:0x80040E14|Riga illeggibile|Provider", "i.MoveNext()",
+                "i.Fields(attribute_value).Value -> @empty", "i.MoveNext()", "i.EOF -> @bool:True"}},
         Script{"NthCallRuleFailsOnlyThatCallAndARunStartsTheCountAgain",
                Fail("ado.Recordset.Close#2", 0x80004005, "Chiusura fallita", "ADODB.Recordset"),
-               {{"c = ADODB.Connection"}, {kOpenAdo},
-                {"v = ADODB.Recordset"}, {"v.Open(SELECT @@VERSION" + kOnC}, {"v.Close()"},
-                {"i = ADODB.Recordset"}, {"i.Open(sp_server_info" + kOnC},
-                {"i.Close()", "@fail:0x80004005|Chiusura fallita|ADODB.Recordset"},
-                {"c = ADODB.Connection"}, {kOpenAdo},
-                {"v = ADODB.Recordset"}, {"v.Open(SELECT @@VERSION" + kOnC}, {"v.Close()"},
-                {"i = ADODB.Recordset"}, {"i.Open(sp_server_info" + kOnC},
-                {"i.Close()", "@fail:0x80004005|Chiusura fallita|ADODB.Recordset"}}},
+               {"c = ADODB.Connection", kOpenAdo, "v = ADODB.Recordset", "v.Open(SELECT @@VERSION" + kOnC, "v.Close()",
+                "i = ADODB.Recordset", "i.Open(sp_server_info" + kOnC,
+                "i.Close() -> @fail:0x80004005|Chiusura fallita|ADODB.Recordset", "c = ADODB.Connection", kOpenAdo,
+                "v = ADODB.Recordset", "v.Open(SELECT @@VERSION" + kOnC, "v.Close()", "i = ADODB.Recordset",
+                "i.Open(sp_server_info" + kOnC, "i.Close() -> @fail:0x80004005|Chiusura fallita|ADODB.Recordset"}},
         Script{"SecondRecordsetCreationCanFail",
                Fail("ado.Recordset.create#2", 0x80004005, "Memoria esaurita", "ADODB.Recordset"),
-               {{"c = ADODB.Connection"}, {kOpenAdo}, {"v = ADODB.Recordset"},
-                {"i = ADODB.Recordset", "@fail:0x80004005|..."}},
+               {"c = ADODB.Connection", kOpenAdo, "v = ADODB.Recordset", "i = ADODB.Recordset -> @fail:0x80004005|..."},
                {"create ado.Recordset -> fault 0x80004005"}},
         Script{"ConnectionCloseAndDisconnectCanFailAfterSuccess",
                Fail("ado.Connection.Close", 0x80004005, "Chiusura", "ADODB.Connection") +
                    Fail("dmo.SQLServer.Disconnect", 0x80045001, "Disconnessione", "Microsoft SQL-DMO"),
-               {{"c = ADODB.Connection"}, {kOpenAdo}, {"c.Close()", "@fail:0x80004005|Chiusura|ADODB.Connection"},
-                {"s = SQLDMO.SQLServer"}, {"s.Connect(X, sa, x)"},
-                {"s.Disconnect()", "@fail:0x80045001|Disconnessione|Microsoft SQL-DMO"}}}),
+               {"c = ADODB.Connection", kOpenAdo, "c.Close() -> @fail:0x80004005|Chiusura|ADODB.Connection",
+                "s = SQLDMO.SQLServer", "s.Connect(X, sa, x)",
+                "s.Disconnect() -> @fail:0x80045001|Disconnessione|Microsoft SQL-DMO"}}),
     sondalink::testing::kRowName);
 
 // Raw: the layer passes no argument by reference; Connect takes its three
