@@ -1,3 +1,5 @@
+#include <sstream>
+
 #include "components.h"
 
 namespace sondalink::standin {
@@ -120,16 +122,12 @@ void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTe
 }
 
 std::wstring ConnectionStringPart(const std::wstring& text, const std::wstring& key) {
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(L';', start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring part = text.substr(start, end - start);
-    size_t eq = part.find(L'=');
+  std::wistringstream parts(text);
+  for (std::wstring part; std::getline(parts, part, L';');) {
+    const size_t eq = part.find(L'=');
     if (eq != std::wstring::npos && _wcsicmp(Trim(part.substr(0, eq)).c_str(), key.c_str()) == 0) {
       return part.substr(eq + 1);
     }
-    start = end + 1;
   }
   return {};
 }

@@ -97,12 +97,12 @@ size_t FindBar(const std::wstring& text, size_t from = 0) {
 // Splits at unescaped '|' and unescapes each part.
 std::vector<std::wstring> SplitBars(const std::wstring& text) {
   std::vector<std::wstring> parts;
-  for (size_t start = 0;;) {
-    size_t bar = FindBar(text, start);
-    parts.push_back(Unescape(text.substr(start, bar == std::wstring::npos ? bar : bar - start)));
-    if (bar == std::wstring::npos) return parts;
-    start = bar + 1;
+  size_t start = 0;
+  for (size_t bar; (bar = FindBar(text, start)) != std::wstring::npos; start = bar + 1) {
+    parts.push_back(Unescape(text.substr(start, bar - start)));
   }
+  parts.push_back(Unescape(text.substr(start)));
+  return parts;
 }
 
 struct ParseError {
