@@ -533,7 +533,7 @@ TEST_P(ProtocolErrors, AreRefusedWithTheirCodeAndJournaled) {
   const Refused& m = GetParam();
   Scenario("");
   Objects objects = Play({"s = SQLDMO.SQLServer"});
-  EXPECT_THAT(Do(m.step, objects), ::testing::StartsWith("@fail:" + Hex(m.code) + "|"));
+  EXPECT_THAT(Do(m.step, objects), StartsWith("@fail:" + Hex(m.code) + "|"));
   EXPECT_THAT(JournalLines(), Contains(HasSubstr("-> " + Hex(m.code))));
 }
 
@@ -666,7 +666,7 @@ using MalformedScenarios = Table<Malformed>;
 TEST_P(MalformedScenarios, FailTheCreationAndSayWhy) {
   Scenario(std::string(GetParam().line) + "\n");
   EXPECT_FALSE(automation::CreateFromClassId(kAdoConnection, "ADODB.Connection").ok());
-  EXPECT_THAT(JournalLines(), Contains(::testing::AllOf(::testing::StartsWith("scenario-error "),
+  EXPECT_THAT(JournalLines(), Contains(::testing::AllOf(StartsWith("scenario-error "),
                                                         HasSubstr(std::string("line 2: ") + GetParam().complaint))));
 }
 
