@@ -150,7 +150,7 @@ Outcome<Value> Read(const Object& owner, const std::string& path, const Objects&
     for (std::string arg; std::getline(list, arg, ',');)
       args.push_back(Parse(arg.substr(arg.starts_with(' ')), objects));
     at = automation::Call(Must<Object>(at), member, args);
-    start = close + 2;  // past ")."
+    start = close == std::string::npos ? close : close + 2;  // past ")."
   }
   return at;
 }
