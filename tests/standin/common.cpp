@@ -1,4 +1,4 @@
-#include <type_traits>
+#include <sstream>
 
 #include "components.h"
 
@@ -14,18 +14,6 @@ Fault NotFound(const std::wstring& component, std::wstring source) {
                                           : L"Item cannot be found in the collection corresponding to the requested "
                                             L"name or ordinal.",
                       std::move(source));
-}
-
-Val FromCell(const Cell& cell) {
-  return std::visit(
-      [](const auto& v) -> Val {
-        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, Fault>) {
-          throw v;
-        } else {
-          return v;
-        }
-      },
-      cell);
 }
 
 namespace {
@@ -79,7 +67,7 @@ NodeRef NewPropertyList(const std::wstring& owner, std::vector<Attribute> items)
   for (Attribute& a : items) {
     NodeRef item = Node::Create(component + L".Property", a.name);
     item->get(L"Name", [name = a.name] { return name; });
-    item->get(L"Value", [value = a.value] { return FromCell(value); }).byDefault();
+    item->get(L"Value", [value = a.value] { return value; }).byDefault();
     nodes.push_back(std::move(item));
   }
   CollectionTexts texts{component + L".Properties", dao,
@@ -119,7 +107,7 @@ void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTe
       field->guard(requireOpen);
       field->get(L"Value", [cursor, column, noCurrent = t.noCurrent] {
         if (cursor->position >= cursor->rows.values.size()) throw noCurrent;
-        return FromCell(cursor->rows.values[cursor->position][column]);
+        return cursor->rows.values[cursor->position][column];
       }).byDefault();
       fields.push_back(std::move(field));
     }
@@ -134,16 +122,12 @@ void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTe
 }
 
 std::wstring ConnectionStringPart(const std::wstring& text, const std::wstring& key) {
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(L';', start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring part = text.substr(start, end - start);
-    size_t eq = part.find(L'=');
+  std::wistringstream parts(text);
+  for (std::wstring part; std::getline(parts, part, L';');) {
+    const size_t eq = part.find(L'=');
     if (eq != std::wstring::npos && _wcsicmp(Trim(part.substr(0, eq)).c_str(), key.c_str()) == 0) {
       return part.substr(eq + 1);
     }
-    start = end + 1;
   }
   return {};
 }

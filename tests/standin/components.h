@@ -55,9 +55,6 @@ Fault ControlError(int number, std::wstring description, std::wstring source);
 // 3265, an unknown item, in the words of `component` ("ado", "dao").
 Fault NotFound(const std::wstring& component, std::wstring source);
 
-// The value of a scenario cell; a failure cell throws its fault.
-Val FromCell(const Cell& cell);
-
 struct CollectionTexts {
   std::wstring type;  // "ado.Properties"
   bool shortCount;    // DAO counts with 16-bit integers, ADO with 32-bit
@@ -79,7 +76,7 @@ NodeRef NewPropertyList(const std::wstring& owner, std::vector<Attribute> items)
 // The rows a query gives, or nothing for a query the stand-in does not know.
 struct Rows {
   std::vector<std::wstring> columns;
-  std::vector<std::vector<Cell>> values;
+  std::vector<std::vector<Val>> values;
 };
 std::optional<Rows> RunQuery(const std::wstring& sql);
 

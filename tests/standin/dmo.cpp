@@ -56,7 +56,7 @@ NodeRef NewDmoServer() {
   });
   node->get(L"VersionString", [requireConnected] {
     requireConnected();
-    return FromCell(Current().version);
+    return Current().version;
   });
   node->act(L"Disconnect", [state] { state->connected = false; });
   return node;

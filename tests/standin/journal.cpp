@@ -1,6 +1,7 @@
 #include <mutex>
 #include <utility>
 
+#include "lines.h"
 #include "node.h"
 #include "scenario.h"
 
@@ -24,21 +25,7 @@ void Journal(const std::wstring& line) {
 namespace {
 
 // Keeps a value on one line.
-std::wstring EscapeForJournal(const std::wstring& text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (wchar_t c : text) {
-    switch (c) {
-      case L'\r': out += L"\\r"; break;
-      case L'\n': out += L"\\n"; break;
-      case L'\t': out += L"\\t"; break;
-      case L'\\': out += L"\\\\"; break;
-      case L'"': out += L"\\\""; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+std::wstring EscapeForJournal(const std::wstring& text) { return Widen(Escape(Narrow(text), "\"")); }
 
 #define SONDALINK_VT(name) {name, L## #name}
 const std::pair<VARTYPE, const wchar_t*> kTypeNames[] = {
@@ -59,11 +46,7 @@ std::optional<Fault> StartRun() {
   return Fault{E_FAIL, *error, L"Sondalink stand-in"};
 }
 
-std::wstring Hex(HRESULT code) {
-  wchar_t buffer[16];
-  swprintf(buffer, 16, L"0x%08lX", static_cast<unsigned long>(code));
-  return buffer;
-}
+std::wstring Hex(HRESULT code) { return Widen(Hex(static_cast<uint32_t>(code))); }
 
 std::wstring Describe(const VARIANT& value) {
   const VARTYPE type = V_VT(&value);

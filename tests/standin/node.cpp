@@ -72,6 +72,7 @@ void ToVariant(const Val& value, VARIANT* out) {
       V_DISPATCH(out) = n.get();
       if (n) n->AddRef();
     }
+    void operator()(const Fault&) const {}  // thrown before
   };
   std::visit(Visitor{out}, value);
 }
@@ -262,6 +263,7 @@ Val Node::Dispatch(DISPID id, WORD flags, std::vector<const VARIANT*> values) {
       member.put(args.raw(0));
     } else {
       value = (isCall ? member.call : member.get)(args);
+      if (const Fault* fault = std::get_if<Fault>(&value)) throw *fault;
     }
     journal(L"");
     return value;

@@ -32,10 +32,6 @@ using NodeRef = win32::com_ptr<Node>;
 struct Null {};
 struct Empty {};
 
-// Integer widths are kept: the real components answer with 16-bit or 32-bit
-// integers member by member.
-using Val = std::variant<Empty, Null, bool, int16_t, int32_t, double, std::wstring, NodeRef>;
-
 enum class FaultMode {
   kExcepInfo,  // DISP_E_EXCEPTION with a filled EXCEPINFO
   kDeferred,   // DISP_E_EXCEPTION, texts only through pfnDeferredFillIn
@@ -49,8 +45,13 @@ struct Fault {
   FaultMode mode = FaultMode::kExcepInfo;
 };
 
-// No component error but a protocol one (unknown member, wrong argument
-// count or type): returned as a plain HRESULT.
+// What a member gives, with the integer widths kept (the real components
+// answer with 16-bit or 32-bit integers member by member). A Fault is a
+// value whose read fails, as a scenario's @fail values are.
+using Val = std::variant<Empty, Null, bool, int16_t, int32_t, double, std::wstring, NodeRef, Fault>;
+
+// Not a component's error but COM's (unknown member, wrong argument count
+// or type): returned as a plain HRESULT.
 struct ProtocolError {
   HRESULT code;
   UINT argument = 0;  // for DISP_E_TYPEMISMATCH and DISP_E_PARAMNOTFOUND
@@ -161,10 +162,9 @@ class Node final : public IDispatch, public ISupportErrorInfo {
     return riid == IID_IDispatch ? S_OK : S_FALSE;
   }
 
-  // One journalled call of the member `id` with `values` in the caller's
-  // order, under the scenario's rules; a failure is thrown as a Fault or a
-  // ProtocolError. Invoke's work, for the node itself and for a member that
-  // hands its argument on to another node's.
+  // Invoke's work, journalled and under the scenario's rules, with `values`
+  // in the caller's order; throws a Fault or a ProtocolError. Also for a
+  // member that hands its argument on to another node's.
   Val Dispatch(DISPID id, WORD flags, std::vector<const VARIANT*> values);
 
   // The stand-in node behind an interface pointer, or null for a foreign one.
@@ -190,15 +190,13 @@ extern std::atomic<long> gServerLocks;
 // Hands the fault's texts over through IErrorInfo; returns its code.
 HRESULT PostErrorInfo(const Fault& fault, REFGUID guid);
 
-// Starts a run for a member or a class that begins one; a malformed scenario
+// BeginRun for a member or a class that begins a run; a malformed scenario
 // is journalled and returned as a failure, which must not pass for a
 // component's own.
 std::optional<Fault> StartRun();
 
-// The journal: one line per call the program made into a stand-in object,
-// with the arguments and their variant types, so that end-to-end tests can
-// check what actually reached the component (line formats in
-// standin_control.h). Appends one line (UTF-8, LF) to the run's journal, if any.
+// One line (UTF-8, LF) to the run's journal, if any: what actually reached
+// the component, for the end-to-end tests (line formats in standin_control.h).
 void Journal(const std::wstring& line);
 // "VT_I2 60", "VT_BSTR \"text\"", "VT_BSTR|VT_BYREF \"text\"", "VT_DISPATCH <ado.Connection>".
 std::wstring Describe(const VARIANT& value);

@@ -32,16 +32,13 @@ bool Exists(HKEY hive, const std::wstring& path) {
   return ::RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
+// Class keys hold paths and names, far shorter than this.
 std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, const wchar_t* name) {
+  wchar_t buffer[4096];
+  DWORD size = sizeof buffer;
   const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
-  DWORD size = 0;
-  if (::RegGetValueW(root, path.c_str(), name, flags, nullptr, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-  std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
-  if (::RegGetValueW(root, path.c_str(), name, flags, nullptr, buffer.data(), &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
-  return buffer;
+  if (::RegGetValueW(root, path.c_str(), name, flags, nullptr, buffer, &size) != ERROR_SUCCESS) return std::nullopt;
+  return std::wstring(buffer);
 }
 
 // Whether HKEY_CLASSES_ROOT gives `path` the default value `expected`, in any case.

@@ -1,73 +1,57 @@
 // Scenario files of the stand-in data-access components.
 //
-// A UTF-8 text, one "key=value" per line. Blank lines and lines whose first
-// non-blank character is '#' are ignored; keys are case-insensitive; a
-// repeated single key takes the later value, the repeatable keys (info,
-// property.*, fail.*, delay.*) add up. In values \r \n \t \\ \| and \@ stand
-// for CR, LF, tab, a backslash, a literal '|' and a literal leading '@'.
+// UTF-8, one "key=value" a line; blank lines and lines that begin with '#'
+// are skipped, keys are case-insensitive. A repeated key takes the later
+// value, but info, property.*, fail.* and delay.* add up. In values
+// \r \n \t \\ \| and \@ stand for CR, LF, tab, '\', '|' and a leading '@'.
 //
-//   journal=<path>          file the calls are journalled to (default:
-//                           standin-journal.txt beside the DLL); empty: none.
-//                           Here and in SONDALINK_STANDIN_SCENARIO a path that
-//                           begins with '/' is a Unix path, reached through Z:
+//   journal=<path>          where the calls are journalled (default:
+//                           standin-journal.txt beside the DLL; empty: none).
+//                           Here and in SONDALINK_STANDIN_SCENARIO a path
+//                           that begins with '/' is a Unix one, reached on Z:
 //   journal.reads=yes|no    whether property reads are journalled (default
 //                           yes; "no" keeps a 10000-row listing fast)
 //   licence.design=yes|no   whether the machine holds the design-time licence
-//                           of DAO's engine, a licensed class (default no, a
-//                           user's machine: plain creation is refused with
-//                           CLASS_E_NOTLICENSED, IClassFactory2's
-//                           CreateInstanceLic with DAO's run-time key works)
-//   version=<value>         field 0 of "SELECT @@VERSION" (ADO and DAO) and
-//                           SQL-DMO's VersionString
-//   version.rows=0|1        rows "SELECT @@VERSION" returns (0: none)
-//   info=<name>|<value>     one "sp_server_info" row (attribute_name,
-//                           attribute_value); the first such line replaces
-//                           the default rows, later ones add rows
-//   info.rows=<n>           n generated rows instead: ATTRIBUTE_1 = valore 1 ...
+//                           of DAO's engine (default no, a user's machine:
+//                           only a creation with the run-time key works)
+//   version=<value>         field 0 of "SELECT @@VERSION", SQL-DMO's VersionString
+//   version.rows=0|1        the rows "SELECT @@VERSION" gives
+//   info=<name>|<value>     one "sp_server_info" row; the first replaces the
+//                           built-in rows
+//   info.rows=<n>           n rows ATTRIBUTE_i = valore i instead
 //   property.<owner>=<name>|<value>
-//                           one more property after the built-in ones of a
-//                           listing; <owner> is ado, dao.engine or dao.workspace
 //   property.<owner>.extra=<n>
-//                           n more generated properties Proprieta_1 = 1 ...
-//   fail.<target>=<code>|<description>|<source>[|<mode>]
-//   fail.<target>#<n>=...   the member fails (with #n only at its n-th call in
-//                           the run). <code> is a failing HRESULT, 0x... or
-//                           signed decimal (a control-facility code such as
-//                           0x800A0C4A stands for error 3146). <mode>:
-//                           excepinfo (default: DISP_E_EXCEPTION with the texts
-//                           in EXCEPINFO), deferred (texts only through
+//                           one more property (or n more, Proprieta_i = i)
+//                           after the built-in ones of a listing; <owner>
+//                           is ado, dao.engine or dao.workspace
+//   fail.<target>[#<n>]=<code>|<description>|<source>[|<mode>]
+//                           the member fails (with #n only at its n-th call
+//                           in the run) with <code>, a failing HRESULT, 0x...
+//                           or signed decimal. <mode>: excepinfo (default:
+//                           the texts in EXCEPINFO), deferred (only through
 //                           pfnDeferredFillIn) or errorinfo (the code as
 //                           Invoke's result, the texts through IErrorInfo)
-//   delay.<target>=<ms>     the member waits that long before every answer
-//   release=<name>          a named event that ends every delay at once once
-//                           it is set: the test holds a slow run for as long
-//                           as it needs it, and no longer
+//   delay.<target>=<ms>     the member waits that long before it answers
+//   release=<name>          a named event that ends every delay once it is set
 //
-// <value>: a text as written, or a typed value: @null, @empty, @i2:<n>,
-// @i4:<n>, @r8:<x>, @bool:true|false, or @fail:<code>|<description>|<source>
-// [|<mode>] for a value whose read fails.
-// <target>: <type>.<member> or <type>[<label>].<member>, any case, where the
-// types are ado.Connection, ado.Recordset, ado.Properties, ado.Property,
-// ado.Fields, ado.Field, dao.DBEngine, dao.Workspaces, dao.Workspace,
-// dao.Properties, dao.Property, dao.Connection, dao.Recordset, dao.Fields,
-// dao.Field, dmo.SQLServer, dmo.Application, and the label is the name of a
-// property or field: ado.Property[Current Catalog].Value. The member
-// "create" stands for the creation of a class's object through COM:
-// fail.ado.Recordset.create#2=... makes the second recordset's creation fail.
+// <value>: a text, or @null, @empty, @i2:<n>, @i4:<n>, @r8:<x>,
+// @bool:true|false, or @fail:<code>|<description>|<source>[|<mode>] for a
+// read that fails. <target>: <type>.<member> or <type>[<label>].<member>, any
+// case, with the types of the journal and a property's or field's name as
+// the label: ado.Property[Current Catalog].Value. The member "create" is the
+// creation of a class's object: fail.ado.Recordset.create#2=... fails the
+// second recordset's.
 //
-// A run begins when the program creates an ADO Connection or an SQL-DMO
-// SQLServer, or calls DAO's CreateWorkspace (the engine outlives runs); the
-// scenario is read afresh then, from the file that SONDALINK_STANDIN_SCENARIO
-// names, else from standin-scenario.txt beside the DLL, else the built-in
-// successful run applies. A malformed line fails the creation (or the
-// CreateWorkspace call) that began the run; the lines before it still apply,
-// so the error goes to the journal that the scenario names.
+// A malformed line fails the creation or the call that begins the run; the
+// lines before it still apply, so the error reaches the journal they name.
 
 #include "scenario.h"
 
 #include <cwctype>
 #include <fstream>
 #include <sstream>
+
+#include "../support/host_path.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;  // this DLL's own module
 
@@ -113,12 +97,12 @@ size_t FindBar(const std::wstring& text, size_t from = 0) {
 // Splits at unescaped '|' and unescapes each part.
 std::vector<std::wstring> SplitBars(const std::wstring& text) {
   std::vector<std::wstring> parts;
-  for (size_t start = 0;;) {
-    size_t bar = FindBar(text, start);
-    parts.push_back(Unescape(text.substr(start, bar == std::wstring::npos ? bar : bar - start)));
-    if (bar == std::wstring::npos) return parts;
-    start = bar + 1;
+  size_t start = 0;
+  for (size_t bar; (bar = FindBar(text, start)) != std::wstring::npos; start = bar + 1) {
+    parts.push_back(Unescape(text.substr(start, bar - start)));
   }
+  parts.push_back(Unescape(text.substr(start)));
+  return parts;
 }
 
 struct ParseError {
@@ -164,7 +148,7 @@ Fault ParseFault(const std::wstring& text) {
 }
 
 // A value as written after "=" or after a name and '|', still escaped.
-Cell ParseCell(const std::wstring& raw) {
+Val ParseValue(const std::wstring& raw) {
   if (raw.empty() || raw[0] != L'@') return Unescape(raw);
   std::wstring lower = Lower(raw);
   if (lower == L"@null") return Null{};
@@ -198,7 +182,7 @@ bool ParseYesNo(const std::wstring& value) {
 Attribute ParseAttribute(const std::wstring& value) {
   size_t bar = FindBar(value);
   if (bar == std::wstring::npos) throw ParseError{L"expected <name>|<value>"};
-  return Attribute{Unescape(value.substr(0, bar)), ParseCell(value.substr(bar + 1))};
+  return Attribute{Unescape(value.substr(0, bar)), ParseValue(value.substr(bar + 1))};
 }
 
 bool Matches(const Rule& rule, const std::wstring& type, const std::wstring& label,
@@ -208,12 +192,8 @@ bool Matches(const Rule& rule, const std::wstring& type, const std::wstring& lab
   return !label.empty() && _wcsicmp(t.c_str(), (type + L"[" + label + L"]." + member).c_str()) == 0;
 }
 
-// A path from the Unix side (a CTest ENVIRONMENT property, a shell script)
-// is reached through Wine's drive Z:, the Unix root.
-std::wstring WindowsPath(std::wstring path) {
-  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-  return path;
-}
+// A path from the Unix side (a CTest ENVIRONMENT property, a shell script).
+std::wstring WindowsPath(const std::wstring& path) { return testing::FromHost(Narrow(path)); }
 
 // Never destroyed: the program may release a stand-in object (the DAO
 // engine lives as long as the process) after this DLL's statics are gone.
@@ -248,7 +228,7 @@ std::optional<std::wstring> ParseScenario(const std::string& text, Scenario& s) 
       } else if (key == L"licence.design") {
         s.designLicence = ParseYesNo(value);
       } else if (key == L"version") {
-        s.version = ParseCell(value);
+        s.version = ParseValue(value);
       } else if (key == L"version.rows") {
         int32_t n = ParseInteger(value);
         if (n != 0 && n != 1) throw ParseError{L"version.rows is 0 or 1"};

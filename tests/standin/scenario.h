@@ -6,20 +6,15 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "node.h"
 
 namespace sondalink::standin {
 
-// A value the scenario gives a property, a field or the version: a plain
-// value, or a failure raised when it is read.
-using Cell = std::variant<Empty, Null, bool, int16_t, int32_t, double, std::wstring, Fault>;
-
 struct Attribute {
   std::wstring name;
-  Cell value;
+  Val value;
 };
 
 // A failure or a delay for the members that a target names.
@@ -37,7 +32,7 @@ struct Scenario {
   // The machine holds the design-time licence of the licensed classes (as
   // developer tools install it): DAO's engine is created without its key.
   bool designLicence = false;
-  Cell version;
+  Val version;
   int versionRows = 1;
   std::vector<Attribute> serverInfo;
   // Property listings by owner: "ado", "dao.engine", "dao.workspace".
@@ -54,10 +49,11 @@ struct Scenario {
   void Delay(int milliseconds) const;
 };
 
-// Starts a run: reads the scenario afresh (SONDALINK_STANDIN_SCENARIO names
-// the file; else standin-scenario.txt beside the DLL; else the defaults) and
-// resets the per-run call counts. Returns an error text when the file is
-// malformed or unreadable.
+// Starts a run, as creating an ADO Connection or an SQL-DMO SQLServer and
+// DAO's CreateWorkspace (the engine outlives runs) do: reads the scenario
+// afresh (SONDALINK_STANDIN_SCENARIO names the file; else standin-scenario.txt
+// beside the DLL; else the defaults) and resets the per-run call counts.
+// Returns an error text when the file is malformed or unreadable.
 std::optional<std::wstring> BeginRun();
 // The scenario of the current run (starting one when none has begun).
 Scenario& Current();

@@ -38,13 +38,12 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "../support/host_path.h"
+#include "lines.h"
 #include "platform/win32/windows_support.h"
 
 namespace sondalink::standin {
@@ -76,31 +75,7 @@ inline HRESULT CallExport(const char* name) {
 inline HRESULT RegisterStandin() { return detail::CallExport("DllRegisterServer"); }
 inline HRESULT UnregisterStandin() { return detail::CallExport("DllUnregisterServer"); }
 
-// Escapes a text for a scenario value: \r \n \t \\ \| and a leading @.
-inline std::string EscapeScenario(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\\': out += "\\\\"; break;
-      case '|': out += "\\|"; break;
-      default: out += c;
-    }
-  }
-  if (!out.empty() && out[0] == '@') out.insert(0, "\\");
-  return out;
-}
-
 using win32::Narrow;
-
-// "0x800A0C4A": a code as scenarios and the journal write it.
-inline std::string Hex(uint32_t code) {
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
-  return hex;
-}
 
 // One scenario line each.
 inline std::string JournalTo(const std::wstring& path) { return "journal=" + EscapeScenario(Narrow(path)) + "\n"; }
