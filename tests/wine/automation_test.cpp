@@ -29,8 +29,7 @@ class Automation : public ::testing::Test {
 
   static Object Make(const char* className) {
     Outcome<Object> made = CreateFromName(className);
-    EXPECT_TRUE(made.ok()) << className << ": " << made.error.number << " "
-                           << made.error.description;
+    EXPECT_TRUE(made.ok()) << className << ": " << made.error.number << " " << made.error.description;
     return made.value;
   }
   // A method call with its arguments written in place.

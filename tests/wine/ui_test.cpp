@@ -31,14 +31,11 @@ enum : int { kPanel = 1, kEdit, kOptA, kOptB, kLog, kButton };
 constexpr ui::ControlDef kControls[] = {
     {kPanel, "panel", ui::ControlKind::Panel, 0, "", {0, 0, 4000, 1500}, ui::kStyleNone},
     {kEdit, "edit", ui::ControlKind::TextBox, kPanel, "", {100, 100, 2000, 315}, ui::kStyleNone},
-    {kOptA, "optA", ui::ControlKind::OptionButton, kPanel, "&Uno", {100, 500, 2000, 285},
-     ui::kStyleNone},
-    {kOptB, "optB", ui::ControlKind::OptionButton, kPanel, "&Due", {100, 900, 2000, 285},
-     ui::kStyleNone},
+    {kOptA, "optA", ui::ControlKind::OptionButton, kPanel, "&Uno", {100, 500, 2000, 285}, ui::kStyleNone},
+    {kOptB, "optB", ui::ControlKind::OptionButton, kPanel, "&Due", {100, 900, 2000, 285}, ui::kStyleNone},
     {kLog, "log", ui::ControlKind::TextBox, 0, "", {100, 1600, 4000, 1500},
      ui::kStyleMultiLine | ui::kStyleReadOnly | ui::kStyleScrollBars | ui::kStyleButtonFace},
-    {kButton, "button", ui::ControlKind::CommandButton, 0, "&Prova", {4200, 100, 1500, 330},
-     ui::kStyleNone},
+    {kButton, "button", ui::ControlKind::CommandButton, 0, "&Prova", {4200, 100, 1500, 330}, ui::kStyleNone},
 };
 
 using Fired = std::pair<int, ui::Event>;
@@ -74,9 +71,7 @@ class UiWin32 : public ::testing::Test {
   }
 
   // The real control of a table entry: children come in table order.
-  HWND Hwnd(int id) const {
-    return testing::ChildrenOf(form).at(static_cast<size_t>(id - 1));
-  }
+  HWND Hwnd(int id) const { return testing::ChildrenOf(form).at(static_cast<size_t>(id - 1)); }
   std::vector<Fired>& events() { return g_recorded.events; }
   // The system's question for the cursor over a control, as a mouse move asks it.
   void Hover(int id) const {
