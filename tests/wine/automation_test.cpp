@@ -257,8 +257,8 @@ void RaiseErrorObject(const wchar_t* description, const wchar_t* source) {
   ::SetErrorInfo(0, error.get());
 }
 
-// Its own class object too: the one the test registers lives as long as
-// the program and is not counted.
+// The recording object, and its own class object: the one the test
+// registers lives as long as the program and is not counted.
 class Recorder : public IDispatch, public ISupportErrorInfo, public IClassFactory {
  public:
   explicit Recorder(bool counted = true) : counted_(counted) { liveObjects += counted_; }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "environment/cartella_dati.h"
@@ -39,12 +40,12 @@ class FailingFileCall {
     failures_ = 0;
     win32::FileCalls& t = win32::Files();
     switch (call) {
-      case FileCall::CreateFileW: t.CreateFileW = CreateFileW; break;
-      case FileCall::WriteFile: t.WriteFile = WriteFile; break;
-      case FileCall::CloseHandle: t.CloseHandle = CloseHandle; break;
-      case FileCall::DeleteFileW: t.DeleteFileW = DeleteFileW; break;
-      case FileCall::FindFirstFileW: t.FindFirstFileW = FindFirstFileW; break;
-      case FileCall::CreateDirectoryW: t.CreateDirectoryW = CreateDirectoryW; break;
+      case FileCall::CreateFileW: t.CreateFileW = Fail; break;
+      case FileCall::WriteFile: t.WriteFile = Fail; break;
+      case FileCall::CloseHandle: t.CloseHandle = Fail; break;
+      case FileCall::DeleteFileW: t.DeleteFileW = Fail; break;
+      case FileCall::FindFirstFileW: t.FindFirstFileW = Fail; break;
+      case FileCall::CreateDirectoryW: t.CreateDirectoryW = Fail; break;
     }
   }
   ~FailingFileCall() { win32::Files() = win32::FileCalls{}; }
@@ -58,24 +59,19 @@ class FailingFileCall {
   static inline DWORD code_ = 0;
   static inline int failures_ = 0;
 
-  template <class T>
-  static T Fail(T result) {
+  // The stand-in of each call, which fails at once; a close that reports a
+  // failure has still let the handle go.
+  template <class R, class... A>
+  static R WINAPI Fail(A... args) {
+    if constexpr (std::is_same_v<void(A...), void(HANDLE)>) ::CloseHandle(args...);
     ++failures_;
     ::SetLastError(code_);
-    return result;
+    if constexpr (std::is_same_v<R, HANDLE>) {
+      return INVALID_HANDLE_VALUE;
+    } else {
+      return FALSE;
+    }
   }
-  static HANDLE WINAPI CreateFileW(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
-    return Fail(INVALID_HANDLE_VALUE);
-  }
-  static BOOL WINAPI WriteFile(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) { return Fail(FALSE); }
-  // A close that reports a failure has still let the handle go.
-  static BOOL WINAPI CloseHandle(HANDLE handle) {
-    ::CloseHandle(handle);
-    return Fail(FALSE);
-  }
-  static BOOL WINAPI DeleteFileW(LPCWSTR) { return Fail(FALSE); }
-  static HANDLE WINAPI FindFirstFileW(LPCWSTR, LPWIN32_FIND_DATAW) { return Fail(INVALID_HANDLE_VALUE); }
-  static BOOL WINAPI CreateDirectoryW(LPCWSTR, LPSECURITY_ATTRIBUTES) { return Fail(FALSE); }
 };
 
 // The file opened from outside the file layer, as another program would,
