@@ -71,41 +71,37 @@ constexpr const char* kIn = "InprocServer32";
 constexpr const char* kLocal = "LocalServer32";
 constexpr const char* kTried = "HKEY_CLASSES_ROOT\\CLSID\\\\LocalServer32";  // with no CLSID
 
+// A row whose class names its CLSID, with these servers below it (each
+// entry's path is its subkey); the key left is the first server's.
+inline ServerCase Row(const char* row, std::vector<RegEntry> servers, std::string found, bool expandable = false) {
+  ServerCase c{row, {ClassOf(row)}, std::move(found), KeyOf(row, servers.at(0).path.c_str()), expandable};
+  for (RegEntry& e : servers) c.entries.push_back(Server(row, e.path.c_str(), e.type, std::move(e.data), e.raw));
+  return c;
+}
+
 inline std::vector<ServerCase> ServerCases() {
   using std::string;
   return {
-      {"InprocFirst", {ClassOf("InprocFirst"), Server("InprocFirst", kIn, kSz, "C:\\Windows\\prova.dll"),
-                       Server("InprocFirst", kLocal, kSz, "C:\\prova.exe")},
-       "C:\\Windows\\prova.dll", KeyOf("InprocFirst", kIn), false},
-      {"LocalCommandLine", {ClassOf("LocalCommandLine"),
-                            Server("LocalCommandLine", kLocal, kSz, "\"C:\\Program Files\\Sonda\\sonda.exe\" /automation")},
-       "\"C:\\Program Files\\Sonda\\sonda.exe\" /automation", KeyOf("LocalCommandLine", kLocal), false},
+      Row("InprocFirst", {{kIn, kSz, "C:\\Windows\\prova.dll"}, {kLocal, kSz, "C:\\prova.exe"}},
+          "C:\\Windows\\prova.dll"),
+      Row("LocalCommandLine", {{kLocal, kSz, "\"C:\\Program Files\\Sonda\\sonda.exe\" /automation"}},
+          "\"C:\\Program Files\\Sonda\\sonda.exe\" /automation"),
       {"NoClsidKey", {{"Sondalink.Prova.NoClsidKey", kKeyOnly, ""}}, "", "prima", false},
       {"NoClass", {}, "", "prima", false},
       {"ClsidWithoutValue", {{"Sondalink.Prova.ClsidWithoutValue\\CLSID", kKeyOnly, ""}}, "", kTried, false},
       {"ClsidNotAString", {{"Sondalink.Prova.ClsidNotAString\\CLSID", kBinary, "{ID-3}"}}, "", kTried, false},
       // An InprocServer32 key without a text ends the search there.
-      {"InprocNumber", {ClassOf("InprocNumber"), Server("InprocNumber", kIn, kDword, string(4, '\1')),
-                        Server("InprocNumber", kLocal, kSz, "C:\\sonda.exe")},
-       "", KeyOf("InprocNumber", kIn), false},
-      {"InprocBinary", {ClassOf("InprocBinary"), Server("InprocBinary", kIn, kBinary, string("%X%\0", 4))},
-       "", KeyOf("InprocBinary", kIn), false},
-      {"ExpandableInproc", {ClassOf("ExpandableInproc"),
-                            Server("ExpandableInproc", kIn, kExpandSz, "%SystemRoot%\\System32\\sonda.dll")},
-       "%SystemRoot%\\System32\\sonda.dll", KeyOf("ExpandableInproc", kIn), true},
-      {"ExpandableLocal", {ClassOf("ExpandableLocal"),
-                           Server("ExpandableLocal", kLocal, kExpandSz, "\"%ProgramFiles%\\p.exe\" /a")},
-       "\"%ProgramFiles%\\p.exe\" /a", KeyOf("ExpandableLocal", kLocal), true},
-      {"PercentInAPlainText", {ClassOf("PercentInAPlainText"),
-                               Server("PercentInAPlainText", kIn, kSz, "%SystemRoot%\\prova.dll")},
-       "%SystemRoot%\\prova.dll", KeyOf("PercentInAPlainText", kIn), false},
-      {"NulInside", {ClassOf("NulInside"), Server("NulInside", kIn, kSz, string("C:\\sonda.dll\0resto", 18))},
-       "C:\\sonda.dll", KeyOf("NulInside", kIn), false},
-      {"EmptyText", {ClassOf("EmptyText"), Server("EmptyText", kIn, kSz, "")}, "", KeyOf("EmptyText", kIn), false},
-      {"Accented", {ClassOf("Accented"), Server("Accented", kIn, kSz, "C:\\Società\\sonda.dll")},
-       "C:\\Società\\sonda.dll", KeyOf("Accented", kIn), false},
-      {"WithoutTerminator", {ClassOf("WithoutTerminator"), Server("WithoutTerminator", kIn, kSz, "senza terminatore", true)},
-       "senza terminatore", KeyOf("WithoutTerminator", kIn), false},
+      Row("InprocNumber", {{kIn, kDword, string(4, '\1')}, {kLocal, kSz, "C:\\sonda.exe"}}, ""),
+      Row("InprocBinary", {{kIn, kBinary, string("%X%\0", 4)}}, ""),
+      Row("ExpandableInproc", {{kIn, kExpandSz, "%SystemRoot%\\System32\\sonda.dll"}},
+          "%SystemRoot%\\System32\\sonda.dll", true),
+      Row("ExpandableLocal", {{kLocal, kExpandSz, "\"%ProgramFiles%\\p.exe\" /a"}}, "\"%ProgramFiles%\\p.exe\" /a",
+          true),
+      Row("PercentInAPlainText", {{kIn, kSz, "%SystemRoot%\\prova.dll"}}, "%SystemRoot%\\prova.dll"),
+      Row("NulInside", {{kIn, kSz, string("C:\\sonda.dll\0resto", 18)}}, "C:\\sonda.dll"),
+      Row("EmptyText", {{kIn, kSz, ""}}, ""),
+      Row("Accented", {{kIn, kSz, "C:\\Società\\sonda.dll"}}, "C:\\Società\\sonda.dll"),
+      Row("WithoutTerminator", {{kIn, kSz, "senza terminatore", true}}, "senza terminatore"),
   };
 }
 

@@ -39,35 +39,29 @@ struct WindowQuery {
 };
 
 namespace detail {
-struct Search {
-  const WindowQuery& query;
-  std::vector<HWND> found;
-};
-inline BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM lp) {
-  auto& s = *reinterpret_cast<Search*>(lp);
-  const WindowQuery& q = s.query;
-  if (!q.hiddenToo && !::IsWindowVisible(hwnd)) return TRUE;
-  const DWORD pid = ProcessOfWindow(hwnd);
-  if ((q.process && pid != q.process) || (q.notProcess && pid == q.notProcess)) return TRUE;
-  if (q.className && ClassOf(hwnd) != q.className) return TRUE;
-  wchar_t title[512] = {};
-  ::GetWindowTextW(hwnd, title, 512);
-  if (q.exactTitle ? q.title == title : std::wstring(title).find(q.title) != std::wstring::npos) {
-    s.found.push_back(hwnd);
-  }
-  return TRUE;
-}
-inline BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
+inline BOOL CALLBACK Collect(HWND hwnd, LPARAM lp) {
   reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
   return TRUE;
 }
 }  // namespace detail
 
 // The top-level windows that answer the query, in Z order.
-inline std::vector<HWND> FindWindows(const WindowQuery& query) {
-  detail::Search search{query, {}};
-  ::EnumWindows(detail::CollectTopLevel, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+inline std::vector<HWND> FindWindows(const WindowQuery& q) {
+  std::vector<HWND> all, found;
+  ::EnumWindows(detail::Collect, reinterpret_cast<LPARAM>(&all));
+  for (HWND hwnd : all) {
+    const DWORD pid = ProcessOfWindow(hwnd);
+    if ((!q.hiddenToo && !::IsWindowVisible(hwnd)) || (q.process && pid != q.process) ||
+        (q.notProcess && pid == q.notProcess) || (q.className && ClassOf(hwnd) != q.className)) {
+      continue;
+    }
+    wchar_t title[512] = {};
+    ::GetWindowTextW(hwnd, title, 512);
+    if (q.exactTitle ? q.title == title : std::wstring(title).find(q.title) != std::wstring::npos) {
+      found.push_back(hwnd);
+    }
+  }
+  return found;
 }
 inline HWND FirstWindow(const WindowQuery& query) {
   std::vector<HWND> found = FindWindows(query);
@@ -78,7 +72,7 @@ inline HWND FirstWindow(const WindowQuery& query) {
 // controls come in the order of its table.
 inline std::vector<HWND> ChildrenOf(HWND parent) {
   std::vector<HWND> all;
-  ::EnumChildWindows(parent, detail::CollectChild, reinterpret_cast<LPARAM>(&all));
+  ::EnumChildWindows(parent, detail::Collect, reinterpret_cast<LPARAM>(&all));
   return all;
 }
 

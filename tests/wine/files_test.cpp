@@ -1,23 +1,85 @@
-// The path helpers and the file layer against the real Windows API.
+// The path helpers, the file layer and the test log over it, against the
+// real Windows API. The test log's shared cases are
+// support/testlog_contract.cpp; here the same bytes as on the native build
+// with the stamps from the local clock, and the failures Windows can be made
+// to meet.
 #include "platform/win32/windows_support.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <functional>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <vector>
 
 #include "environment/cartella_dati.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/win32/file_calls.h"
+#include "support/log_box_form.h"
+#include "support/log_cases.h"
 #include "support/shared_cases.h"
-#include "wine/failing_file_call.h"
+#include "support/windows.h"
 
 namespace sondalink {
 namespace {
 
-using testing::FailingFileCall;
-using testing::FileCall;
 using testing::TempFolder;
+
+// Makes one of the file layer's kernel32 calls fail, through the table of
+// file_calls.h, for the life of the object, with `code` as its last error.
+enum class FileCall { CreateFileW, WriteFile, CloseHandle, DeleteFileW, FindFirstFileW, CreateDirectoryW };
+
+class FailingFileCall {
+ public:
+  FailingFileCall(FileCall call, DWORD code) {
+    code_ = code;
+    failures_ = 0;
+    win32::FileCalls& t = win32::Files();
+    switch (call) {
+      case FileCall::CreateFileW: t.CreateFileW = Fail; break;
+      case FileCall::WriteFile: t.WriteFile = Fail; break;
+      case FileCall::CloseHandle: t.CloseHandle = Fail; break;
+      case FileCall::DeleteFileW: t.DeleteFileW = Fail; break;
+      case FileCall::FindFirstFileW: t.FindFirstFileW = Fail; break;
+      case FileCall::CreateDirectoryW: t.CreateDirectoryW = Fail; break;
+    }
+  }
+  ~FailingFileCall() { win32::Files() = win32::FileCalls{}; }
+  FailingFileCall(const FailingFileCall&) = delete;
+  FailingFileCall& operator=(const FailingFileCall&) = delete;
+
+  // How many calls have failed so far.
+  static int failures() { return failures_; }
+
+ private:
+  static inline DWORD code_ = 0;
+  static inline int failures_ = 0;
+
+  // The stand-in of each call, which fails at once; a close that reports a
+  // failure has still let the handle go.
+  template <class R, class... A>
+  static R WINAPI Fail(A... args) {
+    if constexpr (std::is_same_v<void(A...), void(HANDLE)>) ::CloseHandle(args...);
+    ++failures_;
+    ::SetLastError(code_);
+    if constexpr (std::is_same_v<R, HANDLE>) {
+      return INVALID_HANDLE_VALUE;
+    } else {
+      return FALSE;
+    }
+  }
+};
+
+// The file opened from outside the file layer, as another program would,
+// sharing it for reading and writing.
+win32::unique_hfile OpenShared(const std::string& path, DWORD access) {
+  return win32::unique_hfile(::CreateFileW(win32::Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
 
 constexpr int32_t Hr(DWORD code) { return static_cast<int32_t>(HRESULT_FROM_WIN32(code)); }
 
@@ -170,14 +232,9 @@ TEST(FilesWin32, AppendFileLetsOthersReadButNotWriteOrDelete) {
   // The line is the system's as soon as WriteLine returns.
   EXPECT_EQ(TempFolder::ReadFile(path), "prima\r\n\xE8 gi\xE0\r\n");
 
-  const std::wstring wide = win32::Widen(path);
-  win32::unique_hfile reader(::CreateFileW(wide.c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  win32::unique_hfile reader = OpenShared(path, GENERIC_READ);
   EXPECT_TRUE(reader) << ::GetLastError();
-  win32::unique_hfile writer(::CreateFileW(wide.c_str(), GENERIC_WRITE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  win32::unique_hfile writer = OpenShared(path, GENERIC_WRITE);
   EXPECT_FALSE(writer);
   EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   platform::files::AppendFile second;
@@ -192,5 +249,94 @@ TEST(FilesWin32, AppendFileLetsOthersReadButNotWriteOrDelete) {
   EXPECT_FALSE(second.Open(path).failed());
 }
 
+std::string LocalStamp() {
+  SYSTEMTIME t{};
+  ::GetLocalTime(&t);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay,
+                t.wHour, t.wMinute, t.wSecond);
+  return text;
+}
+
+class TestLogWin32 : public testing::TestLog {};
+
+TEST_F(TestLogWin32, FileBytesMatchTheNativeBuild) {
+  tmp.MakeFile("SondalinkADO.log", "run precedente\r\n");
+  std::string before = LocalStamp();
+  ASSERT_TRUE(LogStart());
+  testing::WriteLogLines();
+  ASSERT_TRUE(LogStop());
+  std::string after = LocalStamp();
+  EXPECT_EQ(glngNumWarning, testing::kLogLinesWarnings);
+  EXPECT_EQ(glngNumErrori, testing::kLogLinesErrors);
+
+  const std::string bytes = file();
+  // Every stamp is the local time of the run, in one form.
+  for (std::sregex_iterator it(bytes.begin(), bytes.end(), testing::kLogStamp), end; it != end; ++it) {
+    EXPECT_GE(it->str(), before);
+    EXPECT_LE(it->str(), after);
+  }
+  EXPECT_EQ(testing::Unstamped(bytes), testing::LogFile("<stamp>", testing::LogLinesAsWritten("<stamp>"), "<stamp>"));
+}
+
+// A previous log that cannot be deleted (a reader holds it, or the system
+// refuses) is appended to, and nobody is told.
+TEST_F(TestLogWin32, APreviousLogThatCannotBeDeletedIsAppendedToSilently) {
+  for (bool held : {true, false}) {
+    SCOPED_TRACE(held ? "held by a reader" : "deletion refused");
+    tmp.MakeFile("SondalinkADO.log", "run precedente\r\n");
+    win32::unique_hfile reader;
+    std::optional<FailingFileCall> refused;
+    if (held) {
+      reader = OpenShared(path(), GENERIC_READ);
+      ASSERT_TRUE(reader);
+    } else {
+      refused.emplace(FileCall::DeleteFileW, ERROR_ACCESS_DENIED);
+    }
+    ASSERT_TRUE(LogStart());
+    LogWrite("nuovo");
+    ASSERT_TRUE(LogStop());
+    EXPECT_TRUE(boxes().empty());
+    if (refused) {
+      EXPECT_EQ(FailingFileCall::failures(), 1);
+    }
+    const std::string bytes = file();
+    EXPECT_EQ(bytes.rfind("run precedente\r\n" + testing::kLongRule, 0), 0u) << bytes;
+    EXPECT_TRUE(bytes.ends_with(testing::kShortRule + " \r\n"));
+    reader.reset();
+    refused.reset();
+    ASSERT_TRUE(::DeleteFileW(win32::Widen(path()).c_str()));
+  }
+}
+
 }  // namespace
+
+// A real window with the log box, and the message boxes caught meanwhile.
+struct testing::LogWatch::Impl {
+  MessageBoxes boxes;
+};
+testing::LogWatch::LogWatch() : impl_(std::make_unique<Impl>()) {
+  EXPECT_FALSE(ShowOnlyTheLogBox().failed());
+}
+testing::LogWatch::~LogWatch() { platform::ui::UnloadForm(); }
+// The icon is not told apart here: the flags are the native build's to check.
+std::vector<testing::LogWatch::Box> testing::LogWatch::Boxes() const {
+  std::vector<Box> boxes;
+  for (const MessageBoxes::Seen& box : impl_->boxes.seen()) {
+    boxes.push_back({win32::Narrow(box.text), win32::Narrow(box.title), -1});
+  }
+  return boxes;
+}
+// The real window's events are its own business: not counted here.
+std::optional<int> testing::LogWatch::EventRounds() const { return std::nullopt; }
+
+// The next write fails with ERROR_DISK_FULL, whatever its size; the system's
+// description is Wine's own, so only the number is checked.
+struct testing::WritesFail::Impl {
+  FailingFileCall full{FileCall::WriteFile, ERROR_DISK_FULL};
+};
+testing::WritesFail::WritesFail(size_t) : impl_(std::make_unique<Impl>()) {}
+testing::WritesFail::~WritesFail() = default;
+std::string testing::WritesFail::Error() { return "errore -2147024784, descrizione: "; }
+
 }  // namespace sondalink
