@@ -11,8 +11,8 @@ namespace sondalink::e2e {
 namespace {
 
 const std::string kStamp = "<T>";
-const std::regex kStampAtStart(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}(?=, ))");
-const std::regex kStampInHeader(R"(^(Operazione (avviata|terminata) il )\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}$)");
+const std::regex kStampAtStart(std::string("^") + testing::kStampPattern + "(?=, )");
+const std::regex kStampInHeader(std::string("^(Operazione (avviata|terminata) il )") + testing::kStampPattern + "$");
 
 // A variable of this process's environment, UTF-8 ("" when unset): the
 // expected machine facts come from there, not from the calls the program

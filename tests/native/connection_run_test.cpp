@@ -43,6 +43,7 @@ const std::map<std::string, std::string> kCreated = {{kConnectionId, "ado.Connec
                                                      {kServerId, "dmo.SQLServer"}};
 
 ErrorRecord Record(const g::Failure& f) { return {f.number, f.description, f.source}; }
+Value Of(const g::Typed& t) { return std::visit([](const auto& v) { return Value{v}; }, t); }
 
 // A class as the stand-in names its type: "ADODB.X" is ado.X.
 std::string Type(const std::string& name) {
@@ -129,10 +130,10 @@ class GoldenRun : public ConnectionTest {
   }
 
   // A component's Properties: `items`, then the row's own for `owner`.
-  Value Listing(const std::string& component, const fa::Row& items, const std::string& owner,
+  Value Listing(const std::string& component, const std::vector<g::Setting>& items, const std::string& owner,
                 fa::FakeObject::CountAs count = fa::FakeObject::CountAs::Int16) {
     std::vector<FakePtr> properties;
-    for (auto& [name, value] : items) properties.push_back(fa::NewField(component + ".Property", name, value));
+    for (const g::Setting& s : items) properties.push_back(fa::NewField(component + ".Property", s.name, Of(s.value)));
     for (const g::Property& extra : row.properties) {
       if (extra.owner != owner) continue;
       FakePtr p = fa::NewField(component + ".Property", extra.name,
@@ -173,13 +174,8 @@ class GoldenRun : public ConnectionTest {
     if (row.component == Component::Ado) {
       main = Arm(fa::NewObject("ADODB.Connection"));
       main->Property("Version", "2.8").Method("Open").Method("Close");
-      main->Property("Properties", Listing("ADODB",
-                                           {{"Provider Name", "sqloledb.dll"}, {"Data Source", in.server},
-                                            {"Current Catalog", "master"}, {"User ID", in.trusted ? "" : in.login},
-                                            {"Integrated Security", in.trusted ? "SSPI" : ""},
-                                            {"Application Name", "Velario"}, {"Current Language", "us_english"},
-                                            {"Connect Timeout", int32_t{15}}, {"Packet Size", int32_t{4096}}},
-                                           "ado", fa::FakeObject::CountAs::Int32));
+      main->Property("Properties", Listing("ADODB", g::AdoProperties(g::ConnectionString(Component::Ado, in)), "ado",
+                                           fa::FakeObject::CountAs::Int32));
       Register(kConnectionId, "ADODB.Connection", [this] { return main; });
       Register(kRecordsetId, "ADODB.Recordset", [this] {
         // The first recordset runs the version query, the second sp_server_info.
@@ -196,16 +192,10 @@ class GoldenRun : public ConnectionTest {
       if (row.dmoFile == g::DmoFile::Missing) std::filesystem::remove(testing::Host(dll));
       if (row.dmoFile == g::DmoFile::Unreadable) files[dll].readThrows = true;
       FakePtr application = Arm(fa::NewObject("SQLDMO.Application"));
-      application->Property("Name", "SQL-DMO stand-in")
-          .Property("FullName", dll)
-          .Property("VersionMajor", int32_t{9})
-          .Property("VersionMinor", int32_t{8})
-          .Property("VersionBuild", int32_t{7})
-          .Property("ODBCVersionString", "03.85.1132");
+      for (const g::Setting& s : g::DmoApplication(dll)) application->Property(s.name, Of(s.value));
       main = Arm(fa::NewObject("SQLDMO.SQLServer"));
+      for (const g::Setting& s : g::kDmoServer) main->Property(s.name, Of(s.value));
       main->Property("Application", application->object())
-          .Property("ApplicationName", "SQLDMO_1")
-          .Property("CodePage", int32_t{1252})
           .Settable("LoginTimeout", int32_t{-1})
           .Settable("LoginSecure", false)
           .Settable("Language", "")
@@ -236,10 +226,7 @@ class GoldenRun : public ConnectionTest {
     });
     engine = Arm(fa::NewObject("DAO.DBEngine"));
     engine->Property("Workspaces", workspaces->object())
-        .Property("Properties", Listing("DAO",
-                                        {{"Version", "3.5"}, {"DefaultUser", "admin"}, {"DefaultPassword", ""},
-                                         {"LoginTimeout", int16_t{20}}, {"DefaultType", int32_t{2}}},
-                                        "dao.engine"))
+        .Property("Properties", Listing("DAO", g::kDaoEngineProperties, "dao.engine"))
         .Method("CreateWorkspace",
                 [this](const fa::Arguments& a) -> Outcome<Value> { return Value{Workspace(a)->object()}; });
     Register(kEngineId, "DAO.DBEngine.35", [this] {
@@ -253,8 +240,9 @@ class GoldenRun : public ConnectionTest {
     fa::FakeObject* raw = ws.get();
     ws->Property("Name", a.at(0))
         .Property("Properties", Listing("DAO",
-                                        {{"Name", a.at(0)}, {"UserName", a.at(1)}, {"Type", a.at(3)},
-                                         {"LoginTimeout", int16_t{20}}, {"DefaultCursorDriver", int32_t{-1}}},
+                                        g::DaoWorkspaceProperties(std::get<std::string>(a.at(0)),
+                                                                  std::get<std::string>(a.at(1)),
+                                                                  std::get<int32_t>(a.at(3))),
                                         "dao.workspace"))
         .Method("OpenConnection", [this](const fa::Arguments&) -> Outcome<Value> {
           main = Arm(fa::NewObject("DAO.Connection"));

@@ -107,7 +107,7 @@ class ConnectionTest : public FmConnTest {
     const size_t n = lines.size();
     EXPECT_EQ(lines[n - 3].rfind("Operazione terminata il ", 0), 0u) << lines[n - 3];
     EXPECT_TRUE(file.ends_with(std::string(68, '-') + "\r\n \r\n"));
-    static const std::regex kStamp(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d, (INFO|WARNING|ERROR): )");
+    static const std::regex kStamp(std::string("^") + testing::kStampPattern + ", (INFO|WARNING|ERROR): ");
     for (size_t i = 6; i + 3 < n; ++i)
       body.push_back(std::regex_replace(platform::FromAnsi(lines[i]), kStamp, "$1: "));
     return body;

@@ -31,7 +31,7 @@ NodeRef NewAdoConnection() {
     if (state->open) throw AlreadyOpen(kConnection);
     std::wstring cs = args.present(0) ? args.text(0) : L"";
     args.check(1, {VT_BSTR, VT_BSTR, VT_I4});
-    if (_wcsicmp(ConnectionStringPart(cs, L"Provider").c_str(), L"SQLOLEDB") != 0) {
+    if (!g::SameText(g::ConnectionStringPart(Narrow(cs), "Provider"), "SQLOLEDB")) {
       throw ControlError(3706, L"Provider cannot be found. It may not be properly installed.", kConnection);
     }
     state->connectionString = cs;
@@ -43,25 +43,8 @@ NodeRef NewAdoConnection() {
     state->open = false;
   });
   node->add(CollectionMember(L"Properties", [state] {
-    std::vector<Attribute> items;
-    if (state->open) {
-      const std::wstring& cs = state->connectionString;
-      std::wstring trusted = ConnectionStringPart(cs, L"Trusted_Connection");
-      items = {
-          {L"Provider Name", std::wstring(L"sqloledb.dll")},
-          {L"Data Source", ConnectionStringPart(cs, L"Server")},
-          {L"Current Catalog", ConnectionStringPart(cs, L"Database")},
-          {L"User ID", ConnectionStringPart(cs, L"UID")},
-          {L"Integrated Security", std::wstring(_wcsicmp(trusted.c_str(), L"Yes") == 0 ? L"SSPI" : L"")},
-          {L"Application Name", ConnectionStringPart(cs, L"APP")},
-          {L"Current Language", ConnectionStringPart(cs, L"LANGUAGE")},
-          {L"Connect Timeout", int32_t{15}},
-          {L"Packet Size", int32_t{4096}},
-      };
-    } else {
-      items = {{L"Connect Timeout", int32_t{15}}};
-    }
-    return NewPropertyList(L"ado", std::move(items));
+    if (!state->open) return NewPropertyList(L"ado", g::kAdoClosedProperties);
+    return NewPropertyList(L"ado", g::AdoProperties(Narrow(state->connectionString)));
   }));
   return node;
 }

@@ -1,5 +1,3 @@
-#include <sstream>
-
 #include "components.h"
 
 namespace sondalink::standin {
@@ -58,9 +56,11 @@ Member CollectionMember(std::wstring name, std::function<NodeRef()> make) {
   return Member{.name = std::move(name), .get = std::move(get), .maxArgs = 1};
 }
 
-NodeRef NewPropertyList(const std::wstring& owner, std::vector<Attribute> items) {
+NodeRef NewPropertyList(const std::wstring& owner, const std::vector<g::Setting>& settings) {
   const std::wstring component = owner.substr(0, 3);
   const bool dao = component == L"dao";
+  std::vector<Attribute> items;
+  for (const g::Setting& s : settings) items.push_back({Widen(s.name), Answer(s.value)});
   const auto& extra = Current().properties[owner];
   items.insert(items.end(), extra.begin(), extra.end());
   std::vector<NodeRef> nodes;
@@ -119,17 +119,6 @@ void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTe
     ++cursor->position;
   });
   node.act(L"Close", [cursor] { *cursor = Cursor{}; });
-}
-
-std::wstring ConnectionStringPart(const std::wstring& text, const std::wstring& key) {
-  std::wistringstream parts(text);
-  for (std::wstring part; std::getline(parts, part, L';');) {
-    const size_t eq = part.find(L'=');
-    if (eq != std::wstring::npos && _wcsicmp(Trim(part.substr(0, eq)).c_str(), key.c_str()) == 0) {
-      return part.substr(eq + 1);
-    }
-  }
-  return {};
 }
 
 }  // namespace sondalink::standin

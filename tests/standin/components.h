@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/golden_log.h"
 #include "node.h"
 #include "scenario.h"
 
@@ -69,9 +70,18 @@ NodeRef NewCollection(const CollectionTexts& texts, std::function<std::vector<No
 // argument on to the collection's Item.
 Member CollectionMember(std::wstring name, std::function<NodeRef()> make);
 
+namespace g = testing::golden;
+
+// A table's value as the components answer it: texts in UTF-16.
+inline Val Answer(const g::Typed& value) {
+  if (auto* text = std::get_if<std::string>(&value)) return Widen(*text);
+  if (auto* n = std::get_if<int16_t>(&value)) return *n;
+  return std::get<int32_t>(value);
+}
+
 // A listing of {Name, Value} items, then the scenario's own for `owner`
 // ("ado", "dao.engine", "dao.workspace").
-NodeRef NewPropertyList(const std::wstring& owner, std::vector<Attribute> items);
+NodeRef NewPropertyList(const std::wstring& owner, const std::vector<g::Setting>& items);
 
 // The rows a query gives, or nothing for a query the stand-in does not know.
 struct Rows {
@@ -95,8 +105,5 @@ struct CursorTexts {
   Fault notFound;   // an unknown field
 };
 void AddCursorMembers(Node& node, std::shared_ptr<Cursor> cursor, const CursorTexts& texts);
-
-// Splits "key=value;key=value" (the connection strings) without unquoting.
-std::wstring ConnectionStringPart(const std::wstring& text, const std::wstring& key);
 
 }  // namespace sondalink::standin

@@ -85,11 +85,8 @@ NodeRef NewWorkspace(std::shared_ptr<Workspace> state) {
     if (state->closed) throw Invalid(L"DAO.Workspace");
   });
   node->add(CollectionMember(L"Properties", [state] {
-    return NewPropertyList(L"dao.workspace", {{L"Name", state->name},
-                                              {L"UserName", state->user},
-                                              {L"Type", state->type},
-                                              {L"LoginTimeout", int16_t{20}},
-                                              {L"DefaultCursorDriver", int32_t{-1}}});
+    return NewPropertyList(L"dao.workspace",
+                           g::DaoWorkspaceProperties(Narrow(state->name), Narrow(state->user), state->type));
   }));
   node->method(L"OpenConnection", 1, 4, [](const Args& args) -> Val {
     args.text(0);
@@ -137,7 +134,7 @@ NodeRef NewDaoEngine() {
   node->attach(own);
   gEngine = node.get();
 
-  node->get(L"Version", [] { return std::wstring(L"3.5"); });
+  node->get(L"Version", [] { return Answer(g::ValueOf(g::kDaoEngineProperties, "Version")); });
   Getter create = [weak = std::weak_ptr<Engine>(engine)](const Args& args) -> Val {
     auto ws = std::make_shared<Workspace>();
     ws->name = args.text(0);
@@ -157,13 +154,7 @@ NodeRef NewDaoEngine() {
     collection->method(L"Append", 1, 1, [engine](const Args& args) { return Append(*engine, args); });
     return collection;
   }));
-  node->add(CollectionMember(L"Properties", [] {
-    return NewPropertyList(L"dao.engine", {{L"Version", std::wstring(L"3.5")},
-                                           {L"DefaultUser", std::wstring(L"admin")},
-                                           {L"DefaultPassword", std::wstring()},
-                                           {L"LoginTimeout", int16_t{20}},
-                                           {L"DefaultType", int32_t{2}}});
-  }));
+  node->add(CollectionMember(L"Properties", [] { return NewPropertyList(L"dao.engine", g::kDaoEngineProperties); }));
   return node;
 }
 

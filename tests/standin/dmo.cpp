@@ -6,7 +6,7 @@ namespace sondalink::standin {
 namespace {
 
 struct Server {
-  std::wstring applicationName = L"SQLDMO_1";
+  std::wstring applicationName = Widen(g::Text(g::ValueOf(g::kDmoServer, "ApplicationName")));
   int32_t loginTimeout = -1;
   bool loginSecure = false;
   std::wstring language;
@@ -17,13 +17,10 @@ const wchar_t kSource[] = L"Microsoft SQL-DMO";
 
 NodeRef NewApplication() {
   NodeRef node = Node::Create(L"dmo.Application");
-  node->get(L"Name", [] { return std::wstring(L"SQL-DMO stand-in"); });
-  // Its own file, so that the test can read its version resource.
-  node->get(L"FullName", [] { return ModulePath(); });
-  node->get(L"VersionMajor", [] { return int32_t{9}; });
-  node->get(L"VersionMinor", [] { return int32_t{8}; });
-  node->get(L"VersionBuild", [] { return int32_t{7}; });
-  node->get(L"ODBCVersionString", [] { return std::wstring(L"03.85.1132"); });
+  // Its own file as FullName, so that the test can read its version resource.
+  for (const g::Setting& s : g::DmoApplication(Narrow(ModulePath()))) {
+    node->get(Widen(s.name), [value = Answer(s.value)] { return value; });
+  }
   return node;
 }
 
@@ -42,7 +39,7 @@ NodeRef NewDmoServer() {
 
   node->get(L"Application", [] { return NewApplication(); });
   node->field(L"ApplicationName", &state->applicationName);
-  node->get(L"CodePage", [] { return int32_t{1252}; });
+  node->get(L"CodePage", [] { return Answer(g::ValueOf(g::kDmoServer, "CodePage")); });
   node->field(L"LoginTimeout", &state->loginTimeout);
   node->field(L"LoginSecure", &state->loginSecure);
   node->field(L"Language", &state->language);

@@ -130,7 +130,7 @@ inline std::vector<Case> AdoCases() {
   auto query = [](const char* q) {
     return Call{"call", "ado.Recordset.Open", {Bstr(q), Dispatch("ado.Connection"), I4(3), I4(1), I4(-1)}};
   };
-  const std::string lastProperty = "    Packet Size = 4096";
+  const std::string lastProperty = Line(AdoProperties("").back());
   const char rsCreate[] = "Creazione dell'oggetto ADODB.Recordset...";
   const char rsCreateError[] = "Errore nella creazione dell'oggetto ADODB.Recordset";
 
@@ -216,7 +216,8 @@ inline std::vector<Case> DaoCases() {
   };
   const std::string engineHeading = "Lettura proprietà DAO.DBEngine.Properties in corso...";
   const std::string workspaceHeading = "Lettura proprietà DAO.Workspace.Properties in corso...";
-  const std::string lastEngine = "    DefaultType = 2", lastWorkspace = "    DefaultCursorDriver = -1";
+  const std::string lastEngine = Line(kDaoEngineProperties.back());
+  const std::string lastWorkspace = Line(DaoWorkspaceProperties().back());
   const std::string create = "Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...";
   const char createError[] = "Errore nell'esecuzione metoto 'DAO.DBEngine.CreateWorkspace'";
   const Failure invalid{3420, "Oggetto non valido o non più impostato.", "DAO.Property"};

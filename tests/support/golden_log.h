@@ -1,14 +1,18 @@
 // The log of a successful ADO, DAO ODBCDirect or SQL-DMO run after its
 // environment report, written out once from the test's steps, and the
-// edits that a case makes to it. The native fakes and the stand-in give the
-// same data (properties, version, server attributes), so only the user's
-// inputs, the version and SQL-DMO's own file vary. Portable: the native
-// tests and the Windows end-to-end tests both compare against it.
+// edits that a case makes to it. The native fakes and the stand-in serve the
+// data written here (properties, version, server attributes), so only the
+// user's inputs, the version and SQL-DMO's own file vary. Portable, and free
+// of gtest: the native tests, the Windows end-to-end tests and the stand-in
+// DLL all build from it.
 #pragma once
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace sondalink::testing::golden {
@@ -45,6 +49,69 @@ struct Attribute {
 inline const std::vector<Attribute> kInfo = {{"DBMS_NAME", "Microsoft SQL Server"},
                                              {"DBMS_VER", "Microsoft SQL Server 2000 - 8.00.2039"},
                                              {"OWNER_TERM", "owner"}};
+
+// A property's value, each integer at the width the component gives it.
+using Typed = std::variant<std::string, int16_t, int32_t>;
+struct Setting {
+  std::string name;
+  Typed value;
+};
+inline std::string Text(const Typed& value) {
+  if (auto* text = std::get_if<std::string>(&value)) return *text;
+  if (auto* n = std::get_if<int16_t>(&value)) return std::to_string(*n);
+  return std::to_string(std::get<int32_t>(value));
+}
+inline const Typed& ValueOf(const std::vector<Setting>& settings, const std::string& name) {
+  return std::ranges::find(settings, name, &Setting::name)->value;
+}
+// A listing's line in the log.
+inline std::string Line(const Setting& s) { return "    " + s.name + " = " + Text(s.value); }
+
+inline bool SameText(const std::string& a, const std::string& b) {
+  return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+// The value of `key` (any case) in "key=value;key=value", not unquoted.
+inline std::string ConnectionStringPart(const std::string& text, const std::string& key) {
+  std::istringstream parts(text);
+  for (std::string part; std::getline(parts, part, ';');) {
+    const size_t eq = part.find('=');
+    if (eq == std::string::npos) continue;
+    std::string name = part.substr(0, eq);
+    name.erase(0, name.find_first_not_of(" \t\r\n"));
+    name.erase(name.find_last_not_of(" \t\r\n") + 1);
+    if (SameText(name, key)) return part.substr(eq + 1);
+  }
+  return {};
+}
+
+// An open ADO connection's Properties: most echo its connection string.
+inline std::vector<Setting> AdoProperties(const std::string& connectionString) {
+  auto part = [&](const char* key) { return ConnectionStringPart(connectionString, key); };
+  return {{"Provider Name", "sqloledb.dll"}, {"Data Source", part("Server")}, {"Current Catalog", part("Database")},
+          {"User ID", part("UID")}, {"Integrated Security", SameText(part("Trusted_Connection"), "Yes") ? "SSPI" : ""},
+          {"Application Name", part("APP")}, {"Current Language", part("LANGUAGE")},
+          {"Connect Timeout", int32_t{15}}, {"Packet Size", int32_t{4096}}};
+}
+// A closed one lists only this.
+inline const std::vector<Setting> kAdoClosedProperties = {{"Connect Timeout", int32_t{15}}};
+
+inline const std::vector<Setting> kDaoEngineProperties = {{"Version", "3.5"}, {"DefaultUser", "admin"},
+                                                          {"DefaultPassword", ""}, {"LoginTimeout", int16_t{20}},
+                                                          {"DefaultType", int32_t{2}}};
+// A workspace's, from CreateWorkspace's arguments (by default the program's).
+inline std::vector<Setting> DaoWorkspaceProperties(const std::string& name = "ODBCWorkspace",
+                                                   const std::string& user = "admin", int32_t type = 1) {
+  return {{"Name", name}, {"UserName", user}, {"Type", type}, {"LoginTimeout", int16_t{20}},
+          {"DefaultCursorDriver", int32_t{-1}}};
+}
+
+// SQLServer.Application's, FullName being the file each world names.
+inline std::vector<Setting> DmoApplication(const std::string& fullName) {
+  return {{"Name", "SQL-DMO stand-in"}, {"FullName", fullName},     {"VersionMajor", int32_t{9}},
+          {"VersionMinor", int32_t{8}},  {"VersionBuild", int32_t{7}}, {"ODBCVersionString", "03.85.1132"}};
+}
+// SQLServer's own, read before it connects.
+inline const std::vector<Setting> kDmoServer = {{"ApplicationName", "SQLDMO_1"}, {"CodePage", int32_t{1252}}};
 
 // What each profile names.
 struct Profile {
@@ -89,7 +156,6 @@ inline const std::string kDmoFile = "<file>";
 // The log from the test's first step to "Operazione terminata.".
 // `version` is the text the run logs and shows.
 inline std::vector<Entry> Log(Component c, const Inputs& in, const std::string& version = kVersion) {
-  const std::string& dmoFile = kDmoFile;
   std::vector<Entry> log;
   auto add = [&](std::initializer_list<std::string> lines) {
     for (const std::string& line : lines) log.push_back(Info(line));
@@ -99,18 +165,13 @@ inline std::vector<Entry> Log(Component c, const Inputs& in, const std::string& 
                                  "Versione istanza SQL SERVER:", version, ""};
   if (c == Component::Dmo) {
     const std::string secure = in.trusted ? "True" : "False";
-    add({"Creazione dell'oggetto 'SQLDMO.SQLServer'...",
-         "Oggetto 'SQLDMO.SQLServer' creato correttamente.",
-         "Lettura proprietà SQLServer.Application.Name=SQL-DMO stand-in",
-         "Lettura proprietà SQLServer.Application.FullName=" + dmoFile,
-         "File " + dmoFile + " versione: 9.8.7.6",
-         "Lettura proprietà SQLServer.Application.VersionMajor=9",
-         "Lettura proprietà SQLServer.Application.VersionMinor=8",
-         "Lettura proprietà SQLServer.Application.VersionBuild=7",
-         "Lettura proprietà SQLServer.Application.ODBCVersionString=03.85.1132",
-         "Lettura proprietà SQLServer.ApplicationName=SQLDMO_1",
-         "Lettura proprietà SQLServer.CodePage=1252",
-         server,
+    add({"Creazione dell'oggetto 'SQLDMO.SQLServer'...", "Oggetto 'SQLDMO.SQLServer' creato correttamente."});
+    for (const Setting& s : DmoApplication(kDmoFile)) {
+      add({"Lettura proprietà SQLServer.Application." + s.name + "=" + Text(s.value)});
+      if (s.name == "FullName") add({"File " + kDmoFile + " versione: 9.8.7.6"});
+    }
+    for (const Setting& s : kDmoServer) add({"Lettura proprietà SQLServer." + s.name + "=" + Text(s.value)});
+    add({server,
          "Scrittura proprietà SQLServer.LoginTimeout=10 in corso...",
          "Lettura proprietà SQLServer.LoginTimeout=10",
          "Scrittura proprietà SQLServer.LoginSecure=" + secure + " in corso...",
@@ -141,18 +202,15 @@ inline std::vector<Entry> Log(Component c, const Inputs& in, const std::string& 
     add({"Creazione dell'oggetto 'ADODB.Connection'...", "Oggetto 'ADODB.Connection' creato correttamente.",
          "Lettura proprietà ADODB.Version=2.8", server, "Stringa di connessione: " + ConnectionString(c, in),
          "Esecuzione metodo ADODB.Connection.Open in corso...", "Esecuzione metodo ADODB.Connection.Open riuscita.",
-         "Lettura proprietà ADODB.Connection.Properties in corso...", "    Provider Name = sqloledb.dll",
-         "    Data Source = " + in.server, "    Current Catalog = master",
-         "    User ID = " + (in.trusted ? "" : in.login),
-         std::string("    Integrated Security = ") + (in.trusted ? "SSPI" : ""), "    Application Name = Velario",
-         "    Current Language = us_english", "    Connect Timeout = 15", "    Packet Size = 4096"});
+         "Lettura proprietà ADODB.Connection.Properties in corso..."});
+    for (const Setting& s : AdoProperties(ConnectionString(c, in))) add({Line(s)});
   } else {
     add({"Esecuzione metoto 'DAO.DBEngine.CreateWorkspace'...", "Esecuzione metoto 'DAO.DBEngine.Workspaces.Append'...",
-         "Lettura proprietà DAO.DBEngine.Properties in corso...", "    Version = 3.5", "    DefaultUser = admin",
-         "    DefaultPassword = ", "    LoginTimeout = 20", "    DefaultType = 2",
-         "Lettura proprietà DAO.Workspace.Properties in corso...", "    Name = ODBCWorkspace", "    UserName = admin",
-         "    Type = 1", "    LoginTimeout = 20", "    DefaultCursorDriver = -1", server,
-         "Stringa di connessione: " + ConnectionString(c, in),
+         "Lettura proprietà DAO.DBEngine.Properties in corso..."});
+    for (const Setting& s : kDaoEngineProperties) add({Line(s)});
+    add({"Lettura proprietà DAO.Workspace.Properties in corso..."});
+    for (const Setting& s : DaoWorkspaceProperties()) add({Line(s)});
+    add({server, "Stringa di connessione: " + ConnectionString(c, in),
          "Esecuzione metodo DAO.Workspaces.OpenConnection in corso...",
          "Esecuzione metodo DAO.Workspaces.OpenConnection riuscita.",
          "Scrittura proprietà DAO.Connection.QueryTimeout = 60 in corso..."});

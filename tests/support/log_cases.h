@@ -17,6 +17,7 @@
 #include "environment/cartella_dati.h"
 #include "platform/files.h"
 #include "platform/ui.h"
+#include "support/log_lines.h"
 #include "support/temp_folder.h"
 #include "support/version_line.h"
 #include "testlog/testlog.h"
@@ -36,7 +37,7 @@ inline std::string LogFile(const std::string& start, const std::string& lines, c
 
 // A log's stamp, and every one of a log replaced by "<stamp>", for a clock
 // the test cannot set.
-inline const std::regex kLogStamp(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)");
+inline const std::regex kLogStamp(kStampPattern);
 inline std::string Unstamped(const std::string& bytes) { return std::regex_replace(bytes, kLogStamp, "<stamp>"); }
 
 // Messages of every level, the default, the two out of range and a line

@@ -9,6 +9,9 @@
 
 namespace sondalink::testing {
 
+// A line's time stamp as the log writes it; each reader anchors it where it looks.
+inline constexpr char kStampPattern[] = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)";
+
 // The lines that end in CR LF; an unfinished last line is left out.
 inline std::vector<std::string> LinesOf(const std::string& bytes) {
   std::vector<std::string> lines;
