@@ -3,7 +3,7 @@
 // choose what they do by writing a scenario, and read back what the program
 // passed to them. Link the CMake target sondalink_standin_control; tests that
 // register the stand-in carry the CTest property RESOURCE_LOCK
-// sondalink_standin_registration.
+// sondalink_wine_session.
 //
 //   standin::RegisterStandin();                       // in SetUpTestSuite
 //   standin::UseScenario(dir + L"\\scenario.txt",     // this run's behaviour
