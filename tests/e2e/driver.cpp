@@ -377,17 +377,25 @@ std::wstring CommandLineOf(DWORD processId) {
     SIZE_T got = 0;
     return ::ReadProcessMemory(process, at, into, size, &got) && got == size;
   };
-  void* parameters = nullptr;
-  struct {
-    USHORT length, maximum;
-    wchar_t* chars;
-  } line{};
-  if (query && query(process, 0, &basic, sizeof basic, nullptr) >= 0 &&
-      read(static_cast<BYTE*>(basic.peb) + 0x10, &parameters, sizeof parameters) &&
-      read(static_cast<BYTE*>(parameters) + 0x40, &line, sizeof line)) {
-    text.resize(line.length / sizeof(wchar_t));
-    if (!read(line.chars, text.data(), line.length)) text.clear();
-  }
+  // A process just started may still be filling in its parameters (a Wine
+  // process writes its own at start-up): the line is read until it is whole.
+  WaitFor(
+      [&] {
+        void* parameters = nullptr;
+        struct {
+          USHORT length, maximum;
+          wchar_t* chars;
+        } line{};
+        text.clear();
+        if (query && query(process, 0, &basic, sizeof basic, nullptr) >= 0 &&
+            read(static_cast<BYTE*>(basic.peb) + 0x10, &parameters, sizeof parameters) &&
+            read(static_cast<BYTE*>(parameters) + 0x40, &line, sizeof line)) {
+          text.resize(line.length / sizeof(wchar_t));
+          if (!read(line.chars, text.data(), line.length)) text.clear();
+        }
+        return !text.empty() && text.find(L'\0') == std::wstring::npos;
+      },
+      2000);
   return text;
 }
 
