@@ -2,8 +2,8 @@
 // and unregister the stand-in data-access components in the test prefix,
 // choose what they do by writing a scenario, and read back what the program
 // passed to them. Link the CMake target sondalink_standin_control; tests that
-// register the stand-in carry the CTest property RESOURCE_LOCK
-// sondalink_wine_session.
+// register the stand-in take a session of tools/ctest-wine (CTest property
+// RESOURCE_GROUPS session:1), whose prefix is theirs alone.
 //
 //   standin::RegisterStandin();                       // in SetUpTestSuite
 //   standin::UseScenario(dir + L"\\scenario.txt",     // this run's behaviour
